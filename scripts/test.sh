@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with ASan and UBSan and runs every test through ctest.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON
+cmake --build build/asan
+cd build/asan
+ctest --output-on-failure -j2

@@ -1,0 +1,65 @@
+#include "framework/Messages.h"
+
+#include <cstddef>
+
+const char* MessageText(Msg id) {
+    switch (id) {
+    case Msg::OperationAborted: return "Operation aborted";
+    case Msg::StreamReadError: return "Stream read error";
+    case Msg::CannotOpenFile: return "Cannot open file %s";
+    case Msg::UnableToWrite: return "Unable to write to %s";
+    case Msg::ValueBetween: return "Value must be between %d and %d";
+    case Msg::CannotAssign: return "Cannot assign a %s to a %s";
+    case Msg::DibInvalid: return "DIB is invalid";
+    case Msg::BitcountInvalid: return "Bitcount in invalid (%d)";
+    case Msg::PixelFormatInvalid: return "PixelFormat in invalid";
+    case Msg::ScanLineRange: return "Index of the scanning line exceeded the range. (%d)";
+    case Msg::CannotBeMade: return "%s cannot be made";
+    case Msg::NotMade: return "%s not made";
+    case Msg::NotLoaded: return "%s not loaded";
+    case Msg::CannotBeInitialized: return "%s cannot be initialized";
+    case Msg::CannotBeLocked: return "%s cannot be locked";
+    case Msg::WaveInvalid: return "Wave is invalid";
+    case Msg::StreamAlreadyOpened: return "Stream has already been opened";
+    case Msg::StreamNotOpened: return "Stream not opend";
+    case Msg::ResourceNotFound: return "Resource %s not found";
+    case Msg::FormNotFound: return "Form not found";
+    }
+    return "";
+}
+
+std::string FormatText(const std::string& pattern, std::initializer_list<MsgArg> args) {
+    std::string out;
+    out.reserve(pattern.size() + 16);
+    auto next = args.begin();
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c != '%' || i + 1 >= pattern.size()) {
+            out += c;
+            continue;
+        }
+        const char kind = pattern[i + 1];
+        if (kind == '%') {
+            out += '%';
+            ++i;
+            continue;
+        }
+        if (kind != 'd' && kind != 's') {
+            out += c;
+            continue;
+        }
+        ++i;
+        if (next == args.end()) continue;
+        if (const auto* number = std::get_if<long long>(&*next)) {
+            out += std::to_string(*number);
+        } else {
+            out += std::get<std::string>(*next);
+        }
+        ++next;
+    }
+    return out;
+}
+
+std::string FormatMessage(Msg id, std::initializer_list<MsgArg> args) {
+    return FormatText(MessageText(id), args);
+}
