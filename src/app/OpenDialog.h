@@ -1,0 +1,26 @@
+#pragma once
+// The main window's one open-file dialog. Its filter is written "Description|*.ext" and
+// kept between runs; the way a file is chosen can be replaced (tests choose without a dialog).
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+class TOpenDialog {
+public:
+    QString Filter;
+    QString FileName;
+
+    // Chooses a file for the given filter; returns an empty text when the user cancels.
+    using Chooser = std::function<QString(QWidget* owner, const QString& filter)>;
+    Chooser Choose;
+
+    TOpenDialog();
+
+    // Runs the dialog; true with FileName set when a file was chosen.
+    bool Execute(QWidget* owner);
+
+    // "Velmora Libraries|*.zdl" becomes "Velmora Libraries (*.zdl)"; pairs become ";;" items.
+    static QString QtFilter(const QString& filter);
+};
