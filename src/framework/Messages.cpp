@@ -24,6 +24,8 @@ const char* MessageText(Msg id) {
     case Msg::StreamNotOpened: return "Stream not opend";
     case Msg::ResourceNotFound: return "Resource %s not found";
     case Msg::FormNotFound: return "Form not found";
+    case Msg::UnknownExtension: return "Unknown picture file extension (.%s)";
+    case Msg::OutOfMemory: return "Out of memory";
     }
     return "";
 }

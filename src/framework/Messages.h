@@ -27,6 +27,8 @@ enum class Msg {
     StreamNotOpened,      // "Stream not opend"
     ResourceNotFound,     // "Resource %s not found"
     FormNotFound,         // "Form not found"
+    UnknownExtension,     // "Unknown picture file extension (.%s)"
+    OutOfMemory,          // "Out of memory"
 };
 
 // The raw text of a message, with its "%s"/"%d" placeholders.
