@@ -1,0 +1,99 @@
+#pragma once
+// The sound output's device and buffer objects. A device mixes all its buffers into one
+// output; buffers keep their device's mixer alive, so either may be released first.
+// Every operation answers a result code (SoundTypes.h) and leaves the object as it was
+// when it refuses.
+
+#include "platform/SoundFormats.h"
+#include "platform/SoundTypes.h"
+
+#include <cstdint>
+#include <memory>
+
+class SoundMixer;
+class SoundOutput;
+class MixerVoice;
+struct SoundEngine;
+
+class IDirectSoundBuffer {
+public:
+    ~IDirectSoundBuffer();
+    IDirectSoundBuffer(const IDirectSoundBuffer&) = delete;
+    IDirectSoundBuffer& operator=(const IDirectSoundBuffer&) = delete;
+
+    // Hands out the locked range as up to two regions: the second one starts at the
+    // beginning of the buffer when the range wraps past its end.
+    HRESULT Lock(uint32_t offset, uint32_t bytes, void** region1, uint32_t* bytes1, void** region2,
+                 uint32_t* bytes2, uint32_t flags);
+    HRESULT Unlock(void* region1, uint32_t bytes1, void* region2, uint32_t bytes2);
+    HRESULT Play(uint32_t reserved, uint32_t priority, uint32_t flags);
+    // Stops where it is; the next Play continues from there.
+    HRESULT Stop();
+    HRESULT SetFrequency(uint32_t rate);
+    HRESULT SetPan(int32_t pan);
+    HRESULT SetVolume(int32_t volume);
+
+    HRESULT GetFrequency(uint32_t* rate) const;
+    HRESULT GetPan(int32_t* pan) const;
+    HRESULT GetVolume(int32_t* volume) const;
+    HRESULT GetStatus(uint32_t* status) const;
+    // The play position in bytes from the start of the buffer.
+    HRESULT GetCurrentPosition(uint32_t* playBytes) const;
+    uint32_t Flags() const { return flags_; }
+    uint32_t Bytes() const;
+    bool IsPrimary() const { return (flags_ & DSBCAPS_PRIMARYBUFFER) != 0; }
+
+    // Test hook: takes the buffer's sample memory away, as a device would when another
+    // program claims it. Later calls that need the memory answer DSERR_BUFFERLOST.
+    void TakeMemoryAwayForTest();
+
+private:
+    friend class IDirectSound;
+    IDirectSoundBuffer(std::shared_ptr<SoundEngine> engine, uint32_t flags,
+                       std::unique_ptr<MixerVoice> voice);
+
+    std::shared_ptr<SoundEngine> engine_;
+    uint32_t flags_;
+    std::unique_ptr<MixerVoice> voice_; // none for a primary buffer or a lost one
+    bool lost_ = false;
+    uint8_t* lockedRegion1_ = nullptr;
+    uint8_t* lockedRegion2_ = nullptr;
+};
+
+class IDirectSound {
+public:
+    ~IDirectSound();
+    IDirectSound(const IDirectSound&) = delete;
+    IDirectSound& operator=(const IDirectSound&) = delete;
+
+    HRESULT SetCooperativeLevel(uintptr_t window, uint32_t level);
+    HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc, std::shared_ptr<IDirectSoundBuffer>* out,
+                              void* outer);
+
+    uintptr_t CooperativeWindow() const { return window_; }
+    uint32_t CooperativeLevel() const { return level_; }
+    // The output this device mixes into ("sdl", "null" or "offline"), its rate and the
+    // frames it asks for at a time.
+    const char* OutputName() const;
+    uint32_t OutputRate() const;
+    uint32_t OutputBlockFrames() const;
+    // Mixes frames interleaved stereo frames into out; only an offline device accepts.
+    HRESULT RenderOffline(float* out, uint32_t frames);
+
+private:
+    friend HRESULT DirectSoundCreate(const SoundDeviceId*, std::shared_ptr<IDirectSound>*, void*);
+    explicit IDirectSound(std::shared_ptr<SoundEngine> engine);
+
+    std::shared_ptr<SoundEngine> engine_;
+    uintptr_t window_ = 0;
+    uint32_t level_ = 0;
+};
+
+// Opens the default sound device (id none) and answers a device object in out.
+HRESULT DirectSoundCreate(const SoundDeviceId* id, std::shared_ptr<IDirectSound>* out, void* outer);
+
+// Which output new devices use: the SDL device with the null output as fallback, the null
+// output, an offline output that renders only when asked, or none (creation fails).
+enum class SoundOutputChoice { Device, Null, Offline, Unavailable };
+void SetSoundOutputChoice(SoundOutputChoice choice);
+SoundOutputChoice GetSoundOutputChoice();

@@ -1,0 +1,280 @@
+#include "platform/SoundMixer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+template <SampleKind K> inline float Decode(const uint8_t* p) {
+    if constexpr (K == SampleKind::U8) {
+        return (static_cast<int>(p[0]) - 128) * (1.0f / 128.0f);
+    } else if constexpr (K == SampleKind::S16) {
+        int16_t v;
+        std::memcpy(&v, p, sizeof v);
+        return v * (1.0f / 32768.0f);
+    } else if constexpr (K == SampleKind::S24) {
+        const uint32_t u = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+                           (static_cast<uint32_t>(p[2]) << 16);
+        const int32_t v = static_cast<int32_t>(u << 8) >> 8;
+        return static_cast<float>(v) * (1.0f / 8388608.0f);
+    } else if constexpr (K == SampleKind::S32) {
+        int32_t v;
+        std::memcpy(&v, p, sizeof v);
+        return static_cast<float>(v) * (1.0f / 2147483648.0f);
+    } else {
+        float v;
+        std::memcpy(&v, p, sizeof v);
+        return std::isfinite(v) ? v : 0.0f;
+    }
+}
+
+constexpr uint32_t BytesPerSample(SampleKind k) {
+    switch (k) {
+    case SampleKind::U8:
+        return 1;
+    case SampleKind::S16:
+        return 2;
+    case SampleKind::S24:
+        return 3;
+    default:
+        return 4;
+    }
+}
+
+struct GainRamp {
+    float* gain;
+    const float* step;
+    const float* target;
+    uint32_t* left;
+};
+
+// Mixes up to n frames with linear interpolation between neighbouring source frames.
+// Answers how many frames were mixed; fewer than n when a sound played once has ended.
+template <SampleKind K, uint32_t C>
+uint32_t MixFrames(const uint8_t* mem, uint32_t frames, uint32_t align, uint64_t& pos,
+                   uint64_t step, bool looping, float* out, uint32_t n, GainRamp ramp) {
+    constexpr uint32_t kSample = BytesPerSample(K);
+    const uint64_t end = static_cast<uint64_t>(frames) << 32;
+    float g0 = ramp.gain[0], g1 = ramp.gain[1];
+    uint32_t left = *ramp.left;
+    uint32_t done = 0;
+    while (done < n) {
+        const uint32_t idx = static_cast<uint32_t>(pos >> 32);
+        const float frac = static_cast<float>(static_cast<uint32_t>(pos)) * (1.0f / 4294967296.0f);
+        uint32_t next = idx + 1;
+        const bool haveNext = next < frames || looping;
+        if (next >= frames) next = 0;
+        const uint8_t* a = mem + static_cast<size_t>(idx) * align;
+        const uint8_t* b = mem + static_cast<size_t>(next) * align;
+        const float l0 = Decode<K>(a);
+        const float l1 = haveNext ? Decode<K>(b) : 0.0f;
+        const float l = l0 + (l1 - l0) * frac;
+        float r = l;
+        if constexpr (C == 2) {
+            const float r0 = Decode<K>(a + kSample);
+            const float r1 = haveNext ? Decode<K>(b + kSample) : 0.0f;
+            r = r0 + (r1 - r0) * frac;
+        }
+        if (left > 0) {
+            g0 += ramp.step[0];
+            g1 += ramp.step[1];
+            if (--left == 0) {
+                g0 = ramp.target[0];
+                g1 = ramp.target[1];
+            }
+        }
+        out[2 * done] += l * g0;
+        out[2 * done + 1] += r * g1;
+        ++done;
+        pos += step;
+        if (pos >= end) {
+            if (!looping) break;
+            pos %= end;
+        }
+    }
+    ramp.gain[0] = g0;
+    ramp.gain[1] = g1;
+    *ramp.left = left;
+    return done;
+}
+
+template <SampleKind K>
+uint32_t MixKind(uint32_t channels, const uint8_t* mem, uint32_t frames, uint32_t align,
+                 uint64_t& pos, uint64_t step, bool looping, float* out, uint32_t n,
+                 GainRamp ramp) {
+    if (channels == 2) return MixFrames<K, 2>(mem, frames, align, pos, step, looping, out, n, ramp);
+    return MixFrames<K, 1>(mem, frames, align, pos, step, looping, out, n, ramp);
+}
+
+float DecibelGain(int32_t hundredths) {
+    if (hundredths <= -10000) return 0.0f;
+    return static_cast<float>(std::pow(10.0, hundredths / 2000.0));
+}
+
+} // namespace
+
+void PanVolumeGains(int32_t pan, int32_t volume, float& left, float& right) {
+    left = DecibelGain(volume - std::max(pan, 0));
+    right = DecibelGain(volume - std::max(-pan, 0));
+}
+
+// ---- MixerVoice
+
+MixerVoice::MixerVoice(const SampleFormat& format, uint32_t bytes)
+    : format_(format), bytes_(bytes), frames_(format.blockAlign ? bytes / format.blockAlign : 0),
+      memory_(new uint8_t[bytes == 0 ? 1 : bytes]()), frequency_(format.rate) {}
+
+void MixerVoice::Play(bool looping) {
+    const uint32_t c = control_.load(std::memory_order_relaxed);
+    const uint32_t generation = (c & ~(kPlaying | kLooping)) + kGenerationStep;
+    control_.store(generation | kPlaying | (looping ? kLooping : 0), std::memory_order_release);
+}
+
+void MixerVoice::Stop() {
+    const uint32_t c = control_.load(std::memory_order_relaxed);
+    control_.store((c & ~(kPlaying | kLooping)) + kGenerationStep, std::memory_order_release);
+}
+
+bool MixerVoice::Playing() const {
+    return (control_.load(std::memory_order_acquire) & kPlaying) != 0;
+}
+
+bool MixerVoice::Looping() const {
+    return (control_.load(std::memory_order_acquire) & kLooping) != 0;
+}
+
+uint32_t MixerVoice::PositionFrames() const {
+    return static_cast<uint32_t>(publishedPosition_.load(std::memory_order_acquire) >> 32);
+}
+
+void MixerVoice::UpdateGains(uint32_t outputRate) {
+    const int32_t pan = pan_.load(std::memory_order_relaxed);
+    const int32_t volume = volume_.load(std::memory_order_relaxed);
+    if (gainsSet_ && pan == appliedPan_ && volume == appliedVolume_) return;
+    PanVolumeGains(pan, volume, target_[0], target_[1]);
+    appliedPan_ = pan;
+    appliedVolume_ = volume;
+    if (!gainsSet_) {
+        // The first block of a voice starts at its settings; only later changes glide.
+        gain_[0] = target_[0];
+        gain_[1] = target_[1];
+        rampLeft_ = 0;
+        gainsSet_ = true;
+        return;
+    }
+    // Glide to the new gains over 1.5 ms so that a step of pan or volume does not click.
+    rampLeft_ = std::max<uint32_t>(1, outputRate * 3 / 2000);
+    gainStep_[0] = (target_[0] - gain_[0]) / static_cast<float>(rampLeft_);
+    gainStep_[1] = (target_[1] - gain_[1]) / static_cast<float>(rampLeft_);
+}
+
+void MixerVoice::MixInto(float* out, uint32_t frames, uint32_t outputRate) {
+    const uint32_t c = control_.load(std::memory_order_acquire);
+    if ((c & kPlaying) == 0 || frames_ == 0) return;
+    UpdateGains(outputRate);
+    const bool looping = (c & kLooping) != 0;
+    const uint64_t step =
+        (static_cast<uint64_t>(frequency_.load(std::memory_order_relaxed)) << 32) / outputRate;
+    GainRamp ramp{gain_, gainStep_, target_, &rampLeft_};
+    const uint8_t* mem = memory_.get();
+    const uint32_t align = format_.blockAlign;
+    uint32_t mixed = 0;
+    switch (format_.kind) {
+    case SampleKind::U8:
+        mixed = MixKind<SampleKind::U8>(format_.channels, mem, frames_, align, position_, step,
+                                        looping, out, frames, ramp);
+        break;
+    case SampleKind::S16:
+        mixed = MixKind<SampleKind::S16>(format_.channels, mem, frames_, align, position_, step,
+                                         looping, out, frames, ramp);
+        break;
+    case SampleKind::S24:
+        mixed = MixKind<SampleKind::S24>(format_.channels, mem, frames_, align, position_, step,
+                                         looping, out, frames, ramp);
+        break;
+    case SampleKind::S32:
+        mixed = MixKind<SampleKind::S32>(format_.channels, mem, frames_, align, position_, step,
+                                         looping, out, frames, ramp);
+        break;
+    case SampleKind::F32:
+        mixed = MixKind<SampleKind::F32>(format_.channels, mem, frames_, align, position_, step,
+                                         looping, out, frames, ramp);
+        break;
+    }
+    if (!looping && mixed < frames) {
+        // Played once to the end: stop and rewind, unless a newer Play or Stop came in.
+        position_ = 0;
+        uint32_t expected = c;
+        control_.compare_exchange_strong(expected, c & ~(kPlaying | kLooping),
+                                         std::memory_order_acq_rel);
+    }
+    publishedPosition_.store(position_, std::memory_order_release);
+}
+
+// ---- SoundMixer
+
+SoundMixer::SoundMixer(uint32_t outputRate) : outputRate_(outputRate == 0 ? 44100 : outputRate) {
+    for (auto& slot : slots_)
+        slot.store(nullptr, std::memory_order_relaxed);
+}
+
+SoundMixer::~SoundMixer() = default;
+
+bool SoundMixer::AddVoice(MixerVoice* voice) {
+    std::lock_guard lock(controlMutex_);
+    for (auto& slot : slots_) {
+        if (slot.load(std::memory_order_relaxed) == nullptr) {
+            slot.store(voice, std::memory_order_seq_cst);
+            return true;
+        }
+    }
+    return false;
+}
+
+void SoundMixer::RemoveVoice(std::unique_ptr<MixerVoice> voice) {
+    if (!voice) return;
+    std::lock_guard lock(controlMutex_);
+    for (auto& slot : slots_) {
+        if (slot.load(std::memory_order_relaxed) == voice.get()) {
+            slot.store(nullptr, std::memory_order_seq_cst);
+        }
+    }
+    const uint64_t epoch = epoch_.load(std::memory_order_seq_cst);
+    // An even epoch means no block was being mixed when the slot was cleared, so no
+    // block can hold the voice any more.
+    if ((epoch & 1) == 0) return;
+    removed_.push_back({std::move(voice), epoch});
+}
+
+void SoundMixer::CollectRemoved() {
+    std::lock_guard lock(controlMutex_);
+    const uint64_t now = epoch_.load(std::memory_order_seq_cst);
+    std::erase_if(removed_, [now](const Removed& r) { return now > r.epoch; });
+}
+
+size_t SoundMixer::PendingRemovals() {
+    std::lock_guard lock(controlMutex_);
+    return removed_.size();
+}
+
+void SoundMixer::Render(float* out, uint32_t frames) {
+    while (frames > 0) {
+        const uint32_t n = std::min(frames, kMixBlockFrames);
+        RenderBlock(out, n);
+        out += 2 * static_cast<size_t>(n);
+        frames -= n;
+    }
+}
+
+void SoundMixer::RenderBlock(float* out, uint32_t frames) {
+    epoch_.fetch_add(1, std::memory_order_seq_cst);
+    std::fill(out, out + 2 * static_cast<size_t>(frames), 0.0f);
+    for (auto& slot : slots_) {
+        MixerVoice* voice = slot.load(std::memory_order_seq_cst);
+        if (voice != nullptr) voice->MixInto(out, frames, outputRate_);
+    }
+    for (uint32_t i = 0; i < 2 * frames; ++i)
+        out[i] = std::clamp(out[i], -1.0f, 1.0f);
+    epoch_.fetch_add(1, std::memory_order_seq_cst);
+}

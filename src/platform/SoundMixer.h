@@ -1,0 +1,121 @@
+#pragma once
+// The software mixer: voices over sample memory, mixed into interleaved stereo float.
+// It knows nothing of any output device; an output calls Render from its own thread.
+//
+// The control side (any one non-audio thread at a time) and the mixing side share only
+// atomics: settings are published into per-voice slots and picked up at the start of the
+// next block, and a removed voice is freed by the control side once no block that could
+// have seen it is still being mixed. Nothing on the mixing side allocates, waits or throws.
+
+#include "platform/SoundFormats.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+// Largest number of frames mixed with one set of settings; Render splits longer requests.
+constexpr uint32_t kMixBlockFrames = 512;
+
+class MixerVoice {
+public:
+    MixerVoice(const SampleFormat& format, uint32_t bytes);
+    MixerVoice(const MixerVoice&) = delete;
+    MixerVoice& operator=(const MixerVoice&) = delete;
+
+    uint8_t* Memory() { return memory_.get(); }
+    uint32_t Bytes() const { return bytes_; }
+    uint32_t Frames() const { return frames_; }
+    const SampleFormat& Format() const { return format_; }
+
+    // Control side: settings take effect at the start of the next mixed block.
+    void SetFrequency(uint32_t rate) { frequency_.store(rate, std::memory_order_relaxed); }
+    void SetPan(int32_t pan) { pan_.store(pan, std::memory_order_relaxed); }
+    void SetVolume(int32_t volume) { volume_.store(volume, std::memory_order_relaxed); }
+    uint32_t Frequency() const { return frequency_.load(std::memory_order_relaxed); }
+    int32_t Pan() const { return pan_.load(std::memory_order_relaxed); }
+    int32_t Volume() const { return volume_.load(std::memory_order_relaxed); }
+    void Play(bool looping);
+    void Stop();
+    bool Playing() const;
+    bool Looping() const;
+    // The play position in frames, as the mixer last left it.
+    uint32_t PositionFrames() const;
+
+    // Mixing side: adds this voice's next frames into out (interleaved stereo).
+    void MixInto(float* out, uint32_t frames, uint32_t outputRate);
+
+private:
+    static constexpr uint32_t kPlaying = 1;
+    static constexpr uint32_t kLooping = 2;
+    static constexpr uint32_t kGenerationStep = 4;
+
+    void UpdateGains(uint32_t outputRate);
+
+    SampleFormat format_;
+    uint32_t bytes_;
+    uint32_t frames_;
+    std::unique_ptr<uint8_t[]> memory_;
+
+    std::atomic<uint32_t> frequency_;
+    std::atomic<int32_t> pan_{0};
+    std::atomic<int32_t> volume_{0};
+    std::atomic<uint32_t> control_{0};
+    std::atomic<uint64_t> publishedPosition_{0};
+
+    // Mixing side only.
+    uint64_t position_ = 0; // frames, 32.32 fixed point
+    int32_t appliedPan_ = 0;
+    int32_t appliedVolume_ = 0;
+    bool gainsSet_ = false;
+    float gain_[2] = {1.0f, 1.0f};
+    float gainStep_[2] = {0.0f, 0.0f};
+    float target_[2] = {1.0f, 1.0f};
+    uint32_t rampLeft_ = 0;
+};
+
+// Channel gains of a pan and a volume in hundredths of a decibel: a positive pan
+// attenuates the left channel by pan/100 dB, a negative one the right; the volume
+// attenuates both; attenuations add in dB and 100 dB or more is silence.
+void PanVolumeGains(int32_t pan, int32_t volume, float& left, float& right);
+
+class SoundMixer {
+public:
+    static constexpr size_t kMaxVoices = 256;
+
+    explicit SoundMixer(uint32_t outputRate);
+    ~SoundMixer();
+    SoundMixer(const SoundMixer&) = delete;
+    SoundMixer& operator=(const SoundMixer&) = delete;
+
+    uint32_t OutputRate() const { return outputRate_; }
+
+    // Control side. AddVoice answers false when every slot is taken.
+    bool AddVoice(MixerVoice* voice);
+    // Detaches the voice and takes ownership of it until the mixing side is done with it.
+    void RemoveVoice(std::unique_ptr<MixerVoice> voice);
+    // Frees removed voices that no block in progress can still see.
+    void CollectRemoved();
+    size_t PendingRemovals();
+
+    // Mixing side: fills frames interleaved stereo frames, in blocks of at most
+    // kMixBlockFrames.
+    void Render(float* out, uint32_t frames);
+
+private:
+    void RenderBlock(float* out, uint32_t frames);
+
+    uint32_t outputRate_;
+    std::array<std::atomic<MixerVoice*>, kMaxVoices> slots_{};
+    // Odd while a block is being mixed; advances by two per block.
+    std::atomic<uint64_t> epoch_{0};
+
+    struct Removed {
+        std::unique_ptr<MixerVoice> voice;
+        uint64_t epoch;
+    };
+    std::mutex controlMutex_; // control side only
+    std::vector<Removed> removed_;
+};

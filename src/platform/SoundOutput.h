@@ -1,0 +1,30 @@
+#pragma once
+// Outputs that drive the mixer: the SDL device, a silent null output that consumes
+// samples in real time when no device can be opened, and an offline output that only
+// renders when asked (for tests and measurements).
+
+#include <cstdint>
+#include <memory>
+
+class SoundMixer;
+
+class SoundOutput {
+public:
+    virtual ~SoundOutput() = default;
+    // Stops the mixing thread; after it returns Render is no longer called.
+    virtual void Close() = 0;
+    virtual const char* Name() const = 0;
+    virtual uint32_t Rate() const = 0;
+    // Frames the output asks the mixer for at a time.
+    virtual uint32_t BlockFrames() const = 0;
+};
+
+constexpr uint32_t kOutputRate = 44100;
+constexpr uint32_t kOutputBlockFrames = 512;
+
+// Opens the default SDL audio device feeding the mixer; none when no device opens.
+std::unique_ptr<SoundOutput> OpenSdlOutput(SoundMixer& mixer);
+// A thread that renders and discards blocks at the pace of a real device.
+std::unique_ptr<SoundOutput> OpenNullOutput(SoundMixer& mixer);
+// Nothing runs by itself; the owner calls the mixer's Render.
+std::unique_ptr<SoundOutput> OpenOfflineOutput(uint32_t rate);
