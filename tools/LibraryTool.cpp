@@ -1,0 +1,282 @@
+// velmora-lib: lists, extracts and packs stimulus libraries.
+//
+//   velmora-lib list LIB
+//   velmora-lib extract LIB DIR
+//   velmora-lib pack OUT --picture NAME=FILE.bmp ... --sound NAME=FILE.wav ...
+
+#include "framework/Exception.h"
+#include "framework/ResourceStream.h"
+#include "library/LibraryFormat.h"
+#include "library/NameLists.h"
+#include "library/PackedDib.h"
+#include "platform/ResourceModule.h"
+#include "sound/Wave.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <map>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+const char* const kUsage =
+    "usage: velmora-lib list LIB\n"
+    "       velmora-lib extract LIB DIR\n"
+    "       velmora-lib pack OUT [--picture NAME=FILE.bmp]... [--sound NAME=FILE.wav]...\n";
+
+struct UsageError : Exception {
+    using Exception::Exception;
+};
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw Exception("cannot read " + path);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
+    if (in.bad()) throw Exception("cannot read " + path);
+    return bytes;
+}
+
+void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
+    // Written beside the target and renamed, so a failure never leaves half a file behind.
+    const fs::path temporary = path.string() + ".part";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        if (!out.flush()) {
+            std::error_code ignored;
+            fs::remove(temporary, ignored);
+            throw Exception("cannot write " + path.string());
+        }
+    }
+    std::error_code error;
+    fs::rename(temporary, path, error);
+    if (error) {
+        fs::remove(temporary, error);
+        throw Exception("cannot write " + path.string());
+    }
+}
+
+// Opens a library given on the command line, exactly at that path.
+class OpenLibrary {
+public:
+    explicit OpenLibrary(const std::string& path)
+        : handle_(LoadResourceModuleFromBytes(ReadFile(path))) {
+        if (handle_ == kNoModule) throw Exception(path + " is no resource module");
+    }
+    ~OpenLibrary() { FreeResourceModule(handle_); }
+    OpenLibrary(const OpenLibrary&) = delete;
+    OpenLibrary& operator=(const OpenLibrary&) = delete;
+    TModuleHandle Handle() const { return handle_; }
+
+private:
+    TModuleHandle handle_;
+};
+
+std::vector<uint8_t> ResourceBytes(TModuleHandle module, const TResourceName& name,
+                                   const TResourceName& type) {
+    TResourceStream stream(module, name, type);
+    std::vector<uint8_t> bytes(static_cast<std::size_t>(stream.Size()));
+    stream.ReadBuffer(bytes.data(), stream.Size());
+    return bytes;
+}
+
+std::vector<std::string> NameListOf(TModuleHandle module, const char* list) {
+    const auto bytes = ResourceBytes(module, list, kListType);
+    return SplitNameList(bytes.data(), bytes.size());
+}
+
+std::string DescribeWave(const std::vector<uint8_t>& bytes) {
+    TReadOnlyMemoryStream stream(bytes.data(), static_cast<int64_t>(bytes.size()));
+    TWave wave;
+    wave.LoadFromStream(stream);
+    if (wave.FormatBytes() < 16) throw Exception("its format block is too short");
+    const uint8_t* f = wave.FormatBlock();
+    const unsigned tag = f[0] | (f[1] << 8);
+    const unsigned channels = f[2] | (f[3] << 8);
+    const unsigned long rate = f[4] | (f[5] << 8) | (f[6] << 16) | (uint32_t{f[7]} << 24);
+    const unsigned long perSecond = f[8] | (f[9] << 8) | (f[10] << 16) | (uint32_t{f[11]} << 24);
+    const unsigned bits = f[14] | (f[15] << 8);
+    char text[160];
+    std::snprintf(text, sizeof text, "format %u, %lu Hz, %u bits, %u channel%s, %.2f s", tag, rate,
+                  bits, channels, channels == 1 ? "" : "s",
+                  perSecond ? static_cast<double>(wave.SampleBytes()) / perSecond : 0.0);
+    return text;
+}
+
+std::string DescribePicture(const std::vector<uint8_t>& bytes) {
+    std::string why;
+    const auto s = DescribePackedDib(bytes.data(), bytes.size(), &why);
+    if (!s) throw Exception(why);
+    return std::to_string(s->Width) + " x " +
+           std::to_string(s->Height < 0 ? -s->Height : s->Height) + ", " +
+           std::to_string(s->BitCount) + " bits";
+}
+
+// The resource names of one type, once each, in directory order.
+std::vector<TResourceName> NamesOfType(TModuleHandle module, const TResourceName& type) {
+    std::vector<TResourceName> names;
+    std::set<std::string> seen;
+    for (const TResourceEntry& e : ListResources(module)) {
+        if (e.Type.IsId() != type.IsId()) continue;
+        if (type.IsId() ? e.Type.Id() != type.Id()
+                        : !SameResourceText(Utf8ToUtf16(e.Type.Name()), Utf8ToUtf16(type.Name()))) {
+            continue;
+        }
+        if (seen.insert(e.Name.Text()).second) names.push_back(e.Name);
+    }
+    return names;
+}
+
+void PrintList(const char* title, const std::vector<std::string>& names) {
+    std::cout << title << " (" << names.size() << "):\n";
+    for (const std::string& name : names)
+        std::cout << "  " << name << "\n";
+}
+
+int List(const std::string& path) {
+    OpenLibrary library(path);
+    bool damaged = false;
+    const auto pictures = NameListOf(library.Handle(), kPictureList);
+    const auto sounds = NameListOf(library.Handle(), kSoundList);
+    PrintList(kPictureList, pictures);
+    PrintList(kSoundList, sounds);
+    const auto describe = [&](const char* title, const TResourceName& type, auto&& how) {
+        const auto names = NamesOfType(library.Handle(), type);
+        std::cout << title << " (" << names.size() << "):\n";
+        for (const TResourceName& name : names) {
+            const auto bytes = ResourceBytes(library.Handle(), name, type);
+            std::cout << "  " << name.Text() << ": ";
+            try {
+                std::cout << how(bytes);
+            } catch (const Exception& e) {
+                std::cout << "unreadable (" << e.Message() << ")";
+                damaged = true;
+            }
+            std::cout << ", " << bytes.size() << " bytes\n";
+        }
+    };
+    describe("Pictures", TResourceName(RT_BITMAP), DescribePicture);
+    describe("Sounds", TResourceName(kSoundType), DescribeWave);
+    return damaged ? kExitFailure : 0;
+}
+
+// A file name for a resource name: the name as the list spells it, without directory parts.
+std::string FileNameFor(const TResourceName& name, const std::vector<std::string>& listed) {
+    std::string text = name.IsId() ? "id" + std::to_string(name.Id()) : name.Name();
+    for (const std::string& entry : listed) {
+        if (!name.IsId() && SameResourceText(Utf8ToUtf16(entry), Utf8ToUtf16(text))) {
+            text = entry;
+            break;
+        }
+    }
+    for (char& c : text) {
+        if (c == '/' || c == '\\') c = '_';
+    }
+    if (text == "." || text == "..") text = "_" + text;
+    return text;
+}
+
+int Extract(const std::string& path, const std::string& dir) {
+    OpenLibrary library(path);
+    std::error_code error;
+    fs::create_directories(dir, error);
+    if (!fs::is_directory(dir)) throw Exception("cannot make directory " + dir);
+    const fs::path out(dir);
+    WriteFile(out / "Picturez.txt", ResourceBytes(library.Handle(), kPictureList, kListType));
+    WriteFile(out / "Soundz.txt", ResourceBytes(library.Handle(), kSoundList, kListType));
+    const auto pictures = NameListOf(library.Handle(), kPictureList);
+    const auto sounds = NameListOf(library.Handle(), kSoundList);
+    int failures = 0;
+    for (const TResourceName& name : NamesOfType(library.Handle(), TResourceName(RT_BITMAP))) {
+        try {
+            WriteFile(out / (FileNameFor(name, pictures) + ".bmp"),
+                      BmpFileFromPackedDib(ResourceBytes(library.Handle(), name, RT_BITMAP),
+                                           name.Text()));
+        } catch (const Exception& e) {
+            std::cerr << "velmora-lib: " << e.Message() << "\n";
+            ++failures;
+        }
+    }
+    for (const TResourceName& name : NamesOfType(library.Handle(), TResourceName(kSoundType))) {
+        WriteFile(out / (FileNameFor(name, sounds) + ".wav"),
+                  ResourceBytes(library.Handle(), name, kSoundType));
+    }
+    return failures == 0 ? 0 : kExitFailure;
+}
+
+TNamedData NamedFile(const std::string& option, const std::string& value) {
+    const auto equals = value.find('=');
+    if (equals == std::string::npos || equals == 0 || equals + 1 == value.size()) {
+        throw UsageError(option + " wants NAME=FILE, not \"" + value + "\"");
+    }
+    const std::string file = value.substr(equals + 1);
+    return {value.substr(0, equals), ReadFile(file)};
+}
+
+int Pack(const std::vector<std::string>& args) {
+    if (args.empty()) throw UsageError("pack wants an output file");
+    std::vector<TNamedData> pictures, sounds;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& option = args[i];
+        if (option != "--picture" && option != "--sound") {
+            throw UsageError("unknown option \"" + option + "\"");
+        }
+        if (i + 1 >= args.size()) throw UsageError(option + " wants NAME=FILE");
+        const std::string& value = args[++i];
+        TNamedData item = NamedFile(option, value);
+        const std::string file = value.substr(value.find('=') + 1);
+        if (option == "--picture") {
+            item.Bytes = PackedDibFromBmpFile(item.Bytes, file);
+            pictures.push_back(std::move(item));
+        } else {
+            try {
+                DescribeWave(item.Bytes);
+            } catch (const Exception& e) {
+                throw Exception(file + " is no usable wave file: " + e.Message());
+            }
+            sounds.push_back(std::move(item));
+        }
+    }
+    WriteFile(args[0], BuildLibraryModule(pictures, sounds));
+    return 0;
+}
+
+int Run(const std::vector<std::string>& args) {
+    if (args.empty()) throw UsageError("no command given");
+    const std::string& command = args[0];
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (command == "list" && rest.size() == 1) return List(rest[0]);
+    if (command == "extract" && rest.size() == 2) return Extract(rest[0], rest[1]);
+    if (command == "pack") return Pack(rest);
+    if (command == "list" || command == "extract") {
+        throw UsageError(command + " takes " + (command == "list" ? "one" : "two") + " arguments");
+    }
+    throw UsageError("unknown command \"" + command + "\"");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const UsageError& e) {
+        std::cerr << "velmora-lib: " << e.Message() << "\n" << kUsage;
+        return kExitUsage;
+    } catch (const Exception& e) {
+        std::cerr << "velmora-lib: " << e.Message() << "\n";
+        return kExitFailure;
+    } catch (const std::exception& e) {
+        std::cerr << "velmora-lib: " << e.what() << "\n";
+        return kExitFailure;
+    }
+}
