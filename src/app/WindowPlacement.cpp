@@ -1,0 +1,98 @@
+#include "app/WindowPlacement.h"
+
+#include <QGuiApplication>
+#include <QRect>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+QScreen* ScreenOf(const QWidget& window) {
+    if (QScreen* screen = window.screen()) return screen;
+    return QGuiApplication::primaryScreen();
+}
+
+QRect ToQRect(const TPlacementRect& r) {
+    const int64_t width = int64_t{r.Right} - r.Left;
+    const int64_t height = int64_t{r.Bottom} - r.Top;
+    return QRect(r.Left, r.Top, static_cast<int>(std::clamp<int64_t>(width, 0, QWIDGETSIZE_MAX)),
+                 static_cast<int>(std::clamp<int64_t>(height, 0, QWIDGETSIZE_MAX)));
+}
+
+// Keeps the size and moves the rectangle into the screen's available area when it shows on
+// no screen at all, so a file written with another screen layout never hides the window.
+QRect OntoSomeScreen(const QWidget& window, QRect rect) {
+    for (QScreen* screen : QGuiApplication::screens()) {
+        if (screen->availableGeometry().intersects(rect)) return rect;
+    }
+    QScreen* screen = ScreenOf(window);
+    if (!screen) return rect;
+    const QRect area = screen->availableGeometry();
+    rect.moveLeft(std::clamp(rect.left(), area.left(),
+                             std::max(area.left(), area.right() - rect.width() + 1)));
+    rect.moveTop(std::clamp(rect.top(), area.top(),
+                            std::max(area.top(), area.bottom() - rect.height() + 1)));
+    return rect;
+}
+
+} // namespace
+
+TWindowPlacement GetWindowPlacement(const QWidget& window) {
+    TWindowPlacement placement;
+    const Qt::WindowStates state = window.windowState();
+    const bool maximized = state & (Qt::WindowMaximized | Qt::WindowFullScreen);
+    if (state & Qt::WindowMinimized) {
+        placement.ShowCmd = ShowMinimized;
+        if (maximized) placement.Flags |= PlacementRestoreToMaximized;
+    } else if (maximized) {
+        placement.ShowCmd = ShowMaximized;
+        placement.MaxPosition = window.frameGeometry().topLeft();
+    }
+    QRect normal = window.normalGeometry();
+    if (!normal.isValid()) normal = window.geometry();
+    placement.Normal.Left = normal.x();
+    placement.Normal.Top = normal.y();
+    placement.Normal.Right = normal.x() + normal.width();
+    placement.Normal.Bottom = normal.y() + normal.height();
+    return placement;
+}
+
+void SetWindowPlacement(QWidget& window, const TWindowPlacement& placement) {
+    const QRect rect = OntoSomeScreen(window, ToQRect(placement.Normal));
+    const Qt::WindowStates state = window.windowState();
+    const Qt::WindowStates away = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+    if (!(state & away)) {
+        window.setGeometry(rect);
+        return;
+    }
+    // Qt takes the normal rectangle from the geometry the window has when it leaves the
+    // normal state, so the rectangle is set in that state and the state put back.
+    window.setWindowState(state & ~away);
+    window.setGeometry(rect);
+    window.setWindowState(state);
+}
+
+QSize ScreenSize(const QWidget& window) {
+    QScreen* screen = ScreenOf(window);
+    return screen ? screen->geometry().size() : QSize();
+}
+
+int32_t ScreenPixelsPerInch(const QWidget& window) {
+    QScreen* screen = ScreenOf(window);
+    return screen ? static_cast<int32_t>(std::lround(screen->logicalDotsPerInch())) : 96;
+}
+
+QSize FrameExtent(const QWidget& window) {
+    const QWindow* handle = window.windowHandle();
+    if (!handle) return QSize(0, 0);
+    const QMargins margins = handle->frameMargins();
+    return QSize(std::max(0, margins.left() + margins.right()),
+                 std::max(0, margins.top() + margins.bottom()));
+}
+
+bool HasFixedSize(const QWidget& window) {
+    return window.minimumSize() == window.maximumSize();
+}
