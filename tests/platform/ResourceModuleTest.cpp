@@ -130,6 +130,17 @@ TEST(ResourceModule, DirectoryLoopsEndTheSearch) {
     t = Tree();
     Entry(t, kLangDir + 16, 0, 0x80000000u | kRoot);
     EXPECT_EQ(FoundInTree(t), "<none>") << "language entry pointing at the root";
+
+    // A root that also holds a data entry: walking back into it as the language level
+    // would find that data, so only the loop check keeps it out.
+    t = Tree();
+    t.resize(0xA0);
+    Directory(t, kRoot, 0, 2);
+    Entry(t, kRoot + 16, 0, kDataEntry);
+    Entry(t, kRoot + 24, 2, 0x80000000u | 0x80);
+    Directory(t, 0x80, 1, 0);
+    Entry(t, 0x80 + 16, 0x80000000u | kNameText, 0x80000000u | kRoot);
+    EXPECT_EQ(FoundInTree(t), "<none>") << "name entry pointing back at a root with data";
 }
 
 TEST(ResourceModule, AFourthLevelIsNotFollowed) {
