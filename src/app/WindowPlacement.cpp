@@ -15,11 +15,18 @@ QScreen* ScreenOf(const QWidget& window) {
     return QGuiApplication::primaryScreen();
 }
 
-QRect ToQRect(const TPlacementRect& r) {
+// A stored rectangle may hold any numbers. The corner is kept within the range in which Qt's
+// rectangle arithmetic cannot overflow, and the size within the desktop, as the window system
+// keeps a placed window no larger than the screens it can be shown on.
+QRect ToQRect(const QWidget& window, const TPlacementRect& r) {
+    QSize largest(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (QScreen* screen = ScreenOf(window)) largest = screen->availableVirtualGeometry().size();
     const int64_t width = int64_t{r.Right} - r.Left;
     const int64_t height = int64_t{r.Bottom} - r.Top;
-    return QRect(r.Left, r.Top, static_cast<int>(std::clamp<int64_t>(width, 0, QWIDGETSIZE_MAX)),
-                 static_cast<int>(std::clamp<int64_t>(height, 0, QWIDGETSIZE_MAX)));
+    return QRect(std::clamp(r.Left, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX),
+                 std::clamp(r.Top, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX),
+                 static_cast<int>(std::clamp<int64_t>(width, 0, largest.width())),
+                 static_cast<int>(std::clamp<int64_t>(height, 0, largest.height())));
 }
 
 // Keeps the size and moves the rectangle into the screen's available area when it shows on
@@ -61,7 +68,7 @@ TWindowPlacement GetWindowPlacement(const QWidget& window) {
 }
 
 void SetWindowPlacement(QWidget& window, const TWindowPlacement& placement) {
-    const QRect rect = OntoSomeScreen(window, ToQRect(placement.Normal));
+    const QRect rect = OntoSomeScreen(window, ToQRect(window, placement.Normal));
     const Qt::WindowStates state = window.windowState();
     const Qt::WindowStates away = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
     if (!(state & away)) {

@@ -155,6 +155,14 @@ TEST_F(PlacementTest, RectangleOffEveryScreenIsBroughtBack) {
     form.show();
     EXPECT_EQ(form.size(), QSize(600, 400));
     EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().intersects(form.geometry()));
+
+    Write("NormPos", "2147483000,-2147483648,2147483647,2147483647");
+    TStorageTestForm huge;
+    huge.show();
+    const QRect desktop = QGuiApplication::primaryScreen()->availableVirtualGeometry();
+    EXPECT_LE(huge.width(), desktop.width());
+    EXPECT_LE(huge.height(), desktop.height());
+    EXPECT_TRUE(desktop.intersects(huge.geometry()));
 }
 
 TEST_F(PlacementTest, WindowNeverShownNeverSaves) {
