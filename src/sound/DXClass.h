@@ -71,3 +71,5 @@ private:
 // Finds a function of a library by name; the library is loaded once and kept until the
 // program ends. Raises "%s not loaded" with the library name when either is missing.
 LibraryProc DXLoadLibrary(const std::string& libraryName, const std::string& functionName);
+// Unloads every cached library; done by itself when the program ends.
+void DXFreeLibraries();

@@ -14,10 +14,13 @@ struct LibraryCache {
     std::mutex mutex;
     std::map<std::string, LibraryHandle> libraries;
 
-    ~LibraryCache() {
+    void FreeAll() {
+        std::lock_guard lock(mutex);
         for (auto& [name, library] : libraries)
             FreeBuiltInLibrary(library);
+        libraries.clear();
     }
+    ~LibraryCache() { FreeAll(); }
 };
 
 LibraryCache& Cache() {
@@ -47,4 +50,8 @@ LibraryProc DXLoadLibrary(const std::string& libraryName, const std::string& fun
     LibraryProc proc = FindBuiltInFunction(library, functionName);
     if (proc == nullptr) throw Exception(Msg::NotLoaded, {libraryName});
     return proc;
+}
+
+void DXFreeLibraries() {
+    Cache().FreeAll();
 }

@@ -59,10 +59,9 @@ void TDirectSoundBuffer::CreateSecondary(const uint8_t* format, int32_t formatBy
     DSBUFFERDESC desc{};
     desc.dwSize = DSBUFFERDESC_SIZE;
     desc.dwFlags = DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME;
-    TDirectSound& device = RequireDevice();
-    if (device.StickyFocus) {
+    if (device_ != nullptr && device_->StickyFocus) {
         desc.dwFlags |= DSBCAPS_STICKYFOCUS;
-    } else if (device.GlobalFocus) {
+    } else if (device_ != nullptr && device_->GlobalFocus) {
         desc.dwFlags |= DSBCAPS_GLOBALFOCUS;
     }
     desc.dwBufferBytes = static_cast<uint32_t>(std::max(bytes, 0));

@@ -1,0 +1,104 @@
+#pragma once
+// Helpers of the sound tests: wave containers built byte by byte, an offline device and
+// measurements on rendered output.
+
+#include "platform/SoundDevice.h"
+#include "sound/DXClass.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace soundtest {
+
+inline void Put16(std::vector<uint8_t>& v, uint32_t x) {
+    v.push_back(static_cast<uint8_t>(x));
+    v.push_back(static_cast<uint8_t>(x >> 8));
+}
+
+inline void Put32(std::vector<uint8_t>& v, uint32_t x) {
+    Put16(v, x & 0xFFFF);
+    Put16(v, x >> 16);
+}
+
+// A 16-byte format block.
+inline std::vector<uint8_t> Format(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits) {
+    std::vector<uint8_t> f;
+    const uint16_t align = static_cast<uint16_t>(channels * bits / 8);
+    Put16(f, tag);
+    Put16(f, channels);
+    Put32(f, rate);
+    Put32(f, rate * align);
+    Put16(f, align);
+    Put16(f, bits);
+    return f;
+}
+
+inline void Chunk(std::vector<uint8_t>& out, const char* id, const std::vector<uint8_t>& body) {
+    out.insert(out.end(), id, id + 4);
+    Put32(out, static_cast<uint32_t>(body.size()));
+    out.insert(out.end(), body.begin(), body.end());
+}
+
+// "RIFF" <length> "WAVE" and the given chunks, in order.
+inline std::vector<uint8_t> Riff(const std::vector<std::vector<uint8_t>>& chunks) {
+    std::vector<uint8_t> out = {'R', 'I', 'F', 'F'};
+    size_t length = 4;
+    for (const auto& c : chunks)
+        length += c.size();
+    Put32(out, static_cast<uint32_t>(length));
+    out.insert(out.end(), {'W', 'A', 'V', 'E'});
+    for (const auto& c : chunks)
+        out.insert(out.end(), c.begin(), c.end());
+    return out;
+}
+
+inline std::vector<uint8_t> MakeChunk(const char* id, const std::vector<uint8_t>& body) {
+    std::vector<uint8_t> c;
+    Chunk(c, id, body);
+    return c;
+}
+
+inline std::vector<uint8_t> Samples16(const std::vector<int16_t>& samples) {
+    std::vector<uint8_t> b(samples.size() * 2);
+    std::memcpy(b.data(), samples.data(), b.size());
+    return b;
+}
+
+// A 16-bit PCM wave file of the given samples.
+inline std::vector<uint8_t> Wave16(uint16_t channels, uint32_t rate,
+                                   const std::vector<int16_t>& samples) {
+    return Riff(
+        {MakeChunk("fmt ", Format(1, channels, rate, 16)), MakeChunk("data", Samples16(samples))});
+}
+
+// Selects the offline output for the devices a test makes, and the default again after.
+struct OfflineOutput {
+    OfflineOutput() { SetSoundOutputChoice(SoundOutputChoice::Offline); }
+    ~OfflineOutput() { SetSoundOutputChoice(SoundOutputChoice::Device); }
+};
+
+inline std::vector<float> Render(TDirectSound& device, uint32_t frames) {
+    std::vector<float> out(2 * static_cast<size_t>(frames));
+    device.RequireSound().RenderOffline(out.data(), frames);
+    return out;
+}
+
+// Root mean square of one channel (0 left, 1 right) over frames [from, to).
+inline double Rms(const std::vector<float>& out, int channel, size_t from, size_t to) {
+    double sum = 0;
+    for (size_t i = from; i < to; ++i)
+        sum += double(out[2 * i + channel]) * out[2 * i + channel];
+    return std::sqrt(sum / double(to - from));
+}
+
+inline bool Silent(const std::vector<float>& out) {
+    for (float x : out) {
+        if (x != 0.0f) return false;
+    }
+    return true;
+}
+
+} // namespace soundtest
