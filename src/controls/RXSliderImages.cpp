@@ -15,20 +15,6 @@ TBitmap LoadProgramBitmap(const char* name) {
     return bitmap;
 }
 
-QImage KeyedImage(const TBitmap& bitmap) {
-    if (bitmap.IsEmpty()) return {};
-    QImage image = bitmap.ToImage().convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = bitmap.BitCount() == 1 ? qRgb(255, 255, 255)
-                                            : (image.pixel(0, image.height() - 1) | 0xFF000000u);
-    for (int y = 0; y < image.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if (row[x] == key) row[x] = 0;
-        }
-    }
-    return image;
-}
-
 QImage BuildRuler(const QImage& image, int length, int edge, bool horizontal) {
     const int imageLength = horizontal ? image.width() : image.height();
     const int across = horizontal ? image.height() : image.width();

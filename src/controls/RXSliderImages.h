@@ -2,6 +2,7 @@
 // The bitmaps behind the slider: its default images from the program's resources, the
 // transparent colour of a bitmap, and the ruler strip built from a short ruler image.
 
+#include "controls/KeyedImage.h"
 #include "framework/Bitmap.h"
 
 #include <QCursor>
@@ -9,10 +10,6 @@
 
 // Loads the program's bitmap resource of that name; an empty bitmap when it is missing.
 TBitmap LoadProgramBitmap(const char* name);
-
-// The picture with every pixel of its transparent colour cleared: the colour of the
-// bottom-left pixel, or white for a monochrome bitmap.
-QImage KeyedImage(const TBitmap& bitmap);
 
 // A strip of the given length along the axis (width when horizontal): the image's first and
 // last edge columns (rows) as ends and its middle repeated in between.
