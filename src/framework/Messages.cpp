@@ -26,6 +26,7 @@ const char* MessageText(Msg id) {
     case Msg::FormNotFound: return "Form not found";
     case Msg::UnknownExtension: return "Unknown picture file extension (.%s)";
     case Msg::OutOfMemory: return "Out of memory";
+    case Msg::NotValidFloat: return "'%s' is not a valid floating point value";
     }
     return "";
 }

@@ -29,6 +29,7 @@ enum class Msg {
     FormNotFound,         // "Form not found"
     UnknownExtension,     // "Unknown picture file extension (.%s)"
     OutOfMemory,          // "Out of memory"
+    NotValidFloat,        // "'%s' is not a valid floating point value"
 };
 
 // The raw text of a message, with its "%s"/"%d" placeholders.
