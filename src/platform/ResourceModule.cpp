@@ -198,6 +198,12 @@ TModuleHandle ProgramModule() {
     return kProgramModule;
 }
 
+std::size_t OpenModuleCount() {
+    ModuleTable& table = Table();
+    std::lock_guard<std::mutex> hold(table.Lock);
+    return table.Modules.size();
+}
+
 namespace {
 std::shared_ptr<const TPeResources> ModuleOf(TModuleHandle module) {
     ModuleTable& table = Table();

@@ -71,6 +71,10 @@ TModuleHandle LoadResourceModuleFromBytes(std::vector<uint8_t> bytes);
 // unknown handle.
 bool FreeResourceModule(TModuleHandle module);
 
+// How many modules are open (the program's own not counted); a load that ends with the same
+// count has released what it opened.
+std::size_t OpenModuleCount();
+
 // The program itself: its built-in resources under ":/resources" and ":/". Bitmap resources
 // are served as packed bitmaps (the file header of a built-in .bmp file is dropped), so they
 // read exactly like bitmap resources of a module.
