@@ -168,6 +168,10 @@ bool TFormPlacement::eventFilter(QObject* watched, QEvent* event) {
         if (event->spontaneous()) break;
         ApplySizeLimits();
         if (active_) Guard([this] { RestoreFormPlacement(); });
+        if (owner_->property(WindowPositionProperty).toString() ==
+            QLatin1String(PositionScreenCenter)) {
+            CenterOnScreen(*owner_);
+        }
         break;
     case QEvent::Move:
     case QEvent::Resize:

@@ -9,9 +9,9 @@
 // without a close calls WindowDestroying() first thing in its destructor, before its own
 // destroy handler; windows deleted through deleteLater are handled without it.
 //
-// A window is centred on its screen when first shown while its dynamic property "Position"
-// holds "poScreenCenter"; a restored position switches it to "poDesigned" so that the
-// restored position stays.
+// A window whose dynamic property "Position" holds "poScreenCenter" is centred on its screen
+// each time it is shown, after restoring; a restored position switches the property to
+// "poDesigned" so that the restored position stays.
 
 #include "app/WindowPlacement.h"
 

@@ -82,6 +82,24 @@ void SetWindowPlacement(QWidget& window, const TWindowPlacement& placement) {
     window.setWindowState(state);
 }
 
+void CenterOnScreen(QWidget& window) {
+    QScreen* screen = ScreenOf(window);
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    const QWindow* handle = window.windowHandle();
+    const QMargins frame = handle ? handle->frameMargins() : QMargins();
+    TWindowPlacement placement = GetWindowPlacement(window);
+    TPlacementRect& r = placement.Normal;
+    const int width = r.Right - r.Left;
+    const int height = r.Bottom - r.Top;
+    const QSize outer(width + frame.left() + frame.right(), height + frame.top() + frame.bottom());
+    r.Left = area.x() + (area.width() - outer.width()) / 2 + frame.left();
+    r.Top = area.y() + (area.height() - outer.height()) / 2 + frame.top();
+    r.Right = r.Left + width;
+    r.Bottom = r.Top + height;
+    SetWindowPlacement(window, placement);
+}
+
 QSize ScreenSize(const QWidget& window) {
     QScreen* screen = ScreenOf(window);
     return screen ? screen->geometry().size() : QSize();

@@ -54,6 +54,10 @@ void SetWindowPlacement(QWidget& window, const TWindowPlacement& placement);
 QSize ScreenSize(const QWidget& window);
 int32_t ScreenPixelsPerInch(const QWidget& window);
 
+// Centres the window's normal rectangle (with its frame, when known) in the available area
+// of its screen, keeping its state.
+void CenterOnScreen(QWidget& window);
+
 // Frame size around the client area (width and height the frame adds); zero while unknown.
 QSize FrameExtent(const QWidget& window);
 

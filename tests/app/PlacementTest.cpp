@@ -30,6 +30,8 @@ TEST_F(PlacementTest, FirstStartWithoutFileKeepsLayoutAndCloseWritesPlacementInO
     EXPECT_TRUE(form.sawRestoredOnShow) << "the window's show handler runs after restoring";
     EXPECT_EQ(form.property(WindowPositionProperty).toString(), PositionScreenCenter);
     EXPECT_EQ(form.size(), QSize(600, 400));
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(form.frameGeometry().center(), area.center()) << "no file: centred";
     EXPECT_EQ(form.RxSlider1->value, 70);
     EXPECT_FALSE(QFile::exists(FilePath())) << "restoring alone writes nothing";
 
