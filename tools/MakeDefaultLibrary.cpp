@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -222,17 +223,30 @@ void Normalise(std::vector<double>& s, double peak) {
     }
 }
 
-std::vector<double> Drone() {
-    const int n = 8 * kRate; // every frequency below is a multiple of 1/8 Hz
-    const double partials[][2] = {{110.0, 1.0}, {110.25, 0.6},   {165.0, 0.45},
-                                  {220.5, 0.3}, {329.875, 0.15}, {55.0, 0.5}};
-    std::vector<double> s(n);
-    for (int i = 0; i < n; ++i) {
+struct Partial {
+    double Frequency;
+    double Level;
+};
+
+// A sum of steady sine partials over seconds; each frequency must have a whole number of
+// cycles in that time, so the end meets the start.
+std::vector<double> Partials(int seconds, std::initializer_list<Partial> partials) {
+    std::vector<double> s(static_cast<std::size_t>(seconds) * kRate);
+    for (std::size_t i = 0; i < s.size(); ++i) {
         const double t = static_cast<double>(i) / kRate;
-        double v = 0;
-        for (const auto& p : partials)
-            v += p[1] * std::sin(kTwoPi * p[0] * t);
-        s[i] = v * (0.8 + 0.2 * std::cos(kTwoPi * t / 4));
+        for (const Partial& p : partials)
+            s[i] += p.Level * std::sin(kTwoPi * p.Frequency * t);
+    }
+    return s;
+}
+
+std::vector<double> Drone() {
+    // Every frequency is a multiple of 1/8 Hz; the slow swell has two cycles per loop.
+    std::vector<double> s = Partials(
+        8,
+        {{110.0, 1.0}, {110.25, 0.6}, {165.0, 0.45}, {220.5, 0.3}, {329.875, 0.15}, {55.0, 0.5}});
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        s[i] *= 0.8 + 0.2 * std::cos(kTwoPi * static_cast<double>(i) / kRate / 4);
     }
     return s;
 }
@@ -285,18 +299,9 @@ std::vector<double> Bell() {
 }
 
 std::vector<double> Hum() {
-    const int n = 4 * kRate; // multiples of 1/4 Hz
-    const double partials[][2] = {{55.0, 1.0},   {110.0, 0.55}, {165.0, 0.35},
-                                  {220.0, 0.22}, {275.0, 0.12}, {55.25, 0.3}};
-    std::vector<double> s(n);
-    for (int i = 0; i < n; ++i) {
-        const double t = static_cast<double>(i) / kRate;
-        double v = 0;
-        for (const auto& p : partials)
-            v += p[1] * std::sin(kTwoPi * p[0] * t);
-        s[i] = v;
-    }
-    return s;
+    // Multiples of 1/4 Hz: a 55 Hz hum with its harmonics and a slow beat.
+    return Partials(
+        4, {{55.0, 1.0}, {110.0, 0.55}, {165.0, 0.35}, {220.0, 0.22}, {275.0, 0.12}, {55.25, 0.3}});
 }
 
 std::vector<double> Rain() {
