@@ -116,6 +116,7 @@ TEST_F(KnobFixture, DragFromTheFirstPositionToStraightRightEndsAtEight) {
     QTest::mouseMove(knob, PointAt(0, 15));
     EXPECT_EQ(knob->Position(), 8);
     EXPECT_EQ(changes, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+    Shot(*knob, "knob73_p8");
     QTest::mouseRelease(knob, Qt::LeftButton, {}, PointAt(0, 15));
     EXPECT_FALSE(knob->Dragging());
     QTest::mouseMove(knob, PointAt(200, 15));
