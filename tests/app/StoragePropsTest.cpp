@@ -128,6 +128,15 @@ TEST_F(StoragePropsTest, FailingSetterIsIgnoredAndLaterEntriesStillRestore) {
     EXPECT_TRUE(messages.empty()) << "restoring one property fails silently";
 }
 
+TEST_F(StoragePropsTest, ExtendedPropertiesKeepTheirPrecision) {
+    TExtendedHolder holder;
+    const QMetaProperty value = TPropsStorage::FindProperty(holder, "Value");
+    holder.value = 0.1L;
+    EXPECT_EQ(TPropsStorage::PropertyText(holder, value), "0.1");
+    TPropsStorage::SetPropertyText(holder, value, "3.3");
+    EXPECT_EQ(holder.value, 3.3L) << "no detour through double";
+}
+
 TEST_F(StoragePropsTest, PropertyTextFollowsTheKind) {
     TTimerLike timer;
     const QMetaProperty interval = TPropsStorage::FindProperty(timer, "INTERVAL");

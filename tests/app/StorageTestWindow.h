@@ -42,6 +42,17 @@ public:
     double value = 7.0;
 };
 
+// Holds the full extended precision that a double property would lose.
+class TExtendedHolder : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(long double Value READ Value WRITE SetValue)
+public:
+    using QObject::QObject;
+    long double Value() const { return value; }
+    void SetValue(long double v) { value = v; }
+    long double value = 7.0L;
+};
+
 class TTextHolder : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
