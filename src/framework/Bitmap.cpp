@@ -135,6 +135,7 @@ uint8_t* TBitmap::ScanLine(int y) {
 QImage TBitmap::ToImage() const {
     if (IsEmpty()) return {};
     QImage image(width_, height_, QImage::Format_RGB32);
+    if (image.isNull()) return image;
     const std::array<QRgb, 256> lookup = ColorTableLookup(colors_);
     for (int y = 0; y < height_; ++y) {
         DibRowToRgb(ScanLine(y), width_, bitCount_, lookup.data(), masks_,

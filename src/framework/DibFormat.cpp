@@ -32,12 +32,6 @@ void Put32(uint8_t* p, uint32_t v) {
     throw EInvalidGraphic(Msg::DibInvalid);
 }
 
-// Bits of a 16-bit channel widened to 8 by repeating its high bits.
-inline uint8_t Widen(uint32_t value, int bits) {
-    return bits == 5 ? static_cast<uint8_t>((value << 3) | (value >> 2))
-                     : static_cast<uint8_t>((value << 2) | (value >> 4));
-}
-
 } // namespace
 
 void CheckDibFormat(int bitCount, const TColorMasks& masks) {
@@ -236,45 +230,14 @@ void DecodeRle(const uint8_t* data, size_t size, int bitCount, uint8_t* pixels, 
 
 void DibRowToRgb(const uint8_t* row, int width, int bitCount, const QRgb* lookup,
                  const TColorMasks& masks, QRgb* out) {
-    switch (bitCount) {
-    case 1:
-        for (int x = 0; x < width; ++x)
-            out[x] = lookup[(row[x >> 3] >> (7 - (x & 7))) & 1];
-        return;
-    case 4:
-        for (int x = 0; x < width; ++x) {
-            out[x] = lookup[(x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4)];
-        }
-        return;
-    case 8:
+    if (bitCount == 8) {
         for (int x = 0; x < width; ++x)
             out[x] = lookup[row[x]];
         return;
-    case 16: {
-        const bool green6 = masks == Masks565;
-        for (int x = 0; x < width; ++x) {
-            const uint32_t v = Get16(row + 2 * x);
-            out[x] = green6 ? qRgb(Widen(v >> 11, 5), Widen((v >> 5) & 0x3F, 6), Widen(v & 0x1F, 5))
-                            : qRgb(Widen(v >> 10 & 0x1F, 5), Widen((v >> 5) & 0x1F, 5),
-                                   Widen(v & 0x1F, 5));
-        }
-        return;
     }
-    case 24:
-        for (int x = 0; x < width; ++x) {
-            const uint8_t* p = row + 3 * x;
-            out[x] = qRgb(p[2], p[1], p[0]);
-        }
-        return;
-    case 32:
-        for (int x = 0; x < width; ++x) {
-            const uint8_t* p = row + 4 * x;
-            out[x] = qRgb(p[2], p[1], p[0]);
-        }
-        return;
-    default:
-        std::fill(out, out + width, qRgb(0, 0, 0));
-    }
+    const bool green6 = masks == Masks565;
+    for (int x = 0; x < width; ++x)
+        out[x] = DibPixelToRgb(row, x, bitCount, lookup, green6);
 }
 
 std::array<QRgb, 256> ColorTableLookup(const TColorTable& colors) {

@@ -88,6 +88,34 @@ void WriteBmpFileHeader(TStream& stream, int64_t infoSize, int64_t imageSize);
 void DecodeRle(const uint8_t* data, size_t size, int bitCount, uint8_t* pixels, int64_t widthBytes,
                int width, int height);
 
+// The opaque colour of pixel x of a row: indexed pixels through lookup, 16-bit pixels by their
+// masks (5-5-5 or 5-6-5), 24- and 32-bit pixels as blue, green, red.
+inline QRgb DibPixelToRgb(const uint8_t* row, int64_t x, int bitCount, const QRgb* lookup,
+                          bool green6) {
+    // Channel bits widened to 8 by repeating their high bits.
+    auto widen5 = [](uint32_t v) { return static_cast<int>((v << 3) | (v >> 2)); };
+    auto widen6 = [](uint32_t v) { return static_cast<int>((v << 2) | (v >> 4)); };
+    switch (bitCount) {
+    case 1:
+        return lookup[(row[x >> 3] >> (7 - (x & 7))) & 1];
+    case 4:
+        return lookup[(x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4)];
+    case 8:
+        return lookup[row[x]];
+    case 16: {
+        const uint32_t v = row[2 * x] | (static_cast<uint32_t>(row[2 * x + 1]) << 8);
+        return green6 ? qRgb(widen5(v >> 11), widen6((v >> 5) & 0x3F), widen5(v & 0x1F))
+                      : qRgb(widen5((v >> 10) & 0x1F), widen5((v >> 5) & 0x1F), widen5(v & 0x1F));
+    }
+    case 24:
+        return qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+    case 32:
+        return qRgb(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
+    default:
+        return qRgb(0, 0, 0);
+    }
+}
+
 // Turns one row of pixels into opaque colours: indexed rows through lookup, 16-bit rows by
 // their masks (5-5-5 or 5-6-5), 24- and 32-bit rows as blue, green, red.
 void DibRowToRgb(const uint8_t* row, int width, int bitCount, const QRgb* lookup,

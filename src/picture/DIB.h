@@ -119,8 +119,9 @@ public:
     int32_t Width = 0;
     int32_t WidthBytes = 0;
 
-    // Colours of the last drawing, kept to draw again without allocating.
+    // Colours and source columns of the last drawing, kept to draw again without allocating.
     QImage DrawBuffer;
+    std::vector<int32_t> DrawColumns;
 
 private:
     void AllocatePixels(int64_t bytes);

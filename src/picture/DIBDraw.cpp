@@ -3,6 +3,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 #include <unordered_map>
 
 namespace {
@@ -83,17 +85,19 @@ protected:
         const TDIBSharedImage& image = *owner_.image_;
         const std::array<QRgb, 256> lookup = ColorTableLookup(image.ColorTable);
         shadow_ = QImage(owner_.width_, owner_.height_, QImage::Format_RGB32);
+        if (shadow_.isNull()) return nullptr;
         for (int y = 0; y < owner_.height_; ++y) {
             DibRowToRgb(owner_.topRow_ + static_cast<int64_t>(y) * owner_.rowStep_, owner_.width_,
                         owner_.bitCount_, lookup.data(), image.PixelFormat.Masks(),
                         reinterpret_cast<QRgb*>(shadow_.scanLine(y)));
         }
         original_ = shadow_.copy();
-        painter_.begin(&shadow_);
+        if (!painter_.begin(&shadow_)) return nullptr;
         return &painter_;
     }
 
     void EndPaint() override {
+        if (!painter_.isActive()) return;
         painter_.end();
         const TDIBSharedImage& image = *owner_.image_;
         std::unordered_map<QRgb, uint32_t> nearest;
@@ -139,30 +143,63 @@ TCanvas& TDIB::Canvas() {
     return *canvas_;
 }
 
+namespace {
+
+// The source pixel under the centre of target pixel i of a span of target pixels.
+inline int32_t SourceIndex(int64_t i, int64_t targetLength, int32_t sourceLength) {
+    const auto at = static_cast<int64_t>((static_cast<double>(i) + 0.5) * sourceLength /
+                                         static_cast<double>(targetLength));
+    return static_cast<int32_t>(std::clamp<int64_t>(at, 0, sourceLength - 1));
+}
+
+} // namespace
+
 void TDIB::DrawStretched(TCanvas& canvas, const QRect& rect) {
-    if (size_ == 0) return;
+    if (size_ == 0 || rect.width() <= 0 || rect.height() <= 0) return;
     if (image_->Compressed) MakePrivate(true);
     TDIBSharedImage& image = *image_;
-    const QRgb* lookup = nullptr;
-    if (image.PaletteCount > 0) lookup = PaletteHandle()->Lookup().data();
+    const QRgb* lookup = image.PaletteCount > 0 ? PaletteHandle()->Lookup().data() : nullptr;
+    const bool green6 = image.PixelFormat.Masks() == Masks565;
 
-    QImage& buffer = image.DrawBuffer;
-    if (buffer.width() != width_ || buffer.height() != height_) {
-        buffer = QImage(width_, height_, QImage::Format_RGB32);
-    }
-    const TColorMasks masks = image.PixelFormat.Masks();
-    for (int y = 0; y < height_; ++y) {
-        DibRowToRgb(topRow_ + static_cast<int64_t>(y) * rowStep_, width_, bitCount_, lookup, masks,
-                    reinterpret_cast<QRgb*>(buffer.scanLine(y)));
-    }
     canvas.Paint([&](QPainter& painter) {
-        // Rows and columns are dropped or repeated, never blended.
-        const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
+        // Only the part of the rectangle that lands on the device is worked out, one colour
+        // per target pixel: rows and columns are dropped or repeated, never blended.
+        QRect area = rect;
+        if (const QPaintDevice* device = painter.device()) {
+            bool invertible = false;
+            const QTransform toLogical = painter.transform().inverted(&invertible);
+            if (invertible)
+                area &= toLogical.mapRect(QRect(0, 0, device->width(), device->height()));
+        }
+        if (area.isEmpty()) return;
+        QImage& buffer = image.DrawBuffer;
+        if (buffer.size() != area.size()) buffer = QImage(area.size(), QImage::Format_RGB32);
+        if (buffer.isNull()) return;
+
+        std::vector<int32_t>& columns = image.DrawColumns;
+        columns.resize(static_cast<size_t>(area.width()));
+        for (int i = 0; i < area.width(); ++i) {
+            columns[static_cast<size_t>(i)] =
+                SourceIndex(int64_t{area.left()} - rect.left() + i, rect.width(), width_);
+        }
+        const int32_t* column = columns.data();
+        for (int j = 0; j < area.height(); ++j) {
+            const int32_t sy =
+                SourceIndex(int64_t{area.top()} - rect.top() + j, rect.height(), height_);
+            const uint8_t* row = topRow_ + static_cast<int64_t>(sy) * rowStep_;
+            auto* out = reinterpret_cast<QRgb*>(buffer.scanLine(j));
+            if (bitCount_ == 8) {
+                for (int i = 0; i < area.width(); ++i)
+                    out[i] = lookup[row[column[i]]];
+            } else {
+                for (int i = 0; i < area.width(); ++i) {
+                    out[i] = DibPixelToRgb(row, column[i], bitCount_, lookup, green6);
+                }
+            }
+        }
         const QPainter::CompositionMode mode = painter.compositionMode();
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(rect, buffer);
+        painter.drawImage(area.topLeft(), buffer);
         painter.setCompositionMode(mode);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
     });
 }

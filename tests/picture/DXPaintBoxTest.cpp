@@ -206,3 +206,38 @@ TEST(DXPaintBox, SetDIBCopiesIntoTheOwnPicture) {
     EXPECT_EQ(box.Palette(), own.PaletteHandle());
     EXPECT_EQ(box.Palette()->Entry(1).Red, 255);
 }
+
+TEST(DXPaintBox, StretchedDrawingSamplesUnderEachTargetPixelCentre) {
+    // A very wide picture drawn into 10 pixels: only the sampled columns matter, and the
+    // drawing never builds a picture-sized buffer.
+    TDIB dib;
+    dib.ColorTable[1] = TRGBQuad{0, 255, 0, 0};
+    dib.ColorTable[2] = TRGBQuad{255, 0, 0, 0};
+    dib.Allocate(100000, 2, 8);
+    for (int i = 0; i < 10; ++i) {
+        dib.ScanLine(0)[5000 + 10000 * i] = 1;
+        dib.ScanLine(1)[5000 + 10000 * i] = 2;
+    }
+    QImage target(10, 4, QImage::Format_RGB32);
+    target.fill(Background);
+    {
+        QPainter painter(&target);
+        TPainterCanvas canvas(painter);
+        canvas.StretchDraw(QRect(0, 0, 10, 4), dib);
+    }
+    for (int x = 0; x < 10; ++x) {
+        EXPECT_EQ(target.pixel(x, 0), qRgb(0, 255, 0)) << x;
+        EXPECT_EQ(target.pixel(x, 1), qRgb(0, 255, 0)) << x;
+        EXPECT_EQ(target.pixel(x, 3), qRgb(0, 0, 255)) << x;
+    }
+    // Drawn partly outside the target: the visible part shows the picture's right columns.
+    target.fill(Background);
+    {
+        QPainter painter(&target);
+        TPainterCanvas canvas(painter);
+        canvas.StretchDraw(QRect(-5, 0, 10, 4), dib);
+    }
+    EXPECT_EQ(target.pixel(0, 0), qRgb(0, 255, 0));
+    EXPECT_EQ(target.pixel(4, 3), qRgb(0, 0, 255));
+    EXPECT_EQ(target.pixel(5, 0), Background);
+}
