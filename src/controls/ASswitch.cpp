@@ -35,17 +35,6 @@ double RayAngle(const QRectF& box, double x, double y) {
     return Degrees(std::atan2(box.center().y() - y, x - box.center().x()));
 }
 
-// Mouse events pass the widget's whole pixel position.
-QPoint At(const QMouseEvent* event) {
-    return event->position().toPoint();
-}
-
-bool LeavesTheControl(const QFocusEvent* event) {
-    // A window losing activation or a popup keeps the focus where it is.
-    return event->reason() != Qt::ActiveWindowFocusReason &&
-           event->reason() != Qt::PopupFocusReason;
-}
-
 } // namespace
 
 TASSwitcher::TASSwitcher(QWidget* owner) : QWidget(owner) {
@@ -59,10 +48,7 @@ QColor TASSwitcher::Color() const {
 }
 
 void TASSwitcher::SetColor(const QColor& color) {
-    QPalette p = palette();
-    p.setColor(QPalette::Window, color);
-    setPalette(p);
-    update();
+    SetBackground(*this, color);
 }
 
 void TASSwitcher::SetMax(int value) {
@@ -243,7 +229,7 @@ void TASSwitcher::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TASSwitcher::Press(QMouseEvent* event) {
-    const QPoint p = At(event);
+    const QPoint p = MousePoint(event);
     if (OnMouseDown) OnMouseDown(this, event->button(), event->modifiers(), p.x(), p.y());
     if (event->button() == Qt::LeftButton) clickArmed_ = true;
     setFocus(Qt::MouseFocusReason);
@@ -255,7 +241,7 @@ void TASSwitcher::Press(QMouseEvent* event) {
 
 void TASSwitcher::mouseMoveEvent(QMouseEvent* event) {
     Guard([&] {
-        const QPoint p = At(event);
+        const QPoint p = MousePoint(event);
         if (p.x() == CentreX() && p.y() == CentreY()) dragging_ = false;
         int angle = 0;
         if (dragging_ && AngleAt(p.x(), p.y(), angle)) {
@@ -272,7 +258,7 @@ void TASSwitcher::mouseMoveEvent(QMouseEvent* event) {
 
 void TASSwitcher::mouseReleaseEvent(QMouseEvent* event) {
     Guard([&] {
-        const QPoint p = At(event);
+        const QPoint p = MousePoint(event);
         const bool left = event->button() == Qt::LeftButton;
         if (left && clickArmed_ && rect().contains(p)) {
             clickArmed_ = false;

@@ -3,8 +3,11 @@
 // conversion of colours written 0xBBGGRR (blue in the high byte, red in the low byte).
 
 #include <QColor>
+#include <QFocusEvent>
+#include <QMouseEvent>
 #include <QObject>
 #include <QRect>
+#include <QWidget>
 
 #include <cstdint>
 #include <functional>
@@ -26,4 +29,25 @@ inline QColor BgrColor(uint32_t bgr) {
 // excluded, as the rectangle whose 1-pixel QPainter outline covers exactly those pixels.
 inline QRect BoxRect(int left, int top, int right, int bottom) {
     return QRect(left, top, right - left - 1, bottom - top - 1);
+}
+
+// The whole pixel a mouse event happened at, in the control's coordinates.
+inline QPoint MousePoint(const QMouseEvent* event) {
+    return event->position().toPoint();
+}
+
+// Whether a focus-out is a real move of the focus: a window losing activation or a popup
+// opening keeps the focus where it is, and the control stays entered.
+inline bool LeavesTheControl(const QFocusEvent* event) {
+    return event->reason() != Qt::ActiveWindowFocusReason &&
+           event->reason() != Qt::PopupFocusReason;
+}
+
+// Gives the control a background colour of its own; without one it shows its parent's.
+inline void SetBackground(QWidget& control, const QColor& color) {
+    QPalette p = control.palette();
+    p.setColor(QPalette::Window, color);
+    p.setColor(QPalette::Base, color);
+    control.setPalette(p);
+    control.update();
 }

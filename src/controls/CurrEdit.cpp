@@ -31,10 +31,7 @@ void TCustomComboEdit::SetAlignment(TAlignment value) {
 }
 
 void TCustomComboEdit::SetColor(const QColor& color) {
-    QPalette p = palette();
-    p.setColor(QPalette::Base, color);
-    p.setColor(QPalette::Window, color);
-    setPalette(p);
+    SetBackground(*this, color);
 }
 
 TCustomNumEdit::TCustomNumEdit(QWidget* owner) : TCustomComboEdit(owner) {

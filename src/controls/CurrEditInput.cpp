@@ -14,16 +14,6 @@
 #include <QStyleOptionFrame>
 #include <QTimer>
 
-namespace {
-
-bool LeavesTheControl(const QFocusEvent* event) {
-    // A window losing activation or a popup keeps the focus where it is.
-    return event->reason() != Qt::ActiveWindowFocusReason &&
-           event->reason() != Qt::PopupFocusReason;
-}
-
-} // namespace
-
 bool TCustomNumEdit::IsValidChar(QChar key) const {
     QString s = text();
     const int at = hasSelectedText() ? selectionStart() : cursorPosition();

@@ -4,12 +4,6 @@
 
 #include <QMouseEvent>
 
-namespace {
-QPoint At(const QMouseEvent* event) {
-    return event->position().toPoint();
-}
-} // namespace
-
 TImgBtn::TImgBtn(QWidget* owner) : TImage(owner) {
     setMouseTracking(true);
     Show(upPict_);
@@ -23,7 +17,7 @@ void TImgBtn::SetEnabled(bool value) {
 
 void TImgBtn::mouseMoveEvent(QMouseEvent* event) {
     Guard([&] {
-        const QPoint p = At(event);
+        const QPoint p = MousePoint(event);
         if (OnMouseMove) OnMouseMove(this, event->modifiers(), p.x(), p.y());
         if (!enabled_ || pressed_) return;
         // Both far edges count as inside. Holding the mouse while hovering is what brings
@@ -40,7 +34,7 @@ void TImgBtn::mouseMoveEvent(QMouseEvent* event) {
 
 void TImgBtn::mousePressEvent(QMouseEvent* event) {
     Guard([&] {
-        const QPoint p = At(event);
+        const QPoint p = MousePoint(event);
         if (event->button() == Qt::LeftButton) {
             clickArmed_ = true;
             if (enabled_) {
@@ -54,7 +48,7 @@ void TImgBtn::mousePressEvent(QMouseEvent* event) {
 
 void TImgBtn::mouseReleaseEvent(QMouseEvent* event) {
     Guard([&] {
-        const QPoint p = At(event);
+        const QPoint p = MousePoint(event);
         const bool left = event->button() == Qt::LeftButton;
         // The click comes first, so pictures its handler loads are shown right below.
         if (left && clickArmed_) {

@@ -19,11 +19,6 @@ const char* const kDefaultImageNames[4] = {"W95_HTB", "W95_HRL", "W95_VTB", "W95
 int RoundDiv(long double numerator, long double denominator) {
     return static_cast<int>(RoundToInt64(numerator / denominator));
 }
-
-QPoint At(const QMouseEvent* event) {
-    return event->position().toPoint();
-}
-
 } // namespace
 
 TRxCustomSlider::TRxCustomSlider(QWidget* owner) : QWidget(owner), repeatTimer_(this) {
@@ -39,10 +34,7 @@ TRxCustomSlider::TRxCustomSlider(QWidget* owner) : QWidget(owner), repeatTimer_(
 }
 
 void TRxCustomSlider::SetColor(const QColor& color) {
-    QPalette p = palette();
-    p.setColor(QPalette::Window, color);
-    setPalette(p);
-    update();
+    SetBackground(*this, color);
 }
 
 // Value and range
@@ -310,7 +302,7 @@ bool TRxCustomSlider::MouseBeyondThumb() const {
 
 void TRxCustomSlider::mousePressEvent(QMouseEvent* event) {
     Guard([&] {
-        const QPoint p = At(event);
+        const QPoint p = MousePoint(event);
         if (OnMouseDown) OnMouseDown(this, event->button(), event->modifiers(), p.x(), p.y());
         if (event->button() != Qt::LeftButton) return;
         if (focusPolicy() != Qt::NoFocus && isEnabled()) setFocus(Qt::MouseFocusReason);
@@ -330,7 +322,7 @@ void TRxCustomSlider::mousePressEvent(QMouseEvent* event) {
 void TRxCustomSlider::mouseDoubleClickEvent(QMouseEvent* event) {
     // A double click only reports the press; it neither moves the thumb nor tracks.
     Guard([&] {
-        const QPoint p = At(event);
+        const QPoint p = MousePoint(event);
         if (OnMouseDown) OnMouseDown(this, event->button(), event->modifiers(), p.x(), p.y());
     });
 }
@@ -363,7 +355,7 @@ void TRxCustomSlider::ThumbReleased() {
 
 void TRxCustomSlider::mouseMoveEvent(QMouseEvent* event) {
     Guard([&] {
-        const QPoint p = At(event);
+        const QPoint p = MousePoint(event);
         if (sliding_ && (event->buttons() & Qt::LeftButton)) {
             ThumbDragged(p);
         } else if (tracking_) {
@@ -380,7 +372,7 @@ void TRxCustomSlider::mouseMoveEvent(QMouseEvent* event) {
 
 void TRxCustomSlider::mouseReleaseEvent(QMouseEvent* event) {
     Guard([&] {
-        const QPoint p = At(event);
+        const QPoint p = MousePoint(event);
         if (tracking_) {
             repeatTimer_.stop();
             tracking_ = false;
@@ -391,15 +383,17 @@ void TRxCustomSlider::mouseReleaseEvent(QMouseEvent* event) {
     });
 }
 
-void TRxCustomSlider::focusInEvent(QFocusEvent*) {
-    Guard([this] {
+void TRxCustomSlider::focusInEvent(QFocusEvent* event) {
+    Guard([&] {
+        if (event->reason() == Qt::ActiveWindowFocusReason) return;
         if (OnEnter) OnEnter(this);
         if (options_ & soShowFocus) update();
     });
 }
 
-void TRxCustomSlider::focusOutEvent(QFocusEvent*) {
-    Guard([this] {
+void TRxCustomSlider::focusOutEvent(QFocusEvent* event) {
+    Guard([&] {
+        if (!LeavesTheControl(event)) return;
         if (OnExit) OnExit(this);
         if (options_ & soShowFocus) update();
     });
