@@ -77,6 +77,24 @@ TEST_F(FrequencySlider, DefaultTicksAndThumbAreDrawnWhereComputed) {
     EXPECT_NE(image.pixel(tick10, 28), ink);
 }
 
+TEST_F(FrequencySlider, ThumbShowsItsPressedCellWhileHeldOrDisabled) {
+    // The normal cell has a plain silver face, the pressed one a checkered face.
+    auto checkered = [this] {
+        const QImage image = slider->grab().toImage();
+        const QPoint face = slider->ThumbRect().topLeft() + QPoint(3, 6);
+        return image.pixel(face) != image.pixel(face + QPoint(1, 0));
+    };
+    EXPECT_FALSE(checkered());
+    QTest::mousePress(slider, Qt::LeftButton, {}, ThumbCentre());
+    EXPECT_TRUE(checkered());
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, ThumbCentre());
+    EXPECT_FALSE(checkered());
+    EXPECT_EQ(changed, 1) << "releasing the thumb ends the gesture";
+    slider->setEnabled(false);
+    EXPECT_TRUE(checkered());
+    Shot(*slider, "slider_rx1_disabled");
+}
+
 TEST_F(FrequencySlider, HoldingOnTheRulerStepsEvery400ms) {
     auto* timer = slider->findChild<QTimer*>();
     ASSERT_NE(timer, nullptr);
