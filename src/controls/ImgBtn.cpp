@@ -23,10 +23,10 @@ void TImgBtn::mouseMoveEvent(QMouseEvent* event) {
         // Both far edges count as inside. Holding the mouse while hovering is what brings
         // the move that leaves the button.
         if (p.x() >= 0 && p.x() <= width() && p.y() >= 0 && p.y() <= height()) {
-            grabMouse();
+            if (QWidget::mouseGrabber() != this) grabMouse();
             Show(overPict_);
         } else {
-            releaseMouse();
+            if (QWidget::mouseGrabber() == this) releaseMouse();
             Show(upPict_);
         }
     });
