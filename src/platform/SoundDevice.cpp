@@ -151,6 +151,12 @@ HRESULT IDirectSoundBuffer::GetPan(int32_t* pan) const {
     return DS_OK;
 }
 
+HRESULT IDirectSoundBuffer::GetMixedPan(int32_t* pan) const {
+    if (pan == nullptr || !voice_) return lost_ ? DSERR_BUFFERLOST : DSERR_INVALIDPARAM;
+    *pan = voice_->MixedPan();
+    return DS_OK;
+}
+
 HRESULT IDirectSoundBuffer::GetVolume(int32_t* volume) const {
     if (volume == nullptr || !voice_) return lost_ ? DSERR_BUFFERLOST : DSERR_INVALIDPARAM;
     *volume = voice_->Volume();

@@ -39,6 +39,8 @@ public:
     HRESULT GetStatus(uint32_t* status) const;
     // The play position in bytes from the start of the buffer.
     HRESULT GetCurrentPosition(uint32_t* playBytes) const;
+    // The pan of the last block mixed from this buffer.
+    HRESULT GetMixedPan(int32_t* pan) const;
     uint32_t Flags() const { return flags_; }
     uint32_t Bytes() const;
     bool IsPrimary() const { return (flags_ & DSBCAPS_PRIMARYBUFFER) != 0; }

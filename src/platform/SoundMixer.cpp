@@ -210,6 +210,7 @@ void MixerVoice::MixInto(float* out, uint32_t frames, uint32_t outputRate) {
                                          std::memory_order_acq_rel);
     }
     publishedPosition_.store(position_, std::memory_order_release);
+    mixedPan_.store(appliedPan_, std::memory_order_release);
 }
 
 // ---- SoundMixer

@@ -43,6 +43,9 @@ public:
     bool Looping() const;
     // The play position in frames, as the mixer last left it.
     uint32_t PositionFrames() const;
+    // The pan that the last mixed block was heading for: shows when a change has reached
+    // the output.
+    int32_t MixedPan() const { return mixedPan_.load(std::memory_order_acquire); }
 
     // Mixing side: adds this voice's next frames into out (interleaved stereo).
     void MixInto(float* out, uint32_t frames, uint32_t outputRate);
@@ -64,6 +67,7 @@ private:
     std::atomic<int32_t> volume_{0};
     std::atomic<uint32_t> control_{0};
     std::atomic<uint64_t> publishedPosition_{0};
+    std::atomic<int32_t> mixedPan_{0};
 
     // Mixing side only.
     uint64_t position_ = 0; // frames, 32.32 fixed point

@@ -1,0 +1,141 @@
+// Mixing speed of one looping sound whose rate, pan and volume change every 2 ms of audio,
+// and the time from SetPan until an output block carries the new pan.
+
+#include "platform/SoundDevice.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr uint32_t kSoundRate = 22050;
+constexpr uint32_t kFramesPer2Ms = 88; // 2 ms at 44100
+
+std::vector<uint8_t> Format16(uint16_t channels, uint32_t rate) {
+    const uint16_t align = static_cast<uint16_t>(channels * 2);
+    std::vector<uint8_t> f(16);
+    const uint16_t tag = 1, bits = 16;
+    const uint32_t bytesPerSecond = rate * align;
+    std::memcpy(&f[0], &tag, 2);
+    std::memcpy(&f[2], &channels, 2);
+    std::memcpy(&f[4], &rate, 4);
+    std::memcpy(&f[8], &bytesPerSecond, 4);
+    std::memcpy(&f[12], &align, 2);
+    std::memcpy(&f[14], &bits, 2);
+    return f;
+}
+
+// One second of a stereo sine at 22050 samples per second, playing in a loop.
+std::shared_ptr<IDirectSoundBuffer> LoopingSound(IDirectSound& device) {
+    const auto format = Format16(2, kSoundRate);
+    std::vector<int16_t> samples(2 * kSoundRate);
+    for (uint32_t i = 0; i < kSoundRate; ++i) {
+        samples[2 * i] = static_cast<int16_t>(10000 * std::sin(2 * M_PI * 220 * i / kSoundRate));
+        samples[2 * i + 1] =
+            static_cast<int16_t>(10000 * std::sin(2 * M_PI * 330 * i / kSoundRate));
+    }
+    DSBUFFERDESC desc;
+    desc.dwSize = DSBUFFERDESC_SIZE;
+    desc.dwFlags = DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME;
+    desc.dwBufferBytes = static_cast<uint32_t>(samples.size() * 2);
+    desc.lpwfxFormat = format.data();
+    desc.formatBytes = static_cast<uint32_t>(format.size());
+    std::shared_ptr<IDirectSoundBuffer> buffer;
+    if (device.CreateSoundBuffer(&desc, &buffer, nullptr) != DS_OK) return nullptr;
+    void *r1, *r2;
+    uint32_t b1, b2;
+    buffer->Lock(0, desc.dwBufferBytes, &r1, &b1, &r2, &b2, 0);
+    std::memcpy(r1, samples.data(), b1);
+    buffer->Unlock(r1, b1, r2, b2);
+    buffer->Play(0, 0, DSBPLAY_LOOPING);
+    return buffer;
+}
+
+std::shared_ptr<IDirectSound> OpenDevice(SoundOutputChoice choice) {
+    SetSoundOutputChoice(choice);
+    std::shared_ptr<IDirectSound> device;
+    DirectSoundCreate(nullptr, &device, nullptr);
+    SetSoundOutputChoice(SoundOutputChoice::Device);
+    return device;
+}
+
+void BM_MixWithChangesEvery2Ms(benchmark::State& state) {
+    auto device = OpenDevice(SoundOutputChoice::Offline);
+    auto buffer = LoopingSound(*device);
+    const int32_t pans[10] = {0, 294, 476, 476, 294, 0, -294, -476, -476, -294};
+    const int32_t offsets[10] = {0, 1176, 1902, 1902, 1176, 0, -1176, -1902, -1902, -1176};
+    const int32_t volumes[10] = {0, -100, -300, -500, -900, -1000, -900, -500, -300, -100};
+    std::vector<float> out(2 * kFramesPer2Ms);
+    uint32_t step = 0;
+    constexpr int kPieces = 500; // 500 x 88 frames: about one second of audio
+    for (auto _ : state) {
+        for (int i = 0; i < kPieces; ++i) {
+            const uint32_t k = step++ % 10;
+            buffer->SetFrequency(static_cast<uint32_t>(int32_t(kSoundRate) + offsets[k]));
+            buffer->SetPan(pans[k]);
+            buffer->SetVolume(volumes[k]);
+            device->RenderOffline(out.data(), kFramesPer2Ms);
+        }
+        benchmark::DoNotOptimize(out.data());
+    }
+    const double audioSeconds = double(kPieces) * kFramesPer2Ms / device->OutputRate();
+    state.counters["x_realtime"] =
+        benchmark::Counter(double(state.iterations()) * audioSeconds, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_MixWithChangesEvery2Ms)->Unit(benchmark::kMillisecond);
+// The same against the wall clock, which counts time lost to other work on the machine.
+BENCHMARK(BM_MixWithChangesEvery2Ms)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Wall time from SetPan until the output has mixed a block with the new pan; the first
+// sample of that block is the first one that carries it.
+void PanDelay(benchmark::State& state, SoundOutputChoice choice, const char* wanted) {
+    auto device = OpenDevice(choice);
+    if (!device || std::strcmp(device->OutputName(), wanted) != 0) {
+        state.SkipWithError(device ? "no such output here" : "no device");
+        return;
+    }
+    auto buffer = LoopingSound(*device);
+    int32_t pan = 1000;
+    double worst = 0;
+    for (auto _ : state) {
+        pan = -pan;
+        const auto start = std::chrono::steady_clock::now();
+        buffer->SetPan(pan);
+        int32_t mixed = 0;
+        for (;;) {
+            buffer->GetMixedPan(&mixed);
+            if (mixed == pan) break;
+            // Poll gently: a spinning poller would take the core the output needs.
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
+        }
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        worst = std::max(worst, seconds);
+        state.SetIterationTime(seconds);
+    }
+    state.counters["block_frames"] = device->OutputBlockFrames();
+    state.counters["block_ms"] = 1000.0 * device->OutputBlockFrames() / device->OutputRate();
+    state.counters["worst_ms"] = worst * 1000.0;
+}
+
+void BM_SetPanDelayNullOutput(benchmark::State& state) {
+    PanDelay(state, SoundOutputChoice::Null, "null");
+}
+BENCHMARK(BM_SetPanDelayNullOutput)
+    ->UseManualTime()
+    ->Iterations(200)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_SetPanDelaySdlDevice(benchmark::State& state) {
+    PanDelay(state, SoundOutputChoice::Device, "sdl");
+}
+BENCHMARK(BM_SetPanDelaySdlDevice)->UseManualTime()->Iterations(200)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
