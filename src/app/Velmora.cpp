@@ -1,16 +1,32 @@
-// Program start: the application object, the main window, the message loop.
+// Program start: the application object, the main window, the about box created hidden, the
+// message loop until the main window closes, then the end in reverse order.
+#include "app/About.h"
+#include "app/AppIcon.h"
+#include "app/main.h"
 #include "framework/Application.h"
 
 #include <QApplication>
-#include <QWidget>
+#include <QIcon>
+#include <QPixmap>
+#include <memory>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("velmora");
-    QApplication::setApplicationDisplayName("Velmora");
-    QWidget window;
-    window.setWindowTitle("Velmora Beta 2.4");
-    window.resize(576, 400);
-    window.show();
-    return TApplication::Run();
+    QApplication::setApplicationName(QStringLiteral("velmora"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Velmora"));
+    QApplication::setDesktopFileName(QStringLiteral("velmora"));
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(MakeAppIcon(64))));
+
+    int status = 0;
+    {
+        // Closing the main window ends the loop; it is destroyed here, while the
+        // application object still exists.
+        TMainForm mainForm;
+        TAboutBox aboutBox;
+        SetAboutBox(&aboutBox);
+        mainForm.show();
+        status = TApplication::Run();
+        SetAboutBox(nullptr);
+    }
+    return status;
 }

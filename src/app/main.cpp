@@ -1,0 +1,140 @@
+// The main window's life: building, FormCreate's steps, FormDestroy and the teardown order.
+#include "app/main.h"
+
+#include "app/Placemnt.h"
+#include "app/RunParameters.h"
+#include "controls/ASswitch.h"
+#include "controls/CurrEdit.h"
+#include "controls/ImgBtn.h"
+#include "controls/RXSlider.h"
+#include "framework/Application.h"
+#include "framework/IniFiles.h"
+#include "framework/Picture.h"
+#include "picture/DXPaintBox.h"
+#include "platform/ModuleSearch.h"
+#include "sound/DXSounds.h"
+#include "timing/ThdTimer.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+
+namespace MainState {
+bool Running = false;
+int32_t VolumeClicks = 0;
+} // namespace MainState
+
+namespace {
+const char* const kOptions = "Options";
+const char* const kDefaultLibrary = "main.zdl";
+
+// A library named without a directory is looked for where the module loader looks.
+bool LibraryFileExists(const std::string& path) {
+    if (path.empty()) return false;
+    const QFileInfo file(QString::fromStdString(ResolveModulePath(path)));
+    return file.exists() && file.isFile();
+}
+
+TDirectSound& OpenDevice(TDXSound& sound) {
+    if (TDirectSound* device = sound.Device()) return *device;
+    throw EDirectSoundError(Msg::NotMade, {std::string("IDirectSound")});
+}
+} // namespace
+
+TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
+    // One main window per program: its window state starts afresh with it.
+    MainState::Running = false;
+    MainState::VolumeClicks = 0;
+
+    BuildLayout();
+    BuildComponents();
+    BuildMenu();
+    ConnectHandlers();
+
+    // The sound device opens as soon as the window is built; a failure here is silent, the
+    // explicit opening in FormCreate reports it.
+    DXSound = new TDXSound(this);
+    DXSound->setObjectName(QStringLiteral("DXSound"));
+    DXSound->AutoInitialize = true;
+    DXSound->OnFinalize = [this](QObject* sender) { DXSoundFinalize(sender); };
+    DXSound->Loaded();
+
+    FormStorage1 = new TFormStorage(this);
+    FormStorage1->setObjectName(QStringLiteral("FormStorage1"));
+    FormStorage1->SetIniFileName("Zandrel.ini");
+    TWinMinMaxInfo limits;
+    limits.MinTrackWidth = 576;
+    limits.MinTrackHeight = 152;
+    FormStorage1->SetMinMaxInfo(limits);
+    FormStorage1->SetStoredProps({"DivCheck.Checked", "FreqEdit.Value", "RxSlider1.Value",
+                                  "Timer1.Interval", "UpDown1.Position", "UpDown2.Position",
+                                  "UpDown3.Position", "Volume.Position", "Half.Checked"});
+    FormStorage1->BindStoredProps();
+
+    Guard([this] { FormCreate(this); });
+}
+
+TMainForm::~TMainForm() {
+    // No firing may reach a window that is going away.
+    Timer1->SetEnabled(false);
+    Timer2->SetEnabled(false);
+    // The settings component saves first if it has not yet, then the window's own destroy
+    // handler; closing the sound device runs DXSoundFinalize, which frees the sound buffer
+    // before the device.
+    FormStorage1->WindowDestroying();
+    Guard([this] { FormDestroy(this); });
+    delete DXSound;
+    DXSound = nullptr;
+    SoundBuffer_.reset();
+}
+
+void TMainForm::FormCreate(QObject*) {
+    // 1. Opening closes the automatic opening first and opens the device again.
+    DXSound->Initialize();
+    // 2.
+    SourcePicture_ = std::make_unique<TPicture>();
+    // 3.
+    SoundBuffer_ = std::make_unique<TDirectSoundBuffer>(OpenDevice(*DXSound));
+    // 4.
+    IniFile_ = std::make_unique<TIniFile>("Zandrel.ini");
+    // 5. The indices apply to the placeholder lists; one they lack leaves no selection.
+    ComboBox1->setCurrentIndex(IniFile_->ReadInteger(kOptions, "ItemIndex1", 0));
+    ComboBox2->setCurrentIndex(IniFile_->ReadInteger(kOptions, "ItemIndex2", 0));
+    // 6.
+    RunParams.LibraryPath = IniFile_->ReadString(kOptions, "LibrName", kDefaultLibrary);
+    if (!LibraryFileExists(RunParams.LibraryPath)) RunParams.LibraryPath = kDefaultLibrary;
+    // 7.
+    SetStartPictures("Startup", "Startover", "Stopup");
+    // 8.
+    RezCharge();
+    // 9.
+    RunParams.BaseRate = BaseRateFromFrequency(FreqEdit->Value());
+    SetSoundFrequency(RunParams.BaseRate);
+    // 10. A plain copy: the Depth knob springs to 1 only when it is moved.
+    RunParams.TransformLevel = UpDown1->Position();
+    RunParams.FMDepth = FMDepthFromKnob(UpDown3->Position());
+    RunParams.AMDepth = AMDepthFromKnob(UpDown2->Position());
+    // 11.
+    VolumeChange(this);
+    // 12.
+    Timer2->SetInterval(
+        static_cast<uint16_t>(SoundInterval(Timer1->Interval(), Half->isChecked())));
+    // 13.
+    RunParams.ModPhase = 0;
+}
+
+void TMainForm::FormDestroy(QObject*) {
+    // A refused write stops the remaining writes; the holder and the settings object are
+    // freed all the same.
+    struct FreeOnExit {
+        TMainForm& form;
+        ~FreeOnExit() {
+            form.SourcePicture_.reset();
+            form.IniFile_.reset();
+        }
+    } freeOnExit{*this};
+    if (!IniFile_) return; // FormCreate stopped before the settings object was made
+    IniFile_->WriteInteger(kOptions, "ItemIndex1", ComboBox1->currentIndex());
+    IniFile_->WriteInteger(kOptions, "ItemIndex2", ComboBox2->currentIndex());
+    IniFile_->WriteString(kOptions, "LibrName", RunParams.LibraryPath);
+}

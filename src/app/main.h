@@ -1,0 +1,134 @@
+#pragma once
+// The main window: the picture above, the controls below, and the stimulation run that the
+// two threaded timers drive. The handlers keep the frequency edit, the slider, both timers,
+// the base playback rate and the band label together, and hand the user's settings to the
+// frame step and the modulation step through the program-wide run parameters.
+
+#include "app/OpenDialog.h"
+
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QToolButton;
+
+class TASSwitcher;
+class TCurrencyEdit;
+class TDirectSoundBuffer;
+class TDXPaintBox;
+class TDXSound;
+class TFormStorage;
+class TImgBtn;
+class TIniFile;
+class TPicture;
+class TRxSlider;
+class TThreadedTimer;
+
+// Window state kept beside the controls, program-wide like the run parameters.
+namespace MainState {
+extern bool Running;         // a stimulation run is on
+extern int32_t VolumeClicks; // clicks on the Volume knob since the hidden items were revealed
+} // namespace MainState
+
+class TMainForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Layout.
+    QFrame* Panel1 = nullptr;
+    QFrame* Panel2 = nullptr;
+    QFrame* Panel3 = nullptr;
+    TDXPaintBox* PaintBox1 = nullptr;
+    TRxSlider* RxSlider1 = nullptr;
+    TCurrencyEdit* FreqEdit = nullptr;
+    QLabel* WaveLabel = nullptr;
+    QCheckBox* DivCheck = nullptr;
+    TASSwitcher* UpDown1 = nullptr;
+    TASSwitcher* UpDown2 = nullptr;
+    TASSwitcher* UpDown3 = nullptr;
+    TASSwitcher* Volume = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QCheckBox* Half = nullptr;
+    TImgBtn* Start = nullptr;
+    QLabel* Label3 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QLabel* Label4 = nullptr;
+    QComboBox* ComboBox2 = nullptr;
+    QToolButton* ApplyButton = nullptr;
+    QToolButton* ShowButton = nullptr;
+    QToolButton* DublButton = nullptr;
+
+    // Components without a window of their own.
+    TThreadedTimer* Timer1 = nullptr;
+    TThreadedTimer* Timer2 = nullptr;
+    TDXSound* DXSound = nullptr;
+    TFormStorage* FormStorage1 = nullptr;
+    TOpenDialog OpenDialog1;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* About1 = nullptr;
+    QAction* LoadLibrary1 = nullptr;
+    QAction* LoadPicture = nullptr;
+    QAction* LoadSound = nullptr;
+
+    // Handlers.
+    void FormCreate(QObject* sender);
+    void FormDestroy(QObject* sender);
+    void FormResize(QObject* sender);
+    void FreqEditChange(QObject* sender);
+    void RxSlider1Changed(QObject* sender);
+    void SetWaveLabel();
+    void StartButtonClick(QObject* sender);
+    void UpDown1Change(QObject* sender);
+    void UpDown2Change(QObject* sender);
+    void Edit3Change(QObject* sender);
+    void VolumeChange(QObject* sender);
+    void VolumeClick(QObject* sender);
+    void HalfClick(QObject* sender);
+    void DivCheckClick(QObject* sender);
+    void ShowButtonClick(QObject* sender);
+    void ApplyButtonClick(QObject* sender);
+    void About1Click(QObject* sender);
+    void LoadLibrary1Click(QObject* sender);
+    void LoadPictureClick(QObject* sender);
+    void LoadSoundClick(QObject* sender);
+    void RezCharge();
+    void Timer1Timer(QObject* sender);
+    void Timer2Timer(QObject* sender);
+    void DXSoundFinalize(QObject* sender);
+
+    // What FormCreate made; empty when its step failed before.
+    TDirectSoundBuffer* SoundBuffer() const { return SoundBuffer_.get(); }
+    TPicture* SourcePicture() const { return SourcePicture_.get(); }
+    TIniFile* IniFile() const { return IniFile_.get(); }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void BuildLayout();
+    void BuildComponents();
+    void BuildMenu();
+    void ConnectHandlers();
+    void AlignPanels();
+    void SetStartPictures(const char* up, const char* over, const char* down);
+    void SetSoundFrequency(int32_t rate);
+    // The sound buffer when it holds a sound. Calls that would only fail on a missing buffer
+    // or one without a sound (no device, or a library that did not load) are left out.
+    TDirectSoundBuffer* LoadedSound() const;
+
+    std::unique_ptr<TDirectSoundBuffer> SoundBuffer_;
+    std::unique_ptr<TPicture> SourcePicture_;
+    std::unique_ptr<TIniFile> IniFile_;
+};

@@ -1,0 +1,260 @@
+// The main window's layout: panels, controls, components and the popup menu, each at its
+// position with its caption, hint, colours and font.
+#include "app/main.h"
+
+#include "app/AppFont.h"
+#include "app/AppIcon.h"
+#include "controls/ASswitch.h"
+#include "controls/CurrEdit.h"
+#include "controls/ImgBtn.h"
+#include "controls/RXSlider.h"
+#include "picture/DXPaintBox.h"
+#include "sound/DXSounds.h"
+#include "timing/ThdTimer.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QToolButton>
+
+namespace {
+const QColor kOlive(128, 128, 0);
+const QColor kBottomBar(101, 126, 1);
+const QColor kMaroon(128, 0, 0);
+
+constexpr int kClientWidth = 568;
+constexpr int kClientHeight = 390;
+constexpr int kControlsHeight = 144;
+constexpr int kBottomBarHeight = 33;
+
+// Hints are written with CR LF line breaks; Qt's tooltips break at LF.
+QString Hint(const char* text) {
+    QString hint = QString::fromUtf8(text);
+    hint.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return hint;
+}
+
+void Paint(QWidget* w, const QColor& colour) {
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, colour);
+    pal.setColor(QPalette::Base, colour);
+    pal.setColor(QPalette::Button, colour);
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, int left, int top) {
+    auto* label = new QLabel(QString::fromUtf8(caption), parent);
+    label->setObjectName(QString::fromUtf8(name));
+    label->setFont(ProgramBoldFont());
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* caption, const QRect& r,
+                     const char* hint) {
+    auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
+    box->setObjectName(QString::fromUtf8(name));
+    box->setGeometry(r);
+    box->setToolTip(Hint(hint));
+    return box;
+}
+
+TASSwitcher* MakeKnob(QWidget* parent, const char* name, int left, int max, const char* hint) {
+    auto* knob = new TASSwitcher(parent);
+    knob->setObjectName(QString::fromUtf8(name));
+    knob->setGeometry(left, 1, 73, 73);
+    knob->SetMax(max);
+    knob->SetPosition(0);
+    knob->SetSoundType(wssNone); // the main window's knobs play no sound
+    knob->setToolTip(Hint(hint));
+    return knob;
+}
+
+QToolButton* MakeSpeedButton(QWidget* parent, const char* name, const char* caption,
+                             const QRect& r) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QString::fromUtf8(name));
+    button->setText(QString::fromUtf8(caption));
+    button->setAutoRaise(true);
+    button->setFont(ProgramBoldFont());
+    button->setGeometry(r);
+    return button;
+}
+
+QComboBox* MakeList(QWidget* parent, const char* name, const QRect& r, const char* hint,
+                    const QStringList& placeholder) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QString::fromUtf8(name));
+    box->setEditable(false);
+    box->setMaxVisibleItems(14);
+    box->setFont(ProgramBoldFont());
+    box->setGeometry(r);
+    box->setToolTip(Hint(hint));
+    Paint(box, kOlive);
+    box->addItems(placeholder);
+    return box;
+}
+
+QStringList Placeholder(std::initializer_list<const char*> names, int count) {
+    QStringList items;
+    for (const char* n : names)
+        items << QString::fromUtf8(n);
+    while (items.size() < count)
+        items << QString();
+    return items;
+}
+} // namespace
+
+void TMainForm::BuildLayout() {
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Velmora Beta 2.4"));
+    setWindowIcon(QIcon(QPixmap::fromImage(MakeAppIcon(64))));
+    setFont(ProgramFont());
+    Paint(this, kOlive);
+    resize(kClientWidth, kClientHeight);
+
+    Panel2 = new QFrame(this);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Paint(Panel2, kOlive);
+
+    PaintBox1 = new TDXPaintBox(Panel2);
+    PaintBox1->setObjectName(QStringLiteral("PaintBox1"));
+    PaintBox1->SetStretch(true);
+    PaintBox1->SetCenter(true);
+    PaintBox1->SetAutoStretch(false);
+
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->resize(kClientWidth, kControlsHeight);
+
+    Panel3 = new QFrame(Panel1);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    Panel3->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel3->setLineWidth(1);
+    Paint(Panel3, kBottomBar);
+
+    const char* freqHint =
+        "The main frequency of refreshing of the\r\npicture and modulation of sound";
+    RxSlider1 = new TRxSlider(Panel1);
+    RxSlider1->setObjectName(QStringLiteral("RxSlider1"));
+    RxSlider1->setGeometry(9, 5, 140, 33);
+    RxSlider1->SetMinValue(1);
+    RxSlider1->SetMaxValue(250);
+    RxSlider1->SetIncrement(1);
+    RxSlider1->SetValue(70);
+    RxSlider1->SetBevelStyle(bvLowered);
+    RxSlider1->setToolTip(Hint(freqHint));
+
+    FreqEdit = new TCurrencyEdit(Panel1);
+    FreqEdit->setObjectName(QStringLiteral("FreqEdit"));
+    FreqEdit->setGeometry(9, 42, 64, 25);
+    FreqEdit->setFont(ProgramBoldFont());
+    FreqEdit->SetMinValue(0.1L);
+    FreqEdit->SetMaxValue(35.0L);
+    FreqEdit->SetDecimalPlaces(3);
+    FreqEdit->SetDisplayFormat(QStringLiteral("0.0,' Гц'"));
+    FreqEdit->SetFormatOnEditing(true);
+    FreqEdit->SetZeroEmpty(false);
+    FreqEdit->SetAlignment(taCenter);
+    FreqEdit->SetValue(7.0L);
+    FreqEdit->setToolTip(Hint(freqHint));
+
+    WaveLabel = new QLabel(Panel1);
+    WaveLabel->setObjectName(QStringLiteral("WaveLabel"));
+    WaveLabel->setGeometry(72, 40, 81, 33);
+    WaveLabel->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    WaveLabel->setFont(ProgramBoldFont());
+
+    DivCheck =
+        MakeCheck(Panel1, "DivCheck", "Right/Left Difference", QRect(9, 75, 164, 15),
+                  "Difference  between the left & the right\r\nside of the picture transforming");
+
+    UpDown1 = MakeKnob(Panel1, "UpDown1", 154, 15, "The level of transforming of the picture");
+    UpDown2 = MakeKnob(Panel1, "UpDown2", 224, 5, "Amplitude modulation of sound");
+    UpDown3 = MakeKnob(Panel1, "UpDown3", 307, 10, "Frequency modulation of sound");
+    Volume = MakeKnob(Panel1, "Volume", 377, 10, "Sound Volume");
+
+    Label1 = MakeLabel(Panel1, "Label1", "Depth", 172, 74);
+    Label2 = MakeLabel(Panel1, "Label2", "Oscilator 1", 232, 74);
+    Label2->resize(81, 20);
+    Label5 = MakeLabel(Panel1, "Label5", "Oscilator 2", 316, 74);
+    Label5->resize(82, 20);
+    Label5->setWordWrap(true);
+    Label6 = MakeLabel(Panel1, "Label6", "Volume", 392, 74);
+
+    Half = MakeCheck(Panel1, "Half", "1/2 Period", QRect(254, 88, 84, 17),
+                     "Devision of period of frequency\r\nmodulation by two");
+
+    Start = new TImgBtn(Panel1);
+    Start->setObjectName(QStringLiteral("Start"));
+    Start->setGeometry(505, 18, 60, 60);
+    Start->SetAutoSize(true);
+    Start->SetStretch(true);
+    Start->SetTransparent(true);
+    Start->SetEnabled(true);
+
+    Label3 = MakeLabel(Panel3, "Label3", "Picture", 4, 6);
+    ComboBox1 = MakeList(Panel3, "ComboBox1", QRect(47, 3, 107, 21), "Different pictures",
+                         Placeholder({"Dhereddr", "Mistique"}, 22));
+    Label4 = MakeLabel(Panel3, "Label4", "Sound", 160, 7);
+    ComboBox2 = MakeList(Panel3, "ComboBox2", QRect(201, 3, 111, 21), "Different Sounds",
+                         Placeholder({"Sound1", "Sound2", "Sound3"}, 16));
+
+    ApplyButton = MakeSpeedButton(Panel3, "ApplyButton", "Apply", QRect(317, 5, 65, 19));
+    ApplyButton->setToolTip(Hint("The changes of picture and the sound\r\nwill take place only "
+                                 "after pressing of\r\nthis button"));
+    ShowButton = MakeSpeedButton(Panel3, "ShowButton", "Hide Controls", QRect(390, 5, 107, 19));
+    DublButton = MakeSpeedButton(Panel3, "DublButton", "Start", QRect(503, 5, 50, 19));
+    QPalette maroon = DublButton->palette();
+    maroon.setColor(QPalette::ButtonText, kMaroon);
+    DublButton->setPalette(maroon);
+    DublButton->setVisible(false);
+
+    AlignPanels();
+}
+
+void TMainForm::BuildComponents() {
+    Timer1 = new TThreadedTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->SetEnabled(false);
+    Timer1->SetInterval(37);
+    Timer1->SetThreadPriority(tpHigher);
+
+    Timer2 = new TThreadedTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->SetEnabled(false);
+    Timer2->SetInterval(20);
+    Timer2->SetThreadPriority(tpTimeCritical);
+
+    OpenDialog1.Filter = QStringLiteral("Velmora Libraries|*.zdl");
+}
+
+void TMainForm::BuildMenu() {
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    auto item = [this](const char* name, const char* caption, bool visible) {
+        QAction* action = PopupMenu1->addAction(QString::fromUtf8(caption));
+        action->setObjectName(QString::fromUtf8(name));
+        action->setVisible(visible);
+        return action;
+    };
+    About1 = item("About1", "About", true);
+    LoadLibrary1 = item("LoadLibrary1", "Load Library", true);
+    LoadPicture = item("LoadPicture", "Load Picture", false);
+    LoadSound = item("LoadSound", "Load Sound", false);
+}
+
+// The panels are aligned by hand: Panel1 at the bottom at its own height, Panel2 filling the
+// rest, Panel3 at the bottom of Panel1, the picture filling Panel2.
+void TMainForm::AlignPanels() {
+    const int lower = Panel1->height();
+    Panel1->setGeometry(0, height() - lower, width(), lower);
+    Panel2->setGeometry(0, 0, width(), qMax(0, height() - lower));
+    Panel3->setGeometry(0, lower - kBottomBarHeight, width(), kBottomBarHeight);
+    PaintBox1->setGeometry(Panel2->contentsRect());
+}

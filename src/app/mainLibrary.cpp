@@ -1,0 +1,109 @@
+// Loading: the current library through RezCharge (at start-up, on Apply and on Load Library),
+// and the two hidden single-file loads, all through the window's one open-file dialog.
+#include "app/main.h"
+
+#include "app/RunParameters.h"
+#include "controls/CurrEdit.h"
+#include "framework/Picture.h"
+#include "library/LibraryLoader.h"
+#include "picture/DXPaintBox.h"
+#include "sound/DXSounds.h"
+
+#include <QComboBox>
+
+namespace {
+const QString kLibraryFilter = QStringLiteral("Velmora Libraries|*.zdl");
+
+TNameList ListOf(const QComboBox& box) {
+    std::vector<std::string> items;
+    items.reserve(static_cast<size_t>(box.count()));
+    for (int i = 0; i < box.count(); ++i)
+        items.push_back(box.itemText(i).toStdString());
+    return TNameList(std::move(items), box.currentIndex());
+}
+
+void Show(const TNameList& list, QComboBox& box) {
+    QStringList items;
+    for (const std::string& item : list.Items())
+        items << QString::fromStdString(item);
+    bool same = box.count() == items.size();
+    for (int i = 0; same && i < box.count(); ++i)
+        same = box.itemText(i) == items[i];
+    if (!same) {
+        box.clear();
+        box.addItems(items);
+    }
+    box.setCurrentIndex(list.ItemIndex());
+}
+
+// The library loader loads a sound only into a buffer that already holds one, so a fresh
+// buffer first gets two frames of silence (16-bit mono PCM), which the library's sound then
+// replaces.
+void GiveSilence(TDirectSoundBuffer& buffer) {
+    static const uint8_t format[18] = {1,    0, 1, 0, 0x22, 0x56, 0, 0, 0x44,
+                                       0xAC, 0, 0, 2, 0,    16,   0, 0, 0};
+    static const int16_t silence[2] = {0, 0};
+    buffer.LoadFromMemory(format, sizeof format, silence, sizeof silence);
+}
+
+// Puts the dialog's filter back whatever happens in between.
+struct RestoreFilter {
+    TOpenDialog& dialog;
+    ~RestoreFilter() { dialog.Filter = kLibraryFilter; }
+};
+} // namespace
+
+void TMainForm::RezCharge() {
+    // Without a sound device FormCreate made neither the picture holder nor the buffer.
+    if (!SourcePicture_) throw EDirectSoundError(Msg::NotMade, {std::string("IDirectSound")});
+    if (SoundBuffer_ && !SoundBuffer_->BufferInterface()) GiveSilence(*SoundBuffer_);
+    TNameList pictures = ListOf(*ComboBox1);
+    TNameList sounds = ListOf(*ComboBox2);
+    TLibraryTargets targets{pictures,           sounds,
+                            *SourcePicture_,    PaintBox1->DIB(),
+                            SoundBuffer_.get(), RunParams.CycleModulus};
+    // What the load did before a failure stays done, the lists included.
+    struct ShowLists {
+        TNameList& pictures;
+        TNameList& sounds;
+        QComboBox& box1;
+        QComboBox& box2;
+        ~ShowLists() {
+            Show(pictures, box1);
+            Show(sounds, box2);
+        }
+    } showLists{pictures, sounds, *ComboBox1, *ComboBox2};
+    LoadStimulusLibrary(RunParams.LibraryPath, targets);
+}
+
+void TMainForm::ApplyButtonClick(QObject*) {
+    RezCharge();
+    RunParams.BaseRate = BaseRateFromFrequency(FreqEdit->Value());
+    SetSoundFrequency(RunParams.BaseRate);
+    PaintBox1->PaintNow();
+}
+
+void TMainForm::LoadLibrary1Click(QObject*) {
+    OpenDialog1.Filter = kLibraryFilter;
+    if (!OpenDialog1.Execute(this)) return;
+    RunParams.LibraryPath = OpenDialog1.FileName.toStdString();
+    RezCharge();
+}
+
+void TMainForm::LoadPictureClick(QObject*) {
+    {
+        RestoreFilter restore{OpenDialog1};
+        OpenDialog1.Filter = QStringLiteral("BitMaps|*.bmp");
+        if (OpenDialog1.Execute(this))
+            LoadPictureFile(OpenDialog1.FileName.toStdString(), PaintBox1->DIB(),
+                            RunParams.CycleModulus);
+    }
+    PaintBox1->PaintNow();
+}
+
+void TMainForm::LoadSoundClick(QObject*) {
+    RestoreFilter restore{OpenDialog1};
+    OpenDialog1.Filter = QStringLiteral("Sounds|*.wav");
+    if (OpenDialog1.Execute(this))
+        LoadSoundFile(OpenDialog1.FileName.toStdString(), SoundBuffer_.get());
+}

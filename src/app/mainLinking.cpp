@@ -1,0 +1,70 @@
+// Frequency linking and the knobs: the edit, the slider, both timers, the base playback rate
+// and the band label follow the main frequency; the knobs set the run parameters.
+#include "app/main.h"
+
+#include "app/RunParameters.h"
+#include "controls/ASswitch.h"
+#include "controls/CurrEdit.h"
+#include "controls/RXSlider.h"
+#include "framework/Picture.h"
+#include "picture/DXPaintBox.h"
+#include "sound/DXSounds.h"
+#include "sound/ModulationStep.h"
+#include "timing/ThdTimer.h"
+
+#include <QCheckBox>
+#include <QLabel>
+
+void TMainForm::SetSoundFrequency(int32_t rate) {
+    if (TDirectSoundBuffer* sound = LoadedSound()) sound->SetFrequency(rate);
+}
+
+void TMainForm::FreqEditChange(QObject*) {
+    RxSlider1->SetValue(SliderValueFromFrequency(FreqEdit->Value()));
+    Timer1->SetInterval(static_cast<uint16_t>(PictureInterval(RxSlider1->Value())));
+    // The frequency handlers always take a tenth, whatever "1/2 Period" shows.
+    Timer2->SetInterval(static_cast<uint16_t>(SoundInterval(Timer1->Interval(), false)));
+    RunParams.BaseRate = BaseRateFromFrequency(FreqEdit->Value());
+    SetSoundFrequency(RunParams.BaseRate);
+    SetWaveLabel();
+}
+
+void TMainForm::RxSlider1Changed(QObject*) {
+    FreqEdit->SetValue(FrequencyFromSliderValue(RxSlider1->Value())); // may run FreqEditChange
+    Timer1->SetInterval(static_cast<uint16_t>(PictureInterval(RxSlider1->Value())));
+    Timer2->SetInterval(static_cast<uint16_t>(SoundInterval(Timer1->Interval(), false)));
+    RunParams.BaseRate = BaseRateFromFrequency(FreqEdit->Value());
+    SetSoundFrequency(RunParams.BaseRate);
+    SetWaveLabel();
+}
+
+void TMainForm::SetWaveLabel() {
+    WaveLabel->setText(BandLabel(RxSlider1->Value()));
+}
+
+void TMainForm::UpDown1Change(QObject*) {
+    if (UpDown1->Position() == 0) UpDown1->SetPosition(1); // runs this handler again, nested
+    RunParams.TransformLevel = UpDown1->Position();
+}
+
+void TMainForm::UpDown2Change(QObject*) {
+    RunParams.AMDepth = AMDepthFromKnob(UpDown2->Position());
+}
+
+void TMainForm::Edit3Change(QObject*) {
+    RunParams.FMDepth = FMDepthFromKnob(UpDown3->Position());
+}
+
+void TMainForm::VolumeChange(QObject*) {
+    if (TDirectSoundBuffer* sound = LoadedSound()) ApplyVolumeStep(Volume->Position(), sound);
+}
+
+void TMainForm::HalfClick(QObject*) {
+    Timer2->SetInterval(
+        static_cast<uint16_t>(SoundInterval(Timer1->Interval(), Half->isChecked())));
+}
+
+void TMainForm::DivCheckClick(QObject*) {
+    // A fresh copy of the last library picture: the cycling starts again from it.
+    if (SourcePicture_) PaintBox1->DIB().AssignFrom(SourcePicture_.get());
+}

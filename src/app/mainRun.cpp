@@ -1,0 +1,73 @@
+// The stimulation run: Start and Stop, the frame step on each picture timer firing and the
+// modulation step on each sound timer firing.
+#include "app/main.h"
+
+#include "app/RunParameters.h"
+#include "controls/ImgBtn.h"
+#include "framework/Bitmap.h"
+#include "framework/ResourceStream.h"
+#include "picture/DXPaintBox.h"
+#include "picture/FrameStep.h"
+#include "platform/ResourceModule.h"
+#include "sound/DXSounds.h"
+#include "sound/ModulationStep.h"
+#include "timing/ThdTimer.h"
+
+#include <QCheckBox>
+#include <QToolButton>
+
+namespace {
+// A bitmap of the program's own resources into a picture holder.
+void LoadProgramBitmap(TPicture& picture, const char* name) {
+    TResourceStream stream(ProgramModule(), TResourceName(name), TResourceName(RT_BITMAP));
+    picture.Bitmap().ReadPackedDib(stream);
+}
+} // namespace
+
+void TMainForm::SetStartPictures(const char* up, const char* over, const char* down) {
+    LoadProgramBitmap(Start->Picture(), up);
+    LoadProgramBitmap(Start->UpPict(), up);
+    LoadProgramBitmap(Start->OverPict(), over);
+    LoadProgramBitmap(Start->DownPict(), down);
+}
+
+void TMainForm::StartButtonClick(QObject*) {
+    if (!MainState::Running) {
+        SetStartPictures("Stopup", "Stopover", "Startup");
+        MainState::Running = true;
+        Timer1->SetEnabled(true);
+        Timer2->SetEnabled(true);
+        if (TDirectSoundBuffer* sound = LoadedSound()) sound->Play(DSBPLAY_LOOPING);
+        ApplyButton->setEnabled(false);
+        DublButton->setText(QStringLiteral("Stop"));
+    } else {
+        SetStartPictures("Startup", "Startover", "Stopup");
+        MainState::Running = false;
+        Timer1->SetEnabled(false);
+        Timer2->SetEnabled(false);
+        if (TDirectSoundBuffer* sound = LoadedSound()) sound->Stop();
+        ApplyButton->setEnabled(true);
+        DublButton->setText(QStringLiteral("Start"));
+    }
+}
+
+void TMainForm::Timer1Timer(QObject*) {
+    RunFrameStep(*PaintBox1,
+                 {RunParams.TransformLevel, RunParams.CycleModulus, DivCheck->isChecked()});
+}
+
+void TMainForm::Timer2Timer(QObject*) {
+    // Without a sound there is nothing to modulate, and staying quiet here keeps a missing
+    // device or a library that failed to load from raising a message on every firing.
+    if (TDirectSoundBuffer* sound = LoadedSound())
+        ModulationStep(RunParams.ModPhase, RunParams.AMDepth, RunParams.FMDepth, RunParams.BaseRate,
+                       sound);
+}
+
+void TMainForm::DXSoundFinalize(QObject*) {
+    SoundBuffer_.reset();
+}
+
+TDirectSoundBuffer* TMainForm::LoadedSound() const {
+    return SoundBuffer_ && SoundBuffer_->BufferInterface() ? SoundBuffer_.get() : nullptr;
+}

@@ -1,0 +1,234 @@
+// The main window end to end on the offscreen platform: frequency linking, the knobs, the
+// check boxes, hiding the controls, the run, the menu loads, and a device that cannot open.
+#include "MainWindowFixture.h"
+
+#include "app/RunParameters.h"
+#include "controls/ASswitch.h"
+#include "controls/CurrEdit.h"
+#include "controls/ImgBtn.h"
+#include "controls/RXSlider.h"
+#include "picture/DXPaintBox.h"
+#include "sound/DXSounds.h"
+#include "timing/ThdTimer.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QTest>
+#include <QToolButton>
+
+TEST_F(MainWindowTest, SliderMovedTo35GivesThreePointFiveHertz) {
+    auto form = Open();
+    form->RxSlider1->SetValue(34);
+    form->RxSlider1->setFocus();
+    QTest::keyClick(form->RxSlider1, Qt::Key_Right); // a user move ends with OnChanged
+    EXPECT_EQ(form->RxSlider1->Value(), 35);
+    EXPECT_EQ(form->FreqEdit->Value(), 3.5L);
+    EXPECT_EQ(RunParams.BaseRate,
+              7718); // 3.5 x 2205 = 7717.5, the half going to the even neighbour
+    EXPECT_EQ(form->Timer1->Interval(), 142);
+    EXPECT_EQ(form->Timer2->Interval(), 14);
+    EXPECT_EQ(form->WaveLabel->text(), QStringLiteral("High Delta"));
+    EXPECT_EQ(BufferFrequency(*form), 7718u);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MainWindowTest, FrequencyEditDrivesSliderTimersRateAndLabel) {
+    auto form = Open();
+    form->FreqEdit->SetValue(7.25L);
+    EXPECT_EQ(form->RxSlider1->Value(), 72);
+    EXPECT_EQ(form->Timer1->Interval(), 69);
+    EXPECT_EQ(form->Timer2->Interval(), 6);
+    EXPECT_EQ(RunParams.BaseRate, 15986);
+    EXPECT_EQ(form->WaveLabel->text(), QStringLiteral("High Theta"));
+
+    // Above 25 Hz the slider and the picture timing stop, the base rate goes on.
+    form->FreqEdit->SetValue(30.0L);
+    EXPECT_EQ(form->RxSlider1->Value(), 250);
+    EXPECT_EQ(form->Timer1->Interval(), 20);
+    EXPECT_EQ(RunParams.BaseRate, 66150);
+    EXPECT_EQ(form->WaveLabel->text(), QStringLiteral("High Beta"));
+    EXPECT_EQ(BufferFrequency(*form), 66150u);
+}
+
+TEST_F(MainWindowTest, HalfPeriodIsConsultedOnlyByItsOwnClick) {
+    auto form = Open();
+    form->FreqEdit->SetValue(8.0L);
+    ASSERT_EQ(form->Timer1->Interval(), 62);
+    EXPECT_EQ(form->Timer2->Interval(), 6);
+    QTest::mouseClick(form->Half, Qt::LeftButton);
+    ASSERT_TRUE(form->Half->isChecked());
+    EXPECT_EQ(form->Timer2->Interval(), 12);
+
+    // A change of frequency takes a tenth again although the box stays ticked.
+    form->FreqEdit->SetValue(10.0L);
+    EXPECT_TRUE(form->Half->isChecked());
+    EXPECT_EQ(form->Timer1->Interval(), 50);
+    EXPECT_EQ(form->Timer2->Interval(), 5);
+
+    QTest::mouseClick(form->Half, Qt::LeftButton);
+    EXPECT_EQ(form->Timer2->Interval(), 5);
+    QTest::mouseClick(form->Half, Qt::LeftButton);
+    EXPECT_EQ(form->Timer2->Interval(), 10);
+}
+
+TEST_F(MainWindowTest, KnobsSetTheRunParametersAndDepthSpringsToOne) {
+    auto form = Open();
+    EXPECT_EQ(RunParams.TransformLevel, 0); // a copy of the knob at creation, not forced to 1
+    form->UpDown1->SetPosition(7);
+    EXPECT_EQ(RunParams.TransformLevel, 7);
+    form->UpDown1->SetPosition(0);
+    EXPECT_EQ(form->UpDown1->Position(), 1);
+    EXPECT_EQ(RunParams.TransformLevel, 1);
+
+    form->UpDown2->SetPosition(5);
+    form->UpDown3->SetPosition(10);
+    EXPECT_EQ(RunParams.AMDepth, 500);
+    EXPECT_EQ(RunParams.FMDepth, 2000);
+
+    form->Volume->SetPosition(5);
+    EXPECT_EQ(BufferVolume(*form), -1000);
+    form->Volume->SetPosition(0);
+    EXPECT_EQ(BufferVolume(*form), -10000);
+}
+
+TEST_F(MainWindowTest, EveryFifthClickOnVolumeRevealsTheHiddenItemsAndTheNextHidesThem) {
+    auto form = Open();
+    for (int i = 0; i < 4; ++i) {
+        ClickKnob(*form->Volume);
+        EXPECT_FALSE(form->LoadPicture->isVisible()) << "click " << i + 1;
+    }
+    ClickKnob(*form->Volume);
+    EXPECT_TRUE(form->LoadPicture->isVisible());
+    EXPECT_TRUE(form->LoadSound->isVisible());
+    ClickKnob(*form->Volume);
+    EXPECT_FALSE(form->LoadPicture->isVisible());
+    EXPECT_FALSE(form->LoadSound->isVisible());
+    EXPECT_TRUE(form->About1->isVisible());
+    EXPECT_TRUE(form->LoadLibrary1->isVisible());
+}
+
+TEST_F(MainWindowTest, HidingAndShowingTheControlsRestoresTheHeightExactly) {
+    auto form = Open();
+    form->resize(600, 417);
+    QApplication::processEvents();
+    const int pictureHeight = form->Panel2->height();
+    QTest::mouseClick(form->ShowButton, Qt::LeftButton);
+    EXPECT_EQ(form->ShowButton->text(), QStringLiteral("Show Controls"));
+    EXPECT_EQ(form->height(), 417 - 111);
+    EXPECT_EQ(form->Panel1->height(), 33);
+    EXPECT_EQ(form->Panel2->height(), pictureHeight);
+    EXPECT_FALSE(form->UpDown1->isVisible());
+    EXPECT_FALSE(form->Volume->isVisible());
+    ASSERT_TRUE(form->DublButton->isVisible());
+
+    // Start stays reachable through the bottom bar's button.
+    QTest::mouseClick(form->DublButton, Qt::LeftButton);
+    EXPECT_TRUE(MainState::Running);
+    EXPECT_EQ(form->DublButton->text(), QStringLiteral("Stop"));
+    QTest::mouseClick(form->DublButton, Qt::LeftButton);
+    EXPECT_FALSE(MainState::Running);
+
+    QTest::mouseClick(form->ShowButton, Qt::LeftButton);
+    EXPECT_EQ(form->height(), 417);
+    EXPECT_EQ(form->Panel1->height(), 144);
+    EXPECT_EQ(form->Panel2->height(), pictureHeight);
+    EXPECT_TRUE(form->UpDown1->isVisible());
+    EXPECT_FALSE(form->DublButton->isVisible());
+    EXPECT_EQ(form->ShowButton->text(), QStringLiteral("Hide Controls"));
+}
+
+TEST_F(MainWindowTest, ApplyIsDisabledWhileRunningAndStartStopToggleEverything) {
+    auto form = Open();
+    ASSERT_TRUE(form->ApplyButton->isEnabled());
+    form->StartButtonClick(form->Start);
+    EXPECT_TRUE(MainState::Running);
+    EXPECT_TRUE(form->Timer1->Enabled());
+    EXPECT_TRUE(form->Timer2->Enabled());
+    EXPECT_TRUE(BufferPlaying(*form));
+    EXPECT_FALSE(form->ApplyButton->isEnabled());
+    EXPECT_EQ(form->DublButton->text(), QStringLiteral("Stop"));
+
+    form->StartButtonClick(form->Start);
+    EXPECT_FALSE(MainState::Running);
+    EXPECT_FALSE(form->Timer1->Enabled());
+    EXPECT_FALSE(form->Timer2->Enabled());
+    EXPECT_FALSE(BufferPlaying(*form));
+    EXPECT_TRUE(form->ApplyButton->isEnabled());
+    EXPECT_EQ(form->DublButton->text(), QStringLiteral("Start"));
+}
+
+TEST_F(MainWindowTest, LoadingALibraryDuringARunReplacesTheSoundWhichWaitsForTheNextStart) {
+    auto form = Open();
+    form->StartButtonClick(form->Start);
+    ASSERT_TRUE(BufferPlaying(*form));
+    ASSERT_TRUE(form->LoadLibrary1->isEnabled());
+    QString offeredFilter;
+    form->OpenDialog1.Choose = [&](QWidget*, const QString& filter) {
+        offeredFilter = filter;
+        return QString::fromStdString(DefaultLibrary());
+    };
+    form->LoadLibrary1->trigger();
+    EXPECT_EQ(offeredFilter, QStringLiteral("Velmora Libraries|*.zdl"));
+    EXPECT_TRUE(messages.empty()) << messages.front();
+    EXPECT_EQ(RunParams.LibraryPath, DefaultLibrary());
+    EXPECT_TRUE(MainState::Running);
+    EXPECT_FALSE(BufferPlaying(*form));
+
+    form->StartButtonClick(form->Start);
+    form->StartButtonClick(form->Start);
+    EXPECT_TRUE(BufferPlaying(*form));
+}
+
+TEST_F(MainWindowTest, StopThenStartContinuesThePhaseAndKeepsThePicture) {
+    auto form = Open();
+    form->UpDown1->SetPosition(3);
+    form->StartButtonClick(form->Start);
+    for (int i = 0; i < 4; ++i)
+        form->Timer2Timer(form->Timer2);
+    form->Timer1Timer(form->Timer1);
+    form->StartButtonClick(form->Start);
+    EXPECT_EQ(RunParams.ModPhase, 4);
+    const QByteArray stepped = Pixels(form->PaintBox1->DIB());
+    EXPECT_NE(stepped, LibraryPixels(*form));
+
+    form->StartButtonClick(form->Start);
+    EXPECT_EQ(RunParams.ModPhase, 4);
+    EXPECT_EQ(Pixels(form->PaintBox1->DIB()), stepped);
+    form->Timer2Timer(form->Timer2);
+    EXPECT_EQ(RunParams.ModPhase, 5);
+}
+
+TEST_F(MainWindowTest, RightLeftDifferenceResetsThePictureAlsoWhileRunning) {
+    auto form = Open();
+    const QByteArray original = LibraryPixels(*form);
+    ASSERT_FALSE(original.isEmpty());
+    form->UpDown1->SetPosition(5);
+    form->StartButtonClick(form->Start);
+    form->Timer1Timer(form->Timer1);
+    form->Timer1Timer(form->Timer1);
+    ASSERT_NE(Pixels(form->PaintBox1->DIB()), original);
+    QTest::mouseClick(form->DivCheck, Qt::LeftButton);
+    EXPECT_EQ(Pixels(form->PaintBox1->DIB()), original);
+
+    // Checked, the right side steps backwards; unchecking resets again.
+    form->Timer1Timer(form->Timer1);
+    ASSERT_NE(Pixels(form->PaintBox1->DIB()), original);
+    QTest::mouseClick(form->DivCheck, Qt::LeftButton);
+    EXPECT_EQ(Pixels(form->PaintBox1->DIB()), original);
+}
+
+TEST_F(MainWindowTest, PopupMenuOpensCentredOnTheMouse) {
+    auto form = Open();
+    const QPoint at = form->Panel2->mapToGlobal(QPoint(200, 100));
+    QContextMenuEvent event(QContextMenuEvent::Mouse, form->mapFromGlobal(at), at);
+    QApplication::sendEvent(form.get(), &event);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form->PopupMenu1));
+    const QRect menu = form->PopupMenu1->geometry();
+    EXPECT_LE(std::abs(menu.center().x() - at.x()), 1);
+    EXPECT_EQ(menu.top(), at.y());
+    form->PopupMenu1->hide();
+}
