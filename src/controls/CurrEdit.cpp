@@ -3,6 +3,8 @@
 #include "framework/Exception.h"
 
 #include <QFontMetrics>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 #include <algorithm>
 #include <cstdio>
@@ -238,9 +240,16 @@ void TCustomNumEdit::TextChanged() {
     if (OnChange) OnChange(this);
 }
 
+QRect TCustomNumEdit::TextArea() const {
+    QStyleOptionFrame frame;
+    initStyleOption(&frame);
+    return style()
+        ->subElementRect(QStyle::SE_LineEditContents, &frame, this)
+        .marginsRemoved(textMargins());
+}
+
 int TCustomNumEdit::DisplayTextLeft() const {
-    const QMargins m = textMargins();
-    const QRect client = contentsRect().marginsRemoved(m);
+    const QRect client = TextArea();
     const int tw = QFontMetrics(font()).horizontalAdvance(DisplayText());
     constexpr int kLeftMargin = 2;
     switch (Alignment()) {

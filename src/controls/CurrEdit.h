@@ -75,6 +75,8 @@ public:
     QString DisplayText() const;
     // Where that text starts, in client coordinates.
     int DisplayTextLeft() const;
+    // The area inside the frame where texts are drawn.
+    QRect TextArea() const;
 
     // The separators used; the system locale's unless replaced (tests use fixed ones).
     const TFormatSettings& FormatSettings() const { return fs_; }

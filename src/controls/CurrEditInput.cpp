@@ -165,7 +165,7 @@ void TCustomNumEdit::paintEvent(QPaintEvent* event) {
         QStyleOptionFrame frame;
         initStyleOption(&frame);
         style()->drawPrimitive(QStyle::PE_PanelLineEdit, &frame, &painter, this);
-        const QRect client = contentsRect().marginsRemoved(textMargins());
+        const QRect client = TextArea();
         painter.fillRect(client, Color());
         painter.setFont(font());
         painter.setPen(isEnabled() ? palette().color(QPalette::Text)

@@ -106,6 +106,7 @@ TEST_F(FrequencyEdit, ShowsTheFormattedValueCentredAndThePlainNumberWhenFocused)
     Enter();
     EXPECT_EQ(edit->text(), "12.345");
     EXPECT_FALSE(edit->hasSelectedText()) << "AutoSelect is off";
+    Shot(*edit, "curredit_focused");
 }
 
 TEST_F(FrequencyEdit, FourthDecimalIsRefused) {
