@@ -209,18 +209,15 @@ void TFormPlacement::RestoreFormPlacement() {
     if (!owner_) return;
     saved_ = false;
     OpenIniFile open(iniFile_, EffectiveIniFileName());
-    int32_t flags = GetWindowPlacement(*owner_).Flags;
-    if (options_ & fpPosition) {
-        RestorePlacement();
-        flags = iniFile_->ReadInteger(EffectiveIniSection(), "Flags", flags);
-    }
+    const int32_t flags =
+        (options_ & fpPosition) ? RestorePlacement() : GetWindowPlacement(*owner_).Flags;
     if (options_ & fpState) RestoreState(flags);
     restored_ = true;
     Restore();
     if (options_ & fpActiveControl) FocusStoredControl();
 }
 
-void TFormPlacement::RestorePlacement() {
+int32_t TFormPlacement::RestorePlacement() {
     QWidget& window = *owner_;
     TIniFile& ini = *iniFile_;
     const std::string section = EffectiveIniSection();
@@ -251,18 +248,21 @@ void TFormPlacement::RestorePlacement() {
         ReadFourNumbers(normal, values);
     }
     const int32_t pixelsPerInch = ScreenPixelsPerInch(window);
-    if (!found || ini.ReadInteger(section, "PixelsPerInch", pixelsPerInch) != pixelsPerInch) return;
+    if (!found || ini.ReadInteger(section, "PixelsPerInch", pixelsPerInch) != pixelsPerInch) {
+        return placement.Flags;
+    }
 
     TPlacementRect& r = placement.Normal;
     if (preventResize_ || HasFixedSize(window)) {
         r.Right = static_cast<int32_t>(int64_t{r.Left} + window.width());
         r.Bottom = static_cast<int32_t>(int64_t{r.Top} + window.height());
     }
-    if (r.Left >= r.Right) return;
+    if (r.Left >= r.Right) return placement.Flags;
     if (window.property(WindowPositionProperty).toString() == QLatin1String(PositionScreenCenter)) {
         window.setProperty(WindowPositionProperty, QString::fromLatin1(PositionDesigned));
     }
     SetWindowPlacement(window, placement);
+    return placement.Flags;
 }
 
 void TFormPlacement::RestoreState(int32_t flags) {

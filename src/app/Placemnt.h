@@ -115,7 +115,8 @@ protected:
 
 private:
     void SavePlacement();
-    void RestorePlacement();
+    // Gives back the placement flags as stored, for the state that follows.
+    int32_t RestorePlacement();
     void RestoreState(int32_t flags);
     void FocusStoredControl();
     void ApplySizeLimits();
