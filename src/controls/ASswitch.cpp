@@ -221,17 +221,18 @@ void TASSwitcher::DrawPointer(QPainter& canvas) {
 }
 
 void TASSwitcher::mousePressEvent(QMouseEvent* event) {
-    Guard([&] { Press(event); });
+    Guard([&] { Press(event, true); });
 }
 
 void TASSwitcher::mouseDoubleClickEvent(QMouseEvent* event) {
-    Guard([&] { Press(event); });
+    // The second press of a double click is a press, but its release is no second click.
+    Guard([&] { Press(event, false); });
 }
 
-void TASSwitcher::Press(QMouseEvent* event) {
+void TASSwitcher::Press(QMouseEvent* event, bool mayClick) {
     const QPoint p = MousePoint(event);
     if (OnMouseDown) OnMouseDown(this, event->button(), event->modifiers(), p.x(), p.y());
-    if (event->button() == Qt::LeftButton) clickArmed_ = true;
+    if (event->button() == Qt::LeftButton) clickArmed_ = mayClick;
     setFocus(Qt::MouseFocusReason);
     int angle = 0;
     if (AngleAt(p.x(), p.y(), angle) && pointerWedge_.Holds(angle)) {

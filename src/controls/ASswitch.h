@@ -98,7 +98,7 @@ private:
     int Steps() const { return max_ == 0 ? 1 : max_; }
     int CentreX() const { return width() / 2; }
     int CentreY() const { return height() / 2; }
-    void Press(QMouseEvent* event);
+    void Press(QMouseEvent* event, bool mayClick);
     void PlayChangeSound();
 
     int max_ = 10;

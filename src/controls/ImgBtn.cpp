@@ -33,17 +33,25 @@ void TImgBtn::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TImgBtn::mousePressEvent(QMouseEvent* event) {
-    Guard([&] {
-        const QPoint p = MousePoint(event);
-        if (event->button() == Qt::LeftButton) {
-            clickArmed_ = true;
-            if (enabled_) {
-                Show(downPict_);
-                pressed_ = true;
-            }
+    Guard([&] { Press(event, true); });
+}
+
+void TImgBtn::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a double click shows the button down, but its release is no
+    // second click.
+    Guard([&] { Press(event, false); });
+}
+
+void TImgBtn::Press(QMouseEvent* event, bool mayClick) {
+    const QPoint p = MousePoint(event);
+    if (event->button() == Qt::LeftButton) {
+        clickArmed_ = mayClick;
+        if (enabled_) {
+            Show(downPict_);
+            pressed_ = true;
         }
-        if (OnMouseDown) OnMouseDown(this, event->button(), event->modifiers(), p.x(), p.y());
-    });
+    }
+    if (OnMouseDown) OnMouseDown(this, event->button(), event->modifiers(), p.x(), p.y());
 }
 
 void TImgBtn::mouseReleaseEvent(QMouseEvent* event) {

@@ -35,10 +35,12 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void Press(QMouseEvent* event, bool mayClick);
     void Show(TPicture& picture) { Picture().Assign(&picture); }
 
     TPicture upPict_;

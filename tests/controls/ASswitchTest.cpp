@@ -231,6 +231,9 @@ TEST_F(KnobFixture, ClickFiresOnReleaseInside) {
     QTest::mouseRelease(knob, Qt::LeftButton, {}, QPoint(100, 5));
     QTest::mouseClick(knob, Qt::RightButton, {}, QPoint(5, 5));
     EXPECT_EQ(clicks, 1);
+    QTest::mouseDClick(knob, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(knob, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(clicks, 1) << "the second release of a double click is no click";
     EXPECT_TRUE(knob->hasFocus()) << "a press gives the knob the focus";
 }
 

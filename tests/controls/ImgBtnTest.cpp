@@ -108,6 +108,17 @@ TEST_F(ImageButton, ClickComesBeforeTheReleaseShowsUpPict) {
     EXPECT_EQ(Shown(), qRgb(99, 0, 0));
 }
 
+TEST_F(ImageButton, DoubleClickIsOneClick) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(30, 30));
+    // Widgets see a double click as press, release, double click, release.
+    QTest::mouseDClick(button, Qt::LeftButton, {}, QPoint(30, 30));
+    EXPECT_EQ(Shown(), kDown);
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(30, 30));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(Shown(), kUp);
+    EXPECT_FALSE(button->Pressed());
+}
+
 TEST_F(ImageButton, RightButtonChangesNoPicture) {
     QTest::mousePress(button, Qt::RightButton, {}, QPoint(30, 30));
     EXPECT_EQ(Shown(), kUp);
