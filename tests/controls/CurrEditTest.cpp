@@ -109,6 +109,16 @@ TEST_F(FrequencyEdit, ShowsTheFormattedValueCentredAndThePlainNumberWhenFocused)
     Shot(*edit, "curredit_focused");
 }
 
+TEST_F(FrequencyEdit, AutoSelectSelectsOnTabbingInOnly) {
+    edit->SetAutoSelect(true);
+    Enter();
+    EXPECT_EQ(edit->selectedText(), "7");
+    Leave();
+    QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(5, 12));
+    EXPECT_TRUE(edit->hasFocus());
+    EXPECT_FALSE(edit->hasSelectedText()) << "entering by the mouse selects nothing";
+}
+
 TEST_F(FrequencyEdit, FourthDecimalIsRefused) {
     Enter();
     edit->end(false);
@@ -167,8 +177,10 @@ TEST_F(FrequencyEdit, EmptiedTextLeavesTheMinimum) {
 
 TEST_F(FrequencyEdit, TypingGroupsThousandsAndLeavingClamps) {
     Enter();
+    changes = 0;
     ReplaceAll("1234");
     EXPECT_EQ(edit->text(), "1,234");
+    EXPECT_EQ(changes, 4) << "one change a keystroke; the regrouping adds none";
     EXPECT_EQ(edit->cursorPosition(), 5) << "the caret stays at the end";
     QTest::keyClick(edit, Qt::Key_Home);
     Type("5");
