@@ -4,6 +4,7 @@
 
 #include "app/AppFont.h"
 #include "app/AppIcon.h"
+#include "app/Placemnt.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/ImgBtn.h"
@@ -117,6 +118,8 @@ void TMainForm::BuildLayout() {
     setFont(ProgramFont());
     Paint(this, kOlive);
     resize(kClientWidth, kClientHeight);
+    // Centred on the screen when first shown, until a stored position says otherwise.
+    setProperty(WindowPositionProperty, PositionScreenCenter);
 
     Panel2 = new QFrame(this);
     Panel2->setObjectName(QStringLiteral("Panel2"));

@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Starts the real program in a fresh X server with a fresh configuration directory holding only
+# a turned-up Depth knob, clicks Start through the server as a user would, checks that the
+# picture changes between two screenshots, asks the window to close and checks that the
+# settings file holds both sections. Usage: smoke.sh VELMORA SEND-CLOSE
+# With SMOKE_KEEP set to a directory, the screenshots are copied there.
+set -euo pipefail
+
+program=$(readlink -f "$1")
+send_close=$(readlink -f "$2")
+
+if [ -z "${SMOKE_IN_X:-}" ]; then
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    export SMOKE_IN_X=1 SMOKE_WORK="$work"
+    status=0
+    xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@" || status=$?
+    exit "$status"
+fi
+
+work=$SMOKE_WORK
+export XDG_CONFIG_HOME="$work/config"
+export QT_QPA_PLATFORM=xcb
+settings="$XDG_CONFIG_HOME/velmora/Zandrel.ini"
+log="$work/velmora.log"
+mkdir -p "$(dirname "$settings")"
+printf '[TMainForm]\nUpDown1_Position=7\n' >"$settings"
+
+fail() {
+    echo "smoke: $*" >&2
+    echo "--- program output:" >&2
+    cat "$log" >&2 || true
+    exit 1
+}
+
+# Started from its own directory so that the default library beside it is found either way.
+(cd "$(dirname "$program")" && exec "$program") >"$log" 2>&1 &
+pid=$!
+cleanup() { kill "$pid" 2>/dev/null || true; }
+trap cleanup EXIT
+
+window=""
+for _ in $(seq 1 300); do
+    window=$(xdotool search --onlyvisible --name '^Velmora Beta 2\.4$' 2>/dev/null | head -n1 || true)
+    [ -n "$window" ] && break
+    kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared"
+    sleep 0.1
+done
+[ -n "$window" ] || fail "no window appeared"
+sleep 1
+
+eval "$(xdotool getwindowgeometry --shell "$window")"
+echo "smoke: window $window at $X,$Y size ${WIDTH}x${HEIGHT}"
+
+# The lower area is 144 pixels high; the Start button sits at its right edge, 70 pixels from
+# it, 18 pixels down, 60 pixels wide.
+lower=$((HEIGHT - 144))
+shot() { import -window root -crop "${WIDTH}x$((HEIGHT - 144))+${X}+${Y}" "$1"; }
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$work/window.png"
+xdotool mousemove --window "$window" $((WIDTH - 70 + 30)) $((lower + 18 + 30)) click 1
+# Away from the button, so that its hover look is no difference between the screenshots.
+xdotool mousemove --window "$window" 5 5
+sleep 0.5
+
+shot "$work/a.png"
+sleep 0.7
+shot "$work/b.png"
+differing=$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 || true)
+echo "smoke: $differing pixels of the picture changed between the screenshots"
+if [ -n "${SMOKE_KEEP:-}" ]; then cp "$work"/*.png "$SMOKE_KEEP"/; fi
+[[ "$differing" =~ ^[0-9]+$ ]] || fail "compare gave no pixel count: $differing"
+[ "$differing" -gt 0 ] || fail "the picture did not change after Start"
+
+"$send_close" "$window" || fail "the close request could not be sent"
+for _ in $(seq 1 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "the program did not end after the close request"
+status=0
+wait "$pid" || status=$?
+trap - EXIT
+[ "$status" -eq 0 ] || fail "the program ended with status $status"
+
+[ -f "$settings" ] || fail "no settings file at $settings"
+grep -q '^\[Options\]' "$settings" || fail "the settings file has no [Options] section"
+grep -q '^\[TMainForm\]' "$settings" || fail "the settings file has no [TMainForm] section"
+grep -q '^UpDown1_Position=7' "$settings" || fail "the Depth knob's value was not saved"
+echo "smoke: passed"
