@@ -115,28 +115,30 @@ HRESULT IDirectSoundBuffer::Stop() {
     return DS_OK;
 }
 
-HRESULT IDirectSoundBuffer::SetFrequency(uint32_t rate) {
+HRESULT IDirectSoundBuffer::Controllable(uint32_t control, bool outOfRange) const {
     if (lost_) return DSERR_BUFFERLOST;
-    if (!voice_ || (flags_ & DSBCAPS_CTRLFREQUENCY) == 0) return DSERR_INVALIDPARAM;
-    if (rate < DSBFREQUENCY_MIN || rate > DSBFREQUENCY_MAX) return DSERR_INVALIDPARAM;
-    voice_->SetFrequency(rate);
+    if (!voice_ || (flags_ & control) == 0 || outOfRange) return DSERR_INVALIDPARAM;
     return DS_OK;
+}
+
+HRESULT IDirectSoundBuffer::SetFrequency(uint32_t rate) {
+    const HRESULT allowed =
+        Controllable(DSBCAPS_CTRLFREQUENCY, rate < DSBFREQUENCY_MIN || rate > DSBFREQUENCY_MAX);
+    if (allowed == DS_OK) voice_->SetFrequency(rate);
+    return allowed;
 }
 
 HRESULT IDirectSoundBuffer::SetPan(int32_t pan) {
-    if (lost_) return DSERR_BUFFERLOST;
-    if (!voice_ || (flags_ & DSBCAPS_CTRLPAN) == 0) return DSERR_INVALIDPARAM;
-    if (pan < DSBPAN_LEFT || pan > DSBPAN_RIGHT) return DSERR_INVALIDPARAM;
-    voice_->SetPan(pan);
-    return DS_OK;
+    const HRESULT allowed = Controllable(DSBCAPS_CTRLPAN, pan < DSBPAN_LEFT || pan > DSBPAN_RIGHT);
+    if (allowed == DS_OK) voice_->SetPan(pan);
+    return allowed;
 }
 
 HRESULT IDirectSoundBuffer::SetVolume(int32_t volume) {
-    if (lost_) return DSERR_BUFFERLOST;
-    if (!voice_ || (flags_ & DSBCAPS_CTRLVOLUME) == 0) return DSERR_INVALIDPARAM;
-    if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX) return DSERR_INVALIDPARAM;
-    voice_->SetVolume(volume);
-    return DS_OK;
+    const HRESULT allowed =
+        Controllable(DSBCAPS_CTRLVOLUME, volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX);
+    if (allowed == DS_OK) voice_->SetVolume(volume);
+    return allowed;
 }
 
 HRESULT IDirectSoundBuffer::GetFrequency(uint32_t* rate) const {

@@ -54,6 +54,10 @@ private:
     IDirectSoundBuffer(std::shared_ptr<SoundEngine> engine, uint32_t flags,
                        std::unique_ptr<MixerVoice> voice);
 
+    // Whether a setting with this control flag may change: not when lost, not without the
+    // flag, and not to a value out of range.
+    HRESULT Controllable(uint32_t control, bool outOfRange) const;
+
     std::shared_ptr<SoundEngine> engine_;
     uint32_t flags_;
     std::unique_ptr<MixerVoice> voice_; // none for a primary buffer or a lost one

@@ -99,12 +99,27 @@ uint32_t MixFrames(const uint8_t* mem, uint32_t frames, uint32_t align, uint64_t
     return done;
 }
 
-template <SampleKind K>
-uint32_t MixKind(uint32_t channels, const uint8_t* mem, uint32_t frames, uint32_t align,
-                 uint64_t& pos, uint64_t step, bool looping, float* out, uint32_t n,
-                 GainRamp ramp) {
-    if (channels == 2) return MixFrames<K, 2>(mem, frames, align, pos, step, looping, out, n, ramp);
-    return MixFrames<K, 1>(mem, frames, align, pos, step, looping, out, n, ramp);
+using MixFunction = uint32_t (*)(const uint8_t*, uint32_t, uint32_t, uint64_t&, uint64_t, bool,
+                                 float*, uint32_t, GainRamp);
+
+template <SampleKind K> MixFunction MixFor(uint32_t channels) {
+    return channels == 2 ? &MixFrames<K, 2> : &MixFrames<K, 1>;
+}
+
+MixFunction SelectMix(const SampleFormat& format) {
+    switch (format.kind) {
+    case SampleKind::U8:
+        return MixFor<SampleKind::U8>(format.channels);
+    case SampleKind::S16:
+        return MixFor<SampleKind::S16>(format.channels);
+    case SampleKind::S24:
+        return MixFor<SampleKind::S24>(format.channels);
+    case SampleKind::S32:
+        return MixFor<SampleKind::S32>(format.channels);
+    case SampleKind::F32:
+        break;
+    }
+    return MixFor<SampleKind::F32>(format.channels);
 }
 
 float DecibelGain(int32_t hundredths) {
@@ -177,31 +192,8 @@ void MixerVoice::MixInto(float* out, uint32_t frames, uint32_t outputRate) {
     const uint64_t step =
         (static_cast<uint64_t>(frequency_.load(std::memory_order_relaxed)) << 32) / outputRate;
     GainRamp ramp{gain_, gainStep_, target_, &rampLeft_};
-    const uint8_t* mem = memory_.get();
-    const uint32_t align = format_.blockAlign;
-    uint32_t mixed = 0;
-    switch (format_.kind) {
-    case SampleKind::U8:
-        mixed = MixKind<SampleKind::U8>(format_.channels, mem, frames_, align, position_, step,
-                                        looping, out, frames, ramp);
-        break;
-    case SampleKind::S16:
-        mixed = MixKind<SampleKind::S16>(format_.channels, mem, frames_, align, position_, step,
-                                         looping, out, frames, ramp);
-        break;
-    case SampleKind::S24:
-        mixed = MixKind<SampleKind::S24>(format_.channels, mem, frames_, align, position_, step,
-                                         looping, out, frames, ramp);
-        break;
-    case SampleKind::S32:
-        mixed = MixKind<SampleKind::S32>(format_.channels, mem, frames_, align, position_, step,
-                                         looping, out, frames, ramp);
-        break;
-    case SampleKind::F32:
-        mixed = MixKind<SampleKind::F32>(format_.channels, mem, frames_, align, position_, step,
-                                         looping, out, frames, ramp);
-        break;
-    }
+    const uint32_t mixed = SelectMix(format_)(memory_.get(), frames_, format_.blockAlign, position_,
+                                              step, looping, out, frames, ramp);
     if (!looping && mixed < frames) {
         // Played once to the end: stop and rewind, unless a newer Play or Stop came in.
         position_ = 0;

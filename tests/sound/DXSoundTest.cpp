@@ -58,15 +58,6 @@ protected:
         sounds.push_back(sound);
         return sound;
     }
-
-    template <typename E, typename F> static std::string Failure(F&& f) {
-        try {
-            f();
-        } catch (const E& e) {
-            return e.Message();
-        }
-        return "no failure";
-    }
 };
 
 using Events = std::vector<std::string>;

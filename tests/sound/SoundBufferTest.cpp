@@ -25,15 +25,6 @@ protected:
         TMemoryStream stream(bytes);
         buffer.LoadFromStream(stream);
     }
-
-    template <typename E, typename F> static std::string Failure(F&& f) {
-        try {
-            f();
-        } catch (const E& e) {
-            return e.Message();
-        }
-        return "no failure";
-    }
 };
 
 } // namespace

@@ -101,4 +101,14 @@ inline bool Silent(const std::vector<float>& out) {
     return true;
 }
 
+// The message of the failure of type E that f raises, or "no failure".
+template <typename E, typename F> std::string Failure(F&& f) {
+    try {
+        f();
+    } catch (const E& e) {
+        return e.Message();
+    }
+    return "no failure";
+}
+
 } // namespace soundtest
