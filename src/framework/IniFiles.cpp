@@ -19,7 +19,7 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
 int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key, int32_t def) {
     std::string text = ReadString(section, key, "");
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        text = "$" + text.substr(2);
+        text.replace(0, 2, "$");
     }
     int32_t value = def;
     return ParseStoredInteger(text, value) ? value : def;

@@ -67,9 +67,9 @@ std::string WriteTarget(const std::string& fileName) {
 bool ReplaceFile(const std::string& fileName, const std::string& text) {
     const std::string target = WriteTarget(fileName);
     const std::filesystem::path path(target);
-    std::string dir = path.parent_path().string();
-    if (dir.empty()) dir = ".";
-    std::string temp = dir + "/." + path.filename().string() + ".XXXXXX";
+    const std::string dir = path.has_parent_path() ? path.parent_path().string() : std::string(".");
+    std::string temp = dir;
+    temp.append("/.").append(path.filename().string()).append(".XXXXXX");
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) return false;
 

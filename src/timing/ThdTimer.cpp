@@ -102,7 +102,11 @@ bool TTimerThread::Pause(uint32_t interval) {
 void TTimerThread::run() {
     for (;;) {
         if (!PassGate() || !Pause(Interval()) || !PassGate()) return;
+        const auto start = std::chrono::steady_clock::now();
         QMetaObject::invokeMethod(this, &TTimerThread::Deliver, Qt::BlockingQueuedConnection);
+        const auto took = std::chrono::steady_clock::now() - start;
+        lastHandOverNs_.store(std::chrono::duration_cast<std::chrono::nanoseconds>(took).count(),
+                              std::memory_order_relaxed);
     }
 }
 

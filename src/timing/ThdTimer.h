@@ -41,6 +41,9 @@ public:
 
     void SetTimerPriority(TThreadPriority priority);
 
+    // How long the last hand-over to the GUI thread took, handler included, in nanoseconds.
+    int64_t LastHandOverNs() const { return lastHandOverNs_.load(std::memory_order_relaxed); }
+
     // Ends the worker for good and frees it; no delivery reaches the owner afterwards. From
     // inside the owner's own delivery the worker cannot be awaited (it waits for that
     // delivery), so it is left to free itself once it has ended.
@@ -58,6 +61,7 @@ private:
     TThreadedTimer* owner_;   // GUI thread only; cleared when the timer goes
     bool delivering_ = false; // GUI thread only
     std::atomic<uint32_t> interval_;
+    std::atomic<int64_t> lastHandOverNs_{0};
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     bool held_ = true;
