@@ -39,6 +39,12 @@ std::string SelectedName(TNameList& list) {
     return list.Text();
 }
 
+// The buffer to load into. A fresh buffer without a sound yet is fine, since loading makes
+// its platform buffer; only a missing buffer object fails, as the buffer's own error.
+TDirectSoundBuffer& BufferOf(TDirectSoundBuffer* buffer) {
+    return buffer ? *buffer : TDirectSoundBuffer::Require(nullptr);
+}
+
 } // namespace
 
 int32_t CycleModulusFromHeader(TStream& stream) {
@@ -62,7 +68,7 @@ void LoadStimulusLibrary(const std::string& libraryPath, TLibraryTargets& target
 
     {
         TResourceStream sound(module.Handle(), soundName, kSoundType);
-        TDirectSoundBuffer::Require(targets.SoundBuffer).LoadFromStream(sound);
+        BufferOf(targets.SoundBuffer).LoadFromStream(sound);
     }
     {
         TResourceStream header(module.Handle(), pictureName, RT_BITMAP);
@@ -82,5 +88,5 @@ void LoadPictureFile(const std::string& fileName, TDIB& display, int32_t& cycleM
 }
 
 void LoadSoundFile(const std::string& fileName, TDirectSoundBuffer* soundBuffer) {
-    TDirectSoundBuffer::Require(soundBuffer).LoadFromFile(fileName);
+    BufferOf(soundBuffer).LoadFromFile(fileName);
 }
