@@ -2,6 +2,8 @@
 // the line end. Every other byte, junk included, is kept as it was.
 #include "platform/ProfileFiles.h"
 
+#include <optional>
+
 namespace {
 
 bool IsBlank(char c) {
@@ -96,6 +98,18 @@ TSectionSpan FindSection(std::string_view text, std::string_view section) {
     return span;
 }
 
+// The first line of a found section that holds the key; nullopt when the section lacks it.
+std::optional<TLine> FindKey(std::string_view text, const TSectionSpan& span,
+                             std::string_view key) {
+    for (std::size_t pos = LineAt(text, span.HeaderBegin).Next; pos < text.size();) {
+        const TLine line = LineAt(text, pos);
+        pos = line.Next;
+        if (line.Kind == TLineKind::Section) break;
+        if (line.Kind == TLineKind::Key && SameName(line.Name, key)) return line;
+    }
+    return std::nullopt;
+}
+
 std::string_view LineEnding(std::string_view text) {
     const std::size_t nl = text.find('\n');
     return nl != std::string_view::npos && nl > 0 && text[nl - 1] == '\r' ? "\r\n" : "\n";
@@ -117,20 +131,10 @@ std::string KeyLine(std::string_view key, std::string_view value) {
 std::string ProfileTextRead(std::string_view text, std::string_view section, std::string_view key,
                             std::string_view def) {
     const TSectionSpan span = FindSection(text, section);
-    std::string_view value = def;
-    bool found = false;
-    if (span.Found) {
-        for (std::size_t pos = LineAt(text, span.HeaderBegin).Next; pos < text.size();) {
-            const TLine line = LineAt(text, pos);
-            pos = line.Next;
-            if (line.Kind == TLineKind::Section) break;
-            if (line.Kind == TLineKind::Key && SameName(line.Name, key)) {
-                value = line.Value;
-                found = true;
-                break;
-            }
-        }
-    }
+    const std::optional<TLine> line =
+        span.Found ? FindKey(text, span, key) : std::optional<TLine>();
+    const bool found = line.has_value();
+    std::string_view value = found ? line->Value : def;
     if (found && value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
@@ -163,14 +167,9 @@ bool ProfileTextWrite(std::string& text, std::string_view section, std::string_v
     const std::string nl(LineEnding(text));
     const TSectionSpan span = FindSection(text, section);
     if (span.Found) {
-        for (std::size_t pos = LineAt(text, span.HeaderBegin).Next; pos < text.size();) {
-            const TLine line = LineAt(text, pos);
-            pos = line.Next;
-            if (line.Kind == TLineKind::Section) break;
-            if (line.Kind == TLineKind::Key && SameName(line.Name, key)) {
-                text.replace(line.Begin, line.End - line.Begin, KeyLine(key, value));
-                return true;
-            }
+        if (const std::optional<TLine> line = FindKey(text, span, key)) {
+            text.replace(line->Begin, line->End - line->Begin, KeyLine(key, value));
+            return true;
         }
         std::string insert;
         const std::size_t at = span.ContentEnd;
