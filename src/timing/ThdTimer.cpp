@@ -1,6 +1,7 @@
 #include "timing/ThdTimer.h"
 
 #include "framework/Application.h"
+#include "framework/Exception.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -114,7 +115,18 @@ void TTimerThread::Deliver() {
     TThreadedTimer* owner = owner_;
     if (owner == nullptr) return;
     delivering_ = true;
-    Guard([owner] { owner->Tick(); });
+    Guard([this, owner] {
+        try {
+            owner->Tick();
+        } catch (const EAbort&) {
+            throw;
+        } catch (...) {
+            // A failing handler would fail again at the next firing, and its report would
+            // come back as soon as it is closed: the timer stops until it is enabled again.
+            if (owner_ != nullptr) owner_->SetEnabled(false);
+            throw;
+        }
+    });
     delivering_ = false;
 }
 

@@ -3,7 +3,8 @@
 // run on the GUI thread. The worker sleeps Interval, hands Tick to the GUI thread through its
 // event queue and blocks until the handler has run there, so handlers need no locking and
 // firings never pile up. The worker runs only while Enabled is true, Interval is not 0 and an
-// OnTimer handler is assigned; otherwise it is held.
+// OnTimer handler is assigned; otherwise it is held. A handler's failure goes to the default
+// error report and disables the timer, so the same report cannot come back at every firing.
 
 #include <QObject>
 #include <QThread>

@@ -257,22 +257,49 @@ TEST(ThreadedTimer, FiringsNeverOverlapNorPileUp) {
     EXPECT_LE(count, 16); // each firing takes at least 21 ms
 }
 
-TEST(ThreadedTimer, HandlerFailureGoesToTheErrorReportAndTheTimerGoesOn) {
+TEST(ThreadedTimer, HandlerFailureIsReportedOnceAndStopsTheTimerUntilReEnabled) {
     std::vector<std::string> reports;
     const auto previous =
         TApplication::SetErrorReport([&](const std::string& m) { reports.push_back(m); });
     TThreadedTimer timer;
-    timer.SetInterval(5);
+    timer.SetInterval(2);
     int count = 0;
     timer.SetOnTimer([&count](TThreadedTimer*) {
-        if (++count == 1) throw Exception("handler failed");
+        ++count;
+        throw Exception("handler failed");
+    });
+    const bool fired = QTest::qWaitFor([&] { return count >= 1; }, 5000);
+    QTest::qWait(100);
+    const bool enabledAfterFailure = timer.Enabled();
+    const int countAfterFailure = count;
+    timer.SetEnabled(true);
+    const bool firedAgain = QTest::qWaitFor([&] { return count >= 2; }, 5000);
+    timer.SetEnabled(false);
+    TApplication::SetErrorReport(previous);
+    ASSERT_TRUE(fired);
+    EXPECT_FALSE(enabledAfterFailure);
+    EXPECT_EQ(countAfterFailure, 1);
+    EXPECT_TRUE(firedAgain);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0], "handler failed");
+}
+
+TEST(ThreadedTimer, SilentAbortInTheHandlerNeitherReportsNorStops) {
+    std::vector<std::string> reports;
+    const auto previous =
+        TApplication::SetErrorReport([&](const std::string& m) { reports.push_back(m); });
+    TThreadedTimer timer;
+    timer.SetInterval(2);
+    int count = 0;
+    timer.SetOnTimer([&count](TThreadedTimer*) {
+        ++count;
+        throw EAbort();
     });
     const bool fired = QTest::qWaitFor([&] { return count >= 3; }, 5000);
     timer.SetEnabled(false);
     TApplication::SetErrorReport(previous);
     EXPECT_TRUE(fired);
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0], "handler failed");
+    EXPECT_TRUE(reports.empty());
 }
 
 TEST(ThreadedTimer, DestroyingWhileTheWorkerWaitsInItsHandOverNeitherHangsNorFires) {
