@@ -221,15 +221,6 @@ TEST_F(ProfileFileTest, AnUnreadableFileIsNeverOverwritten) {
     EXPECT_EQ(Slurp(file_), "[s]\nk=secret\n");
 }
 
-TEST_F(ProfileFileTest, ReadOnlyDirectoryRefusesTheWriteAndKeepsTheFile) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only directories";
-    Spit(file_, "[s]\nk=1\n");
-    fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_FALSE(WriteProfileString(file_, "s", "k", "2"));
-    fs::permissions(dir_, fs::perms::owner_all);
-    EXPECT_EQ(Slurp(file_), "[s]\nk=1\n");
-}
-
 TEST_F(ProfileFileTest, PermissionsAndSymbolicLinksSurviveAWrite) {
     Spit(file_, "[s]\nk=1\n");
     ::chmod(file_.c_str(), 0640);

@@ -202,16 +202,6 @@ TEST(ThreadedTimer, HoldingAndReleasingNeitherCutsShortNorRestartsAPause) {
     EXPECT_LT(firedAt, 690); // a pause restarted at 100 ms would end at 700 ms
 }
 
-TEST(ThreadedTimer, FiringHandedOverBeforeDisablingRunsAtMostOnce) {
-    TCounted t(1);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return *t.Count >= 1; }, 5000));
-    BlockGuiThread(30); // the worker is now waiting in its hand-over
-    const int before = *t.Count;
-    t.Timer->SetEnabled(false);
-    QTest::qWait(200);
-    EXPECT_LE(*t.Count, before + 1);
-}
-
 TEST(ThreadedTimer, PriorityTakesEffectWhileHeld) {
     TThreadedTimer timer;
     ASSERT_TRUE(timer.Worker().Suspended());
