@@ -4,6 +4,7 @@
 // stores, and the text-to-float of the numeric edit.
 
 #include <QChar>
+#include <QLocale>
 #include <QString>
 
 struct TFormatSettings {
@@ -14,6 +15,7 @@ struct TFormatSettings {
     int NegCurrFormat = 0;  // the platform's 0..15 negative-currency patterns
     int CurrencyDecimals = 2;
     static TFormatSettings System(); // from QLocale::system()
+    static TFormatSettings FromLocale(const QLocale& locale);
 };
 
 // The format language: digit placeholders 0 and #, '.', ',', "quoted" and 'quoted' literals,

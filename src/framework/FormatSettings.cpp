@@ -56,7 +56,12 @@ int CurrencyDecimalsOf(const QString& amount, const QLocale& locale, const QStri
 } // namespace
 
 TFormatSettings TFormatSettings::System() {
-    const QLocale locale = QLocale::system();
+    // Read once: every formatted value would otherwise ask the locale for its currency afresh.
+    static const TFormatSettings system = FromLocale(QLocale::system());
+    return system;
+}
+
+TFormatSettings TFormatSettings::FromLocale(const QLocale& locale) {
     TFormatSettings fs;
     const QString point = locale.decimalPoint();
     if (!point.isEmpty()) fs.DecimalSeparator = point[0];

@@ -175,3 +175,29 @@ TEST(CurrencyDisplayFormat, PlacesTheSymbolAndQuotesItsSeparators) {
     fs.CurrencyFormat = 1;
     EXPECT_EQ(CurrencyDisplayFormat(fs), QString::fromUtf8(",0.€;-,0.€"));
 }
+
+TEST(FormatSettings, CurrencyFormatMatchesTheLocalesOwnAmounts) {
+    // Qt spaces amounts with no-break spaces where the format has plain ones.
+    const auto plainSpaces = [](QString s) {
+        for (QChar& c : s) {
+            if (c.isSpace() || c == QChar(0x00A0) || c == QChar(0x202F)) c = ' ';
+        }
+        return s;
+    };
+    for (const char* name : {"en_US", "de_DE", "fr_FR", "ja_JP", "de_CH", "nl_NL", "pt_BR"}) {
+        const QLocale locale(QString::fromLatin1(name));
+        const TFormatSettings fs = TFormatSettings::FromLocale(locale);
+        EXPECT_EQ(fs.DecimalSeparator, locale.decimalPoint().at(0)) << name;
+        EXPECT_EQ(plainSpaces(FormatFloat(CurrencyDisplayFormat(fs), 1234567.5L, fs)),
+                  plainSpaces(locale.toCurrencyString(1234567.5)))
+            << name << " " << CurrencyDisplayFormat(fs).toStdString();
+    }
+    const TFormatSettings us = TFormatSettings::FromLocale(QLocale("en_US"));
+    EXPECT_EQ(us.CurrencyString, "$");
+    EXPECT_EQ(us.CurrencyFormat, 0);
+    EXPECT_EQ(us.CurrencyDecimals, 2);
+    const TFormatSettings de = TFormatSettings::FromLocale(QLocale("de_DE"));
+    EXPECT_EQ(de.CurrencyFormat, 3);
+    EXPECT_EQ(de.NegCurrFormat, 8);
+    EXPECT_EQ(TFormatSettings::FromLocale(QLocale("ja_JP")).CurrencyDecimals, 0);
+}
