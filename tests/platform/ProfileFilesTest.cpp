@@ -211,6 +211,14 @@ TEST_F(ProfileFileTest, UnreadableOrMissingPlacesGiveDefaultsAndRefuseWrites) {
     EXPECT_FALSE(WriteProfileString(nowhere, "s", "k", "v"));
 }
 
+TEST_F(ProfileFileTest, OversizedFileIsNeitherReadNorRewritten) {
+    const std::string huge = "[s]\nk=1\n" + std::string(17 * 1024 * 1024, ';');
+    Spit(file_, huge);
+    EXPECT_EQ(ReadProfileString(file_, "s", "k", "def"), "def");
+    EXPECT_FALSE(WriteProfileString(file_, "s", "k", "2"));
+    EXPECT_EQ(fs::file_size(file_), huge.size());
+}
+
 TEST_F(ProfileFileTest, AnUnreadableFileIsNeverOverwritten) {
     if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
     Spit(file_, "[s]\nk=secret\n");
