@@ -211,6 +211,24 @@ TEST_F(PlacementTest, DestroyWithoutCloseSavesOnceAndMarksVisible) {
     EXPECT_EQ(Read("Visible"), "1") << "a window deleted later saves before it goes";
 }
 
+TEST_F(PlacementTest, EventsFollowTheirSteps) {
+    Write("RxSlider1_Value", "12");
+    TStorageTestForm form;
+    std::vector<std::string> calls;
+    form.Storage->OnRestorePlacement = [&](QObject* sender) {
+        EXPECT_EQ(sender, form.Storage);
+        calls.push_back("restore slider=" + std::to_string(form.RxSlider1->value));
+    };
+    form.Storage->OnSavePlacement = [&](QObject*) {
+        calls.push_back("save saved=" + std::to_string(form.Storage->Saved()) +
+                        " title=" + Read("Title_Caption"));
+    };
+    form.show();
+    form.close();
+    const std::vector<std::string> expected = {"restore slider=12", "save saved=0 title="};
+    EXPECT_EQ(calls, expected);
+}
+
 TEST_F(PlacementTest, InactiveComponentNeitherRestoresNorSaves) {
     Write("RxSlider1_Value", "9");
     TStorageTestForm form;
