@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -102,9 +103,15 @@ void PanDelay(benchmark::State& state, SoundOutputChoice choice, const char* wan
     auto buffer = LoopingSound(*device);
     int32_t pan = 1000;
     double worst = 0;
+    uint64_t worstBlocks = 0;
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> phase(0, 12000);
     for (auto _ : state) {
+        // Calls come at any moment of a block, not just after one has been mixed.
+        std::this_thread::sleep_for(std::chrono::microseconds(phase(random)));
         pan = -pan;
         const auto start = std::chrono::steady_clock::now();
+        const uint64_t begun = device->BlocksBegun();
         buffer->SetPan(pan);
         int32_t mixed = 0;
         for (;;) {
@@ -116,11 +123,14 @@ void PanDelay(benchmark::State& state, SoundOutputChoice choice, const char* wan
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         worst = std::max(worst, seconds);
+        // Blocks begun after the call up to the one that carried the new pan.
+        worstBlocks = std::max(worstBlocks, device->BlocksFinished() - begun);
         state.SetIterationTime(seconds);
     }
     state.counters["block_frames"] = device->OutputBlockFrames();
     state.counters["block_ms"] = 1000.0 * device->OutputBlockFrames() / device->OutputRate();
     state.counters["worst_ms"] = worst * 1000.0;
+    state.counters["worst_blocks"] = double(worstBlocks);
 }
 
 void BM_SetPanDelayNullOutput(benchmark::State& state) {

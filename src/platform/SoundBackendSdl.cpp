@@ -10,8 +10,7 @@ namespace {
 
 class SdlOutput final : public SoundOutput {
 public:
-    SdlOutput(SoundMixer& mixer, SDL_AudioDeviceID device, const SDL_AudioSpec& spec)
-        : mixer_(mixer), device_(device), spec_(spec) {
+    SdlOutput(SDL_AudioDeviceID device, const SDL_AudioSpec& spec) : device_(device), spec_(spec) {
         SDL_PauseAudioDevice(device_, 0);
     }
     ~SdlOutput() override { Close(); }
@@ -34,7 +33,6 @@ public:
     }
 
 private:
-    SoundMixer& mixer_;
     SDL_AudioDeviceID device_;
     SDL_AudioSpec spec_;
 };
@@ -57,5 +55,5 @@ std::unique_ptr<SoundOutput> OpenSdlOutput(SoundMixer& mixer) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return nullptr;
     }
-    return std::make_unique<SdlOutput>(mixer, device, have);
+    return std::make_unique<SdlOutput>(device, have);
 }

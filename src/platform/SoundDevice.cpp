@@ -206,6 +206,13 @@ uint32_t IDirectSound::OutputBlockFrames() const {
     return engine_->output->BlockFrames();
 }
 
+uint64_t IDirectSound::BlocksBegun() const {
+    return engine_->mixer->BlocksBegun();
+}
+uint64_t IDirectSound::BlocksFinished() const {
+    return engine_->mixer->BlocksFinished();
+}
+
 HRESULT IDirectSound::RenderOffline(float* out, uint32_t frames) {
     if (out == nullptr || std::strcmp(engine_->output->Name(), "offline") != 0) {
         return DSERR_INVALIDPARAM;

@@ -83,6 +83,9 @@ public:
     const char* OutputName() const;
     uint32_t OutputRate() const;
     uint32_t OutputBlockFrames() const;
+    // Blocks the output has begun and finished mixing so far.
+    uint64_t BlocksBegun() const;
+    uint64_t BlocksFinished() const;
     // Mixes frames interleaved stereo frames into out; only an offline device accepts.
     HRESULT RenderOffline(float* out, uint32_t frames);
 

@@ -104,6 +104,10 @@ public:
     void CollectRemoved();
     size_t PendingRemovals();
 
+    // Blocks begun (a block in progress counts) and blocks finished so far.
+    uint64_t BlocksBegun() const { return (epoch_.load() + 1) / 2; }
+    uint64_t BlocksFinished() const { return epoch_.load() / 2; }
+
     // Mixing side: fills frames interleaved stereo frames, in blocks of at most
     // kMixBlockFrames.
     void Render(float* out, uint32_t frames);
