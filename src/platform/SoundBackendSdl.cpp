@@ -10,7 +10,8 @@ namespace {
 
 class SdlOutput final : public SoundOutput {
 public:
-    SdlOutput(SDL_AudioDeviceID device, const SDL_AudioSpec& spec) : device_(device), spec_(spec) {
+    SdlOutput(SDL_AudioDeviceID device, const SDL_AudioSpec& obtained)
+        : device_(device), obtained_(obtained) {
         SDL_PauseAudioDevice(device_, 0);
     }
     ~SdlOutput() override { Close(); }
@@ -23,8 +24,8 @@ public:
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
     const char* Name() const override { return "sdl"; }
-    uint32_t Rate() const override { return static_cast<uint32_t>(spec_.freq); }
-    uint32_t BlockFrames() const override { return spec_.samples; }
+    uint32_t Rate() const override { return static_cast<uint32_t>(obtained_.freq); }
+    uint32_t BlockFrames() const override { return obtained_.samples; }
 
     static void Callback(void* user, Uint8* stream, int len) {
         auto* mixer = static_cast<SoundMixer*>(user);
@@ -34,7 +35,7 @@ public:
 
 private:
     SDL_AudioDeviceID device_;
-    SDL_AudioSpec spec_;
+    SDL_AudioSpec obtained_;
 };
 
 } // namespace
