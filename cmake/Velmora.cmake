@@ -8,6 +8,10 @@ if(VELMORA_SANITIZE)
     -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   target_link_options(velmora_options INTERFACE -fsanitize=address,undefined)
 endif()
+if(VELMORA_LIBFUZZER)
+  # Coverage for every library, so the fuzzer sees inside the readers it drives.
+  target_compile_options(velmora_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
 
 # velmora_add_library(<folder> [DEPS ...]): a static library velmora_<folder> from
 # every .cpp and .h in src/<folder>; an interface library while the folder is empty.
