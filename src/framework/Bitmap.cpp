@@ -83,15 +83,16 @@ void TBitmap::ReadPackedDib(TStream& stream) {
         return;
     }
     CheckDibFormat(h.BitCount, h.Masks);
+    // What the stream must still hold is checked before the pixel block is allocated.
+    const int64_t needed = h.Compressed() ? int64_t{h.ImageSize} : h.Size;
+    if (needed > stream.Remaining()) throw EReadError(Msg::StreamReadError);
     std::vector<uint8_t> bits(static_cast<size_t>(h.Size), 0);
     if (h.Compressed()) {
-        if (h.ImageSize > stream.Remaining()) throw EReadError(Msg::StreamReadError);
         std::vector<uint8_t> packed(h.ImageSize);
         stream.ReadBuffer(packed.data(), h.ImageSize);
         DecodeRle(packed.data(), packed.size(), h.BitCount, bits.data(), h.WidthBytes, h.Width,
                   h.Height);
     } else {
-        if (h.Size > stream.Remaining()) throw EReadError(Msg::StreamReadError);
         ReadDibRows(stream, h, bits.data());
     }
     ReleasePalette();

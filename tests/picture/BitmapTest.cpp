@@ -43,6 +43,12 @@ TEST(Bitmap, FailedLoadKeepsThePreviousPicture) {
     EXPECT_EQ(FailureOf<EReadError>(
                   [&] { bitmap.LoadFromPackedDib(bad.data(), static_cast<int64_t>(bad.size())); }),
               "Stream read error");
+    const auto hugeRle =
+        BmpBuilder().InfoHeader(30000, 8000, 8, 1, 4000000000u).Colors(256).Fill(8, 0).Data();
+    EXPECT_EQ(FailureOf<EReadError>([&] {
+                  bitmap.LoadFromPackedDib(hugeRle.data(), static_cast<int64_t>(hugeRle.size()));
+              }),
+              "Stream read error");
     const auto twoBit = BmpBuilder().InfoHeader(1, 1, 2).Colors(4).Fill(4, 0).Data();
     EXPECT_EQ(FailureOf<EInvalidGraphicOperation>([&] {
                   bitmap.LoadFromPackedDib(twoBit.data(), static_cast<int64_t>(twoBit.size()));

@@ -1,0 +1,107 @@
+// The picture's frame step against a plain copy of the same bytes, and the step plus an
+// immediate stretched paint on the offscreen platform.
+#include "picture/DIB.h"
+#include "picture/DXPaintBox.h"
+#include "picture/FrameStep.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr TFrameStepParams Params{7, 255, true};
+
+void FillPicture(TDIB& dib, int width, int height) {
+    for (int i = 0; i < 256; ++i) {
+        const auto v = static_cast<uint8_t>(i);
+        dib.ColorTable[static_cast<size_t>(i)] = TRGBQuad{v, static_cast<uint8_t>(255 - i), v, 0};
+    }
+    dib.Allocate(width, height, 8);
+    uint32_t seed = 12345;
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = dib.ScanLine(y);
+        for (int x = 0; x < width; ++x) {
+            seed = seed * 1103515245u + 12345u;
+            row[x] = static_cast<uint8_t>(seed >> 24);
+        }
+    }
+}
+
+void BM_FrameStep(benchmark::State& state) {
+    TDIB dib;
+    FillPicture(dib, 1920, 1080);
+    for (auto _ : state) {
+        StepFrame(dib, Params);
+        benchmark::DoNotOptimize(dib.ScanLine(0)[0]);
+    }
+    state.SetBytesProcessed(state.iterations() * int64_t{1920} * 1080);
+}
+BENCHMARK(BM_FrameStep)->Unit(benchmark::kMicrosecond);
+
+void BM_Memcpy(benchmark::State& state) {
+    std::vector<uint8_t> from(size_t{1920} * 1080, 3);
+    std::vector<uint8_t> to(from.size());
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), from.size());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(from.size()));
+}
+BENCHMARK(BM_Memcpy)->Unit(benchmark::kMicrosecond);
+
+// Both in the same loop, so that the ratio compares like with like.
+void BM_FrameStepOverMemcpy(benchmark::State& state) {
+    TDIB dib;
+    FillPicture(dib, 1920, 1080);
+    std::vector<uint8_t> from(size_t{1920} * 1080, 3);
+    std::vector<uint8_t> to(from.size());
+    using Clock = std::chrono::steady_clock;
+    Clock::duration copying{};
+    Clock::duration stepping{};
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        std::memcpy(to.data(), from.data(), from.size());
+        benchmark::ClobberMemory();
+        const auto t1 = Clock::now();
+        StepFrame(dib, Params);
+        benchmark::ClobberMemory();
+        const auto t2 = Clock::now();
+        copying += t1 - t0;
+        stepping += t2 - t1;
+    }
+    state.counters["ratio"] = std::chrono::duration<double>(stepping).count() /
+                              std::chrono::duration<double>(copying).count();
+}
+BENCHMARK(BM_FrameStepOverMemcpy)->Unit(benchmark::kMicrosecond);
+
+// One firing of the picture timer: the step and an immediate repaint of the display,
+// stretched over a surface of the given size as the main window shows it.
+void BM_StepAndPaint(benchmark::State& state) {
+    TDXPaintBox box;
+    box.SetStretch(true);
+    box.SetCenter(true);
+    box.resize(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    FillPicture(box.DIB(), 1920, 1080);
+    box.show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        RunFrameStep(box, Params);
+    }
+}
+BENCHMARK(BM_StepAndPaint)->Args({1920, 1080})->Args({566, 244})->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
