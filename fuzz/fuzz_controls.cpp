@@ -83,5 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else {
         Edit(data + 1, size - 1);
     }
+    // Deliver what the controls posted, so nothing piles up between inputs.
+    QCoreApplication::sendPostedEvents();
     return 0;
 }
