@@ -64,7 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                              "Title.LayoutDirection", "Bad", "Missing.Value"});
     try {
         storage->RestoreFormPlacement();
-        storage->SaveFormPlacement();
+        // Saving syncs every key to the disk; doing it for one input in eight keeps the
+        // restore, where the file's text is parsed, at a useful speed.
+        if (size % 8 == 0) storage->SaveFormPlacement();
     } catch (const std::exception&) {
         // A refused write is a reported failure, not a fault.
     }
