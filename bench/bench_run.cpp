@@ -1,0 +1,113 @@
+// A stimulation run at 25 Hz with the default library, Depth 7 and Volume 5 in the default
+// window size: the CPU time the whole process spends (every thread: the GUI thread's frame
+// and modulation steps, both timer workers, the sound output) per second of the run, and its
+// resident memory.
+//
+// Run it from anywhere in the build tree; the default library main.zdl lies in the build
+// directory, the parent of this program's directory. Set QT_QPA_PLATFORM or DISPLAY to choose
+// the platform. The first argument is the measured time in seconds (default 10).
+#include "app/About.h"
+#include "app/RunParameters.h"
+#include "app/main.h"
+#include "controls/ASswitch.h"
+#include "controls/CurrEdit.h"
+#include "picture/DXPaintBox.h"
+#include "timing/ThdTimer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+long StatusKb(const char* key) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(qstrlen(key)).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+// Runs the event loop for a while without spinning.
+void Wait(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    QTemporaryDir config;
+    setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
+    if (!getenv("QT_QPA_PLATFORM") && !getenv("DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const QFileInfo program(QString::fromLocal8Bit(argv[0]));
+    const QString buildDir =
+        QDir::cleanPath(program.absoluteDir().absoluteFilePath(QStringLiteral("..")));
+    if (chdir(buildDir.toLocal8Bit().constData()) != 0) return 1;
+    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+
+    QApplication app(argc, argv);
+    TMainForm form;
+    TAboutBox about;
+    SetAboutBox(&about);
+    form.show();
+    Wait(500);
+    if (form.PaintBox1->DIB().IsEmpty()) {
+        std::fprintf(stderr, "the default library was not loaded\n");
+        return 1;
+    }
+    form.FreqEdit->SetValue(25.0L);
+    form.UpDown1->SetPosition(7);
+    form.Volume->SetPosition(5);
+    // Count the firings to show the rates the run really reached.
+    long frames = 0;
+    long modulations = 0;
+    const auto frameStep = form.Timer1->OnTimer();
+    const auto modulationStep = form.Timer2->OnTimer();
+    form.Timer1->SetOnTimer([&](TThreadedTimer* t) {
+        ++frames;
+        frameStep(t);
+    });
+    form.Timer2->SetOnTimer([&](TThreadedTimer* t) {
+        ++modulations;
+        modulationStep(t);
+    });
+    form.StartButtonClick(&form);
+    Wait(2000); // settle
+    frames = modulations = 0;
+
+    const double cpu0 = CpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    Wait(seconds * 1000);
+    const double cpu = CpuSeconds() - cpu0;
+    const double elapsed = wall.elapsed() / 1000.0;
+    form.StartButtonClick(&form);
+
+    std::printf(
+        "run at 25 Hz, Depth 7, Volume 5, window %dx%d, picture %dx%d, %s: "
+        "CPU %.1f %% of one core over %.1f s (%.1f frame steps/s, %.0f modulation "
+        "steps/s); resident memory %ld KiB (peak %ld KiB)\n",
+        form.width(), form.height(), form.PaintBox1->DIB().Width(), form.PaintBox1->DIB().Height(),
+        getenv("QT_QPA_PLATFORM") ? getenv("QT_QPA_PLATFORM") : "xcb", 100.0 * cpu / elapsed,
+        elapsed, frames / elapsed, modulations / elapsed, StatusKb("VmRSS:"), StatusKb("VmHWM:"));
+    SetAboutBox(nullptr);
+    return 0;
+}
