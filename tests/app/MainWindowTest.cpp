@@ -232,3 +232,27 @@ TEST_F(MainWindowTest, PopupMenuOpensCentredOnTheMouse) {
     EXPECT_EQ(menu.top(), at.y());
     form->PopupMenu1->hide();
 }
+
+TEST_F(MainWindowTest, DraggingTheSliderChangesNothingElseUntilTheThumbIsReleased) {
+    auto form = Open();
+    TRxSlider& slider = *form->RxSlider1;
+    const QPoint grip = slider.ThumbRect().center();
+    const int target = slider.ThumbPosOfValue(150) + slider.ThumbRect().width() / 2;
+    QTest::mousePress(&slider, Qt::LeftButton, {}, grip);
+    QMouseEvent move(QEvent::MouseMove, QPointF(target, grip.y()),
+                     slider.mapToGlobal(QPointF(target, grip.y())), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(&slider, &move);
+    ASSERT_NE(slider.Value(), 70);
+    EXPECT_EQ(form->FreqEdit->Value(), 7.0L);
+    EXPECT_EQ(form->Timer1->Interval(), 37);
+    EXPECT_EQ(RunParams.BaseRate, 15435);
+    EXPECT_TRUE(form->WaveLabel->text().isEmpty());
+
+    QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(target, grip.y()));
+    const int value = slider.Value();
+    EXPECT_EQ(form->FreqEdit->Value(), FrequencyFromSliderValue(value));
+    EXPECT_EQ(form->Timer1->Interval(), 5000 / value);
+    EXPECT_EQ(RunParams.BaseRate, BaseRateFromFrequency(FrequencyFromSliderValue(value)));
+    EXPECT_EQ(form->WaveLabel->text(), BandLabel(value));
+}
