@@ -116,6 +116,9 @@ TEST_F(MainWindowTest, HidingAndShowingTheControlsRestoresTheHeightExactly) {
     form->resize(600, 417);
     QApplication::processEvents();
     const int pictureHeight = form->Panel2->height();
+    // Start keeps to the right edge.
+    EXPECT_EQ(form->Start->x(), form->frameGeometry().width() - 70);
+    EXPECT_EQ(form->Start->mapTo(form.get(), QPoint(0, 0)).y(), form->height() - 144 + 18);
     QTest::mouseClick(form->ShowButton, Qt::LeftButton);
     EXPECT_EQ(form->ShowButton->text(), QStringLiteral("Show Controls"));
     EXPECT_EQ(form->height(), 417 - 111);
