@@ -71,19 +71,6 @@ TEST(Bitmap, SaveThenLoadIsExact) {
     EXPECT_EQ(again.Bytes(), file.Bytes());
 }
 
-TEST(Bitmap, CopiesAreIndependent) {
-    TBitmap a;
-    a.SetSize(4, 2);
-    a.ScanLine(0)[0] = 5;
-    TBitmap b;
-    b.Assign(&a);
-    b.ScanLine(0)[0] = 6;
-    EXPECT_EQ(a.ScanLine(0)[0], 5);
-    EXPECT_EQ(a.BitCount(), 24);
-    EXPECT_EQ(FailureOf<EConvertError>([&] { b.Assign(nullptr); }),
-              "Cannot assign a nil to a TBitmap");
-}
-
 TEST(Picture, HolderCopiesGraphicsAndHandsOutABitmap) {
     TPicture holder;
     EXPECT_EQ(holder.Graphic(), nullptr);
