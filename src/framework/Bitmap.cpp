@@ -10,17 +10,24 @@ TBitmap::TBitmap(const TBitmap& other)
       bits_(other.bits_) {}
 
 TBitmap& TBitmap::operator=(const TBitmap& other) {
-    if (this == &other) return *this;
-    ReleasePalette();
-    width_ = other.width_;
-    height_ = other.height_;
-    bitCount_ = other.bitCount_;
-    widthBytes_ = other.widthBytes_;
-    masks_ = other.masks_;
-    colors_ = other.colors_;
-    bits_ = other.bits_;
-    PaletteModified = true;
+    if (this != &other) {
+        Take(other.width_, other.height_, other.bitCount_, other.widthBytes_, other.masks_,
+             other.colors_, other.bits_);
+    }
     return *this;
+}
+
+void TBitmap::Take(int width, int height, int bitCount, int64_t widthBytes,
+                   const TColorMasks& masks, const TColorTable& colors, std::vector<uint8_t> bits) {
+    ReleasePalette();
+    width_ = width;
+    height_ = height;
+    bitCount_ = bitCount;
+    widthBytes_ = widthBytes;
+    masks_ = masks;
+    colors_ = colors;
+    bits_ = std::move(bits);
+    PaletteModified = true;
 }
 
 TBitmap::~TBitmap() {
@@ -95,15 +102,7 @@ void TBitmap::ReadPackedDib(TStream& stream) {
     } else {
         ReadDibRows(stream, h, bits.data());
     }
-    ReleasePalette();
-    width_ = h.Width;
-    height_ = h.Height;
-    bitCount_ = h.BitCount;
-    widthBytes_ = h.WidthBytes;
-    masks_ = h.Masks;
-    colors_ = h.Colors;
-    bits_ = std::move(bits);
-    PaletteModified = true;
+    Take(h.Width, h.Height, h.BitCount, h.WidthBytes, h.Masks, h.Colors, std::move(bits));
 }
 
 void TBitmap::LoadFromPackedDib(const void* data, int64_t size) {

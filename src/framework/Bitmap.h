@@ -55,6 +55,8 @@ public:
 
 private:
     void ReleasePalette();
+    void Take(int width, int height, int bitCount, int64_t widthBytes, const TColorMasks& masks,
+              const TColorTable& colors, std::vector<uint8_t> bits);
 
     int width_ = 0;
     int height_ = 0;
