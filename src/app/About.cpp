@@ -74,8 +74,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     ProductName->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     ProductName->setText(QStringLiteral("Velmora Beta 2.4\n"
                                         "Made by the Velmora team\n"
-                                        "Caution: flashing light can\n"
-                                        "trigger seizures in photosensitive people\n"
+                                        "Caution: flashing light may\n"
+                                        "cause photosensitive seizures\n"
                                         "\n"
                                         "Wisit our homepage"));
 

@@ -217,6 +217,9 @@ void TMainForm::BuildLayout() {
     maroon.setColor(QPalette::ButtonText, kMaroon);
     DublButton->setPalette(maroon);
     DublButton->setVisible(false);
+    // The bottom bar lies over the other controls of the lower area, so that with the
+    // controls hidden it covers what is left of them.
+    Panel3->raise();
 
     AlignPanels();
 }

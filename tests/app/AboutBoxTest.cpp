@@ -1,6 +1,8 @@
 // The about box: links handed to the desktop without closing the box, OK and Enter closing it.
 #include "app/About.h"
 
+#include <QFontMetrics>
+#include <QFrame>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -60,5 +62,15 @@ TEST_F(AboutBoxTest, NamesTheProgramAndWarnsOfFlashingLight) {
     EXPECT_TRUE(lines[4].isEmpty());
     EXPECT_EQ(lines[5], QStringLiteral("Wisit our homepage"));
     EXPECT_TRUE(box.ProductName->text().contains(QStringLiteral("seizures")));
+    // Every line fits the label, and every link the panel.
+    const QFontMetrics metrics(box.ProductName->font());
+    for (const QString& line : lines)
+        EXPECT_LE(metrics.horizontalAdvance(line), box.ProductName->width()) << line.toStdString();
+    for (const QLabel* link : {static_cast<QLabel*>(box.Label1), static_cast<QLabel*>(box.Label2),
+                               static_cast<QLabel*>(box.Label4)}) {
+        const QFontMetrics linkMetrics(link->font());
+        EXPECT_LE(linkMetrics.horizontalAdvance(link->text()), box.Panel1->width() - 8);
+        EXPECT_LE(link->geometry().right(), box.Panel1->width());
+    }
     EXPECT_TRUE(box.OKButton->isDefault());
 }

@@ -127,6 +127,14 @@ TEST_F(MainWindowTest, HidingAndShowingTheControlsRestoresTheHeightExactly) {
     EXPECT_FALSE(form->UpDown1->isVisible());
     EXPECT_FALSE(form->Volume->isVisible());
     ASSERT_TRUE(form->DublButton->isVisible());
+    // The bottom bar covers what is left of the lower area's other controls.
+    for (QWidget* covered :
+         {static_cast<QWidget*>(form->RxSlider1), static_cast<QWidget*>(form->Start)}) {
+        const QPoint inside = covered->mapTo(form.get(), QPoint(covered->width() / 2, 12));
+        QWidget* top = form->childAt(inside);
+        EXPECT_TRUE(top == form->Panel3 || form->Panel3->isAncestorOf(top))
+            << covered->objectName().toStdString();
+    }
 
     // Start stays reachable through the bottom bar's button.
     QTest::mouseClick(form->DublButton, Qt::LeftButton);
