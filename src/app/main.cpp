@@ -86,6 +86,18 @@ TMainForm::~TMainForm() {
     delete DXSound;
     DXSound = nullptr;
     SoundBuffer_.reset();
+    // The controls go with the window's children; none of them may call back into a window
+    // that is half gone (an edit losing the focus as it goes, for instance).
+    FreqEdit->OnChange = nullptr;
+    RxSlider1->OnChanged = nullptr;
+    for (TASSwitcher* knob : {UpDown1, UpDown2, UpDown3, Volume}) {
+        knob->OnChange = nullptr;
+        knob->OnClick = nullptr;
+    }
+    Start->OnClick = nullptr;
+    disconnect(this);
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
 }
 
 void TMainForm::FormCreate(QObject*) {
