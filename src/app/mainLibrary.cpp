@@ -36,16 +36,6 @@ void Show(const TNameList& list, QComboBox& box) {
     box.setCurrentIndex(list.ItemIndex());
 }
 
-// The library loader loads a sound only into a buffer that already holds one, so a fresh
-// buffer first gets two frames of silence (16-bit mono PCM), which the library's sound then
-// replaces.
-void GiveSilence(TDirectSoundBuffer& buffer) {
-    static const uint8_t format[18] = {1,    0, 1, 0, 0x22, 0x56, 0, 0, 0x44,
-                                       0xAC, 0, 0, 2, 0,    16,   0, 0, 0};
-    static const int16_t silence[2] = {0, 0};
-    buffer.LoadFromMemory(format, sizeof format, silence, sizeof silence);
-}
-
 // Puts the dialog's filter back whatever happens in between.
 struct RestoreFilter {
     TOpenDialog& dialog;
@@ -56,7 +46,6 @@ struct RestoreFilter {
 void TMainForm::RezCharge() {
     // Without a sound device FormCreate made neither the picture holder nor the buffer.
     if (!SourcePicture_) throw EDirectSoundError(Msg::NotMade, {std::string("IDirectSound")});
-    if (SoundBuffer_ && !SoundBuffer_->BufferInterface()) GiveSilence(*SoundBuffer_);
     TNameList pictures = ListOf(*ComboBox1);
     TNameList sounds = ListOf(*ComboBox2);
     TLibraryTargets targets{pictures,           sounds,
