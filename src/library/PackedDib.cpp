@@ -111,11 +111,11 @@ std::vector<uint8_t> BmpFileFromPackedDib(const std::vector<uint8_t>& dib,
     std::string why;
     const auto s = DescribePackedDib(dib.data(), dib.size(), &why);
     if (!s) throw Exception("Bitmap " + name + " cannot be read: " + why);
-    std::vector<uint8_t> out(kFileHeaderSize, 0);
+    std::vector<uint8_t> out(kFileHeaderSize + dib.size(), 0);
     out[0] = 'B';
     out[1] = 'M';
     Put32(out, 2, static_cast<uint32_t>(kFileHeaderSize + dib.size()));
     Put32(out, 10, static_cast<uint32_t>(kFileHeaderSize + s->HeaderSize + s->ColorBytes));
-    out.insert(out.end(), dib.begin(), dib.end());
+    std::copy(dib.begin(), dib.end(), out.begin() + kFileHeaderSize);
     return out;
 }

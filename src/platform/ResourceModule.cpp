@@ -140,7 +140,10 @@ TResourceName::TResourceName(const std::string& name) : name_(name) {
 }
 
 std::string TResourceName::Text() const {
-    return isId_ ? "#" + std::to_string(id_) : name_;
+    if (!isId_) return name_;
+    std::string text(1, '#');
+    text += std::to_string(id_);
+    return text;
 }
 
 std::string Utf16ToUtf8(const std::u16string& text) {

@@ -15,7 +15,12 @@ class PlacementTest : public SettingsDirTest {
 protected:
     std::string Suffix() const {
         const QSize s = QGuiApplication::primaryScreen()->geometry().size();
-        return "(" + std::to_string(s.width()) + "x" + std::to_string(s.height()) + ")";
+        std::string suffix(1, '(');
+        suffix += std::to_string(s.width());
+        suffix += 'x';
+        suffix += std::to_string(s.height());
+        suffix += ')';
+        return suffix;
     }
     int32_t Ppi() const {
         return static_cast<int32_t>(QGuiApplication::primaryScreen()->logicalDotsPerInch() + 0.5);

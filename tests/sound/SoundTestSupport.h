@@ -37,7 +37,9 @@ inline std::vector<uint8_t> Format(uint16_t tag, uint16_t channels, uint32_t rat
 }
 
 inline void Chunk(std::vector<uint8_t>& out, const char* id, const std::vector<uint8_t>& body) {
-    out.insert(out.end(), id, id + 4);
+    out.reserve(out.size() + 8 + body.size());
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(id[i]));
     Put32(out, static_cast<uint32_t>(body.size()));
     out.insert(out.end(), body.begin(), body.end());
 }
@@ -48,6 +50,7 @@ inline std::vector<uint8_t> Riff(const std::vector<std::vector<uint8_t>>& chunks
     size_t length = 4;
     for (const auto& c : chunks)
         length += c.size();
+    out.reserve(8 + length);
     Put32(out, static_cast<uint32_t>(length));
     out.insert(out.end(), {'W', 'A', 'V', 'E'});
     for (const auto& c : chunks)
