@@ -39,7 +39,8 @@ private:
 
 class TCustomNumEdit : public TCustomComboEdit {
     Q_OBJECT
-    Q_PROPERTY(double Value READ ValueAsDouble WRITE SetValueAsDouble)
+    // Extended precision end to end, so a stored 3.3 is written back as "3.3".
+    Q_PROPERTY(long double Value READ Value WRITE SetValue)
 
 public:
     explicit TCustomNumEdit(QWidget* owner = nullptr);
@@ -47,8 +48,6 @@ public:
     // Reading takes the text first; text that is no number reads as MinValue.
     long double Value();
     void SetValue(long double value);
-    double ValueAsDouble() { return static_cast<double>(Value()); }
-    void SetValueAsDouble(double value) { SetValue(value); }
     long double MinValue() const { return minValue_; }
     void SetMinValue(long double value);
     long double MaxValue() const { return maxValue_; }

@@ -158,3 +158,13 @@ TEST_F(MainWindowTest, WithoutASoundDeviceTheWindowCarriesOnQuietly) {
     // settings component's still was.
     EXPECT_TRUE(ReadSettings().contains(QStringLiteral("UpDown1_Position=3")));
 }
+
+TEST_F(MainWindowTest, FrequencyIsStoredInItsShortestDecimalForm) {
+    auto form = Open();
+    form->FreqEdit->SetValue(3.3L);
+    Close(form);
+    const QString saved = ReadSettings();
+    EXPECT_TRUE(saved.contains(QStringLiteral("FreqEdit_Value=3.3\n")) ||
+                saved.contains(QStringLiteral("FreqEdit_Value=3.3\r\n")))
+        << saved.toStdString();
+}

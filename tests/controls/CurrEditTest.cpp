@@ -211,9 +211,9 @@ TEST_F(FrequencyEdit, ValueSetterLimitsAndReportsTextChanges) {
     edit->SetValue(0.1L);
     edit->SetValue(0.0001L);
     EXPECT_EQ(changes, 1);
-    EXPECT_TRUE(edit->setProperty("Value", 3.5));
+    EXPECT_TRUE(edit->setProperty("Value", QVariant::fromValue(3.5L)));
     EXPECT_EQ(edit->text(), "3.5");
-    EXPECT_DOUBLE_EQ(edit->property("Value").toDouble(), 3.5);
+    EXPECT_EQ(edit->property("Value").value<long double>(), 3.5L);
     edit->SetMaxValue(2);
     EXPECT_EQ(edit->text(), "2");
     EXPECT_EQ(changes, 3);
