@@ -2,6 +2,7 @@
 // change of a drag, and the slider on every thumb move, so each must stay far below a
 // frame (16 ms) even in a debug build.
 
+#include "GuiBenchMain.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/RXSlider.h"
@@ -80,10 +81,5 @@ BENCHMARK(BM_EditDisplayPaint);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunGuiBenchmarks(argc, argv);
 }

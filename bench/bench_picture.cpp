@@ -1,5 +1,6 @@
 // The picture's frame step against a plain copy of the same bytes, and the step plus an
 // immediate stretched paint on the offscreen platform.
+#include "GuiBenchMain.h"
 #include "picture/DIB.h"
 #include "picture/DXPaintBox.h"
 #include "picture/FrameStep.h"
@@ -98,10 +99,5 @@ BENCHMARK(BM_StepAndPaint)->Args({1920, 1080})->Args({566, 244})->Unit(benchmark
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunGuiBenchmarks(argc, argv);
 }

@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev libsdl2-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool x11-apps
+  xvfb xauth xdotool x11-apps libx11-dev
   imagemagick sox icoutils binutils-mingw-w64-i686
   fonts-dejavu-core
 )
