@@ -16,8 +16,6 @@ void MainWindowTest::SetUp() {
     previousConfigHome_ = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     SetSoundOutputChoice(SoundOutputChoice::Offline);
-    previousReport_ =
-        TApplication::SetErrorReport([this](const std::string& m) { messages.push_back(m); });
     // Each test is a program start of its own.
     RunParams = TRunParameters{};
     // Every window starts on the default library unless a test says otherwise.
@@ -25,7 +23,6 @@ void MainWindowTest::SetUp() {
 }
 
 void MainWindowTest::TearDown() {
-    TApplication::SetErrorReport(previousReport_);
     SetSoundOutputChoice(SoundOutputChoice::Device);
     qputenv("XDG_CONFIG_HOME", previousConfigHome_);
 }

@@ -3,6 +3,7 @@
 // offline and failures recorded instead of shown.
 
 #include "app/main.h"
+#include "common/CapturedReports.h"
 #include "framework/Application.h"
 
 #include <QApplication>
@@ -44,9 +45,9 @@ protected:
     static QByteArray LibraryPixels(const TMainForm& form);
 
     QTemporaryDir config;
-    std::vector<std::string> messages;
+    CapturedReports captured;
+    std::vector<std::string>& messages = captured.messages;
 
 private:
-    TApplication::ErrorReport previousReport_;
     QByteArray previousConfigHome_;
 };

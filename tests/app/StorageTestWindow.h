@@ -5,6 +5,7 @@
 // its own configuration directory.
 
 #include "app/Placemnt.h"
+#include "common/CapturedReports.h"
 #include "framework/Application.h"
 #include "framework/IniFiles.h"
 
@@ -136,13 +137,8 @@ protected:
         ASSERT_TRUE(dir.isValid());
         oldConfig = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
-        previousReport =
-            TApplication::SetErrorReport([this](const std::string& m) { messages.push_back(m); });
     }
-    void TearDown() override {
-        TApplication::SetErrorReport(previousReport);
-        qputenv("XDG_CONFIG_HOME", oldConfig);
-    }
+    void TearDown() override { qputenv("XDG_CONFIG_HOME", oldConfig); }
 
     QString FilePath() const { return dir.path() + "/velmora/Zandrel.ini"; }
     std::string Read(const std::string& key, const std::string& section = "TStorageTestForm") {
@@ -160,6 +156,6 @@ protected:
 
     QTemporaryDir dir;
     QByteArray oldConfig;
-    TApplication::ErrorReport previousReport;
-    std::vector<std::string> messages;
+    CapturedReports captured;
+    std::vector<std::string>& messages = captured.messages;
 };

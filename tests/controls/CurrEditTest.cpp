@@ -1,4 +1,5 @@
 #include "controls/CurrEdit.h"
+#include "common/CapturedReports.h"
 
 #include "ControlTestUtil.h"
 #include "framework/Application.h"
@@ -38,12 +39,10 @@ struct FrequencyEdit : testing::Test {
     TCountingEdit* edit = new TCountingEdit(&panel);
     QLineEdit* other = new QLineEdit(&panel);
     int changes = 0;
-    std::vector<std::string> reports;
-    TApplication::ErrorReport previousReport;
+    CapturedReports captured;
+    std::vector<std::string>& reports = captured.messages;
 
     void SetUp() override {
-        previousReport = TApplication::SetErrorReport(
-            [this](const std::string& message) { reports.push_back(message); });
         edit->SetFormatSettings(DotComma());
         edit->setGeometry(9, 42, 64, 25);
         QFont bold = edit->font();
@@ -65,7 +64,6 @@ struct FrequencyEdit : testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
         other->setFocus();
     }
-    void TearDown() override { TApplication::SetErrorReport(previousReport); }
 
     void Enter() {
         edit->setFocus(Qt::TabFocusReason);

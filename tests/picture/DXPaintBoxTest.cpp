@@ -1,4 +1,5 @@
 #include "TestHelpers.h"
+#include "common/CapturedReports.h"
 
 #include "framework/Application.h"
 #include "picture/DXPaintBox.h"
@@ -52,14 +53,11 @@ QImage Render(TDXPaintBox& box, int width, int height) {
 } // namespace
 
 TEST(DXPaintBox, EmptyPictureDrawsNothingAndReportsNothing) {
-    std::vector<std::string> reports;
-    auto previous =
-        TApplication::SetErrorReport([&](const std::string& m) { reports.push_back(m); });
+    CapturedReports captured;
     TDXPaintBox box;
     box.SetStretch(true);
     const QImage image = Render(box, 50, 40);
-    TApplication::SetErrorReport(previous);
-    EXPECT_TRUE(reports.empty());
+    EXPECT_TRUE(captured.messages.empty());
     EXPECT_EQ(image.pixel(25, 20), Background);
     EXPECT_TRUE(box.DrawRect().isNull());
 }

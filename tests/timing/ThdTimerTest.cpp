@@ -1,4 +1,5 @@
 #include "timing/ThdTimer.h"
+#include "common/CapturedReports.h"
 
 #include "framework/Application.h"
 #include "framework/Exception.h"
@@ -248,9 +249,8 @@ TEST(ThreadedTimer, FiringsNeverOverlapNorPileUp) {
 }
 
 TEST(ThreadedTimer, HandlerFailureIsReportedOnceAndStopsTheTimerUntilReEnabled) {
-    std::vector<std::string> reports;
-    const auto previous =
-        TApplication::SetErrorReport([&](const std::string& m) { reports.push_back(m); });
+    CapturedReports captured;
+    const auto& reports = captured.messages;
     TThreadedTimer timer;
     timer.SetInterval(2);
     int count = 0;
@@ -265,7 +265,6 @@ TEST(ThreadedTimer, HandlerFailureIsReportedOnceAndStopsTheTimerUntilReEnabled) 
     timer.SetEnabled(true);
     const bool firedAgain = QTest::qWaitFor([&] { return count >= 2; }, 5000);
     timer.SetEnabled(false);
-    TApplication::SetErrorReport(previous);
     ASSERT_TRUE(fired);
     EXPECT_FALSE(enabledAfterFailure);
     EXPECT_EQ(countAfterFailure, 1);
@@ -275,9 +274,7 @@ TEST(ThreadedTimer, HandlerFailureIsReportedOnceAndStopsTheTimerUntilReEnabled) 
 }
 
 TEST(ThreadedTimer, SilentAbortInTheHandlerNeitherReportsNorStops) {
-    std::vector<std::string> reports;
-    const auto previous =
-        TApplication::SetErrorReport([&](const std::string& m) { reports.push_back(m); });
+    CapturedReports captured;
     TThreadedTimer timer;
     timer.SetInterval(2);
     int count = 0;
@@ -287,9 +284,8 @@ TEST(ThreadedTimer, SilentAbortInTheHandlerNeitherReportsNorStops) {
     });
     const bool fired = QTest::qWaitFor([&] { return count >= 3; }, 5000);
     timer.SetEnabled(false);
-    TApplication::SetErrorReport(previous);
     EXPECT_TRUE(fired);
-    EXPECT_TRUE(reports.empty());
+    EXPECT_TRUE(captured.messages.empty());
 }
 
 TEST(ThreadedTimer, DestroyingWhileTheWorkerWaitsInItsHandOverNeitherHangsNorFires) {
