@@ -85,14 +85,20 @@ protected:
         const TDIBSharedImage& image = *owner_.image_;
         const std::array<QRgb, 256> lookup = ColorTableLookup(image.ColorTable);
         shadow_ = QImage(owner_.width_, owner_.height_, QImage::Format_RGB32);
-        if (shadow_.isNull()) return nullptr;
+        // Without its colour copy the picture can't be drawn on; saying so beats a drawing
+        // that silently leaves the picture as it was.
+        if (shadow_.isNull()) RaiseCannotBeMade();
         for (int y = 0; y < owner_.height_; ++y) {
             DibRowToRgb(owner_.topRow_ + static_cast<int64_t>(y) * owner_.rowStep_, owner_.width_,
                         owner_.bitCount_, lookup.data(), image.PixelFormat.Masks(),
                         reinterpret_cast<QRgb*>(shadow_.scanLine(y)));
         }
         original_ = shadow_.copy();
-        if (!painter_.begin(&shadow_)) return nullptr;
+        if (original_.isNull() || !painter_.begin(&shadow_)) {
+            shadow_ = QImage();
+            original_ = QImage();
+            RaiseCannotBeMade();
+        }
         return &painter_;
     }
 
@@ -128,6 +134,10 @@ protected:
     }
 
 private:
+    [[noreturn]] static void RaiseCannotBeMade() {
+        throw EOutOfResources(Msg::CannotBeMade, {std::string("DIB")});
+    }
+
     TDIB& owner_;
     QPainter painter_;
     QImage shadow_;
@@ -174,7 +184,7 @@ void TDIB::DrawStretched(TCanvas& canvas, const QRect& rect) {
         if (area.isEmpty()) return;
         QImage& buffer = image.DrawBuffer;
         if (buffer.size() != area.size()) buffer = QImage(area.size(), QImage::Format_RGB32);
-        if (buffer.isNull()) return;
+        if (buffer.isNull()) throw EOutOfResources(Msg::CannotBeMade, {std::string("DIB")});
 
         std::vector<int32_t>& columns = image.DrawColumns;
         columns.resize(static_cast<size_t>(area.width()));
