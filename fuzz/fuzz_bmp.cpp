@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the BMP reader, then uses whatever it accepted: rows, drawing and
-// writing it back, and the framework bitmap's reader over the same bytes.
+// writing it back, and the framework bitmap's reader over the same bytes, whose picture must
+// keep its pixel values when assigned to a TDIB.
 #include "framework/Bitmap.h"
 #include "framework/Streams.h"
 #include "picture/DIB.h"
@@ -8,6 +9,7 @@
 #include <QPainter>
 
 #include <cstdint>
+#include <cstring>
 #include <exception>
 
 // Pictures up to this size are expanded, walked and read again by the bitmap; larger ones,
@@ -38,7 +40,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         TReadOnlyMemoryStream stream(data, static_cast<int64_t>(size));
         TBitmap bitmap;
         bitmap.LoadFromStream(stream);
-        if (!bitmap.IsEmpty()) bitmap.ToImage();
+        if (!bitmap.IsEmpty()) {
+            bitmap.ToImage();
+            // A library picture reaches the display this way; its pixel values must survive,
+            // whatever colour count its header declares.
+            TDIB assigned;
+            assigned.AssignFrom(&bitmap);
+            for (int y = 0; y < bitmap.Height(); ++y) {
+                if (std::memcmp(assigned.ScanLine(y), bitmap.ScanLine(y),
+                                static_cast<size_t>(bitmap.WidthBytes())) != 0) {
+                    __builtin_trap();
+                }
+            }
+        }
     } catch (const Exception&) {
     }
     return 0;
