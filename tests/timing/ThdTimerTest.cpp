@@ -5,6 +5,7 @@
 #include "framework/Exception.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <sched.h>
@@ -85,6 +86,32 @@ bool MayRaiseSchedulingPriority() {
     }
     return false;
 }
+
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*mallocHook)(const volatile void*,
+                                                                            std::size_t),
+                                                         void (*freeHook)(const volatile void*));
+
+std::atomic<uint64_t> allocations{0};
+
+void CountAllocation(const volatile void*, std::size_t) {
+    allocations.fetch_add(1, std::memory_order_relaxed);
+}
+
+void IgnoreRelease(const volatile void*) {}
+
+// From the first call on, every heap block any thread makes is counted in `allocations`.
+bool CountAllocations() {
+    static const bool installed =
+        __sanitizer_install_malloc_and_free_hooks(CountAllocation, IgnoreRelease) != 0;
+    return installed;
+}
+#else
+std::atomic<uint64_t> allocations{0};
+bool CountAllocations() {
+    return false;
+}
+#endif
 
 // Blocks the GUI thread without processing events, so workers pile up in their hand-over.
 void BlockGuiThread(int ms) {
@@ -289,6 +316,33 @@ TEST(ThreadedTimer, WorkerAsksForTheFinestTimerSlack) {
         ASSERT_TRUE(file >> slack);
         EXPECT_EQ(slack, 1u);
     }
+}
+
+TEST(ThreadedTimer, AFiringAllocatesNothing) {
+    if (!CountAllocations()) GTEST_SKIP() << "allocations are counted in sanitizer builds";
+    TThreadedTimer timer;
+    timer.SetInterval(1);
+    constexpr int kFirings = 50;
+    QEventLoop loop;
+    int count = 0;
+    uint64_t atFirst = 0;
+    uint64_t atLast = 0;
+    // Captures too large to be stored inside the handler object itself.
+    timer.SetOnTimer([&](TThreadedTimer* sender) {
+        const uint64_t now = allocations.load(std::memory_order_relaxed);
+        if (++count == 1) atFirst = now;
+        atLast = now;
+        if (count == kFirings) {
+            sender->SetEnabled(false);
+            loop.quit();
+        }
+    });
+    {
+        TWatchdog watchdog("firing a timer 50 times", 60);
+        loop.exec();
+    }
+    EXPECT_EQ(count, kFirings);
+    EXPECT_EQ(atLast - atFirst, 0u);
 }
 
 TEST(ThreadedTimer, FiringsNeverOverlapNorPileUp) {
