@@ -113,10 +113,20 @@ bool TTimerThread::PassGate() {
 
 bool TTimerThread::Pause(uint32_t interval) {
     // A plain pause: holding and releasing do not end it early; only the end of the worker does.
+    using namespace std::chrono;
     std::unique_lock lock(mutex_);
     pauses_.fetch_add(1, std::memory_order_relaxed);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(interval);
-    return !wake_.wait_until(lock, deadline, [this] { return terminated_; });
+    // The kernel wakes a sleeper somewhat after its deadline. Aiming earlier by the lateness
+    // seen so far keeps the pause at Interval on the mean; a lateness beyond kMaxWakeLatency
+    // is the machine being busy, not the wake-up, and counts only up to that.
+    constexpr nanoseconds kMaxWakeLatency = microseconds(200);
+    const nanoseconds length = milliseconds(interval);
+    const auto aim = steady_clock::now() + length - std::min(wakeLatency_, length / 8);
+    if (wake_.wait_until(lock, aim, [this] { return terminated_; })) return false;
+    const nanoseconds late =
+        std::clamp<nanoseconds>(steady_clock::now() - aim, {}, kMaxWakeLatency);
+    wakeLatency_ += (late - wakeLatency_) / 8;
+    return true;
 }
 
 bool TTimerThread::HandOver() {

@@ -13,6 +13,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -98,6 +99,7 @@ private:
     int threadId_ = 0;              // set before the constructor returns
     TThreadSchedule startSchedule_; // what the worker inherited, to return to
     unsigned long timerSlackNs_ = 0;
+    std::chrono::nanoseconds wakeLatency_{0}; // worker only: how late its pauses end, smoothed
     alignas(TDelivery) std::byte deliverySlot_[sizeof(TDelivery)];
     mutable std::mutex mutex_;
     std::condition_variable wake_;
