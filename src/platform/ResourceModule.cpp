@@ -156,8 +156,9 @@ std::u16string Utf8ToUtf16(const std::string& text) {
 
 bool SameResourceText(const std::u16string& a, const std::u16string& b) {
     if (a.size() != b.size()) return false;
-    return QString::fromUtf16(a.data(), static_cast<qsizetype>(a.size()))
-               .compare(QString::fromUtf16(b.data(), static_cast<qsizetype>(b.size())),
+    // Views compare in place: a directory search compares many names and copies none.
+    return QStringView(a.data(), static_cast<qsizetype>(a.size()))
+               .compare(QStringView(b.data(), static_cast<qsizetype>(b.size())),
                         Qt::CaseInsensitive) == 0;
 }
 
@@ -224,7 +225,7 @@ std::optional<TResourceData> FindResourceData(TModuleHandle module, const TResou
     return pe->Find(name, type, UserLanguageId());
 }
 
-std::vector<TResourceEntry> ListResources(TModuleHandle module) {
+TResourceListing ListResources(TModuleHandle module) {
     const auto pe = ModuleOf(module);
     if (!pe) return {};
     return pe->List();
