@@ -5,9 +5,7 @@
 #include "LibraryTestFiles.h"
 
 #include "framework/Exception.h"
-#include "framework/Streams.h"
 #include "library/LibraryFormat.h"
-#include "library/LibraryLoader.h"
 #include "library/PackedDib.h"
 #include "library/ResourceModuleWriter.h"
 #include "platform/ResourceModule.h"
@@ -196,33 +194,4 @@ TEST(PackedDib, WhatTheProgramRefusesIsRefusedWithItsMessage) {
     put32(b, 58, 0xF0);
     put32(b, 62, 0xF);
     EXPECT_EQ(why(b), prefix + "PixelFormat in invalid") << "4-4-4 bit fields";
-}
-
-TEST(PackedDib, ACoreHeaderBecomesTheInfoHeaderSoTheModulusIsTheUsualOne) {
-    // 3 x 300 pixels at 8 bits after a 12-byte header with 3-byte colour entries.
-    Bytes core;
-    Put(core, 'B' | ('M' << 8), 2);
-    Put(core, 0, 4); // file size, not read
-    Put(core, 0, 4); // reserved words
-    Put(core, 14 + 12 + 768, 4);
-    Put(core, 12, 4);
-    Put(core, 3, 2);
-    Put(core, 300, 2);
-    Put(core, 1, 2);
-    Put(core, 8, 2);
-    for (int i = 0; i < 256; ++i)
-        Put(core, static_cast<uint32_t>(0x030201 * (i % 80)), 3);
-    for (int i = 0; i < 300; ++i)
-        Put(core, static_cast<uint32_t>(i % 256) * 0x010101, 4); // 3 pixels, 1 byte padding
-
-    const Bytes packed = PackedDibFromBmpFile(core, "core.bmp");
-    ASSERT_EQ(packed.size(), 40u + 1024u + 1200u);
-    TReadOnlyMemoryStream header(packed.data(), static_cast<int64_t>(packed.size()));
-    EXPECT_EQ(CycleModulusFromHeader(header), 255) << "255 - 300 before";
-    EXPECT_EQ(packed[0], 40);
-    EXPECT_EQ(packed[4] | (packed[5] << 8), 3);
-    EXPECT_EQ(packed[8] | (packed[9] << 8), 300);
-    // Entry 5 is (blue 5, green 10, red 15) and gains a reserved 0.
-    EXPECT_EQ(Bytes(packed.begin() + 40 + 20, packed.begin() + 40 + 24), (Bytes{5, 10, 15, 0}));
-    EXPECT_EQ(Bytes(packed.begin() + 1064, packed.end()), Bytes(core.end() - 1200, core.end()));
 }
