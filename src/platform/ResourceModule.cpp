@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QString>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <mutex>
@@ -147,6 +148,10 @@ std::string TResourceName::Text() const {
 }
 
 std::string Utf16ToUtf8(const std::u16string& text) {
+    // Most names are ASCII, which needs no conversion; a listing converts many of them.
+    if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {
+        return std::string(text.begin(), text.end());
+    }
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())).toStdString();
 }
 
