@@ -1,8 +1,14 @@
 // Feeds arbitrary bytes to the BMP reader, then uses whatever it accepted: rows, drawing and
+<<<<<<< HEAD
 // writing it back, and the framework bitmap's reader over the same bytes, whose picture must
 // keep its pixel values when assigned to a TDIB.
+=======
+// writing it back, the framework bitmap's reader over the same bytes, and the library tool's
+// packing of them as a picture file.
+>>>>>>> main
 #include "framework/Bitmap.h"
 #include "framework/Streams.h"
+#include "library/PackedDib.h"
 #include "picture/DIB.h"
 
 #include <QImage>
@@ -11,6 +17,7 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <vector>
 
 // Pictures up to this size are expanded, walked and read again by the bitmap; larger ones,
 // which the reader accepts up to 256 MiB, would only slow the search down.
@@ -53,6 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 }
             }
         }
+    } catch (const Exception&) {
+    }
+    try {
+        (void)PackedDibFromBmpFile(std::vector<uint8_t>(data, data + size), "fuzz.bmp");
     } catch (const Exception&) {
     }
     return 0;
