@@ -1,11 +1,7 @@
 // Feeds arbitrary bytes to the BMP reader, then uses whatever it accepted: rows, drawing and
-<<<<<<< HEAD
-// writing it back, and the framework bitmap's reader over the same bytes, whose picture must
-// keep its pixel values when assigned to a TDIB.
-=======
-// writing it back, the framework bitmap's reader over the same bytes, and the library tool's
-// packing of them as a picture file.
->>>>>>> main
+// writing it back, the framework bitmap's reader over the same bytes, whose picture must keep
+// its pixel values when assigned to a TDIB, and the library tool's packing of them as a
+// picture file.
 #include "framework/Bitmap.h"
 #include "framework/Streams.h"
 #include "library/PackedDib.h"
