@@ -1,5 +1,7 @@
 #include "platform/SoundMixer.h"
 
+#include "platform/SoundOutput.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -207,7 +209,8 @@ void MixerVoice::MixInto(float* out, uint32_t frames, uint32_t outputRate) {
 
 // ---- SoundMixer
 
-SoundMixer::SoundMixer(uint32_t outputRate) : outputRate_(outputRate == 0 ? 44100 : outputRate) {
+SoundMixer::SoundMixer(uint32_t outputRate)
+    : outputRate_(outputRate == 0 ? kOutputRate : outputRate) {
     for (auto& slot : slots_)
         slot.store(nullptr, std::memory_order_relaxed);
 }
