@@ -9,6 +9,7 @@
 #include "library/LibraryFormat.h"
 #include "library/NameLists.h"
 #include "library/PackedDib.h"
+#include "platform/PeReader.h"
 #include "platform/ResourceModule.h"
 #include "sound/Wave.h"
 
@@ -70,15 +71,17 @@ void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
 class OpenLibrary {
 public:
     explicit OpenLibrary(const std::string& path)
-        : handle_(LoadResourceModuleFromBytes(ReadFile(path))) {
+        : path_(path), handle_(LoadResourceModuleFromBytes(ReadFile(path))) {
         if (handle_ == kNoModule) throw Exception(path + " is no resource module");
     }
     ~OpenLibrary() { FreeResourceModule(handle_); }
     OpenLibrary(const OpenLibrary&) = delete;
     OpenLibrary& operator=(const OpenLibrary&) = delete;
     TModuleHandle Handle() const { return handle_; }
+    const std::string& Path() const { return path_; }
 
 private:
+    std::string path_;
     TModuleHandle handle_;
 };
 
@@ -122,11 +125,33 @@ std::string DescribePicture(const std::vector<uint8_t>& bytes) {
            std::to_string(s->BitCount) + " bits";
 }
 
+// Every resource of a module; fails when the directory is too large to list whole, since a
+// listing cut short would show a library as smaller than it is. Read before anything is shown
+// or written, so such a library leaves no partial output behind.
+std::vector<TResourceEntry> ResourcesOf(const OpenLibrary& library) {
+    TResourceListing listing = ListResources(library.Handle());
+    switch (listing.End) {
+    case TListingEnd::Complete:
+        return std::move(listing.Entries);
+    case TListingEnd::TooManyEntries:
+        throw Exception(library.Path() +
+                        ": its resource directory is too large to list: more than " +
+                        std::to_string(TPeResources::kMaxListedEntries) + " entries");
+    case TListingEnd::TooManyNameBytes:
+        break;
+    }
+    throw Exception(library.Path() +
+                    ": its resource directory is too large to list: its names come to more than " +
+                    std::to_string(TPeResources::kListedNameBytesPerModuleByte) +
+                    " times the size of the file");
+}
+
 // The resource names of one type, once each, in directory order.
-std::vector<TResourceName> NamesOfType(TModuleHandle module, const TResourceName& type) {
+std::vector<TResourceName> NamesOfType(const std::vector<TResourceEntry>& resources,
+                                       const TResourceName& type) {
     std::vector<TResourceName> names;
     std::set<std::string> seen;
-    for (const TResourceEntry& e : ListResources(module)) {
+    for (const TResourceEntry& e : resources) {
         if (e.Type.IsId() != type.IsId()) continue;
         if (type.IsId() ? e.Type.Id() != type.Id()
                         : !SameResourceText(Utf8ToUtf16(e.Type.Name()), Utf8ToUtf16(type.Name()))) {
@@ -145,13 +170,14 @@ void PrintList(const char* title, const std::vector<std::string>& names) {
 
 int List(const std::string& path) {
     OpenLibrary library(path);
+    const auto resources = ResourcesOf(library);
     bool damaged = false;
     const auto pictures = NameListOf(library.Handle(), kPictureList);
     const auto sounds = NameListOf(library.Handle(), kSoundList);
     PrintList(kPictureList, pictures);
     PrintList(kSoundList, sounds);
     const auto describe = [&](const char* title, const TResourceName& type, auto&& how) {
-        const auto names = NamesOfType(library.Handle(), type);
+        const auto names = NamesOfType(resources, type);
         std::cout << title << " (" << names.size() << "):\n";
         for (const TResourceName& name : names) {
             const auto bytes = ResourceBytes(library.Handle(), name, type);
@@ -188,6 +214,7 @@ std::string FileNameFor(const TResourceName& name, const std::vector<std::string
 
 int Extract(const std::string& path, const std::string& dir) {
     OpenLibrary library(path);
+    const auto resources = ResourcesOf(library);
     std::error_code error;
     fs::create_directories(dir, error);
     if (!fs::is_directory(dir)) throw Exception("cannot make directory " + dir);
@@ -197,7 +224,7 @@ int Extract(const std::string& path, const std::string& dir) {
     const auto pictures = NameListOf(library.Handle(), kPictureList);
     const auto sounds = NameListOf(library.Handle(), kSoundList);
     int failures = 0;
-    for (const TResourceName& name : NamesOfType(library.Handle(), TResourceName(RT_BITMAP))) {
+    for (const TResourceName& name : NamesOfType(resources, TResourceName(RT_BITMAP))) {
         try {
             WriteFile(out / (FileNameFor(name, pictures) + ".bmp"),
                       BmpFileFromPackedDib(ResourceBytes(library.Handle(), name, RT_BITMAP),
@@ -207,7 +234,7 @@ int Extract(const std::string& path, const std::string& dir) {
             ++failures;
         }
     }
-    for (const TResourceName& name : NamesOfType(library.Handle(), TResourceName(kSoundType))) {
+    for (const TResourceName& name : NamesOfType(resources, TResourceName(kSoundType))) {
         WriteFile(out / (FileNameFor(name, sounds) + ".wav"),
                   ResourceBytes(library.Handle(), name, kSoundType));
     }

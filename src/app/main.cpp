@@ -3,6 +3,7 @@
 
 #include "app/Placemnt.h"
 #include "app/RunParameters.h"
+#include "app/mainSession.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/ImgBtn.h"
@@ -74,6 +75,7 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
     FormStorage1->OnRestorePlacement = [this](QObject*) { RepairRestoredIntervals(); };
 
     Guard([this] { FormCreate(this); });
+    Guard([this] { Session_->LoadRemembered(); });
 
     // Sees every key before the control with the focus does, so no control can keep Esc from
     // stopping a run.

@@ -26,6 +26,7 @@ class TDXSound;
 class TFormStorage;
 class TImgBtn;
 class TIniFile;
+class TMainSession;
 class TPicture;
 class TRxSlider;
 class TThreadedTimer;
@@ -84,6 +85,8 @@ public:
     QAction* LoadLibrary1 = nullptr;
     QAction* LoadPicture = nullptr;
     QAction* LoadSound = nullptr;
+    QAction* LoadSession1 = nullptr;
+    QAction* EndSession1 = nullptr;
 
     // Handlers.
     void FormCreate(QObject* sender);
@@ -110,6 +113,8 @@ public:
     void Timer1Timer(QObject* sender);
     void Timer2Timer(QObject* sender);
     void DXSoundFinalize(QObject* sender);
+    void LoadSession1Click(QObject* sender);
+    void EndSession1Click(QObject* sender);
 
     // The lower area's height with the controls shown, and the bottom bar's, which is all
     // that is left of it with the controls hidden.
@@ -120,6 +125,8 @@ public:
     TDirectSoundBuffer* SoundBuffer() const { return SoundBuffer_.get(); }
     TPicture* SourcePicture() const { return SourcePicture_.get(); }
     TIniFile* IniFile() const { return IniFile_.get(); }
+    // The session the window follows (mainSession.h).
+    TMainSession* Session() const { return Session_.get(); }
 
 protected:
     // Esc pressed anywhere in this window stops a run, whichever control has the focus.
@@ -131,6 +138,7 @@ private:
     void BuildLayout();
     void BuildComponents();
     void BuildMenu();
+    void BuildSession();
     void ConnectHandlers();
     void AlignPanels();
     void RepairRestoredIntervals();
@@ -146,4 +154,5 @@ private:
     std::unique_ptr<TDirectSoundBuffer> SoundBuffer_;
     std::unique_ptr<TPicture> SourcePicture_;
     std::unique_ptr<TIniFile> IniFile_;
+    std::unique_ptr<TMainSession> Session_;
 };
