@@ -36,22 +36,12 @@ TEST_F(MainWindowTest, EscStopsARunFromWhicheverControlHasTheFocus) {
         EXPECT_TRUE(form->ApplyButton->isEnabled());
         EXPECT_EQ(RunParams.ModPhase, 4) << "Esc stops as Stop does and resets nothing";
     }
-    // Esc never starts a run.
-    QTest::keyClick(form->FreqEdit, Qt::Key_Escape);
-    EXPECT_FALSE(MainState::Running);
-}
-
-TEST_F(MainWindowTest, EscInTheFrequencyBoxDoesTheEditsWorkAndReachesTheWindow) {
-    auto form = Open();
-    form->activateWindow();
+    // Esc never starts a run, and in the frequency box it still does the box's own work.
     form->FreqEdit->setFocus();
-    form->StartButtonClick(form->Start);
-    form->FreqEdit->selectAll();
-    QTest::keyClicks(form->FreqEdit, "12");
     form->FreqEdit->deselect();
     QTest::keyClick(form->FreqEdit, Qt::Key_Escape);
-    EXPECT_EQ(form->FreqEdit->selectedText(), QStringLiteral("12"));
     EXPECT_FALSE(MainState::Running);
+    EXPECT_EQ(form->FreqEdit->selectedText(), form->FreqEdit->text());
 }
 
 TEST_F(MainWindowTest, StartTakesTheFocusAndSpaceOrEnterStartsAndStops) {

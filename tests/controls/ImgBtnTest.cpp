@@ -199,14 +199,3 @@ TEST_F(ImageButton, AFailingClickHideOrDisableLetsGoOfTheMouse) {
         EXPECT_NE(QWidget::mouseGrabber(), button);
     }
 }
-
-TEST_F(ImageButton, SpaceAndEnterClickWhenTheButtonHasTheFocus) {
-    button->setFocusPolicy(Qt::StrongFocus);
-    panel.activateWindow();
-    button->setFocus();
-    QTest::keyClick(button, Qt::Key_Space);
-    QTest::keyClick(button, Qt::Key_Return);
-    QTest::keyClick(button, Qt::Key_Enter);
-    QTest::keyClick(button, Qt::Key_A);
-    EXPECT_EQ(clicks, 3);
-}
