@@ -16,6 +16,8 @@
 
 namespace libtest {
 
+using ::TempDir;
+
 using Bytes = std::vector<uint8_t>;
 
 inline void Put(Bytes& b, uint32_t v, int n) {
