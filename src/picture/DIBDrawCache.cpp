@@ -61,6 +61,7 @@ void TDIBDrawCache::Layout(const TDIBSharedImage& image, const QRect& rect, cons
     area_ = area;
     // Made once for each size drawn; every later frame of that size reuses it.
     if (buffer_.size() != area.size()) buffer_ = QImage(area.size(), QImage::Format_RGB32);
+    if (buffer_.isNull()) return;
     columns_.resize(static_cast<size_t>(area.width()));
     for (int i = 0; i < area.width(); ++i) {
         columns_[static_cast<size_t>(i)] =
