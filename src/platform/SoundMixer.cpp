@@ -1,5 +1,7 @@
 #include "platform/SoundMixer.h"
 
+#include "platform/SoundOutput.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -307,7 +309,7 @@ void MixerVoice::MixInto(float* out, uint32_t frames, uint64_t firstFrame, const
 // ---- SoundMixer
 
 SoundMixer::SoundMixer(uint32_t outputRate, FrameClock::Mode mode)
-    : outputRate_(outputRate == 0 ? 44100 : outputRate), clock_(mode, outputRate_) {
+    : outputRate_(outputRate == 0 ? kOutputRate : outputRate), clock_(mode, outputRate_) {
     for (auto& slot : slots_)
         slot.store(nullptr, std::memory_order_relaxed);
 }
