@@ -87,6 +87,15 @@ void Wait(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+// Waits until the recording holds at least ms of sound after byte offset from: the recorder
+// can lag behind the server on a busy machine, and a fixed wait would then cut the recording
+// short. Gives up after ten seconds; the checks then see what was recorded.
+void WaitForRecording(size_t from, int ms) {
+    const size_t wanted = from + size_t(44100) * 8 * size_t(ms) / 1000;
+    for (int i = 0; i < 200 && g_server->RecordedBytes() < wanted; ++i)
+        Wait(50);
+}
+
 } // namespace
 
 TEST_F(SoundServerTest, PanStepsEvery2MsAreHeardAsDistinctLevelsInOrder) {
@@ -97,7 +106,7 @@ TEST_F(SoundServerTest, PanStepsEvery2MsAreHeardAsDistinctLevelsInOrder) {
     constexpr int kSteps = 500;
     auto pan = [](int i) { return -2495 + 10 * i; };
     Every(std::chrono::microseconds(2000), kSteps, [&](int i) { buffer->SetPan(pan(i)); });
-    Wait(300);
+    WaitForRecording(from, 2 * kSteps + 300);
     const auto rec = g_server->RecordedSince(from);
     buffer->Stop();
 
@@ -154,7 +163,7 @@ TEST_F(SoundServerTest, TheLoopSeamDoesNotClick) {
     auto buffer = Play(22050, loop, 0);
     Wait(200);
     const size_t from = g_server->RecordedBytes();
-    Wait(1000);
+    WaitForRecording(from, 2000);
     const auto rec = g_server->RecordedSince(from);
     buffer->Stop();
 
