@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-apps libx11-dev
   imagemagick sox icoutils binutils-mingw-w64-i686
+  pulseaudio pulseaudio-utils
   fonts-dejavu-core
 )
 

@@ -253,6 +253,7 @@ void TMainForm::BuildMenu() {
     LoadLibrary1 = item("LoadLibrary1", "Load Library", true);
     LoadPicture = item("LoadPicture", "Load Picture", false);
     LoadSound = item("LoadSound", "Load Sound", false);
+    BuildSession();
 }
 
 // The panels are aligned by hand: Panel1 at the bottom at its own height, Panel2 filling the

@@ -27,6 +27,22 @@ const char* MessageText(Msg id) {
     case Msg::UnknownExtension: return "Unknown picture file extension (.%s)";
     case Msg::OutOfMemory: return "Out of memory";
     case Msg::NotValidFloat: return "'%s' is not a valid floating point value";
+    case Msg::SessionTooLarge: return "%s is larger than 1 MiB";
+    case Msg::SessionLine: return "%s, line %d: %s";
+    case Msg::SessionNoPoints: return "%s holds no points";
+    case Msg::SessionNotText: return "not UTF-8 text";
+    case Msg::SessionIncomplete: return "a point needs a time and a frequency";
+    case Msg::SessionBadTime: return "time \"%s\" is not m:ss or h:mm:ss";
+    case Msg::SessionTimeOrder: return "time %s does not come after %s";
+    case Msg::SessionBadFrequency:
+        return "frequency \"%s\" is not a number with a decimal point and up to three decimals";
+    case Msg::SessionFrequencyRange: return "frequency %s is outside 0.1..35.0";
+    case Msg::SessionUnknownSetting: return "unknown setting \"%s\" (depth, am, fm, volume, half)";
+    case Msg::SessionSettingRange: return "%s must be a whole number from %d to %d";
+    case Msg::SessionHalfValue: return "half must be on or off";
+    case Msg::SessionSettingTwice: return "%s is set twice";
+    case Msg::SessionTooManyPoints: return "more than %d points";
+    case Msg::SessionNoLength: return "the last point is at 0:00, so the session has no length";
     }
     return "";
 }
