@@ -54,7 +54,7 @@ function(velmora_add_test folder)
     set(main ${CMAKE_SOURCE_DIR}/tests/common/TestMain.cpp)
   endif()
   add_executable(${target} ${sources} ${main})
-  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(${target} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock Qt6::Test velmora_options)
   target_compile_definitions(${target} PRIVATE
     VELMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}" VELMORA_BINARY_DIR="${CMAKE_BINARY_DIR}")

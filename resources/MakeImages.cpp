@@ -33,6 +33,7 @@ QImage FromGrid(const std::vector<std::string>& rows) {
         {'s', QColor(192, 192, 192)},
         {'g', QColor(128, 128, 128)},
         {'b', QColor(0, 0, 0)},
+        {'o', QColor(160, 160, 40)},
     };
     const int h = static_cast<int>(rows.size());
     const int w = static_cast<int>(rows.front().size());
@@ -59,10 +60,10 @@ QImage Transposed(const QImage& source) {
     return result;
 }
 
-// A thumb 9 pixels wide pointing down, with a body of bodyRows rows; pressed cells have a
-// checkered face.
-std::vector<std::string> ThumbGrid(int bodyRows, bool pressed) {
-    const char f = pressed ? 'd' : 's';
+// A thumb 9 pixels wide pointing down, with a body of bodyRows rows and the given face;
+// pressed cells have a checkered face.
+std::vector<std::string> ThumbGrid(int bodyRows, bool pressed, char face = 's') {
+    const char f = pressed ? 'd' : face;
     std::vector<std::string> rows;
     rows.push_back("wwwwwwwwb");
     for (int i = 1; i < bodyRows; ++i) {
@@ -76,8 +77,8 @@ std::vector<std::string> ThumbGrid(int bodyRows, bool pressed) {
     return rows;
 }
 
-QImage ThumbPair(int bodyRows) {
-    QImage normal = FromGrid(ThumbGrid(bodyRows, false));
+QImage ThumbPair(int bodyRows, char face = 's') {
+    QImage normal = FromGrid(ThumbGrid(bodyRows, false, face));
     QImage pressed = FromGrid(ThumbGrid(bodyRows, true));
     QImage pair(normal.width() * 2, normal.height(), QImage::Format_RGB32);
     QPainter p(&pair);
@@ -235,6 +236,8 @@ int main(int argc, char** argv) {
     ok &= Save(RoundButton(false, false), dir, "Stopup.bmp");
     ok &= Save(RoundButton(false, true), dir, "Stopover.bmp");
     ok &= Save(ThumbPair(13), dir, "W95_HTB.bmp");
+    // The main window's frequency slider has a thumb of its own, with an olive face.
+    ok &= Save(ThumbPair(13, 'o'), dir, "FREQ_HTB.bmp");
     ok &= Save(ruler, dir, "W95_HRL.bmp");
     {
         // The vertical thumb: two 19 x 9 cells pointing right, side by side.

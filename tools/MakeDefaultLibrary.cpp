@@ -7,6 +7,8 @@
 // without a click: tones have a whole number of cycles in the loop, noises are cross-faded
 // from their end into their start, and events near the end continue at the start.
 
+#include "WaveFileBytes.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -77,29 +79,12 @@ std::vector<uint8_t> BitmapFile(const std::vector<uint8_t>& indices,
 }
 
 std::vector<uint8_t> WaveFile(const std::vector<double>& samples) {
-    const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
-    std::vector<uint8_t> out;
-    out.reserve(44 + dataBytes);
-    for (char c : std::string("RIFF"))
-        out.push_back(static_cast<uint8_t>(c));
-    Put(out, 36 + dataBytes, 4);
-    for (char c : std::string("WAVEfmt "))
-        out.push_back(static_cast<uint8_t>(c));
-    Put(out, 16, 4);
-    Put(out, 1, 2); // PCM
-    Put(out, 1, 2); // mono
-    Put(out, kRate, 4);
-    Put(out, kRate * 2, 4);
-    Put(out, 2, 2);
-    Put(out, 16, 2);
-    for (char c : std::string("data"))
-        out.push_back(static_cast<uint8_t>(c));
-    Put(out, dataBytes, 4);
-    for (double s : samples) {
-        const long v = std::lround(std::fmax(-1.0, std::fmin(1.0, s)) * 32767.0);
-        Put(out, static_cast<uint32_t>(static_cast<int16_t>(v)) & 0xFFFF, 2);
-    }
-    return out;
+    std::vector<int16_t> pcm;
+    pcm.reserve(samples.size());
+    for (double s : samples)
+        pcm.push_back(
+            static_cast<int16_t>(std::lround(std::fmax(-1.0, std::fmin(1.0, s)) * 32767.0)));
+    return wavefile::Pcm16(kRate, 1, pcm);
 }
 
 // ---- Pictures

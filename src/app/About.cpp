@@ -1,10 +1,9 @@
 #include "app/About.h"
 
 #include "app/AppFont.h"
-#include "app/AppIcon.h"
 #include "framework/Application.h"
+#include "platform/Shell.h"
 
-#include <QDesktopServices>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -53,13 +52,12 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About Velmora"));
     setModal(true);
     setFont(ProgramFont());
-    setWindowIcon(QIcon(QPixmap::fromImage(MakeAppIcon(64))));
     // Dialog border: fixed size, no minimize or maximize button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(298, 213);
 
-    OpenTarget = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    OpenTarget = [](const QUrl& url) { OpenWithDefaultHandler(url); };
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -74,8 +72,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     ProductName->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     ProductName->setText(QStringLiteral("Velmora Beta 2.4\n"
                                         "Made by the Velmora team\n"
-                                        "Caution: flashing light may\n"
-                                        "cause photosensitive seizures\n"
+                                        "Caution: flashing light may cause\n"
+                                        "seizures. Esc stops it at once\n"
                                         "\n"
                                         "Wisit our homepage"));
 

@@ -1,6 +1,9 @@
 #include "app/AppIcon.h"
 
+#include <QGuiApplication>
+#include <QIcon>
 #include <QPainter>
+#include <QPixmap>
 #include <QRadialGradient>
 
 QImage MakeAppIcon(int size) {
@@ -38,4 +41,10 @@ QImage MakeAppIcon(int size) {
     }
     p.end();
     return image;
+}
+
+void SetUpProgramIdentity() {
+    QGuiApplication::setApplicationName(QStringLiteral("velmora"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("velmora"));
+    QGuiApplication::setWindowIcon(QIcon(QPixmap::fromImage(MakeAppIcon(64))));
 }

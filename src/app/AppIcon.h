@@ -5,3 +5,7 @@
 #include <QImage>
 
 QImage MakeAppIcon(int size);
+
+// Names the program to the desktop and gives every window the program's icon. No display name
+// is set: the platform would append it to every caption.
+void SetUpProgramIdentity();

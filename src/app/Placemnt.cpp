@@ -15,6 +15,7 @@
 namespace {
 
 // Keeps a settings object open for one save or restore and forgets it afterwards.
+// One save or restore is one update of the file: read once, written at most once.
 class OpenIniFile {
 public:
     OpenIniFile(TIniFile*& slot, const std::string& fileName) : slot_(slot) {
@@ -22,8 +23,22 @@ public:
             own_ = std::make_unique<TIniFile>(fileName);
             slot_ = own_.get();
         }
+        slot_->BeginUpdate();
+    }
+    // Writes what was gathered; a failure here is the save's failure. Steps done before a
+    // failure of the save itself are written all the same.
+    void Finish() {
+        finished_ = true;
+        slot_->EndUpdate();
     }
     ~OpenIniFile() {
+        if (!finished_) {
+            try {
+                slot_->EndUpdate();
+            } catch (...) {
+                // The failure that ended the save is the one reported.
+            }
+        }
         if (own_) slot_ = nullptr;
     }
     OpenIniFile(const OpenIniFile&) = delete;
@@ -32,6 +47,7 @@ public:
 private:
     TIniFile*& slot_;
     std::unique_ptr<TIniFile> own_;
+    bool finished_ = false;
 };
 
 std::string ScreenSuffix(const QWidget& window) {
@@ -215,6 +231,7 @@ void TFormPlacement::RestoreFormPlacement() {
     restored_ = true;
     Restore();
     if (options_ & fpActiveControl) FocusStoredControl();
+    open.Finish();
 }
 
 int32_t TFormPlacement::RestorePlacement() {
@@ -313,6 +330,7 @@ void TFormPlacement::SaveFormPlacement() {
     OpenIniFile open(iniFile_, EffectiveIniFileName());
     SavePlacement();
     Save();
+    open.Finish();
 }
 
 void TFormPlacement::SavePlacement() {
@@ -343,6 +361,8 @@ void TFormPlacement::SavePlacement() {
 }
 
 void TFormPlacement::Save() {
+    // The event comes after the save: what it reads of the file is already written.
+    if (iniFile_) iniFile_->UpdateFile();
     if (OnSavePlacement) OnSavePlacement(this);
 }
 
@@ -407,6 +427,7 @@ void TFormStorage::ForEachBound(const std::function<void(TPropsStorage&, const E
         storage.SetObject(entry.component);
         step(storage, entry);
     }
+    open.Finish();
 }
 
 void TFormStorage::SaveProperties() {

@@ -6,16 +6,11 @@
 #include "framework/Application.h"
 
 #include <QApplication>
-#include <QIcon>
-#include <QPixmap>
 #include <memory>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("velmora"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Velmora"));
-    QApplication::setDesktopFileName(QStringLiteral("velmora"));
-    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(MakeAppIcon(64))));
+    SetUpProgramIdentity();
 
     int status = 0;
     {

@@ -16,6 +16,7 @@
 #include "sound/DXSounds.h"
 #include "timing/ThdTimer.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
@@ -62,7 +63,7 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
 
     FormStorage1 = new TFormStorage(this);
     FormStorage1->setObjectName(QStringLiteral("FormStorage1"));
-    FormStorage1->SetIniFileName("Zandrel.ini");
+    FormStorage1->SetIniFileName(kSettingsFileName);
     TWinMinMaxInfo limits;
     limits.MinTrackWidth = 576;
     limits.MinTrackHeight = 152;
@@ -71,12 +72,18 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
                                   "Timer1.Interval", "UpDown1.Position", "UpDown2.Position",
                                   "UpDown3.Position", "Volume.Position", "Half.Checked"});
     FormStorage1->BindStoredProps();
+    FormStorage1->OnRestorePlacement = [this](QObject*) { RepairRestoredIntervals(); };
 
     Guard([this] { FormCreate(this); });
     Guard([this] { Session_->LoadRemembered(); });
+
+    // Sees every key before the control with the focus does, so no control can keep Esc from
+    // stopping a run.
+    qApp->installEventFilter(this);
 }
 
 TMainForm::~TMainForm() {
+    qApp->removeEventFilter(this);
     // No firing may reach a window that is going away.
     Timer1->SetEnabled(false);
     Timer2->SetEnabled(false);
@@ -110,7 +117,7 @@ void TMainForm::FormCreate(QObject*) {
     // 3.
     SoundBuffer_ = std::make_unique<TDirectSoundBuffer>(OpenDevice(*DXSound));
     // 4.
-    IniFile_ = std::make_unique<TIniFile>("Zandrel.ini");
+    IniFile_ = std::make_unique<TIniFile>(kSettingsFileName);
     // 5. The indices apply to the placeholder lists; one they lack leaves no selection.
     ComboBox1->setCurrentIndex(IniFile_->ReadInteger(kOptions, "ItemIndex1", 0));
     ComboBox2->setCurrentIndex(IniFile_->ReadInteger(kOptions, "ItemIndex2", 0));
@@ -137,6 +144,16 @@ void TMainForm::FormCreate(QObject*) {
     RunParams.ModPhase = 0;
 }
 
+void TMainForm::RepairRestoredIntervals() {
+    // A stored picture interval that is no number restores as 0, which would hold the picture
+    // timer for good (and the sound timer with it once "1/2 Period" derives from it): a
+    // damaged file must not make Start do nothing. The restored slider says what it should be.
+    if (Timer1->Interval() != 0) return;
+    Timer1->SetInterval(static_cast<uint16_t>(PictureInterval(RxSlider1->Value())));
+    Timer2->SetInterval(
+        static_cast<uint16_t>(SoundInterval(Timer1->Interval(), Half->isChecked())));
+}
+
 void TMainForm::FormDestroy(QObject*) {
     // A refused write stops the remaining writes; the holder and the settings object are
     // freed all the same.
@@ -148,7 +165,20 @@ void TMainForm::FormDestroy(QObject*) {
         }
     } freeOnExit{*this};
     if (!IniFile_) return; // FormCreate stopped before the settings object was made
-    IniFile_->WriteInteger(kOptions, "ItemIndex1", ComboBox1->currentIndex());
-    IniFile_->WriteInteger(kOptions, "ItemIndex2", ComboBox2->currentIndex());
-    IniFile_->WriteString(kOptions, "LibrName", RunParams.LibraryPath);
+    // One replacement of the file for the three keys; the keys written before a refused one
+    // still reach the file.
+    IniFile_->BeginUpdate();
+    try {
+        IniFile_->WriteInteger(kOptions, "ItemIndex1", ComboBox1->currentIndex());
+        IniFile_->WriteInteger(kOptions, "ItemIndex2", ComboBox2->currentIndex());
+        IniFile_->WriteString(kOptions, "LibrName", RunParams.LibraryPath);
+    } catch (...) {
+        try {
+            IniFile_->EndUpdate();
+        } catch (...) {
+            // The refused key is the failure reported.
+        }
+        throw;
+    }
+    IniFile_->EndUpdate();
 }

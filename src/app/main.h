@@ -31,6 +31,10 @@ class TPicture;
 class TRxSlider;
 class TThreadedTimer;
 
+// The settings file of both writers, and the filter of the dialog that chooses a library.
+inline constexpr const char* kSettingsFileName = "Zandrel.ini";
+inline constexpr const char* kLibraryFilter = "Velmora Libraries|*.zdl";
+
 // Window state kept beside the controls, program-wide like the run parameters.
 namespace MainState {
 extern bool Running;         // a stimulation run is on
@@ -112,6 +116,11 @@ public:
     void LoadSession1Click(QObject* sender);
     void EndSession1Click(QObject* sender);
 
+    // The lower area's height with the controls shown, and the bottom bar's, which is all
+    // that is left of it with the controls hidden.
+    static constexpr int kControlsHeight = 144;
+    static constexpr int kBottomBarHeight = 33;
+
     // What FormCreate made; empty when its step failed before.
     TDirectSoundBuffer* SoundBuffer() const { return SoundBuffer_.get(); }
     TPicture* SourcePicture() const { return SourcePicture_.get(); }
@@ -120,6 +129,8 @@ public:
     TMainSession* Session() const { return Session_.get(); }
 
 protected:
+    // Esc pressed anywhere in this window stops a run, whichever control has the focus.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
@@ -130,11 +141,15 @@ private:
     void BuildSession();
     void ConnectHandlers();
     void AlignPanels();
+    void RepairRestoredIntervals();
     void SetStartPictures(const char* up, const char* over, const char* down);
     void SetSoundFrequency(int32_t rate);
     // The sound buffer when it holds a sound. Calls that would only fail on a missing buffer
     // or one without a sound (no device, or a library that did not load) are left out.
     TDirectSoundBuffer* LoadedSound() const;
+
+    // What hiding the controls took off the window's height, to be given back on showing.
+    int hiddenShrink_ = 0;
 
     std::unique_ptr<TDirectSoundBuffer> SoundBuffer_;
     std::unique_ptr<TPicture> SourcePicture_;

@@ -3,12 +3,13 @@
 #include "app/main.h"
 
 #include "app/AppFont.h"
-#include "app/AppIcon.h"
 #include "app/Placemnt.h"
+#include "app/RunParameters.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/ImgBtn.h"
 #include "controls/RXSlider.h"
+#include "controls/RXSliderImages.h"
 #include "picture/DXPaintBox.h"
 #include "sound/DXSounds.h"
 #include "timing/ThdTimer.h"
@@ -28,8 +29,6 @@ const QColor kMaroon(128, 0, 0);
 
 constexpr int kClientWidth = 568;
 constexpr int kClientHeight = 390;
-constexpr int kControlsHeight = 144;
-constexpr int kBottomBarHeight = 33;
 
 // Hints are written with CR LF line breaks; Qt's tooltips break at LF.
 QString Hint(const char* text) {
@@ -114,7 +113,6 @@ QStringList Placeholder(std::initializer_list<const char*> names, int count) {
 void TMainForm::BuildLayout() {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Velmora Beta 2.4"));
-    setWindowIcon(QIcon(QPixmap::fromImage(MakeAppIcon(64))));
     setFont(ProgramFont());
     Paint(this, kOlive);
     resize(kClientWidth, kClientHeight);
@@ -146,19 +144,21 @@ void TMainForm::BuildLayout() {
     RxSlider1 = new TRxSlider(Panel1);
     RxSlider1->setObjectName(QStringLiteral("RxSlider1"));
     RxSlider1->setGeometry(9, 5, 140, 33);
-    RxSlider1->SetMinValue(1);
-    RxSlider1->SetMaxValue(250);
+    RxSlider1->SetMinValue(kMinSliderValue);
+    RxSlider1->SetMaxValue(kMaxSliderValue);
     RxSlider1->SetIncrement(1);
     RxSlider1->SetValue(70);
     RxSlider1->SetBevelStyle(bvLowered);
+    const TBitmap thumb = LoadProgramBitmap("FREQ_HTB");
+    RxSlider1->SetImage(siHThumb, &thumb);
     RxSlider1->setToolTip(Hint(freqHint));
 
     FreqEdit = new TCurrencyEdit(Panel1);
     FreqEdit->setObjectName(QStringLiteral("FreqEdit"));
     FreqEdit->setGeometry(9, 42, 64, 25);
     FreqEdit->setFont(ProgramBoldFont());
-    FreqEdit->SetMinValue(0.1L);
-    FreqEdit->SetMaxValue(35.0L);
+    FreqEdit->SetMinValue(kMinFrequency);
+    FreqEdit->SetMaxValue(kMaxFrequency);
     FreqEdit->SetDecimalPlaces(3);
     FreqEdit->SetDisplayFormat(QStringLiteral("0.0,' Гц'"));
     FreqEdit->SetFormatOnEditing(true);
@@ -200,6 +200,8 @@ void TMainForm::BuildLayout() {
     Start->SetStretch(true);
     Start->SetTransparent(true);
     Start->SetEnabled(true);
+    // Start and Stop are reachable from the keyboard too, and show when they have the focus.
+    Start->setFocusPolicy(Qt::StrongFocus);
 
     Label3 = MakeLabel(Panel3, "Label3", "Picture", 4, 6);
     ComboBox1 = MakeList(Panel3, "ComboBox1", QRect(47, 3, 107, 21), "Different pictures",
@@ -237,7 +239,7 @@ void TMainForm::BuildComponents() {
     Timer2->SetInterval(20);
     Timer2->SetThreadPriority(tpTimeCritical);
 
-    OpenDialog1.Filter = QStringLiteral("Velmora Libraries|*.zdl");
+    OpenDialog1.Filter = QString::fromUtf8(kLibraryFilter);
 }
 
 void TMainForm::BuildMenu() {

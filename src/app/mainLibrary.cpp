@@ -12,7 +12,6 @@
 #include <QComboBox>
 
 namespace {
-const QString kLibraryFilter = QStringLiteral("Velmora Libraries|*.zdl");
 
 TNameList ListOf(const QComboBox& box) {
     std::vector<std::string> items;
@@ -39,7 +38,7 @@ void Show(const TNameList& list, QComboBox& box) {
 // Puts the dialog's filter back whatever happens in between.
 struct RestoreFilter {
     TOpenDialog& dialog;
-    ~RestoreFilter() { dialog.Filter = kLibraryFilter; }
+    ~RestoreFilter() { dialog.Filter = QString::fromUtf8(kLibraryFilter); }
 };
 } // namespace
 
@@ -73,7 +72,7 @@ void TMainForm::ApplyButtonClick(QObject*) {
 }
 
 void TMainForm::LoadLibrary1Click(QObject*) {
-    OpenDialog1.Filter = kLibraryFilter;
+    OpenDialog1.Filter = QString::fromUtf8(kLibraryFilter);
     if (!OpenDialog1.Execute(this)) return;
     RunParams.LibraryPath = OpenDialog1.FileName.toStdString();
     RezCharge();

@@ -46,7 +46,8 @@ void TMainForm::SetWaveLabel() {
 }
 
 void TMainForm::UpDown1Change(QObject*) {
-    if (UpDown1->Position() == 0) UpDown1->SetPosition(1); // runs this handler again, nested
+    const int level = TransformLevelFromKnob(UpDown1->Position());
+    if (level != UpDown1->Position()) UpDown1->SetPosition(level); // runs this handler again
     RunParams.TransformLevel = UpDown1->Position();
 }
 

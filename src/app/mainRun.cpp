@@ -5,6 +5,7 @@
 #include "app/RunParameters.h"
 #include "app/mainSession.h"
 #include "controls/ImgBtn.h"
+#include "framework/Application.h"
 #include "framework/Bitmap.h"
 #include "framework/ResourceStream.h"
 #include "picture/DXPaintBox.h"
@@ -15,6 +16,7 @@
 #include "timing/ThdTimer.h"
 
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QToolButton>
 
 namespace {
@@ -52,6 +54,17 @@ void TMainForm::StartButtonClick(QObject*) {
         ApplyButton->setEnabled(true);
         DublButton->setText(QStringLiteral("Start"));
     }
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    // Flashing light can harm: Esc stops as Stop does, and leaves everything else as it is.
+    // The key goes on to the control, which may have its own use for it.
+    if (event->type() == QEvent::KeyPress && MainState::Running &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this) Guard([this] { StartButtonClick(this); });
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TMainForm::Timer1Timer(QObject*) {

@@ -22,7 +22,6 @@ const char* const kOptions = "Options";
 const char* const kSessionKey = "SessionFile";
 const QString kCaption = QStringLiteral("Velmora Beta 2.4");
 const QString kSessionFilter = QStringLiteral("Velmora Sessions|*.vsession");
-const QString kLibraryFilter = QStringLiteral("Velmora Libraries|*.zdl");
 
 // Marks the session's own settings of controls for as long as it lives, so that the window's
 // handlers can tell them from the user's.
@@ -51,7 +50,7 @@ void TMainForm::BuildSession() {
 void TMainForm::LoadSession1Click(QObject*) {
     struct RestoreFilter {
         TOpenDialog& dialog;
-        ~RestoreFilter() { dialog.Filter = kLibraryFilter; }
+        ~RestoreFilter() { dialog.Filter = QString::fromUtf8(kLibraryFilter); }
     } restore{OpenDialog1};
     OpenDialog1.Filter = kSessionFilter;
     if (!OpenDialog1.Execute(this)) return;
@@ -126,6 +125,8 @@ void TMainSession::Remember(const std::string& path) {
 
 void TMainSession::RunStarting() {
     if (!session_) return;
+    // From the start the session holds every control afresh, whatever was moved before.
+    if (clock_.ElapsedMs() == 0) follower_->Rewind();
     clock_.Start();
     Follow(clock_.ElapsedMs());
     ticker_.start();

@@ -20,8 +20,6 @@
 #include <QToolButton>
 
 namespace {
-constexpr int kControlsHeight = 144;
-constexpr int kHiddenDifference = 111; // 144 minus the bottom bar's 33
 const QString kHideCaption = QStringLiteral("Hide Controls");
 } // namespace
 
@@ -62,10 +60,21 @@ void TMainForm::ShowButtonClick(QObject*) {
     ShowButton->setText(shown ? QStringLiteral("Show Controls") : kHideCaption);
     for (TASSwitcher* knob : {UpDown1, UpDown2, UpDown3, Volume})
         knob->setVisible(!shown);
-    // The picture area keeps its height: the window shrinks or grows by what the lower area
-    // loses or gains.
     Panel1->resize(Panel1->width(), shown ? Panel3->height() : kControlsHeight);
-    resize(width(), height() + (shown ? -kHiddenDifference : kHiddenDifference));
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
+        // The window's size is not ours to change here: resizing would drop the state and
+        // overwrite the restored size. The picture area takes up the difference.
+        hiddenShrink_ = 0;
+    } else if (shown) {
+        // The picture area keeps its height: the window shrinks by what the lower area loses,
+        // as far as its minimum height allows, and remembers how far that was.
+        const int before = height();
+        resize(width(), before - (kControlsHeight - kBottomBarHeight));
+        hiddenShrink_ = before - height();
+    } else {
+        resize(width(), height() + hiddenShrink_);
+        hiddenShrink_ = 0;
+    }
     AlignPanels();
     DublButton->setVisible(shown);
 }

@@ -140,7 +140,6 @@ bool TASSwitcher::OnRing(int x, int y) const {
 
 void TASSwitcher::paintEvent(QPaintEvent*) {
     Guard([&] {
-        if (height() != width()) resize(width(), width()); // always square
         QPainter canvas(this);
         canvas.fillRect(rect(), Color());
         canvas.setRenderHint(QPainter::Antialiasing);
@@ -244,6 +243,9 @@ void TASSwitcher::mouseMoveEvent(QMouseEvent* event) {
     Guard([&] {
         const QPoint p = MousePoint(event);
         if (p.x() == CentreX() && p.y() == CentreY()) dragging_ = false;
+        // While the button is held the window system keeps sending moves here and no leave
+        // event, so a move outside is the leaving.
+        if (!rect().contains(p)) dragging_ = false;
         int angle = 0;
         if (dragging_ && AngleAt(p.x(), p.y(), angle)) {
             for (int position = 0; position <= max_; ++position) {
@@ -271,6 +273,12 @@ void TASSwitcher::mouseReleaseEvent(QMouseEvent* event) {
         }
         if (OnMouseUp) OnMouseUp(this, event->button(), event->modifiers(), p.x(), p.y());
     });
+}
+
+void TASSwitcher::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // Always square, and settled before anything is drawn.
+    if (height() != width()) resize(width(), width());
 }
 
 void TASSwitcher::leaveEvent(QEvent*) {

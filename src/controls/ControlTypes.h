@@ -2,6 +2,8 @@
 // What the self-drawn controls share: the event signatures their owners assign, and the one
 // conversion of colours written 0xBBGGRR (blue in the high byte, red in the low byte).
 
+#include "framework/NotifyEvent.h"
+
 #include <QColor>
 #include <QFocusEvent>
 #include <QMouseEvent>
@@ -12,7 +14,6 @@
 #include <cstdint>
 #include <functional>
 
-using TNotifyEvent = std::function<void(QObject* sender)>;
 using TMouseEvent = std::function<void(QObject* sender, Qt::MouseButton button,
                                        Qt::KeyboardModifiers shift, int x, int y)>;
 using TMouseMoveEvent =

@@ -1,5 +1,6 @@
 #include "controls/CurrEdit.h"
 
+#include "framework/Application.h"
 #include "framework/Exception.h"
 
 #include <QFontMetrics>
@@ -37,7 +38,9 @@ void TCustomComboEdit::SetColor(const QColor& color) {
 }
 
 TCustomNumEdit::TCustomNumEdit(QWidget* owner) : TCustomComboEdit(owner) {
-    connect(this, &QLineEdit::textChanged, this, [this] { TextChanged(); });
+    // A text change runs the owner's OnChange: an entry from Qt like any event.
+    connect(this, &QLineEdit::textChanged, this, [this] { Guard([this] { TextChanged(); }); });
+    InstallInputCheck();
     TCustomComboEdit::SetAlignment(taRightJustify);
     ApplyEditAlignment();
     RebuildQuietly();

@@ -86,6 +86,8 @@ public:
     QString Normalized(const QString& text) const;
     // The range limit; with raise, a limited value fails with "Value must be between..."
     long double CheckValue(long double value, bool raise) const;
+    // Whether text would be accepted from the user: typed, pasted, dropped or committed.
+    bool IsAcceptableText(const QString& text) const;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -103,6 +105,7 @@ private:
     void RebuildQuietly();
     void ReformatEditText();
     bool IsValidChar(QChar key) const;
+    void InstallInputCheck();
     void TextChanged();
     void Paste();
     void ApplyEditAlignment();
@@ -120,6 +123,8 @@ private:
     bool focused_ = false;
     bool formatting_ = false;
     bool reportingExit_ = false;
+    bool handlingKey_ = false;
+    bool rejected_ = false;
     TFormatSettings fs_ = TFormatSettings::System();
 };
 

@@ -5,7 +5,6 @@
 #include "framework/Application.h"
 #include "framework/Exception.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -13,13 +12,41 @@
 #include <QPainter>
 #include <QStyleOptionFrame>
 #include <QTimer>
+#include <QValidator>
 
-bool TCustomNumEdit::IsValidChar(QChar key) const {
-    QString s = text();
-    const int at = hasSelectedText() ? selectionStart() : cursorPosition();
-    const auto length = hasSelectedText() ? selectedText().size() : 0;
-    s.replace(at, length, key);
-    s = Normalized(s);
+namespace {
+
+// Typing, pasting, dropping, an input method's commit and the selection paste of X11 all end
+// in the line control's validation, so the rule for typed text sits here: it holds for every
+// way text can enter the edit. Text set by the program is not undone by it.
+class TNumTextValidator : public QValidator {
+public:
+    explicit TNumTextValidator(TCustomNumEdit& edit) : QValidator(&edit), edit_(edit) {}
+    State validate(QString& input, int&) const override {
+        return edit_.IsAcceptableText(input) ? Acceptable : Invalid;
+    }
+
+private:
+    const TCustomNumEdit& edit_;
+};
+
+} // namespace
+
+void TCustomNumEdit::InstallInputCheck() {
+    setValidator(new TNumTextValidator(*this));
+    connect(this, &QLineEdit::inputRejected, this, [this] {
+        Guard([this] {
+            rejected_ = true;
+            Refuse();
+            // A refused paste, drop or commit leaves the old text, selected entirely; once
+            // the line control has put it back.
+            if (!handlingKey_) QTimer::singleShot(0, this, [this] { selectAll(); });
+        });
+    });
+}
+
+bool TCustomNumEdit::IsAcceptableText(const QString& text) const {
+    const QString s = Normalized(text);
     const QChar dec = fs_.DecimalSeparator;
     const qsizetype point = s.indexOf(dec);
     if (point >= 0) {
@@ -38,11 +65,20 @@ bool TCustomNumEdit::IsValidChar(QChar key) const {
     return true;
 }
 
+bool TCustomNumEdit::IsValidChar(QChar key) const {
+    QString s = text();
+    const int at = hasSelectedText() ? selectionStart() : cursorPosition();
+    const auto length = hasSelectedText() ? selectedText().size() : 0;
+    s.replace(at, length, key);
+    return IsAcceptableText(s);
+}
+
 void TCustomNumEdit::Refuse() {
     if (beepOnError_) QApplication::beep();
 }
 
 void TCustomNumEdit::keyPressEvent(QKeyEvent* event) {
+    handlingKey_ = true;
     Guard([&] {
         const int key = event->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -50,9 +86,11 @@ void TCustomNumEdit::keyPressEvent(QKeyEvent* event) {
             return;
         }
         if (key == Qt::Key_Escape) {
+            // Back to the stored value, and the key goes on to the window, which may have
+            // its own use for it.
             RebuildEditText();
             selectAll();
-            event->accept();
+            event->ignore();
             return;
         }
         if (event->matches(QKeySequence::Paste)) {
@@ -76,18 +114,15 @@ void TCustomNumEdit::keyPressEvent(QKeyEvent* event) {
         }
         QLineEdit::keyPressEvent(event);
     });
+    handlingKey_ = false;
 }
 
 void TCustomNumEdit::Paste() {
-    const QString before = text();
+    rejected_ = false;
     paste();
-    try {
-        UpdateValueFromText();
-    } catch (const Exception&) {
-        setText(before);
+    if (rejected_) {
         selectAll();
         setFocus();
-        Refuse();
     }
 }
 
@@ -95,11 +130,6 @@ void TCustomNumEdit::contextMenuEvent(QContextMenuEvent* event) {
     Guard([&] {
         QMenu* menu = createStandardContextMenu();
         menu->setAttribute(Qt::WA_DeleteOnClose);
-        // The menu's paste goes through the same check as a pasting key.
-        if (auto* action = menu->findChild<QAction*>(QStringLiteral("edit-paste"))) {
-            action->disconnect();
-            connect(action, &QAction::triggered, this, [this] { Guard([this] { Paste(); }); });
-        }
         menu->popup(event->globalPos());
     });
 }

@@ -2,7 +2,9 @@
 
 #include "framework/Application.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 TImgBtn::TImgBtn(QWidget* owner) : TImage(owner) {
     setMouseTracking(true);
@@ -11,8 +13,97 @@ TImgBtn::TImgBtn(QWidget* owner) : TImage(owner) {
 }
 
 void TImgBtn::SetEnabled(bool value) {
+    if (!value) ReleaseHold();
     Show(value ? upPict_ : disPict_);
     enabled_ = value;
+}
+
+void TImgBtn::Hold() {
+    // The hold becomes a pointer grab of the window system: while it lasts, nothing else gets
+    // the pointer. A modal window opening over this one must end it, or the modal window
+    // could never be clicked; the window learns of that, this control does not.
+    if (!watchingWindow_) {
+        window()->installEventFilter(this);
+        watchingWindow_ = true;
+    }
+    if (QWidget::mouseGrabber() != this) grabMouse();
+}
+
+void TImgBtn::ReleaseHold() {
+    if (QWidget::mouseGrabber() == this) releaseMouse();
+    clickArmed_ = false;
+    pressed_ = false;
+    if (enabled_) Show(upPict_);
+}
+
+bool TImgBtn::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window() && event->type() == QEvent::WindowBlocked) ReleaseHold();
+    return TImage::eventFilter(watched, event);
+}
+
+bool TImgBtn::event(QEvent* event) {
+    if (event->type() == QEvent::ParentAboutToChange && watchingWindow_) {
+        window()->removeEventFilter(this);
+        watchingWindow_ = false;
+    }
+    return TImage::event(event);
+}
+
+void TImgBtn::hideEvent(QHideEvent* event) {
+    ReleaseHold();
+    TImage::hideEvent(event);
+}
+
+void TImgBtn::changeEvent(QEvent* event) {
+    const bool lost = (event->type() == QEvent::EnabledChange && !isEnabled()) ||
+                      (event->type() == QEvent::ActivationChange && !isActiveWindow());
+    if (lost) ReleaseHold();
+    TImage::changeEvent(event);
+}
+
+void TImgBtn::Click() {
+    if (!OnClick) return;
+    // A failing handler leaves the button at rest, not held down.
+    struct AtRestOnFailure {
+        TImgBtn& button;
+        bool done = false;
+        ~AtRestOnFailure() {
+            if (!done) button.ReleaseHold();
+        }
+    } rest{*this};
+    OnClick(this);
+    rest.done = true;
+}
+
+void TImgBtn::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if ((key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) &&
+        event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        if (!event->isAutoRepeat()) Guard([this] { Click(); });
+        return;
+    }
+    TImage::keyPressEvent(event);
+}
+
+void TImgBtn::focusInEvent(QFocusEvent* event) {
+    TImage::focusInEvent(event);
+    update();
+}
+
+void TImgBtn::focusOutEvent(QFocusEvent* event) {
+    TImage::focusOutEvent(event);
+    update();
+}
+
+void TImgBtn::paintEvent(QPaintEvent* event) {
+    TImage::paintEvent(event);
+    if (!hasFocus()) return;
+    // The keyboard focus shows as a dotted frame just inside the button.
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect().adjusted(1, 1, -2, -2));
 }
 
 void TImgBtn::mouseMoveEvent(QMouseEvent* event) {
@@ -23,7 +114,7 @@ void TImgBtn::mouseMoveEvent(QMouseEvent* event) {
         // Both far edges count as inside. Holding the mouse while hovering is what brings
         // the move that leaves the button.
         if (p.x() >= 0 && p.x() <= width() && p.y() >= 0 && p.y() <= height()) {
-            if (QWidget::mouseGrabber() != this) grabMouse();
+            Hold();
             Show(overPict_);
         } else {
             if (QWidget::mouseGrabber() == this) releaseMouse();
@@ -61,7 +152,7 @@ void TImgBtn::mouseReleaseEvent(QMouseEvent* event) {
         // The click comes first, so pictures its handler loads are shown right below.
         if (left && clickArmed_) {
             clickArmed_ = false;
-            if (rect().contains(p) && OnClick) OnClick(this);
+            if (rect().contains(p)) Click();
         }
         if (left && enabled_) {
             Show(upPict_);

@@ -34,6 +34,14 @@ public:
     TMouseMoveEvent OnMouseMove;
 
 protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -41,6 +49,10 @@ protected:
 
 private:
     void Press(QMouseEvent* event, bool mayClick);
+    void Click();
+    void Hold();
+    // Lets go of the mouse and of a press under way, and shows the button at rest.
+    void ReleaseHold();
     void Show(TPicture& picture) { Picture().Assign(&picture); }
 
     TPicture upPict_;
@@ -48,6 +60,7 @@ private:
     TPicture downPict_;
     TPicture disPict_;
     bool enabled_ = false;
+    bool watchingWindow_ = false;
     bool pressed_ = false;
     bool clickArmed_ = false;
 };

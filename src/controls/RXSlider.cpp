@@ -47,11 +47,17 @@ void TRxCustomSlider::SetValue(int value) {
     if (value_ != old) Change();
 }
 
+// Widened: a minimum within Increment of the largest int must not overflow.
+void TRxCustomSlider::ShrinkIncrementToRange() {
+    const long long range = static_cast<long long>(maxValue_) - minValue_;
+    if (!loading_ && range < increment_) increment_ = static_cast<int>(range);
+}
+
 void TRxCustomSlider::SetMinValue(int value) {
     if (value == minValue_) return;
     if (!loading_ && value >= maxValue_) return;
     minValue_ = value;
-    if (!loading_ && maxValue_ < minValue_ + increment_) increment_ = maxValue_ - minValue_;
+    ShrinkIncrementToRange();
     if (options_ & soShowPoints) update();
     SetValue(value_);
     RangeChanged();
@@ -61,7 +67,7 @@ void TRxCustomSlider::SetMaxValue(int value) {
     if (value == maxValue_) return;
     if (!loading_ && value <= minValue_) return;
     maxValue_ = value;
-    if (!loading_ && maxValue_ < minValue_ + increment_) increment_ = maxValue_ - minValue_;
+    ShrinkIncrementToRange();
     if (options_ & soShowPoints) update();
     SetValue(value_);
     RangeChanged();

@@ -121,6 +121,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void ShrinkIncrementToRange();
     bool Horizontal() const { return orientation_ == soHorizontal; }
     TSliderImage ThumbImage() const { return Horizontal() ? siHThumb : siVThumb; }
     TSliderImage RulerImage() const { return Horizontal() ? siHRuler : siVRuler; }

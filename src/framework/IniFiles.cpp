@@ -13,6 +13,7 @@ const std::string& TIniFile::FileName() const {
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& def) {
+    if (pending_) return ProfileTextRead(*pending_, section, key, def);
     return ReadProfileString(fileName_, section, key, def);
 }
 
@@ -31,6 +32,10 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool
 
 void TIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) {
+    if (pending_) {
+        if (!ProfileTextWrite(*pending_, section, key, value)) WriteFailed();
+        return;
+    }
     PrepareWrite();
     if (!WriteProfileString(fileName_, section, key, value)) WriteFailed();
 }
@@ -44,8 +49,36 @@ void TIniFile::WriteBool(const std::string& section, const std::string& key, boo
 }
 
 void TIniFile::EraseSection(const std::string& section) {
+    if (pending_) {
+        ProfileTextEraseSection(*pending_, section);
+        return;
+    }
     PrepareWrite();
     if (!EraseProfileSection(fileName_, section)) WriteFailed();
+}
+
+void TIniFile::BeginUpdate() {
+    if (updateDepth_++ > 0) return;
+    std::string text;
+    if (!LoadProfileText(fileName_, text)) return;
+    loaded_ = text;
+    pending_ = std::move(text);
+}
+
+void TIniFile::EndUpdate() {
+    if (updateDepth_ == 0 || --updateDepth_ > 0 || !pending_) return;
+    const std::string text = std::move(*pending_);
+    pending_.reset();
+    if (text == loaded_) return;
+    PrepareWrite();
+    if (!ReplaceProfileText(fileName_, text)) WriteFailed();
+}
+
+void TIniFile::UpdateFile() {
+    if (!pending_ || *pending_ == loaded_) return;
+    PrepareWrite();
+    if (!ReplaceProfileText(fileName_, *pending_)) WriteFailed();
+    loaded_ = *pending_;
 }
 
 void TIniFile::PrepareWrite() const {

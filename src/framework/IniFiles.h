@@ -1,8 +1,12 @@
 #pragma once
 // The settings object: typed access to one INI file through the profile functions. Every read
-// and write goes to the file at once; nothing is cached.
+// and write goes to the file at once; nothing is cached, except inside an update: between
+// BeginUpdate and EndUpdate the file is read once, reads and writes work on that text, and
+// EndUpdate replaces the file in one step, so a save of many keys costs one write and a crash
+// in the middle leaves either the old or the new file.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class TIniFile {
@@ -25,12 +29,24 @@ public:
     void WriteBool(const std::string& section, const std::string& key, bool value);
     void EraseSection(const std::string& section);
 
+    // Updates nest; the outermost EndUpdate writes the file, and only when its text changed.
+    // A file that cannot be read opens no update: its writes fail one by one as without one.
+    void BeginUpdate();
+    // Fails like the writes; the update is over either way.
+    void EndUpdate();
+    // Writes what the update gathered so far, if anything changed, and goes on updating.
+    void UpdateFile();
+    bool Updating() const { return pending_.has_value(); }
+
 private:
     void PrepareWrite() const;
     [[noreturn]] void WriteFailed() const;
 
     std::string fileName_;
     bool inConfigDir_;
+    int updateDepth_ = 0;
+    std::optional<std::string> pending_; // the file's text during an update
+    std::string loaded_;                 // and as it was read
 };
 
 // The stored-integer syntax: leading blanks, then an optional sign and either decimal digits or

@@ -98,11 +98,23 @@ std::string ReadProfileString(const std::string& fileName, std::string_view sect
     return ProfileTextRead(text, section, key, def);
 }
 
+bool LoadProfileText(const std::string& fileName, std::string& text) {
+    return LoadFile(fileName, text) != TLoad::Failed;
+}
+
+bool ReplaceProfileText(const std::string& fileName, const std::string& text) {
+    return ReplaceFile(fileName, text);
+}
+
 bool WriteProfileString(const std::string& fileName, std::string_view section, std::string_view key,
                         std::string_view value) {
     std::string text;
-    if (LoadFile(fileName, text) == TLoad::Failed) return false;
+    const TLoad load = LoadFile(fileName, text);
+    if (load == TLoad::Failed) return false;
+    const std::string before = text;
     if (!ProfileTextWrite(text, section, key, value)) return false;
+    // A write that changes nothing leaves the file alone.
+    if (load == TLoad::Loaded && text == before) return true;
     return ReplaceFile(fileName, text);
 }
 

@@ -37,6 +37,13 @@ bool ProfileTextEraseSection(std::string& text, std::string_view section);
 std::string ReadProfileString(const std::string& fileName, std::string_view section,
                               std::string_view key, std::string_view def);
 
+// The whole text of a file, empty for a missing one. False when the file cannot be read in full.
+bool LoadProfileText(const std::string& fileName, std::string& text);
+
+// Replaces the whole file with text in one step: the file holds either its old or its new
+// text, whatever happens in between. False, with the file as it was, when that fails.
+bool ReplaceProfileText(const std::string& fileName, const std::string& text);
+
 // Writes a value into a file, creating the file when missing. False when the file cannot be
 // read in full or cannot be replaced; the file is then left exactly as it was.
 bool WriteProfileString(const std::string& fileName, std::string_view section, std::string_view key,

@@ -3,6 +3,7 @@
 // opens the device for its form, keeps its primary buffer and reports opening, closing
 // and buffer loss.
 
+#include "framework/NotifyEvent.h"
 #include "sound/DXClass.h"
 #include "sound/Wave.h"
 
@@ -122,8 +123,6 @@ private:
     THandler handler_;
     std::unique_ptr<Filter> filter_;
 };
-
-using TNotifyEvent = std::function<void(QObject* sender)>;
 
 // The sound device component of a form.
 class TCustomDXSound : public QObject {

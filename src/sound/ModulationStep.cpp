@@ -38,7 +38,3 @@ void ApplyVolumeStep(int32_t position, TDirectSoundBuffer* buffer) {
     if (position < 0 || position > 10) return;
     TDirectSoundBuffer::Require(buffer).SetVolume(kVolumeSteps[position]);
 }
-
-int32_t SoundTimerInterval(int32_t pictureInterval, bool halfPeriod) {
-    return halfPeriod ? pictureInterval / 5 : pictureInterval / 10;
-}

@@ -1,6 +1,6 @@
 #pragma once
 // The modulation sequencer: a ten-step sine wave that swings the looping sound's pan and
-// playback rate, the volume steps of the volume knob, and the sound timer's interval.
+// playback rate, and the volume steps of the volume knob.
 // The main window owns the run parameters and passes them in.
 
 #include <cstdint>
@@ -31,6 +31,3 @@ ModulationValues ModulationStep(int32_t& modPhase, int32_t amDepth, int32_t fmDe
 
 // Sets the buffer's volume for a knob position; positions outside 0..10 change nothing.
 void ApplyVolumeStep(int32_t position, TDirectSoundBuffer* buffer);
-
-// The sound timer's interval: a tenth of the picture timer's, a fifth with "1/2 Period".
-int32_t SoundTimerInterval(int32_t pictureInterval, bool halfPeriod);

@@ -87,7 +87,6 @@ public:
     int32_t ReadSamples(void* buffer, int32_t count) override;
 
     bool Opened() const { return opened_; }
-    int32_t DataPosition() const { return dataPosition_; }
 
 private:
     void OpenRead();

@@ -1,6 +1,7 @@
 // The main window's loads and the run in real time: Apply, the single-file loads with the
 // dialog's filters, the timers stepping the picture and the sound, the about box during a run.
 #include "MainWindowFixture.h"
+#include "tools/WaveFileBytes.h"
 
 #include "app/About.h"
 #include "app/RunParameters.h"
@@ -26,17 +27,12 @@
 namespace {
 // A minimal 16-bit mono PCM wave file of the given rate with a few frames of a ramp.
 QByteArray WaveFile(uint32_t rate) {
-    QByteArray data;
-    for (int16_t i = 0; i < 64; ++i) {
-        const int16_t sample = static_cast<int16_t>(i * 256);
-        data.append(reinterpret_cast<const char*>(&sample), 2);
-    }
-    auto u32 = [](uint32_t v) { return QByteArray(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [](uint16_t v) { return QByteArray(reinterpret_cast<const char*>(&v), 2); };
-    QByteArray file = "RIFF" + u32(36 + data.size()) + "WAVE" + "fmt " + u32(16) + u16(1) + u16(1) +
-                      u32(rate) + u32(rate * 2) + u16(2) + u16(16) + "data" + u32(data.size()) +
-                      data;
-    return file;
+    std::vector<int16_t> ramp;
+    for (int16_t i = 0; i < 64; ++i)
+        ramp.push_back(static_cast<int16_t>(i * 256));
+    const std::vector<uint8_t> file = wavefile::Pcm16(rate, 1, ramp);
+    return QByteArray(reinterpret_cast<const char*>(file.data()),
+                      static_cast<qsizetype>(file.size()));
 }
 
 bool WriteFile(const QString& path, const QByteArray& bytes) {

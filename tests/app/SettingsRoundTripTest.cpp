@@ -76,6 +76,17 @@ TEST_F(MainWindowTest, JunkValuesAreClampedOrIgnored) {
     EXPECT_EQ(form->Timer2->Interval(), form->Timer1->Interval() / 5);
     EXPECT_EQ(form->UpDown2->Position(), 0);
     EXPECT_EQ(RunParams.AMDepth, 0);
+    EXPECT_EQ(form->Volume->Position(), 10);
+}
+
+TEST_F(MainWindowTest, AJunkPictureIntervalIsWorkedOutFromTheRestoredSlider) {
+    WriteSettings(QStringLiteral("[TMainForm]\n"
+                                 "RxSlider1_Value=100\n"
+                                 "Timer1_Interval=junk\n"
+                                 "Half_Checked=True\n"));
+    auto form = Open();
+    EXPECT_EQ(form->Timer1->Interval(), 50);
+    EXPECT_EQ(form->Timer2->Interval(), 10);
 }
 
 TEST_F(MainWindowTest, AStoredPictureIndexAbove21IsLostAtStartUp) {

@@ -7,9 +7,12 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -334,3 +337,56 @@ TEST(CurrEditRules, HugeDecimalPlacesStayBounded) {
 }
 
 } // namespace
+
+TEST_F(FrequencyEdit, LettersGetInByNoWayOtherThanTheKeysEither) {
+    Enter();
+    edit->end(false);
+    const QString garbage = QStringLiteral("12,abc.5");
+    const auto refused = [&](const char* way) {
+        EXPECT_EQ(edit->text(), "7") << way;
+        EXPECT_EQ(edit->refusals, 1) << way;
+        edit->refusals = 0;
+    };
+    // The context menu's Paste.
+    QApplication::clipboard()->setText(garbage);
+    std::unique_ptr<QMenu> menu(edit->createStandardContextMenu());
+    QAction* paste = nullptr;
+    for (QAction* action : menu->actions()) {
+        if (action->text().startsWith(QStringLiteral("&Paste"))) paste = action;
+    }
+    ASSERT_NE(paste, nullptr);
+    paste->trigger();
+    refused("menu paste");
+    // An input method's commit.
+    QInputMethodEvent commit;
+    commit.setCommitString(garbage);
+    QApplication::sendEvent(edit, &commit);
+    refused("input method");
+
+    EXPECT_EQ(edit->Value(), 7.0L);
+    EXPECT_EQ(changes, 0) << "the owner never saw the garbage";
+    // What is a number still gets in that way.
+    commit.setCommitString(QStringLiteral("5"));
+    QApplication::sendEvent(edit, &commit);
+    EXPECT_EQ(edit->text(), "75");
+}
+
+TEST_F(FrequencyEdit, AFailingOwnerHandlerIsReportedWhereverTheChangeComesFrom) {
+    edit->OnChange = [](QObject*) { throw Exception("handler failed"); };
+    Enter();
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("1"));
+    QApplication::sendEvent(edit, &commit);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0], "handler failed");
+}
+
+TEST_F(FrequencyEdit, EscIsOfferedToTheWindow) {
+    Enter();
+    ReplaceAll("12");
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(edit, &esc);
+    EXPECT_FALSE(esc.isAccepted());
+    EXPECT_EQ(edit->text(), "7");
+    EXPECT_EQ(edit->selectedText(), "7");
+}

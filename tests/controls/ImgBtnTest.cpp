@@ -2,7 +2,9 @@
 #include "controls/RXSliderImages.h"
 
 #include "ControlTestUtil.h"
+#include "common/CapturedReports.h"
 #include "framework/Bitmap.h"
+#include "framework/Exception.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -170,3 +172,30 @@ TEST(ImgBtnDrawing, StartPictureIsDrawnTransparentlyAtItsOwnSize) {
 }
 
 } // namespace
+
+TEST_F(ImageButton, AFailingClickHideOrDisableLetsGoOfTheMouse) {
+    CapturedReports captured;
+    button->OnClick = [](QObject*) { throw Exception("cannot start"); };
+    QTest::mouseMove(&panel, QPoint(5, 5));
+    QTest::mouseMove(button, QPoint(30, 30));
+    ASSERT_EQ(QWidget::mouseGrabber(), button);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(30, 30));
+    ASSERT_EQ(captured.messages.size(), 1u);
+    EXPECT_FALSE(button->Pressed()) << "the button is not left down";
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+    EXPECT_EQ(Shown(), kUp);
+
+    button->OnClick = [this](QObject*) { ++clicks; };
+    for (auto let : {+[](TImgBtn& b) { b.hide(); }, +[](TImgBtn& b) { b.SetEnabled(false); },
+                     +[](TImgBtn& b) { b.setEnabled(false); }}) {
+        button->show();
+        button->setEnabled(true);
+        button->SetEnabled(true);
+        QTest::mouseMove(button, QPoint(20, 20));
+        QTest::mousePress(button, Qt::LeftButton, {}, QPoint(20, 20));
+        ASSERT_TRUE(button->Pressed());
+        let(*button);
+        EXPECT_FALSE(button->Pressed());
+        EXPECT_NE(QWidget::mouseGrabber(), button);
+    }
+}

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 
@@ -344,3 +345,22 @@ TEST(RXSliderOptions, HugeRangeStillDrawsAFewTicks) {
 }
 
 } // namespace
+
+TEST(RXSliderRange, AMinimumNearTheLargestIntShrinksTheIncrementWithoutOverflow) {
+    constexpr int kTop = std::numeric_limits<int>::max();
+    TRxSlider slider;
+    slider.SetMaxValue(kTop);
+    slider.SetMinValue(kTop - 5); // within the increment 10 of the top
+    EXPECT_EQ(slider.MinValue(), kTop - 5);
+    EXPECT_EQ(slider.Increment(), 5);
+
+    // A range read with the layout and checked afterwards.
+    TRxSlider loaded;
+    loaded.BeginLoading();
+    loaded.SetMinValue(kTop - 2);
+    loaded.SetMaxValue(kTop);
+    loaded.Loaded();
+    loaded.SetMaxValue(kTop - 1);
+    EXPECT_EQ(loaded.Increment(), 1);
+    EXPECT_EQ(loaded.Value(), kTop - 2);
+}

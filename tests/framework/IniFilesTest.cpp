@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -176,9 +177,20 @@ TEST_F(IniFileTest, FailedWriteRaisesUnableToWriteAndLosesNothing) {
     } catch (const EIniFileException& e) {
         message = e.Message();
     }
+    // An update fails the same way, at its end.
+    ini.BeginUpdate();
+    ini.WriteString("Options", "ItemIndex1", "12345");
+    bool updateFailed = false;
+    try {
+        ini.EndUpdate();
+    } catch (const EIniFileException&) {
+        updateFailed = true;
+    }
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(message, "Unable to write to " + ini.FileName());
+    EXPECT_TRUE(updateFailed);
+    EXPECT_FALSE(ini.Updating());
     EXPECT_EQ(Slurp(ini.FileName()), before);
 }
 
@@ -206,4 +218,35 @@ TEST_F(IniFileTest, ConfigurationDirectoryThatCannotBeMadeRaises) {
                   "Unable to write to " + (root_ / "velmora" / "Zandrel.ini").string());
     }
     EXPECT_THROW(ini.EraseSection("TMainForm"), EIniFileException);
+}
+
+TEST_F(IniFileTest, AnUpdateWritesTheFileOnceAtItsEnd) {
+    TIniFile ini("Zandrel.ini");
+    ini.WriteString("Options", "LibrName", "a.zdl");
+    const fs::path file = ini.FileName();
+    const std::string before = Slurp(file);
+
+    ini.BeginUpdate();
+    ini.BeginUpdate(); // nested: the outer end writes
+    ini.WriteInteger("TMainForm", "ShowCmd", 3);
+    ini.WriteString("Options", "LibrName", "b.zdl");
+    EXPECT_EQ(ini.ReadString("Options", "LibrName", ""), "b.zdl") << "reads see the update";
+    ini.EndUpdate();
+    EXPECT_EQ(Slurp(file), before) << "nothing reaches the file before the update ends";
+    // A second settings object on the same file still reads the file itself.
+    EXPECT_EQ(TIniFile("Zandrel.ini").ReadString("Options", "LibrName", ""), "a.zdl");
+    ini.EndUpdate();
+    EXPECT_EQ(Slurp(file), "[Options]\nLibrName=b.zdl\n[TMainForm]\nShowCmd=3\n");
+
+    // An update that changes nothing leaves the file alone, as does a single such write.
+    const auto written = fs::last_write_time(file);
+    fs::last_write_time(file, written - std::chrono::hours(1));
+    ini.BeginUpdate();
+    ini.WriteInteger("TMainForm", "ShowCmd", 3);
+    ini.EndUpdate();
+    ini.WriteString("Options", "LibrName", "b.zdl");
+    EXPECT_EQ(fs::last_write_time(file), written - std::chrono::hours(1));
+    // Outside an update a single key still goes straight to the file.
+    ini.WriteString("Options", "LibrName", "c.zdl");
+    EXPECT_NE(Slurp(file).find("LibrName=c.zdl"), std::string::npos);
 }

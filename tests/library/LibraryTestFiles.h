@@ -2,6 +2,9 @@
 // Small bitmap and wave files made in memory, and running the library tool, for the library
 // tests.
 
+#include "common/TempDir.h"
+#include "tools/WaveFileBytes.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +15,8 @@
 #include <vector>
 
 namespace libtest {
+
+using ::TempDir;
 
 using Bytes = std::vector<uint8_t>;
 
@@ -53,26 +58,7 @@ inline Bytes BitmapFile(int width, int height, uint8_t fill, uint16_t reserved =
 
 // A 16-bit mono wave file at the given rate holding the samples.
 inline Bytes WaveFile(uint32_t rate, const std::vector<int16_t>& samples) {
-    const uint32_t data = static_cast<uint32_t>(samples.size() * 2);
-    Bytes b;
-    for (char c : std::string("RIFF"))
-        b.push_back(static_cast<uint8_t>(c));
-    Put(b, 36 + data, 4);
-    for (char c : std::string("WAVEfmt "))
-        b.push_back(static_cast<uint8_t>(c));
-    Put(b, 16, 4);
-    Put(b, 1, 2);
-    Put(b, 1, 2);
-    Put(b, rate, 4);
-    Put(b, rate * 2, 4);
-    Put(b, 2, 2);
-    Put(b, 16, 2);
-    for (char c : std::string("data"))
-        b.push_back(static_cast<uint8_t>(c));
-    Put(b, data, 4);
-    for (int16_t s : samples)
-        Put(b, static_cast<uint16_t>(s), 2);
-    return b;
+    return wavefile::Pcm16(rate, 1, samples);
 }
 
 inline void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
@@ -85,24 +71,6 @@ inline Bytes ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
-
-// A fresh directory for one test, removed afterwards.
-class TempDir {
-public:
-    explicit TempDir(const std::string& tag) {
-        static int counter = 0;
-        path_ =
-            std::filesystem::temp_directory_path() /
-            ("velmora-" + tag + "-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    const std::filesystem::path& Path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    std::filesystem::path path_;
-};
 
 struct RunResult {
     int Exit = -1;

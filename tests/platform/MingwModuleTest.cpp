@@ -3,6 +3,7 @@
 // name in several languages.
 
 #include "platform/ResourceModule.h"
+#include "tools/WaveFileBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -37,9 +38,8 @@ std::string BitmapFile(char fill) {
 }
 
 std::string WaveFile() {
-    const std::string samples = std::string("\x01\x00\xff\x7f\x00\x80\x02\x00", 8);
-    return "RIFF" + Le(36 + 8, 4) + "WAVEfmt " + Le(16, 4) + Le(1, 2) + Le(1, 2) + Le(22050, 4) +
-           Le(44100, 4) + Le(2, 2) + Le(16, 2) + "data" + Le(8, 4) + samples;
+    const std::vector<uint8_t> file = wavefile::Pcm16(22050, 1, {1, 0x7fff, -0x8000, 2});
+    return std::string(file.begin(), file.end());
 }
 
 std::string Bytes(const std::optional<TResourceData>& d) {

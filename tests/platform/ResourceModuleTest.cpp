@@ -2,6 +2,7 @@
 // choice of language, and opening files by path.
 
 #include "HandMadeModule.h"
+#include "common/TempDir.h"
 
 #include "framework/Exception.h"
 #include "framework/ResourceStream.h"
@@ -340,13 +341,6 @@ TEST(ResourceStream, AMissingResourceNamesItself) {
 
 namespace {
 
-std::filesystem::path TempDir() {
-    const auto dir =
-        std::filesystem::temp_directory_path() / ("velmora-modules-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    return dir;
-}
-
 void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()),
@@ -362,7 +356,8 @@ bool OpensFile(const std::string& path) {
 } // namespace
 
 TEST(ResourceModuleFiles, MissingUnreadableAndForeignFilesAreNoModule) {
-    const auto dir = TempDir();
+    const TempDir temp("modules");
+    const auto& dir = temp.Path();
     WriteBytes(dir / "good.zdl", Module(Tree()));
     WriteBytes(dir / "text.zdl", {'h', 'e', 'l', 'l', 'o'});
     WriteBytes(dir / "empty.zdl", {});
@@ -372,11 +367,11 @@ TEST(ResourceModuleFiles, MissingUnreadableAndForeignFilesAreNoModule) {
     EXPECT_FALSE(OpensFile((dir / "missing.zdl").string()));
     EXPECT_FALSE(OpensFile(dir.string())) << "a directory";
     EXPECT_FALSE(OpensFile(""));
-    std::filesystem::remove_all(dir);
 }
 
 TEST(ResourceModuleFiles, PathsOver260CharactersAreRefused) {
-    const auto dir = TempDir();
+    const TempDir temp("modules");
+    const auto& dir = temp.Path();
     const std::string file = (dir / "good.zdl").string();
     WriteBytes(file, Module(Tree()));
     // Extra slashes name the same file with a longer path.

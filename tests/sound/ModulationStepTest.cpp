@@ -117,11 +117,3 @@ TEST_F(ModulationTest, TheVolumeKnobUsesItsTable) {
     buffer.BufferInterface()->GetVolume(&volume);
     EXPECT_EQ(volume, -1500);
 }
-
-TEST(SoundTimerInterval, HalfPeriodDoublesTheStepInterval) {
-    EXPECT_EQ(SoundTimerInterval(71, false), 7);
-    EXPECT_EQ(SoundTimerInterval(71, true), 14);
-    EXPECT_EQ(SoundTimerInterval(50000, false), 5000);
-    EXPECT_EQ(SoundTimerInterval(9, true), 1);
-    EXPECT_EQ(SoundTimerInterval(9, false), 0);
-}

@@ -1,0 +1,8 @@
+#include "platform/Shell.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+bool OpenWithDefaultHandler(const QUrl& address) {
+    return QDesktopServices::openUrl(address);
+}
