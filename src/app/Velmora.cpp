@@ -2,6 +2,7 @@
 // message loop until the main window closes, then the end in reverse order.
 #include "app/About.h"
 #include "app/AppIcon.h"
+#include "app/CommandLine.h"
 #include "app/main.h"
 #include "framework/Application.h"
 
@@ -11,10 +12,14 @@
 #include <memory>
 
 int main(int argc, char** argv) {
+    SetProgramIdentity();
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (const auto status = AnswerCommandLine(arguments, false)) return *status;
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("velmora"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Velmora"));
-    QApplication::setDesktopFileName(QStringLiteral("velmora"));
+    if (const auto status = AnswerCommandLine(QApplication::arguments(), true)) return *status;
     QApplication::setWindowIcon(QIcon(QPixmap::fromImage(MakeAppIcon(64))));
 
     int status = 0;
