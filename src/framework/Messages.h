@@ -32,8 +32,9 @@ enum class Msg {
     NotValidFloat,        // "'%s' is not a valid floating point value"
 };
 
-// The raw text of a message, with its "%s"/"%d" placeholders.
-const char* MessageText(Msg id);
+// The text of a message in the user's language (the English above when no translation is
+// installed), with its "%s"/"%d" placeholders.
+std::string MessageText(Msg id);
 
 using MsgArg = std::variant<long long, std::string>;
 
