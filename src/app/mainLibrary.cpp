@@ -12,7 +12,9 @@
 #include <QComboBox>
 
 namespace {
-const QString kLibraryFilter = QStringLiteral("Velmora Libraries|*.zdl");
+QString LibraryFilter() {
+    return TMainForm::tr("Velmora Libraries|*.zdl");
+}
 
 TNameList ListOf(const QComboBox& box) {
     std::vector<std::string> items;
@@ -39,7 +41,7 @@ void Show(const TNameList& list, QComboBox& box) {
 // Puts the dialog's filter back whatever happens in between.
 struct RestoreFilter {
     TOpenDialog& dialog;
-    ~RestoreFilter() { dialog.Filter = kLibraryFilter; }
+    ~RestoreFilter() { dialog.Filter = LibraryFilter(); }
 };
 } // namespace
 
@@ -73,7 +75,7 @@ void TMainForm::ApplyButtonClick(QObject*) {
 }
 
 void TMainForm::LoadLibrary1Click(QObject*) {
-    OpenDialog1.Filter = kLibraryFilter;
+    OpenDialog1.Filter = LibraryFilter();
     if (!OpenDialog1.Execute(this)) return;
     RunParams.LibraryPath = OpenDialog1.FileName.toStdString();
     RezCharge();
@@ -82,7 +84,7 @@ void TMainForm::LoadLibrary1Click(QObject*) {
 void TMainForm::LoadPictureClick(QObject*) {
     {
         RestoreFilter restore{OpenDialog1};
-        OpenDialog1.Filter = QStringLiteral("BitMaps|*.bmp");
+        OpenDialog1.Filter = tr("BitMaps|*.bmp");
         if (OpenDialog1.Execute(this))
             LoadPictureFile(OpenDialog1.FileName.toStdString(), PaintBox1->DIB(),
                             RunParams.CycleModulus);
@@ -92,7 +94,7 @@ void TMainForm::LoadPictureClick(QObject*) {
 
 void TMainForm::LoadSoundClick(QObject*) {
     RestoreFilter restore{OpenDialog1};
-    OpenDialog1.Filter = QStringLiteral("Sounds|*.wav");
+    OpenDialog1.Filter = tr("Sounds|*.wav");
     if (OpenDialog1.Execute(this))
         LoadSoundFile(OpenDialog1.FileName.toStdString(), SoundBuffer_.get());
 }

@@ -39,7 +39,7 @@ void TMainForm::StartButtonClick(QObject*) {
         Timer2->SetEnabled(true);
         if (TDirectSoundBuffer* sound = LoadedSound()) sound->Play(DSBPLAY_LOOPING);
         ApplyButton->setEnabled(false);
-        DublButton->setText(QStringLiteral("Stop"));
+        DublButton->setText(tr("Stop"));
     } else {
         SetStartPictures("Startup", "Startover", "Stopup");
         MainState::Running = false;
@@ -47,7 +47,7 @@ void TMainForm::StartButtonClick(QObject*) {
         Timer2->SetEnabled(false);
         if (TDirectSoundBuffer* sound = LoadedSound()) sound->Stop();
         ApplyButton->setEnabled(true);
-        DublButton->setText(QStringLiteral("Start"));
+        DublButton->setText(tr("Start"));
     }
 }
 

@@ -22,7 +22,9 @@
 namespace {
 constexpr int kControlsHeight = 144;
 constexpr int kHiddenDifference = 111; // 144 minus the bottom bar's 33
-const QString kHideCaption = QStringLiteral("Hide Controls");
+QString HideCaption() {
+    return TMainForm::tr("Hide Controls");
+}
 } // namespace
 
 void TMainForm::ConnectHandlers() {
@@ -58,8 +60,8 @@ void TMainForm::ConnectHandlers() {
 }
 
 void TMainForm::ShowButtonClick(QObject*) {
-    const bool shown = ShowButton->text() == kHideCaption;
-    ShowButton->setText(shown ? QStringLiteral("Show Controls") : kHideCaption);
+    const bool shown = ShowButton->text() == HideCaption();
+    ShowButton->setText(shown ? tr("Show Controls") : HideCaption());
     for (TASSwitcher* knob : {UpDown1, UpDown2, UpDown3, Volume})
         knob->setVisible(!shown);
     // The picture area keeps its height: the window shrinks or grows by what the lower area
