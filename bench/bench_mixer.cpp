@@ -1,10 +1,12 @@
 // Mixing speed of one looping sound whose rate, pan and volume change every 2 ms of audio,
-// and the time from SetPan until an output block carries the new pan.
+// pulled in 512-frame blocks as a real output pulls them; whether every step of such a sweep
+// is heard at its frame; and the time from SetPan until an output block carries the new pan.
 
 #include "platform/SoundDevice.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -65,32 +67,105 @@ std::shared_ptr<IDirectSound> OpenDevice(SoundOutputChoice choice) {
     return device;
 }
 
-void BM_MixWithChangesEvery2Ms(benchmark::State& state) {
-    auto device = OpenDevice(SoundOutputChoice::Offline);
-    auto buffer = LoopingSound(*device);
-    const int32_t pans[10] = {0, 294, 476, 476, 294, 0, -294, -476, -476, -294};
-    const int32_t offsets[10] = {0, 1176, 1902, 1902, 1176, 0, -1176, -1902, -1902, -1176};
-    const int32_t volumes[10] = {0, -100, -300, -500, -900, -1000, -900, -500, -300, -100};
-    std::vector<float> out(2 * kFramesPer2Ms);
+constexpr int32_t kPans[10] = {0, 294, 476, 476, 294, 0, -294, -476, -476, -294};
+constexpr int32_t kOffsets[10] = {0, 1176, 1902, 1902, 1176, 0, -1176, -1902, -1902, -1176};
+constexpr int32_t kVolumes[10] = {0, -100, -300, -500, -900, -1000, -900, -500, -300, -100};
+
+// Renders frames of the looping sound in pulls of the given size while the modulation steps
+// every 2 ms of audio: each pull's steps are made before it, at their own frames, as the
+// real-time output places steps made on the control side.
+void RenderSweep(IDirectSound& device, IDirectSoundBuffer& buffer, uint32_t frames, uint32_t pull,
+                 float* out, bool volume) {
     uint32_t step = 0;
-    constexpr int kPieces = 500; // 500 x 88 frames: about one second of audio
-    for (auto _ : state) {
-        for (int i = 0; i < kPieces; ++i) {
-            const uint32_t k = step++ % 10;
-            buffer->SetFrequency(static_cast<uint32_t>(int32_t(kSoundRate) + offsets[k]));
-            buffer->SetPan(pans[k]);
-            buffer->SetVolume(volumes[k]);
-            device->RenderOffline(out.data(), kFramesPer2Ms);
+    for (uint32_t at = 0; at < frames; at += pull) {
+        for (; step * kFramesPer2Ms < at + pull; ++step) {
+            const uint32_t k = step % 10;
+            device.SetOfflineTime(step * kFramesPer2Ms);
+            buffer.SetPan(kPans[k]);
+            buffer.SetFrequency(static_cast<uint32_t>(int32_t(kSoundRate) + kOffsets[k]));
+            if (volume) buffer.SetVolume(kVolumes[k]);
         }
+        device.RenderOffline(out + 2 * static_cast<size_t>(at), std::min(pull, frames - at));
+    }
+}
+
+void BM_MixWithChangesEvery2Ms(benchmark::State& state) {
+    constexpr uint32_t kFrames = 44100; // one second of audio per iteration
+    std::vector<float> out(2 * kFrames);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto device = OpenDevice(SoundOutputChoice::Offline);
+        auto buffer = LoopingSound(*device);
+        state.ResumeTiming();
+        RenderSweep(*device, *buffer, kFrames, 512, out.data(), true);
         benchmark::DoNotOptimize(out.data());
     }
-    const double audioSeconds = double(kPieces) * kFramesPer2Ms / device->OutputRate();
     state.counters["x_realtime"] =
-        benchmark::Counter(double(state.iterations()) * audioSeconds, benchmark::Counter::kIsRate);
+        benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_MixWithChangesEvery2Ms)->Unit(benchmark::kMillisecond);
-// The same against the wall clock, which counts time lost to other work on the machine.
+// Against the wall clock, which counts time lost to other work on the machine.
 BENCHMARK(BM_MixWithChangesEvery2Ms)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The balance of a frame in hundredths of a decibel, as a pan sets it.
+double Balance(const std::vector<float>& out, size_t frame) {
+    return 2000.0 * std::log10(std::abs(double(out[2 * frame + 1])) /
+                               std::max(1e-12, std::abs(double(out[2 * frame]))));
+}
+
+// A sweep of a constant level rendered in pulls of the given size: the steps heard at the
+// end of their 2 ms, and the swing of the balance at the sweep's own rate in dB.
+struct Sweep {
+    int heard = 0;
+    double swingDb = 0;
+};
+
+Sweep MeasureSweep(uint32_t pull, uint32_t steps) {
+    auto device = OpenDevice(SoundOutputChoice::Offline);
+    const auto format = Format16(2, kSoundRate);
+    std::vector<int16_t> level(2 * 1000, 16384);
+    DSBUFFERDESC desc{DSBUFFERDESC_SIZE, 0xE0, uint32_t(level.size() * 2), 0, format.data(), 16};
+    std::shared_ptr<IDirectSoundBuffer> buffer;
+    device->CreateSoundBuffer(&desc, &buffer, nullptr);
+    void *r1, *r2;
+    uint32_t b1, b2;
+    buffer->Lock(0, desc.dwBufferBytes, &r1, &b1, &r2, &b2, 0);
+    std::memcpy(r1, level.data(), b1);
+    buffer->Unlock(r1, b1, r2, b2);
+    buffer->Play(0, 0, DSBPLAY_LOOPING);
+    const uint32_t frames = steps * kFramesPer2Ms;
+    std::vector<float> out(2 * static_cast<size_t>(frames));
+    RenderSweep(*device, *buffer, frames, pull, out.data(), false);
+
+    Sweep sweep;
+    for (uint32_t i = 0; i < steps; ++i) {
+        const size_t end = size_t(i + 1) * kFramesPer2Ms - 1; // the glide is over by then
+        sweep.heard += std::abs(Balance(out, end) - kPans[i % 10]) <= 1.0;
+    }
+    // The balance's component at the sweep rate: one cycle every ten steps.
+    double re = 0, im = 0;
+    for (size_t f = 0; f < frames; ++f) {
+        const double phase = 2 * M_PI * double(f) / (10.0 * kFramesPer2Ms);
+        re += Balance(out, f) * std::cos(phase);
+        im += Balance(out, f) * std::sin(phase);
+    }
+    sweep.swingDb = 2.0 * std::hypot(re, im) / double(frames) / 100.0;
+    return sweep;
+}
+
+void BM_SweepHeardIn512FramePulls(benchmark::State& state) {
+    constexpr uint32_t kSteps = 1000;
+    Sweep large, small;
+    for (auto _ : state) {
+        large = MeasureSweep(512, kSteps);
+        small = MeasureSweep(64, kSteps);
+    }
+    state.counters["steps"] = kSteps;
+    state.counters["steps_heard_512"] = large.heard;
+    state.counters["swing_db_512"] = large.swingDb;
+    state.counters["swing_db_64"] = small.swingDb;
+    state.counters["swing_diff_db"] = std::abs(large.swingDb - small.swingDb);
+}
+BENCHMARK(BM_SweepHeardIn512FramePulls)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // Wall time from SetPan until the output has mixed a block with the new pan; the first
 // sample of that block is the first one that carries it.

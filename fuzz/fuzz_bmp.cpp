@@ -1,7 +1,9 @@
 // Feeds arbitrary bytes to the BMP reader, then uses whatever it accepted: rows, drawing and
-// writing it back, and the framework bitmap's reader over the same bytes.
+// writing it back, the framework bitmap's reader over the same bytes, and the library tool's
+// packing of them as a picture file.
 #include "framework/Bitmap.h"
 #include "framework/Streams.h"
+#include "library/PackedDib.h"
 #include "picture/DIB.h"
 
 #include <QImage>
@@ -9,6 +11,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <vector>
 
 // Pictures up to this size are expanded, walked and read again by the bitmap; larger ones,
 // which the reader accepts up to 256 MiB, would only slow the search down.
@@ -39,6 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         TBitmap bitmap;
         bitmap.LoadFromStream(stream);
         if (!bitmap.IsEmpty()) bitmap.ToImage();
+    } catch (const Exception&) {
+    }
+    try {
+        (void)PackedDibFromBmpFile(std::vector<uint8_t>(data, data + size), "fuzz.bmp");
     } catch (const Exception&) {
     }
     return 0;

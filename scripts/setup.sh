@@ -20,6 +20,7 @@ test_packages=(
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-apps libx11-dev
   imagemagick sox icoutils binutils-mingw-w64-i686
+  pulseaudio pulseaudio-utils
   dpkg-dev file desktop-file-utils appstream groff-base
 )
 

@@ -11,6 +11,7 @@
 #include "library/LibraryFormat.h"
 #include "library/NameLists.h"
 #include "library/PackedDib.h"
+#include "platform/PeReader.h"
 #include "platform/ResourceModule.h"
 #include "sound/Wave.h"
 
@@ -80,15 +81,17 @@ void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
 class OpenLibrary {
 public:
     explicit OpenLibrary(const std::string& path)
-        : handle_(LoadResourceModuleFromBytes(ReadFile(path))) {
+        : path_(path), handle_(LoadResourceModuleFromBytes(ReadFile(path))) {
         if (handle_ == kNoModule) throw Exception(path + " is no resource module");
     }
     ~OpenLibrary() { FreeResourceModule(handle_); }
     OpenLibrary(const OpenLibrary&) = delete;
     OpenLibrary& operator=(const OpenLibrary&) = delete;
     TModuleHandle Handle() const { return handle_; }
+    const std::string& Path() const { return path_; }
 
 private:
+    std::string path_;
     TModuleHandle handle_;
 };
 
@@ -132,11 +135,33 @@ std::string DescribePicture(const std::vector<uint8_t>& bytes) {
            std::to_string(s->BitCount) + " bits";
 }
 
+// Every resource of a module; fails when the directory is too large to list whole, since a
+// listing cut short would show a library as smaller than it is. Read before anything is shown
+// or written, so such a library leaves no partial output behind.
+std::vector<TResourceEntry> ResourcesOf(const OpenLibrary& library) {
+    TResourceListing listing = ListResources(library.Handle());
+    switch (listing.End) {
+    case TListingEnd::Complete:
+        return std::move(listing.Entries);
+    case TListingEnd::TooManyEntries:
+        throw Exception(library.Path() +
+                        ": its resource directory is too large to list: more than " +
+                        std::to_string(TPeResources::kMaxListedEntries) + " entries");
+    case TListingEnd::TooManyNameBytes:
+        break;
+    }
+    throw Exception(library.Path() +
+                    ": its resource directory is too large to list: its names come to more than " +
+                    std::to_string(TPeResources::kListedNameBytesPerModuleByte) +
+                    " times the size of the file");
+}
+
 // The resource names of one type, once each, in directory order.
-std::vector<TResourceName> NamesOfType(TModuleHandle module, const TResourceName& type) {
+std::vector<TResourceName> NamesOfType(const std::vector<TResourceEntry>& resources,
+                                       const TResourceName& type) {
     std::vector<TResourceName> names;
     std::set<std::string> seen;
-    for (const TResourceEntry& e : ListResources(module)) {
+    for (const TResourceEntry& e : resources) {
         if (e.Type.IsId() != type.IsId()) continue;
         if (type.IsId() ? e.Type.Id() != type.Id()
                         : !SameResourceText(Utf8ToUtf16(e.Type.Name()), Utf8ToUtf16(type.Name()))) {
@@ -155,13 +180,14 @@ void PrintList(const char* title, const std::vector<std::string>& names) {
 
 int List(const std::string& path) {
     OpenLibrary library(path);
+    const auto resources = ResourcesOf(library);
     bool damaged = false;
     const auto pictures = NameListOf(library.Handle(), kPictureList);
     const auto sounds = NameListOf(library.Handle(), kSoundList);
     PrintList(kPictureList, pictures);
     PrintList(kSoundList, sounds);
     const auto describe = [&](const char* title, const TResourceName& type, auto&& how) {
-        const auto names = NamesOfType(library.Handle(), type);
+        const auto names = NamesOfType(resources, type);
         std::cout << title << " (" << names.size() << "):\n";
         for (const TResourceName& name : names) {
             const auto bytes = ResourceBytes(library.Handle(), name, type);
@@ -198,6 +224,7 @@ std::string FileNameFor(const TResourceName& name, const std::vector<std::string
 
 int Extract(const std::string& path, const std::string& dir) {
     OpenLibrary library(path);
+    const auto resources = ResourcesOf(library);
     std::error_code error;
     fs::create_directories(dir, error);
     if (!fs::is_directory(dir)) throw Exception("cannot make directory " + dir);
@@ -207,7 +234,7 @@ int Extract(const std::string& path, const std::string& dir) {
     const auto pictures = NameListOf(library.Handle(), kPictureList);
     const auto sounds = NameListOf(library.Handle(), kSoundList);
     int failures = 0;
-    for (const TResourceName& name : NamesOfType(library.Handle(), TResourceName(RT_BITMAP))) {
+    for (const TResourceName& name : NamesOfType(resources, TResourceName(RT_BITMAP))) {
         try {
             WriteFile(out / (FileNameFor(name, pictures) + ".bmp"),
                       BmpFileFromPackedDib(ResourceBytes(library.Handle(), name, RT_BITMAP),
@@ -217,7 +244,7 @@ int Extract(const std::string& path, const std::string& dir) {
             ++failures;
         }
     }
-    for (const TResourceName& name : NamesOfType(library.Handle(), TResourceName(kSoundType))) {
+    for (const TResourceName& name : NamesOfType(resources, TResourceName(kSoundType))) {
         WriteFile(out / (FileNameFor(name, sounds) + ".wav"),
                   ResourceBytes(library.Handle(), name, kSoundType));
     }
@@ -231,6 +258,11 @@ TNamedData NamedFile(const std::string& option, const std::string& value) {
     }
     const std::string file = value.substr(equals + 1);
     return {value.substr(0, equals), ReadFile(file)};
+}
+
+// An argument as the bytes it was given in.
+std::string Bytes(const QString& argument) {
+    return argument.toLatin1().toStdString();
 }
 
 // Reads a file named by --picture or --sound; pictures become packed bitmaps, sounds are checked.
@@ -252,9 +284,9 @@ TNamedData PackItem(const std::string& option, const std::string& value) {
 int Pack(const std::string& out, const QStringList& pictureValues, const QStringList& soundValues) {
     std::vector<TNamedData> pictures, sounds;
     for (const QString& value : pictureValues)
-        pictures.push_back(PackItem("--picture", value.toStdString()));
+        pictures.push_back(PackItem("--picture", Bytes(value)));
     for (const QString& value : soundValues)
-        sounds.push_back(PackItem("--sound", value.toStdString()));
+        sounds.push_back(PackItem("--sound", Bytes(value)));
     WriteFile(out, BuildLibraryModule(pictures, sounds));
     return 0;
 }
@@ -308,7 +340,7 @@ int Run(const QStringList& arguments) {
     }
     std::vector<std::string> args;
     for (const QString& a : parser.positionalArguments())
-        args.push_back(a.toStdString());
+        args.push_back(Bytes(a));
     if (args.empty()) throw UsageError("no command given");
     const std::string& command = args[0];
     const std::vector<std::string> rest(args.begin() + 1, args.end());
@@ -333,8 +365,10 @@ int Run(const QStringList& arguments) {
 int main(int argc, char** argv) {
     try {
         QStringList arguments;
+        // Each byte as one character, so names and paths come back byte for byte, whatever
+        // their encoding; the library writer judges the names.
         for (int i = 0; i < argc; ++i)
-            arguments.append(QString::fromLocal8Bit(argv[i]));
+            arguments.append(QString::fromLatin1(argv[i]));
         return Run(arguments);
     } catch (const UsageError& e) {
         std::cerr << "velmora-lib: " << e.Message() << "\n" << kUsage;

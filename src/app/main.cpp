@@ -3,6 +3,7 @@
 
 #include "app/Placemnt.h"
 #include "app/RunParameters.h"
+#include "app/mainSession.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/ImgBtn.h"
@@ -72,6 +73,7 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
     FormStorage1->BindStoredProps();
 
     Guard([this] { FormCreate(this); });
+    Guard([this] { Session_->LoadRemembered(); });
 }
 
 TMainForm::~TMainForm() {

@@ -26,6 +26,7 @@ class TDXSound;
 class TFormStorage;
 class TImgBtn;
 class TIniFile;
+class TMainSession;
 class TPicture;
 class TRxSlider;
 class TThreadedTimer;
@@ -80,6 +81,8 @@ public:
     QAction* LoadLibrary1 = nullptr;
     QAction* LoadPicture = nullptr;
     QAction* LoadSound = nullptr;
+    QAction* LoadSession1 = nullptr;
+    QAction* EndSession1 = nullptr;
 
     // Handlers.
     void FormCreate(QObject* sender);
@@ -106,11 +109,15 @@ public:
     void Timer1Timer(QObject* sender);
     void Timer2Timer(QObject* sender);
     void DXSoundFinalize(QObject* sender);
+    void LoadSession1Click(QObject* sender);
+    void EndSession1Click(QObject* sender);
 
     // What FormCreate made; empty when its step failed before.
     TDirectSoundBuffer* SoundBuffer() const { return SoundBuffer_.get(); }
     TPicture* SourcePicture() const { return SourcePicture_.get(); }
     TIniFile* IniFile() const { return IniFile_.get(); }
+    // The session the window follows (mainSession.h).
+    TMainSession* Session() const { return Session_.get(); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -120,6 +127,7 @@ private:
     void BuildLayout();
     void BuildComponents();
     void BuildMenu();
+    void BuildSession();
     void ConnectHandlers();
     void AlignPanels();
     void SetStartPictures(const char* up, const char* over, const char* down);
@@ -131,4 +139,5 @@ private:
     std::unique_ptr<TDirectSoundBuffer> SoundBuffer_;
     std::unique_ptr<TPicture> SourcePicture_;
     std::unique_ptr<TIniFile> IniFile_;
+    std::unique_ptr<TMainSession> Session_;
 };

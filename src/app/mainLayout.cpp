@@ -252,6 +252,7 @@ void TMainForm::BuildMenu() {
     LoadLibrary1 = item("LoadLibrary1", tr("Load Library"), true);
     LoadPicture = item("LoadPicture", tr("Load Picture"), false);
     LoadSound = item("LoadSound", tr("Load Sound"), false);
+    BuildSession();
 }
 
 // The panels are aligned by hand: Panel1 at the bottom at its own height, Panel2 filling the

@@ -3,6 +3,7 @@
 #include "app/main.h"
 
 #include "app/RunParameters.h"
+#include "app/mainSession.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/RXSlider.h"
@@ -20,6 +21,7 @@ void TMainForm::SetSoundFrequency(int32_t rate) {
 }
 
 void TMainForm::FreqEditChange(QObject*) {
+    Session_->FrequencyChanged(); // by hand, unless the session itself set it
     RxSlider1->SetValue(SliderValueFromFrequency(FreqEdit->Value()));
     Timer1->SetInterval(static_cast<uint16_t>(PictureInterval(RxSlider1->Value())));
     // The frequency handlers always take a tenth, whatever "1/2 Period" shows.
@@ -30,6 +32,7 @@ void TMainForm::FreqEditChange(QObject*) {
 }
 
 void TMainForm::RxSlider1Changed(QObject*) {
+    Session_->FrequencyChanged();
     FreqEdit->SetValue(FrequencyFromSliderValue(RxSlider1->Value())); // may run FreqEditChange
     Timer1->SetInterval(static_cast<uint16_t>(PictureInterval(RxSlider1->Value())));
     Timer2->SetInterval(static_cast<uint16_t>(SoundInterval(Timer1->Interval(), false)));

@@ -3,6 +3,7 @@
 #include "app/main.h"
 
 #include "app/RunParameters.h"
+#include "app/mainSession.h"
 #include "controls/ImgBtn.h"
 #include "framework/Bitmap.h"
 #include "framework/ResourceStream.h"
@@ -33,6 +34,7 @@ void TMainForm::SetStartPictures(const char* up, const char* over, const char* d
 
 void TMainForm::StartButtonClick(QObject*) {
     if (!MainState::Running) {
+        Session_->RunStarting(); // the session's settings are in place before the timers run
         SetStartPictures("Stopup", "Stopover", "Startup");
         MainState::Running = true;
         Timer1->SetEnabled(true);
@@ -46,6 +48,7 @@ void TMainForm::StartButtonClick(QObject*) {
         Timer1->SetEnabled(false);
         Timer2->SetEnabled(false);
         if (TDirectSoundBuffer* sound = LoadedSound()) sound->Stop();
+        Session_->RunStopped();
         ApplyButton->setEnabled(true);
         DublButton->setText(tr("Start"));
     }

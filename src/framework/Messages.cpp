@@ -54,6 +54,40 @@ const char* SourceText(Msg id) {
         return QT_TRANSLATE_NOOP("Messages", "Out of memory");
     case Msg::NotValidFloat:
         return QT_TRANSLATE_NOOP("Messages", "'%s' is not a valid floating point value");
+    case Msg::SessionTooLarge:
+        return QT_TRANSLATE_NOOP("Messages", "%s is larger than 1 MiB");
+    case Msg::SessionLine:
+        return QT_TRANSLATE_NOOP("Messages", "%s, line %d: %s");
+    case Msg::SessionNoPoints:
+        return QT_TRANSLATE_NOOP("Messages", "%s holds no points");
+    case Msg::SessionNotText:
+        return QT_TRANSLATE_NOOP("Messages", "not UTF-8 text");
+    case Msg::SessionIncomplete:
+        return QT_TRANSLATE_NOOP("Messages", "a point needs a time and a frequency");
+    case Msg::SessionBadTime:
+        return QT_TRANSLATE_NOOP("Messages", "time \"%s\" is not m:ss or h:mm:ss");
+    case Msg::SessionTimeOrder:
+        return QT_TRANSLATE_NOOP("Messages", "time %s does not come after %s");
+    case Msg::SessionBadFrequency:
+        return QT_TRANSLATE_NOOP(
+            "Messages",
+            "frequency \"%s\" is not a number with a decimal point and up to three decimals");
+    case Msg::SessionFrequencyRange:
+        return QT_TRANSLATE_NOOP("Messages", "frequency %s is outside 0.1..35.0");
+    case Msg::SessionUnknownSetting:
+        return QT_TRANSLATE_NOOP("Messages",
+                                 "unknown setting \"%s\" (depth, am, fm, volume, half)");
+    case Msg::SessionSettingRange:
+        return QT_TRANSLATE_NOOP("Messages", "%s must be a whole number from %d to %d");
+    case Msg::SessionHalfValue:
+        return QT_TRANSLATE_NOOP("Messages", "half must be on or off");
+    case Msg::SessionSettingTwice:
+        return QT_TRANSLATE_NOOP("Messages", "%s is set twice");
+    case Msg::SessionTooManyPoints:
+        return QT_TRANSLATE_NOOP("Messages", "more than %d points");
+    case Msg::SessionNoLength:
+        return QT_TRANSLATE_NOOP("Messages",
+                                 "the last point is at 0:00, so the session has no length");
     }
     return "";
 }

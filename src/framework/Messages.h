@@ -30,6 +30,22 @@ enum class Msg {
     UnknownExtension,     // "Unknown picture file extension (.%s)"
     OutOfMemory,          // "Out of memory"
     NotValidFloat,        // "'%s' is not a valid floating point value"
+    // Session files: the refusals name the file and the line.
+    SessionTooLarge,       // "%s is larger than 1 MiB"
+    SessionLine,           // "%s, line %d: %s"
+    SessionNoPoints,       // "%s holds no points"
+    SessionNotText,        // "not UTF-8 text"
+    SessionIncomplete,     // "a point needs a time and a frequency"
+    SessionBadTime,        // "time \"%s\" is not m:ss or h:mm:ss"
+    SessionTimeOrder,      // "time %s does not come after %s"
+    SessionBadFrequency,   // "frequency \"%s\" is not a number with a decimal point and ..."
+    SessionFrequencyRange, // "frequency %s is outside 0.1..35.0"
+    SessionUnknownSetting, // "unknown setting \"%s\" (depth, am, fm, volume, half)"
+    SessionSettingRange,   // "%s must be a whole number from %d to %d"
+    SessionHalfValue,      // "half must be on or off"
+    SessionSettingTwice,   // "%s is set twice"
+    SessionTooManyPoints,  // "more than %d points"
+    SessionNoLength,       // "the last point is at 0:00, so the session has no length"
 };
 
 // The text of a message in the user's language (the English above when no translation is

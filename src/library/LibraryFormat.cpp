@@ -1,6 +1,7 @@
 #include "library/LibraryFormat.h"
 
 #include "framework/Exception.h"
+#include "library/NameLists.h"
 #include "library/ResourceModuleWriter.h"
 
 namespace {
@@ -8,9 +9,31 @@ namespace {
 // Resources are stored language-neutral, so every user finds them first.
 constexpr uint16_t kNeutral = 0;
 
+// The name with every byte outside ASCII written as \xNN, for a message about bad bytes.
+std::string Escaped(const std::string& name) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : name) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            out += c;
+        } else {
+            out += "\\x";
+            out += digits[b >> 4];
+            out += digits[b & 15];
+        }
+    }
+    return out;
+}
+
 void CheckListName(const std::string& name, const char* kind) {
-    const std::string quoted = std::string(kind) + " name \"" + name + "\"";
     if (name.empty()) throw Exception(std::string("A ") + kind + " name is empty");
+    // A list line is read as UTF-8 only when it is valid UTF-8 (else as Windows-1252), while the
+    // resource name is always stored from UTF-8: other bytes would make the two differ.
+    if (!IsValidUtf8(name)) {
+        throw Exception(std::string(kind) + " name \"" + Escaped(name) + "\" is not valid UTF-8");
+    }
+    const std::string quoted = std::string(kind) + " name \"" + name + "\"";
     if (name.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) {
         throw Exception(quoted + " holds a line break or zero byte");
     }

@@ -23,7 +23,7 @@ std::string JoinNameList(const std::vector<std::string>& names);
 
 // A library module with the pictures (bitmap resources, packed) and sounds (whole wave
 // files) in the order given. Fails with an Exception for a name that a list cannot carry or
-// a lookup cannot tell apart: empty, holding a line break or zero byte, of the form "#123",
-// or the same as another name of its kind without regard to case.
+// a lookup cannot tell apart: empty, not valid UTF-8, holding a line break or zero byte, of
+// the form "#123", or the same as another name of its kind without regard to case.
 std::vector<uint8_t> BuildLibraryModule(const std::vector<TNamedData>& pictures,
                                         const std::vector<TNamedData>& sounds);

@@ -8,7 +8,9 @@ constexpr char16_t kWindows1252High[32] = {
     0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
 
-bool IsUtf8(const std::string& s) {
+} // namespace
+
+bool IsValidUtf8(const std::string& s) {
     std::size_t i = 0;
     while (i < s.size()) {
         const auto c = static_cast<unsigned char>(s[i]);
@@ -41,6 +43,8 @@ bool IsUtf8(const std::string& s) {
     }
     return true;
 }
+
+namespace {
 
 void AppendUtf8(std::string& out, char32_t code) {
     if (code < 0x80) {
@@ -75,7 +79,7 @@ std::string TNameList::Text() const {
 }
 
 std::string SystemTextToUtf8(const std::string& bytes) {
-    if (IsUtf8(bytes)) return bytes;
+    if (IsValidUtf8(bytes)) return bytes;
     std::string out;
     out.reserve(bytes.size() * 2);
     for (const char c : bytes) {

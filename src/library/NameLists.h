@@ -33,5 +33,8 @@ private:
 // anything else is read as Windows-1252.
 std::vector<std::string> SplitNameList(const uint8_t* data, std::size_t size);
 
+// Whether bytes are well-formed UTF-8: no overlong forms, surrogates or values past U+10FFFF.
+bool IsValidUtf8(const std::string& bytes);
+
 // Converts 8-bit text to UTF-8 as SplitNameList reads it.
 std::string SystemTextToUtf8(const std::string& bytes);

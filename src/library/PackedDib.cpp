@@ -1,6 +1,11 @@
 #include "library/PackedDib.h"
 
+#include "framework/Bitmap.h"
+#include "framework/DibFormat.h"
 #include "framework/Exception.h"
+#include "framework/Picture.h"
+#include "framework/Streams.h"
+#include "picture/DIB.h"
 
 namespace {
 
@@ -23,63 +28,66 @@ std::optional<TDibSummary> Refuse(std::string* why, const std::string& reason) {
     return std::nullopt;
 }
 
+// Where the parts of a packed bitmap lie, as the program's reader finds them.
+struct TPackedLayout {
+    TDibHeader Header;
+    std::size_t HeaderSize = 0;
+    std::size_t TableEnd = 0; // header, masks and colour entries
+    std::size_t PixelBytes = 0;
+};
+
+// Reads the headers, masks and colour entries with the program's own reader and checks the
+// format as it does; fails with its messages.
+TPackedLayout ReadLayout(const uint8_t* data, std::size_t size) {
+    TReadOnlyMemoryStream stream(data, static_cast<int64_t>(size));
+    TPackedLayout layout;
+    layout.Header = ReadDibHeader(stream);
+    if (layout.Header.Empty) throw Exception("it holds no picture");
+    CheckDibFormat(layout.Header.BitCount, layout.Header.Masks);
+    layout.HeaderSize = U32(data);
+    layout.TableEnd = static_cast<std::size_t>(stream.Position());
+    layout.PixelBytes = static_cast<std::size_t>(
+        layout.Header.Compressed() ? int64_t{layout.Header.ImageSize} : layout.Header.Size);
+    return layout;
+}
+
+// A note for the headers of newer bitmap files, which the reader refuses as invalid.
+std::string HeaderHint(const uint8_t* data, std::size_t size) {
+    if (size < 4) return {};
+    const uint32_t headerSize = U32(data);
+    if (headerSize != 108 && headerSize != 124) return {};
+    return " (its info header has " + std::to_string(headerSize) +
+           " bytes; only 12- and 40-byte headers are read)";
+}
+
+// Whether the program's loader takes the packed bitmap: the picture holder's bitmap reads it
+// and the display bitmap takes it from there, exactly as a library load does.
+void LoadAsTheProgramDoes(const std::vector<uint8_t>& packed) {
+    TPicture holder;
+    holder.Bitmap().LoadFromPackedDib(packed.data(), static_cast<int64_t>(packed.size()));
+    TDIB display;
+    display.AssignFrom(&holder);
+}
+
 } // namespace
 
 std::optional<TDibSummary> DescribePackedDib(const uint8_t* data, std::size_t size,
                                              std::string* why) {
-    TDibSummary s;
-    if (size < 4) return Refuse(why, "it is too short for a bitmap header");
-    s.HeaderSize = U32(data);
-    uint32_t colors = 0;
-    if (s.HeaderSize == 12 && size >= 12) {
-        s.Width = static_cast<int>(U16(data + 4));
-        s.Height = static_cast<int>(U16(data + 6));
-        s.BitCount = static_cast<int>(U16(data + 10));
-        colors = s.BitCount <= 8 ? 1u << s.BitCount : 0;
-        s.ColorBytes = 3 * std::size_t{colors};
-    } else if (s.HeaderSize == 40 && size >= 40) {
-        s.Width = static_cast<int32_t>(U32(data + 4));
-        s.Height = static_cast<int32_t>(U32(data + 8));
-        s.BitCount = static_cast<int>(U16(data + 14));
-        s.Compression = U32(data + 16);
-        const uint32_t used = U32(data + 32);
-        if (used > 256) return Refuse(why, "it names more than 256 colours");
-        colors = used != 0 ? used : (s.BitCount <= 8 ? 1u << s.BitCount : 0);
-        s.ColorBytes = 4 * std::size_t{colors} + (s.Compression == 3 ? 12 : 0);
-        if (s.Compression > 3) return Refuse(why, "its compression is unknown");
-        if (s.Compression == 1 || s.Compression == 2) s.PixelBytes = U32(data + 20);
-    } else if (s.HeaderSize == 108 || s.HeaderSize == 124) {
-        return Refuse(why, "its info header has " + std::to_string(s.HeaderSize) +
-                               " bytes; only 12- and 40-byte headers are read");
-    } else {
-        return Refuse(why, "its bitmap header is damaged");
+    try {
+        const TPackedLayout layout = ReadLayout(data, size);
+        if (layout.PixelBytes > size - layout.TableEnd) throw EReadError(Msg::StreamReadError);
+        TDibSummary s;
+        s.Width = layout.Header.Width;
+        s.Height = layout.Header.TopDown ? -layout.Header.Height : layout.Header.Height;
+        s.BitCount = layout.Header.BitCount;
+        s.Compression = layout.Header.Compression;
+        s.HeaderSize = layout.HeaderSize;
+        s.ColorBytes = layout.TableEnd - layout.HeaderSize;
+        s.PixelBytes = layout.PixelBytes;
+        return s;
+    } catch (const Exception& e) {
+        return Refuse(why, e.Message() + HeaderHint(data, size));
     }
-    switch (s.BitCount) {
-    case 1:
-    case 4:
-    case 8:
-    case 16:
-    case 24:
-    case 32:
-        break;
-    default:
-        return Refuse(why, "its bit count " + std::to_string(s.BitCount) + " is invalid");
-    }
-    if (s.Width <= 0 || s.Height == 0 || s.Height == INT32_MIN) {
-        return Refuse(why, "its size is invalid");
-    }
-    if (s.Compression == 0 || s.Compression == 3) {
-        const uint64_t stride =
-            (uint64_t{static_cast<uint32_t>(s.Width)} * s.BitCount + 31) / 32 * 4;
-        const uint64_t rows = s.Height < 0 ? uint64_t{0} - static_cast<int64_t>(s.Height)
-                                           : static_cast<uint64_t>(s.Height);
-        const uint64_t pixels = stride * rows;
-        if (pixels > size) return Refuse(why, "its pixels are missing");
-        s.PixelBytes = static_cast<std::size_t>(pixels);
-    }
-    const uint64_t needed = uint64_t{s.HeaderSize} + s.ColorBytes + s.PixelBytes;
-    if (needed > size) return Refuse(why, "its colours or pixels are missing");
-    return s;
 }
 
 std::vector<uint8_t> PackedDibFromBmpFile(const std::vector<uint8_t>& file,
@@ -92,17 +100,37 @@ std::vector<uint8_t> PackedDibFromBmpFile(const std::vector<uint8_t>& file,
     }
     const uint8_t* dib = file.data() + kFileHeaderSize;
     const std::size_t dibSize = file.size() - kFileHeaderSize;
-    std::string why;
-    const auto s = DescribePackedDib(dib, dibSize, &why);
-    if (!s) fail(why);
-    const std::size_t tableEnd = s->HeaderSize + s->ColorBytes;
-    // The pixels start where the file header says, which may leave a gap after the colours.
-    const uint32_t pixelOffset = U32(file.data() + 10);
-    std::size_t pixelsAt = tableEnd;
-    if (pixelOffset >= kFileHeaderSize + tableEnd) pixelsAt = pixelOffset - kFileHeaderSize;
-    if (pixelsAt > dibSize || s->PixelBytes > dibSize - pixelsAt) fail("its pixels are missing");
-    std::vector<uint8_t> out(dib, dib + tableEnd);
-    out.insert(out.end(), dib + pixelsAt, dib + pixelsAt + s->PixelBytes);
+    std::vector<uint8_t> out;
+    try {
+        const TPackedLayout layout = ReadLayout(dib, dibSize);
+        const TDibHeader& h = layout.Header;
+        // The reader would take the first 256 of them; a table that large is damage.
+        if (layout.HeaderSize == BmpInfoHeaderSize && U32(dib + 32) > 256) {
+            throw Exception("it names more than 256 colours");
+        }
+        // The pixels start where the file header says, which may leave a gap after the colours.
+        const uint32_t pixelOffset = U32(file.data() + 10);
+        std::size_t pixelsAt = layout.TableEnd;
+        if (pixelOffset >= kFileHeaderSize + layout.TableEnd) {
+            pixelsAt = pixelOffset - kFileHeaderSize;
+        }
+        if (pixelsAt > dibSize || layout.PixelBytes > dibSize - pixelsAt) {
+            throw EReadError(Msg::StreamReadError);
+        }
+        if (layout.HeaderSize == BmpCoreHeaderSize) {
+            // A library picture starts with the 40-byte header: its bytes 6..7, which set the
+            // cycle modulus, are then the upper half of the width, not the height.
+            const bool masks = h.BitCount == 16 || h.BitCount == 32;
+            out = BuildBitmapInfo(h.Width, h.Height, h.BitCount, masks ? BI_BITFIELDS : BI_RGB, 0,
+                                  h.Masks, h.Colors, h.ColorCount);
+        } else {
+            out.assign(dib, dib + layout.TableEnd);
+        }
+        out.insert(out.end(), dib + pixelsAt, dib + pixelsAt + layout.PixelBytes);
+        LoadAsTheProgramDoes(out);
+    } catch (const Exception& e) {
+        fail(e.Message() + HeaderHint(dib, dibSize));
+    }
     return out;
 }
 

@@ -17,14 +17,17 @@ struct TDibSummary {
     std::size_t PixelBytes = 0;
 };
 
-// Reads and checks the info header of a packed bitmap of size bytes: a 12- or 40-byte header,
-// a bit count of 1, 4, 8, 16, 24 or 32, at most 256 colours, and colour table and pixels
-// within the bytes. The reason for a refusal goes to *why.
+// Reads and checks the headers of a packed bitmap of size bytes with the program's own reader
+// and its format checks, and that the pixels lie within the bytes. The reader's message for a
+// refusal goes to *why.
 std::optional<TDibSummary> DescribePackedDib(const uint8_t* data, std::size_t size,
                                              std::string* why = nullptr);
 
 // The bitmap resource of a bitmap file: the info header, colour table and pixels, found
-// where the file header says. Fails with an Exception naming the file.
+// where the file header says; a 12-byte core header becomes the 40-byte info header with
+// 4-byte colour entries. The result is loaded as the program loads a library picture, and
+// whatever the program refuses fails here with an Exception naming the file and giving the
+// program's message.
 std::vector<uint8_t> PackedDibFromBmpFile(const std::vector<uint8_t>& file,
                                           const std::string& fileName);
 

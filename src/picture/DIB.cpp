@@ -118,6 +118,7 @@ TDIBSharedImage::Ptr TDIBSharedImage::CreateExpanded(const TDIBSharedImage& sour
 void TDIBSharedImage::StoreColorTable(const TColorTable& colors) {
     ColorTable = colors;
     PaletteChanged = true;
+    DrawCache.MarkAllChanged();
     if (Size > 0 && PaletteCount > 0) {
         std::memcpy(BitmapInfo.data() + ColorTablePos, ColorTable.data(),
                     4 * static_cast<size_t>(PaletteCount));
@@ -271,6 +272,8 @@ void TDIB::AssignFromBitmap(const TBitmap& bitmap) {
 
     Canvas();
     MakePrivate(false);
+    // The same image is rewritten when the size was already right.
+    image_->DrawCache.MarkAllChanged();
     std::memset(pixels_, 0, static_cast<size_t>(size_));
     if (bits == bitCount_ && widthBytes_ == bitmap.WidthBytes() &&
         (bits > 8 || ColorTable == bitmap.ColorTable())) {
@@ -289,6 +292,7 @@ void TDIB::AssignFromGraphic(TGraphic& graphic) {
     if (IsEmpty()) return;
     TCanvas& canvas = Canvas();
     MakePrivate(false);
+    image_->DrawCache.MarkAllChanged();
     std::memset(pixels_, 0, static_cast<size_t>(size_));
     canvas.Draw(0, 0, graphic);
 }

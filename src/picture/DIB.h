@@ -5,6 +5,7 @@
 
 #include "framework/DibFormat.h"
 #include "framework/Graphics.h"
+#include "picture/DIBDrawCache.h"
 #include "platform/GlobalMemory.h"
 
 #include <QImage>
@@ -119,9 +120,8 @@ public:
     int32_t Width = 0;
     int32_t WidthBytes = 0;
 
-    // Colours and source columns of the last drawing, kept to draw again without allocating.
-    QImage DrawBuffer;
-    std::vector<int32_t> DrawColumns;
+    // The colours of the last drawing, brought up to date by the next one.
+    TDIBDrawCache DrawCache;
 
 private:
     void AllocatePixels(int64_t bytes);
@@ -161,10 +161,12 @@ public:
     HPALETTE PaletteHandle() override;
     void SetPaletteHandle(HPALETTE palette) override;
 
-    // Row y (0 is the top row), writable; the image is made private and expanded first.
+    // Row y (0 is the top row), writable; the image is made private and expanded first. The
+    // next drawing takes the row as changed, so write through it before drawing again.
     uint8_t* ScanLine(int y) {
         MakePrivate(true);
         if (y < 0 || y >= height_) RaiseScanLineRange(y);
+        image_->DrawCache.MarkRowChanged(y);
         return topRow_ + static_cast<int64_t>(y) * rowStep_;
     }
 

@@ -99,7 +99,8 @@ protected:
     void EndPaint() override {
         if (!painter_.isActive()) return;
         painter_.end();
-        const TDIBSharedImage& image = *owner_.image_;
+        TDIBSharedImage& image = *owner_.image_;
+        image.DrawCache.MarkAllChanged();
         std::unordered_map<QRgb, uint32_t> nearest;
         for (int y = 0; y < owner_.height_; ++y) {
             const auto* now = reinterpret_cast<const QRgb*>(shadow_.constScanLine(y));
@@ -143,27 +144,14 @@ TCanvas& TDIB::Canvas() {
     return *canvas_;
 }
 
-namespace {
-
-// The source pixel under the centre of target pixel i of a span of target pixels.
-inline int32_t SourceIndex(int64_t i, int64_t targetLength, int32_t sourceLength) {
-    const auto at = static_cast<int64_t>((static_cast<double>(i) + 0.5) * sourceLength /
-                                         static_cast<double>(targetLength));
-    return static_cast<int32_t>(std::clamp<int64_t>(at, 0, sourceLength - 1));
-}
-
-} // namespace
-
 void TDIB::DrawStretched(TCanvas& canvas, const QRect& rect) {
     if (size_ == 0 || rect.width() <= 0 || rect.height() <= 0) return;
     if (image_->Compressed) MakePrivate(true);
     TDIBSharedImage& image = *image_;
     const QRgb* lookup = image.PaletteCount > 0 ? PaletteHandle()->Lookup().data() : nullptr;
-    const bool green6 = image.PixelFormat.Masks() == Masks565;
 
     canvas.Paint([&](QPainter& painter) {
-        // Only the part of the rectangle that lands on the device is worked out, one colour
-        // per target pixel: rows and columns are dropped or repeated, never blended.
+        // Only the part of the rectangle that lands on the device is worked out.
         QRect area = rect;
         if (const QPaintDevice* device = painter.device()) {
             bool invertible = false;
@@ -172,34 +160,11 @@ void TDIB::DrawStretched(TCanvas& canvas, const QRect& rect) {
                 area &= toLogical.mapRect(QRect(0, 0, device->width(), device->height()));
         }
         if (area.isEmpty()) return;
-        QImage& buffer = image.DrawBuffer;
-        if (buffer.size() != area.size()) buffer = QImage(area.size(), QImage::Format_RGB32);
-        if (buffer.isNull()) return;
-
-        std::vector<int32_t>& columns = image.DrawColumns;
-        columns.resize(static_cast<size_t>(area.width()));
-        for (int i = 0; i < area.width(); ++i) {
-            columns[static_cast<size_t>(i)] =
-                SourceIndex(int64_t{area.left()} - rect.left() + i, rect.width(), width_);
-        }
-        const int32_t* column = columns.data();
-        for (int j = 0; j < area.height(); ++j) {
-            const int32_t sy =
-                SourceIndex(int64_t{area.top()} - rect.top() + j, rect.height(), height_);
-            const uint8_t* row = topRow_ + static_cast<int64_t>(sy) * rowStep_;
-            auto* out = reinterpret_cast<QRgb*>(buffer.scanLine(j));
-            if (bitCount_ == 8) {
-                for (int i = 0; i < area.width(); ++i)
-                    out[i] = lookup[row[column[i]]];
-            } else {
-                for (int i = 0; i < area.width(); ++i) {
-                    out[i] = DibPixelToRgb(row, column[i], bitCount_, lookup, green6);
-                }
-            }
-        }
+        const QImage& colours = image.DrawCache.Colours(image, lookup, rect, area);
+        if (colours.isNull()) return;
         const QPainter::CompositionMode mode = painter.compositionMode();
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(area.topLeft(), buffer);
+        painter.drawImage(area.topLeft(), colours);
         painter.setCompositionMode(mode);
     });
 }

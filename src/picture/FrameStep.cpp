@@ -2,6 +2,7 @@
 
 #include "picture/DIB.h"
 #include "picture/DXPaintBox.h"
+#include "picture/FrameStepBytes.h"
 
 #include <algorithm>
 #include <array>
@@ -25,46 +26,15 @@ ByteTable StepTable(int level, int modulus, bool backward) {
     return table;
 }
 
-// When every dividend b + add (b in 0..M) is non-negative, the step is "b + add, less M when
-// that reaches M" with add reduced below M: plain byte arithmetic the compiler turns into
-// vector code.
-struct RingStep {
-    bool usable = false;
-    uint8_t add = 0;  // (add mod M), below M
-    uint8_t wrap = 0; // M - add: bytes from here on wrap around
-    uint8_t limit = 0;
-};
-
-RingStep MakeRingStep(int level, int modulus, bool backward) {
-    RingStep step;
-    if (modulus < 1 || modulus > 255) return step;
-    const int64_t add = backward ? int64_t{modulus} - level : int64_t{level};
-    if (add < 0) return step;
-    step.usable = true;
-    step.add = static_cast<uint8_t>(add % modulus);
-    step.wrap = static_cast<uint8_t>(modulus - step.add);
-    step.limit = static_cast<uint8_t>(modulus);
-    return step;
-}
-
-void StepRing(uint8_t* p, int count, RingStep s) {
-    for (int i = 0; i < count; ++i) {
-        const uint8_t b = p[i];
-        const uint8_t moved =
-            b >= s.wrap ? static_cast<uint8_t>(b - s.wrap) : static_cast<uint8_t>(b + s.add);
-        p[i] = b > s.limit ? b : moved;
-    }
-}
-
 void StepTableBytes(uint8_t* p, int count, const ByteTable& table) {
     for (int i = 0; i < count; ++i)
         p[i] = table[p[i]];
 }
 
-void StepBytes(uint8_t* p, int count, const RingStep& ring, const ByteTable& table) {
+void StepBytes(uint8_t* p, int count, const TRingStep& ring, const ByteTable& table) {
     if (count <= 0) return;
-    if (ring.usable) {
-        StepRing(p, count, ring);
+    if (ring.Usable) {
+        StepRingBytes(p, count, ring);
     } else {
         StepTableBytes(p, count, table);
     }
@@ -83,11 +53,14 @@ void StepFrame(TDIB& dib, const TFrameStepParams& params) {
     const int rowBytes = std::min(width, dib.WidthBytes());
     const int split = params.RightLeftDifference ? std::min(rowBytes, width / 2 + 1) : rowBytes;
 
-    const ByteTable forwardTable = StepTable(level, modulus, false);
-    const ByteTable backwardTable = StepTable(level, modulus, true);
-    const RingStep forward = MakeRingStep(level, modulus, false);
-    const RingStep backward = MakeRingStep(level, modulus, true);
-    for (int y = 0; y < height; ++y) {
+    const TRingStep forward = MakeRingStep(level, modulus, false);
+    const TRingStep backward = MakeRingStep(level, modulus, true);
+    // The full rule only where a remainder can be negative or M is beyond a byte.
+    const ByteTable forwardTable = forward.Usable ? ByteTable{} : StepTable(level, modulus, false);
+    const ByteTable backwardTable = backward.Usable ? ByteTable{} : StepTable(level, modulus, true);
+    // Rows are stored bottom-up; going through them in memory order, bottom row first, lets
+    // the processor fetch ahead. No byte depends on another, so the order changes nothing else.
+    for (int y = height - 1; y >= 0; --y) {
         uint8_t* row = dib.ScanLine(y);
         StepBytes(row, split, forward, forwardTable);
         StepBytes(row + split, rowBytes - split, backward, backwardTable);

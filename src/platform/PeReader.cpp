@@ -109,26 +109,39 @@ bool TPeResources::ReadDirectory(uint32_t offset, std::vector<DirEntry>& entries
     return true;
 }
 
+std::optional<uint16_t> TPeResources::NameLength(uint32_t nameField) const {
+    const auto lengthAt = MapResource(nameField & 0x7FFFFFFFu, 2);
+    if (!lengthAt) return std::nullopt;
+    return U16(*lengthAt);
+}
+
 bool TPeResources::ReadName(uint32_t nameField, std::u16string& name) const {
-    const uint32_t offset = nameField & 0x7FFFFFFFu;
-    const auto lengthAt = MapResource(offset, 2);
-    if (!lengthAt) return false;
-    const uint64_t length = U16(*lengthAt);
-    const auto textAt = MapResource(offset, 2 + length * 2);
+    const auto length = NameLength(nameField);
+    if (!length) return false;
+    const auto textAt = MapResource(nameField & 0x7FFFFFFFu, 2 + uint64_t{*length} * 2);
     if (!textAt) return false;
-    name.resize(static_cast<std::size_t>(length));
-    for (uint64_t i = 0; i < length; ++i) {
-        name[static_cast<std::size_t>(i)] = static_cast<char16_t>(U16(*textAt + 2 + i * 2));
+    name.resize(*length);
+    for (std::size_t i = 0; i < *length; ++i) {
+        name[i] = static_cast<char16_t>(U16(*textAt + 2 + i * 2));
     }
     return true;
 }
 
 bool TPeResources::Matches(const DirEntry& entry, const TResourceName& key,
-                           const std::u16string& keyText) const {
+                           const std::u16string& keyText, uint64_t& budget,
+                           std::u16string& scratch) const {
     if (key.IsId()) return !entry.IsNamed() && (entry.NameField & 0xFFFF) == key.Id();
     if (!entry.IsNamed()) return false;
-    std::u16string name;
-    return ReadName(entry.NameField, name) && SameResourceText(name, keyText);
+    // Texts of different lengths never match, so most names are never read at all.
+    const auto length = NameLength(entry.NameField);
+    if (!length || *length != keyText.size()) return false;
+    const uint64_t cost = 2 + uint64_t{*length} * 2;
+    if (cost > budget) {
+        budget = 0;
+        return false;
+    }
+    budget -= cost;
+    return ReadName(entry.NameField, scratch) && SameResourceText(scratch, keyText);
 }
 
 std::optional<TResourceData> TPeResources::ReadData(uint32_t offset, std::size_t* size) const {
@@ -148,6 +161,7 @@ std::optional<TResourceData> TPeResources::Find(const TResourceName& name,
     const std::u16string typeText = type.IsId() ? u"" : Utf8ToUtf16(type.Name());
     const std::u16string nameText = name.IsId() ? u"" : Utf8ToUtf16(name.Name());
     std::vector<DirEntry> entries;
+    std::u16string scratch;
     // Each level is entered through the first matching entry. A subdirectory that points
     // back to one of its ancestors is a loop and ends the search.
     std::array<uint32_t, 2> ancestors{0, 0};
@@ -156,8 +170,12 @@ std::optional<TResourceData> TPeResources::Find(const TResourceName& name,
     uint32_t directory = 0;
     for (int level = 0; level < 2; ++level) {
         if (!ReadDirectory(directory, entries)) return std::nullopt;
+        // The names of a well-formed directory are distinct and fit in the module, so one search
+        // never needs to read more name bytes than the module holds; entries that share one
+        // long name end the search there instead of reading it again for each entry.
+        uint64_t budget = bytes_->size();
         const auto match = std::find_if(entries.begin(), entries.end(), [&](const DirEntry& e) {
-            return Matches(e, *keys[level], *keyTexts[level]);
+            return Matches(e, *keys[level], *keyTexts[level], budget, scratch);
         });
         if (match == entries.end() || !match->IsDirectory()) return std::nullopt;
         ancestors[level] = directory;
@@ -198,27 +216,53 @@ std::optional<TResourceName> TPeResources::EntryName(const DirEntry& entry) cons
     return TResourceName(Utf16ToUtf8(text));
 }
 
-std::vector<TResourceEntry> TPeResources::List() const {
-    std::vector<TResourceEntry> out;
+TResourceListing TPeResources::List() const {
+    TResourceListing out;
     std::size_t visited = 0;
+    const uint64_t nameBytesLimit = kListedNameBytesPerModuleByte * bytes_->size();
+    uint64_t nameBytes = 0;
+    const auto visit = [&] {
+        if (++visited <= kMaxListedEntries) return true;
+        out.End = TListingEnd::TooManyEntries;
+        return false;
+    };
+    // Name bytes count twice: when read from the module and when held in the listing.
+    const auto spend = [&](uint64_t bytes) {
+        nameBytes += bytes;
+        if (nameBytes <= nameBytesLimit) return true;
+        out.End = TListingEnd::TooManyNameBytes;
+        return false;
+    };
+    const auto nameOf = [&](const DirEntry& e) -> std::optional<TResourceName> {
+        if (e.IsNamed()) {
+            const auto length = NameLength(e.NameField);
+            if (length && !spend(2 + uint64_t{*length} * 2)) return std::nullopt;
+        }
+        return EntryName(e);
+    };
+    const auto stopped = [&] { return out.End != TListingEnd::Complete; };
+
     std::vector<DirEntry> types, names, languages;
     if (!ReadDirectory(0, types)) return out;
     for (const DirEntry& t : types) {
-        if (++visited > kMaxListedEntries) return out;
+        if (!visit()) return out;
         if (!t.IsDirectory() || t.Target() == 0) continue;
-        const auto typeName = EntryName(t);
+        const auto typeName = nameOf(t);
+        if (stopped()) return out;
         if (!typeName || !ReadDirectory(t.Target(), names)) continue;
         for (const DirEntry& n : names) {
-            if (++visited > kMaxListedEntries) return out;
+            if (!visit()) return out;
             if (!n.IsDirectory() || n.Target() == 0 || n.Target() == t.Target()) continue;
-            const auto resourceName = EntryName(n);
+            const auto resourceName = nameOf(n);
+            if (stopped()) return out;
             if (!resourceName || !ReadDirectory(n.Target(), languages)) continue;
             for (const DirEntry& l : languages) {
-                if (++visited > kMaxListedEntries) return out;
+                if (!visit()) return out;
                 if (l.IsNamed() || l.IsDirectory()) continue;
                 std::size_t size = 0;
                 if (!ReadData(l.Target(), &size)) continue;
-                out.push_back(
+                if (!spend(typeName->Name().size() + resourceName->Name().size())) return out;
+                out.Entries.push_back(
                     {*typeName, *resourceName, static_cast<uint16_t>(l.NameField & 0xFFFF), size});
             }
         }

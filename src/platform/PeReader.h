@@ -18,11 +18,15 @@ public:
 
     std::optional<TResourceData> Find(const TResourceName& name, const TResourceName& type,
                                       uint16_t userLanguage) const;
-    std::vector<TResourceEntry> List() const;
+    TResourceListing List() const;
 
     // At most this many entries are visited in one listing, so that directories shared by
     // many parents cannot multiply into an endless walk.
     static constexpr std::size_t kMaxListedEntries = 65536;
+    // A listing reads and holds at most this many name bytes per byte of the module. A well-formed
+    // directory stores each name once and lists it once, far below this; entries that all
+    // point at one long name would otherwise multiply it into gigabytes.
+    static constexpr uint64_t kListedNameBytesPerModuleByte = 4;
 
 private:
     struct Section {
@@ -47,9 +51,13 @@ private:
     // The same for an offset inside the resource section.
     std::optional<std::size_t> MapResource(uint32_t offset, uint64_t size) const;
     bool ReadDirectory(uint32_t offset, std::vector<DirEntry>& entries) const;
+    // The length word of a name; nullopt when it lies outside the section.
+    std::optional<uint16_t> NameLength(uint32_t nameField) const;
     bool ReadName(uint32_t nameField, std::u16string& name) const;
-    bool Matches(const DirEntry& entry, const TResourceName& key,
-                 const std::u16string& keyText) const;
+    // Whether a directory entry is the key. A name is read only when its length is the key's,
+    // and only while budget (bytes of names a directory search may still read) allows.
+    bool Matches(const DirEntry& entry, const TResourceName& key, const std::u16string& keyText,
+                 uint64_t& budget, std::u16string& scratch) const;
     std::optional<TResourceData> ReadData(uint32_t offset, std::size_t* size = nullptr) const;
     std::optional<TResourceName> EntryName(const DirEntry& entry) const;
 

@@ -119,6 +119,14 @@ bool HasLineBreakOrNul(std::string_view s) {
     return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
 
+// What ends the text's unterminated last line before a new line follows it. A '\r' at the
+// very end already ends that line when it is read, so it only gets its '\n'; another full line
+// end after it would make the '\r' part of the line and change what the line says.
+std::string_view EndOfLastLine(std::string_view text, std::string_view nl) {
+    if (text.empty() || text.back() == '\n') return {};
+    return text.back() == '\r' ? "\n" : nl;
+}
+
 std::string KeyLine(std::string_view key, std::string_view value) {
     std::string line(Trim(key));
     line += '=';
@@ -171,15 +179,14 @@ bool ProfileTextWrite(std::string& text, std::string_view section, std::string_v
             text.replace(line->Begin, line->End - line->Begin, KeyLine(key, value));
             return true;
         }
-        std::string insert;
         const std::size_t at = span.ContentEnd;
-        if (at > 0 && text[at - 1] != '\n') insert += nl;
+        std::string insert(EndOfLastLine(std::string_view(text).substr(0, at), nl));
         insert += KeyLine(key, value);
         insert += nl;
         text.insert(at, insert);
         return true;
     }
-    if (!text.empty() && text.back() != '\n') text += nl;
+    text += EndOfLastLine(text, nl);
     text += '[';
     text += Trim(section);
     text += ']';

@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QString>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <mutex>
@@ -147,6 +148,10 @@ std::string TResourceName::Text() const {
 }
 
 std::string Utf16ToUtf8(const std::u16string& text) {
+    // Most names are ASCII, which needs no conversion; a listing converts many of them.
+    if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {
+        return std::string(text.begin(), text.end());
+    }
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())).toStdString();
 }
 
@@ -156,8 +161,9 @@ std::u16string Utf8ToUtf16(const std::string& text) {
 
 bool SameResourceText(const std::u16string& a, const std::u16string& b) {
     if (a.size() != b.size()) return false;
-    return QString::fromUtf16(a.data(), static_cast<qsizetype>(a.size()))
-               .compare(QString::fromUtf16(b.data(), static_cast<qsizetype>(b.size())),
+    // Views compare in place: a directory search compares many names and copies none.
+    return QStringView(a.data(), static_cast<qsizetype>(a.size()))
+               .compare(QStringView(b.data(), static_cast<qsizetype>(b.size())),
                         Qt::CaseInsensitive) == 0;
 }
 
@@ -224,7 +230,7 @@ std::optional<TResourceData> FindResourceData(TModuleHandle module, const TResou
     return pe->Find(name, type, UserLanguageId());
 }
 
-std::vector<TResourceEntry> ListResources(TModuleHandle module) {
+TResourceListing ListResources(TModuleHandle module) {
     const auto pe = ModuleOf(module);
     if (!pe) return {};
     return pe->List();

@@ -86,8 +86,18 @@ TModuleHandle ProgramModule();
 std::optional<TResourceData> FindResourceData(TModuleHandle module, const TResourceName& name,
                                               const TResourceName& type);
 
-// Every resource of a module in directory order (empty for the program's own module).
-std::vector<TResourceEntry> ListResources(TModuleHandle module);
+// How a listing ended: with every resource, or early because the directory names more
+// entries, or more name bytes, than a listing takes from a module of its size.
+enum class TListingEnd { Complete, TooManyEntries, TooManyNameBytes };
+
+struct TResourceListing {
+    std::vector<TResourceEntry> Entries;
+    TListingEnd End = TListingEnd::Complete;
+};
+
+// Every resource of a module in directory order (empty for the program's own module), up to
+// the limits that keep a damaged directory from multiplying into a huge listing.
+TResourceListing ListResources(TModuleHandle module);
 
 // The user's language as a platform language id (primary language in the low 10 bits, the
 // sublanguage above); tests may replace it, 0 restores the system's.

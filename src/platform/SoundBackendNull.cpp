@@ -4,8 +4,9 @@
 #include "platform/SoundMixer.h"
 #include "platform/SoundOutput.h"
 
-#include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -14,12 +15,18 @@ namespace {
 class NullOutput final : public SoundOutput {
 public:
     explicit NullOutput(SoundMixer& mixer)
-        : mixer_(mixer), block_(2 * static_cast<size_t>(kOutputBlockFrames)),
-          thread_([this] { Run(); }) {}
+        : mixer_(mixer), block_(2 * static_cast<size_t>(kOutputBlockFrames)) {
+        mixer_.Clock().SetLatencyFrames(2 * kOutputBlockFrames);
+        thread_ = std::thread([this] { Run(); });
+    }
     ~NullOutput() override { Close(); }
 
     void Close() override {
-        running_.store(false);
+        {
+            std::lock_guard lock(mutex_);
+            running_ = false;
+        }
+        wake_.notify_all();
         if (thread_.joinable()) thread_.join();
     }
     const char* Name() const override { return "null"; }
@@ -32,18 +39,23 @@ private:
         const auto period = std::chrono::duration_cast<Clock::duration>(
             std::chrono::duration<double>(double(kOutputBlockFrames) / mixer_.OutputRate()));
         auto next = Clock::now();
-        while (running_.load()) {
+        std::unique_lock lock(mutex_);
+        while (running_) {
+            lock.unlock();
             mixer_.Render(block_.data(), kOutputBlockFrames);
             next += period;
             // After a long stall, carry on from now rather than rendering a burst.
             if (Clock::now() - next > 10 * period) next = Clock::now();
-            std::this_thread::sleep_until(next);
+            lock.lock();
+            wake_.wait_until(lock, next, [this] { return !running_; });
         }
     }
 
     SoundMixer& mixer_;
     std::vector<float> block_;
-    std::atomic<bool> running_{true};
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool running_ = true;
     std::thread thread_;
 };
 

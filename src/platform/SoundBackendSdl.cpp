@@ -1,60 +1,119 @@
 // The SDL output: the mixer fills SDL's buffers in its audio callback. Only the audio
-// subsystem of SDL is used.
+// subsystem of SDL is used. Opening the stream happens once, on the caller's thread; a
+// stream the sound server drops is closed and opened again by a watcher thread, so neither
+// ever waits on SDL's audio thread from the program's own threads while it runs.
 
 #include "platform/SoundMixer.h"
 #include "platform/SoundOutput.h"
 
 #include <SDL.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+
 namespace {
+
+using namespace std::chrono_literals;
 
 class SdlOutput final : public SoundOutput {
 public:
-    SdlOutput(SDL_AudioDeviceID device, const SDL_AudioSpec& obtained)
-        : device_(device), obtained_(obtained) {
-        SDL_PauseAudioDevice(device_, 0);
-    }
+    explicit SdlOutput(SoundMixer& mixer) : mixer_(mixer) {}
     ~SdlOutput() override { Close(); }
 
+    bool Open() {
+        device_ = OpenDevice();
+        if (device_ == 0) return false;
+        opened_ = true;
+        watcher_ = std::thread([this] { Watch(); });
+        return true;
+    }
+
     void Close() override {
-        if (device_ == 0) return;
+        {
+            std::lock_guard lock(mutex_);
+            closing_ = true;
+        }
+        wake_.notify_all();
+        if (watcher_.joinable()) watcher_.join();
         // Closing waits for a callback in progress, so the mixer is not used afterwards.
-        SDL_CloseAudioDevice(device_);
+        if (device_ != 0) SDL_CloseAudioDevice(device_);
         device_ = 0;
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        if (opened_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        opened_ = false;
     }
     const char* Name() const override { return "sdl"; }
-    uint32_t Rate() const override { return static_cast<uint32_t>(obtained_.freq); }
-    uint32_t BlockFrames() const override { return obtained_.samples; }
+    uint32_t Rate() const override { return mixer_.OutputRate(); }
+    uint32_t BlockFrames() const override { return blockFrames_.load(); }
 
+private:
     static void Callback(void* user, Uint8* stream, int len) {
         auto* mixer = static_cast<SoundMixer*>(user);
         const auto frames = static_cast<uint32_t>(len) / (2 * sizeof(float));
         mixer->Render(reinterpret_cast<float*>(stream), frames);
     }
 
-private:
-    SDL_AudioDeviceID device_;
-    SDL_AudioSpec obtained_;
+    SDL_AudioDeviceID OpenDevice() {
+        SDL_AudioSpec want{};
+        want.freq = static_cast<int>(mixer_.OutputRate());
+        want.format = AUDIO_F32SYS;
+        want.channels = 2;
+        want.samples = kSdlRequestFrames;
+        want.callback = &Callback;
+        want.userdata = &mixer_;
+        SDL_AudioSpec have{};
+        // No changes allowed: SDL converts to the device's own format if it must.
+        const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+        if (device == 0) return 0;
+        blockFrames_.store(have.samples);
+        // A change made just after a pull must still land at its own time in a later one,
+        // also when a pull comes a block late.
+        mixer_.Clock().SetLatencyFrames(2u * have.samples);
+        SDL_PauseAudioDevice(device, 0);
+        return device;
+    }
+
+    bool Sleep(std::chrono::milliseconds time) {
+        std::unique_lock lock(mutex_);
+        return !wake_.wait_for(lock, time, [this] { return closing_; });
+    }
+
+    void Watch() {
+        while (Sleep(250ms)) {
+            if (SDL_GetAudioDeviceStatus(device_) != SDL_AUDIO_STOPPED) continue;
+            std::fprintf(stderr, "Sound output lost; opening it again\n");
+            SDL_CloseAudioDevice(device_);
+            device_ = 0;
+            while (device_ == 0 && Sleep(500ms))
+                device_ = OpenDevice();
+            if (device_ == 0) return;
+        }
+    }
+
+    SoundMixer& mixer_;
+    SDL_AudioDeviceID device_ = 0; // the watcher's while it runs
+    bool opened_ = false;
+    std::atomic<uint32_t> blockFrames_{0};
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool closing_ = false;
+    std::thread watcher_;
 };
 
 } // namespace
 
 std::unique_ptr<SoundOutput> OpenSdlOutput(SoundMixer& mixer) {
+    // The audio thread gets real-time scheduling where the system grants it, so that a busy
+    // machine does not starve the small blocks.
+    SDL_SetHint(SDL_HINT_THREAD_FORCE_REALTIME_TIME_CRITICAL, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
-    SDL_AudioSpec want{};
-    want.freq = static_cast<int>(mixer.OutputRate());
-    want.format = AUDIO_F32SYS;
-    want.channels = 2;
-    want.samples = kOutputBlockFrames;
-    want.callback = &SdlOutput::Callback;
-    want.userdata = &mixer;
-    SDL_AudioSpec have{};
-    // No changes allowed: SDL converts to the device's own format if it must.
-    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (device == 0) {
+    auto output = std::make_unique<SdlOutput>(mixer);
+    if (!output->Open()) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return nullptr;
     }
-    return std::make_unique<SdlOutput>(device, have);
+    return output;
 }

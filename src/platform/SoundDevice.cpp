@@ -5,9 +5,13 @@
 
 #include <atomic>
 #include <cstring>
+#include <mutex>
 #include <new>
 
-// The mixer and the output that drives it, shared by a device and its buffers.
+// The mixer and the output that drives it, shared by devices and their buffers. The engines
+// of the real-time outputs live as long as the process: a device made after another one
+// carries on with the same stream, so no stream is closed and opened again while the
+// program runs.
 struct SoundEngine {
     std::unique_ptr<SoundMixer> mixer;
     std::unique_ptr<SoundOutput> output;
@@ -29,6 +33,32 @@ constexpr uint32_t kSecondaryFlags = DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | D
 
 bool Within(const uint8_t* p, uint32_t n, const uint8_t* base, uint32_t size) {
     return p >= base && p <= base + size && n <= static_cast<uint32_t>(base + size - p);
+}
+
+std::shared_ptr<SoundEngine> MakeEngine(SoundOutputChoice choice) {
+    auto engine = std::make_shared<SoundEngine>();
+    const bool offline = choice == SoundOutputChoice::Offline;
+    engine->mixer = std::make_unique<SoundMixer>(kOutputRate, offline ? FrameClock::Mode::Offline
+                                                                      : FrameClock::Mode::RealTime);
+    if (offline) {
+        engine->output = OpenOfflineOutput(kOutputRate);
+        return engine;
+    }
+    if (choice == SoundOutputChoice::Device) engine->output = OpenSdlOutput(*engine->mixer);
+    if (!engine->output) engine->output = OpenNullOutput(*engine->mixer);
+    return engine;
+}
+
+// The process's engine for the SDL device (falling back to the null output) or for the
+// null output; an offline engine belongs to its device alone.
+std::shared_ptr<SoundEngine> EngineFor(SoundOutputChoice choice) {
+    if (choice == SoundOutputChoice::Offline) return MakeEngine(choice);
+    static std::mutex mutex;
+    static std::shared_ptr<SoundEngine> device, null;
+    std::lock_guard lock(mutex);
+    std::shared_ptr<SoundEngine>& engine = choice == SoundOutputChoice::Device ? device : null;
+    if (!engine) engine = MakeEngine(choice);
+    return engine;
 }
 
 } // namespace
@@ -124,20 +154,20 @@ HRESULT IDirectSoundBuffer::Controllable(uint32_t control, bool outOfRange) cons
 HRESULT IDirectSoundBuffer::SetFrequency(uint32_t rate) {
     const HRESULT allowed =
         Controllable(DSBCAPS_CTRLFREQUENCY, rate < DSBFREQUENCY_MIN || rate > DSBFREQUENCY_MAX);
-    if (allowed == DS_OK) voice_->SetFrequency(rate);
+    if (allowed == DS_OK) voice_->SetFrequency(rate, engine_->mixer->Now());
     return allowed;
 }
 
 HRESULT IDirectSoundBuffer::SetPan(int32_t pan) {
     const HRESULT allowed = Controllable(DSBCAPS_CTRLPAN, pan < DSBPAN_LEFT || pan > DSBPAN_RIGHT);
-    if (allowed == DS_OK) voice_->SetPan(pan);
+    if (allowed == DS_OK) voice_->SetPan(pan, engine_->mixer->Now());
     return allowed;
 }
 
 HRESULT IDirectSoundBuffer::SetVolume(int32_t volume) {
     const HRESULT allowed =
         Controllable(DSBCAPS_CTRLVOLUME, volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX);
-    if (allowed == DS_OK) voice_->SetVolume(volume);
+    if (allowed == DS_OK) voice_->SetVolume(volume, engine_->mixer->Now());
     return allowed;
 }
 
@@ -157,6 +187,10 @@ HRESULT IDirectSoundBuffer::GetMixedPan(int32_t* pan) const {
     if (pan == nullptr || !voice_) return lost_ ? DSERR_BUFFERLOST : DSERR_INVALIDPARAM;
     *pan = voice_->MixedPan();
     return DS_OK;
+}
+
+uint64_t IDirectSoundBuffer::OverflowedChanges() const {
+    return voice_ ? voice_->OverflowedChanges() : 0;
 }
 
 HRESULT IDirectSoundBuffer::GetVolume(int32_t* volume) const {
@@ -221,6 +255,12 @@ HRESULT IDirectSound::RenderOffline(float* out, uint32_t frames) {
     return DS_OK;
 }
 
+HRESULT IDirectSound::SetOfflineTime(uint64_t frame) {
+    if (engine_->mixer->Clock().GetMode() != FrameClock::Mode::Offline) return DSERR_INVALIDPARAM;
+    engine_->mixer->Clock().SetOfflineNow(frame);
+    return DS_OK;
+}
+
 HRESULT IDirectSound::SetCooperativeLevel(uintptr_t window, uint32_t level) {
     if (window == 0 || level < DSSCL_NORMAL || level > DSSCL_WRITEPRIMARY) {
         return DSERR_INVALIDPARAM;
@@ -275,20 +315,7 @@ HRESULT DirectSoundCreate(const SoundDeviceId* /*id*/, std::shared_ptr<IDirectSo
     out->reset();
     const SoundOutputChoice choice = g_outputChoice.load();
     if (choice == SoundOutputChoice::Unavailable) return DSERR_NODRIVER;
-    auto engine = std::make_shared<SoundEngine>();
-    engine->mixer = std::make_unique<SoundMixer>(kOutputRate);
-    switch (choice) {
-    case SoundOutputChoice::Device:
-        engine->output = OpenSdlOutput(*engine->mixer);
-        if (!engine->output) engine->output = OpenNullOutput(*engine->mixer);
-        break;
-    case SoundOutputChoice::Null:
-        engine->output = OpenNullOutput(*engine->mixer);
-        break;
-    default:
-        engine->output = OpenOfflineOutput(kOutputRate);
-        break;
-    }
+    auto engine = EngineFor(choice);
     out->reset(new IDirectSound(std::move(engine)));
     return DS_OK;
 }

@@ -39,8 +39,11 @@ public:
     HRESULT GetStatus(uint32_t* status) const;
     // The play position in bytes from the start of the buffer.
     HRESULT GetCurrentPosition(uint32_t* playBytes) const;
-    // The pan of the last block mixed from this buffer.
+    // The pan the mixed output of this buffer was last heading for.
     HRESULT GetMixedPan(int32_t* pan) const;
+    // Changes of rate, pan or volume that came faster than the output took them; they
+    // still take effect, only later than their moment.
+    uint64_t OverflowedChanges() const;
     uint32_t Flags() const { return flags_; }
     uint32_t Bytes() const;
     bool IsPrimary() const { return (flags_ & DSBCAPS_PRIMARYBUFFER) != 0; }
@@ -87,7 +90,10 @@ public:
     uint64_t BlocksBegun() const;
     uint64_t BlocksFinished() const;
     // Mixes frames interleaved stereo frames into out; only an offline device accepts.
+    // Changes made before take effect at the frame that was "now" when they were made: the
+    // end of what had been rendered, or the later frame given to SetOfflineTime.
     HRESULT RenderOffline(float* out, uint32_t frames);
+    HRESULT SetOfflineTime(uint64_t frame);
 
 private:
     friend HRESULT DirectSoundCreate(const SoundDeviceId*, std::shared_ptr<IDirectSound>*, void*);

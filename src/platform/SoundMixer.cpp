@@ -138,7 +138,8 @@ void PanVolumeGains(int32_t pan, int32_t volume, float& left, float& right) {
 
 MixerVoice::MixerVoice(const SampleFormat& format, uint32_t bytes)
     : format_(format), bytes_(bytes), frames_(format.blockAlign ? bytes / format.blockAlign : 0),
-      memory_(new uint8_t[bytes == 0 ? 1 : bytes]()), frequency_(format.rate) {}
+      memory_(new uint8_t[bytes == 0 ? 1 : bytes]()), frequency_(format.rate),
+      appliedFrequency_(format.rate) {}
 
 void MixerVoice::Play(bool looping) {
     const uint32_t c = control_.load(std::memory_order_relaxed);
@@ -163,19 +164,36 @@ uint32_t MixerVoice::PositionFrames() const {
     return static_cast<uint32_t>(publishedPosition_.load(std::memory_order_acquire) >> 32);
 }
 
-void MixerVoice::UpdateGains(uint32_t outputRate) {
-    const int32_t pan = pan_.load(std::memory_order_relaxed);
-    const int32_t volume = volume_.load(std::memory_order_relaxed);
-    if (gainsSet_ && pan == appliedPan_ && volume == appliedVolume_) return;
-    PanVolumeGains(pan, volume, target_[0], target_[1]);
-    appliedPan_ = pan;
-    appliedVolume_ = volume;
-    if (!gainsSet_) {
-        // The first block of a voice starts at its settings; only later changes glide.
+void MixerVoice::SetFrequency(uint32_t rate, int64_t stamp) {
+    frequency_.store(rate, std::memory_order_relaxed);
+    Publish(ChangeKind::Frequency, static_cast<int32_t>(rate), stamp);
+}
+
+void MixerVoice::SetPan(int32_t pan, int64_t stamp) {
+    pan_.store(pan, std::memory_order_relaxed);
+    Publish(ChangeKind::Pan, pan, stamp);
+}
+
+void MixerVoice::SetVolume(int32_t volume, int64_t stamp) {
+    volume_.store(volume, std::memory_order_relaxed);
+    Publish(ChangeKind::Volume, volume, stamp);
+}
+
+void MixerVoice::Publish(ChangeKind kind, int32_t value, int64_t stamp) {
+    if (changes_.TryPush({stamp, value, kind})) return;
+    // Never wait for the mixing side: the value is already in the getters' slot, where
+    // the mixing side picks it up once the ring has drained.
+    overflowed_.fetch_add(1, std::memory_order_relaxed);
+    catchUp_.store(true, std::memory_order_release);
+}
+
+void MixerVoice::Retarget(bool audible, uint32_t outputRate) {
+    PanVolumeGains(appliedPan_, appliedVolume_, target_[0], target_[1]);
+    if (!audible) {
+        // Nothing is heard from this voice now, so there is nothing to glide over.
         gain_[0] = target_[0];
         gain_[1] = target_[1];
         rampLeft_ = 0;
-        gainsSet_ = true;
         return;
     }
     // Glide to the new gains over 1.5 ms so that a step of pan or volume does not click.
@@ -184,17 +202,70 @@ void MixerVoice::UpdateGains(uint32_t outputRate) {
     gainStep_[1] = (target_[1] - gain_[1]) / static_cast<float>(rampLeft_);
 }
 
-void MixerVoice::MixInto(float* out, uint32_t frames, uint32_t outputRate) {
-    const uint32_t c = control_.load(std::memory_order_acquire);
-    if ((c & kPlaying) == 0 || frames_ == 0) return;
-    UpdateGains(outputRate);
-    const bool looping = (c & kLooping) != 0;
-    const uint64_t step =
-        (static_cast<uint64_t>(frequency_.load(std::memory_order_relaxed)) << 32) / outputRate;
+void MixerVoice::Apply(ChangeKind kind, int32_t value, bool audible, uint32_t outputRate) {
+    switch (kind) {
+    case ChangeKind::Frequency:
+        appliedFrequency_ = static_cast<uint32_t>(value);
+        return;
+    case ChangeKind::Pan:
+        if (value == appliedPan_) return;
+        appliedPan_ = value;
+        break;
+    case ChangeKind::Volume:
+        if (value == appliedVolume_) return;
+        appliedVolume_ = value;
+        break;
+    }
+    Retarget(audible, outputRate);
+}
+
+void MixerVoice::CatchUp(bool audible, uint32_t outputRate) {
+    Apply(ChangeKind::Frequency, static_cast<int32_t>(frequency_.load(std::memory_order_relaxed)),
+          audible, outputRate);
+    Apply(ChangeKind::Pan, pan_.load(std::memory_order_relaxed), audible, outputRate);
+    Apply(ChangeKind::Volume, volume_.load(std::memory_order_relaxed), audible, outputRate);
+}
+
+uint32_t MixerVoice::Mix(float* out, uint32_t n, bool looping, uint32_t outputRate) {
+    const uint64_t step = (static_cast<uint64_t>(appliedFrequency_) << 32) / outputRate;
     GainRamp ramp{gain_, gainStep_, target_, &rampLeft_};
-    const uint32_t mixed = SelectMix(format_)(memory_.get(), frames_, format_.blockAlign, position_,
-                                              step, looping, out, frames, ramp);
-    if (!looping && mixed < frames) {
+    return SelectMix(format_)(memory_.get(), frames_, format_.blockAlign, position_, step, looping,
+                              out, n, ramp);
+}
+
+void MixerVoice::MixInto(float* out, uint32_t frames, uint64_t firstFrame, const FrameClock& clock,
+                         uint32_t outputRate) {
+    const uint32_t c = control_.load(std::memory_order_acquire);
+    const bool looping = (c & kLooping) != 0;
+    bool audible = (c & kPlaying) != 0 && frames_ != 0;
+    bool ended = false;
+    uint32_t done = 0;
+    while (done < frames) {
+        uint32_t until = frames;
+        if (const ParameterChange* change = changes_.Front()) {
+            const int64_t at = clock.FrameOf(change->stamp) - static_cast<int64_t>(firstFrame);
+            if (at <= static_cast<int64_t>(done)) {
+                // Due now, or late: applied here, after every change before it.
+                Apply(change->kind, change->value, audible, outputRate);
+                changes_.Pop();
+                continue;
+            }
+            if (at < static_cast<int64_t>(frames)) until = static_cast<uint32_t>(at);
+        } else if (catchUp_.load(std::memory_order_relaxed) &&
+                   catchUp_.exchange(false, std::memory_order_acquire)) {
+            CatchUp(audible, outputRate);
+            continue;
+        }
+        if (audible) {
+            const uint32_t n = until - done;
+            if (Mix(out + 2 * static_cast<size_t>(done), n, looping, outputRate) < n) {
+                audible = false;
+                ended = true;
+            }
+        }
+        done = until;
+    }
+    if (ended) {
         // Played once to the end: stop and rewind, unless a newer Play or Stop came in.
         position_ = 0;
         uint32_t expected = c;
@@ -207,7 +278,8 @@ void MixerVoice::MixInto(float* out, uint32_t frames, uint32_t outputRate) {
 
 // ---- SoundMixer
 
-SoundMixer::SoundMixer(uint32_t outputRate) : outputRate_(outputRate == 0 ? 44100 : outputRate) {
+SoundMixer::SoundMixer(uint32_t outputRate, FrameClock::Mode mode)
+    : outputRate_(outputRate == 0 ? 44100 : outputRate), clock_(mode, outputRate_) {
     for (auto& slot : slots_)
         slot.store(nullptr, std::memory_order_relaxed);
 }
@@ -252,12 +324,15 @@ size_t SoundMixer::PendingRemovals() {
 }
 
 void SoundMixer::Render(float* out, uint32_t frames) {
+    clock_.BeginPull(framesRendered_, SteadyNanos());
     while (frames > 0) {
         const uint32_t n = std::min(frames, kMixBlockFrames);
         RenderBlock(out, n);
         out += 2 * static_cast<size_t>(n);
         frames -= n;
+        framesRendered_ += n;
     }
+    clock_.EndPull(framesRendered_);
 }
 
 void SoundMixer::RenderBlock(float* out, uint32_t frames) {
@@ -265,7 +340,7 @@ void SoundMixer::RenderBlock(float* out, uint32_t frames) {
     std::fill(out, out + 2 * static_cast<size_t>(frames), 0.0f);
     for (auto& slot : slots_) {
         MixerVoice* voice = slot.load(std::memory_order_seq_cst);
-        if (voice != nullptr) voice->MixInto(out, frames, outputRate_);
+        if (voice != nullptr) voice->MixInto(out, frames, framesRendered_, clock_, outputRate_);
     }
     for (uint32_t i = 0; i < 2 * frames; ++i)
         out[i] = std::clamp(out[i], -1.0f, 1.0f);

@@ -3,11 +3,14 @@
 // It knows nothing of any output device; an output calls Render from its own thread.
 //
 // The control side (any one non-audio thread at a time) and the mixing side share only
-// atomics: settings are published into per-voice slots and picked up at the start of the
-// next block, and a removed voice is freed by the control side once no block that could
-// have seen it is still being mixed. Nothing on the mixing side allocates, waits or throws.
+// atomics: every change of rate, pan or volume travels with its stamp through the voice's
+// ring and is applied at its own frame inside the block being mixed, and a removed voice is
+// freed by the control side once no block that could have seen it is still being mixed.
+// Nothing on the mixing side allocates, waits or throws.
 
+#include "platform/FrameClock.h"
 #include "platform/SoundFormats.h"
+#include "platform/SpscRing.h"
 
 #include <array>
 #include <atomic>
@@ -19,8 +22,20 @@
 // Largest number of frames mixed with one set of settings; Render splits longer requests.
 constexpr uint32_t kMixBlockFrames = 512;
 
+enum class ChangeKind : uint8_t { Frequency, Pan, Volume };
+
+struct ParameterChange {
+    int64_t stamp = 0; // see FrameClock
+    int32_t value = 0;
+    ChangeKind kind = ChangeKind::Pan;
+};
+
 class MixerVoice {
 public:
+    // Changes waiting for their frame: well over a second of steps every 2 ms, each
+    // setting rate, pan and volume.
+    static constexpr uint32_t kChangeCapacity = 4096;
+
     MixerVoice(const SampleFormat& format, uint32_t bytes);
     MixerVoice(const MixerVoice&) = delete;
     MixerVoice& operator=(const MixerVoice&) = delete;
@@ -30,10 +45,14 @@ public:
     uint32_t Frames() const { return frames_; }
     const SampleFormat& Format() const { return format_; }
 
-    // Control side: settings take effect at the start of the next mixed block.
-    void SetFrequency(uint32_t rate) { frequency_.store(rate, std::memory_order_relaxed); }
-    void SetPan(int32_t pan) { pan_.store(pan, std::memory_order_relaxed); }
-    void SetVolume(int32_t volume) { volume_.store(volume, std::memory_order_relaxed); }
+    // Control side: each change takes effect at the frame its stamp belongs to. The getters
+    // answer the last value set.
+    void SetFrequency(uint32_t rate, int64_t stamp);
+    void SetPan(int32_t pan, int64_t stamp);
+    void SetVolume(int32_t volume, int64_t stamp);
+    // Changes that found the ring full. The voice then catches up with the last values set
+    // as soon as the ring has drained, so only their timing is lost.
+    uint64_t OverflowedChanges() const { return overflowed_.load(std::memory_order_relaxed); }
     uint32_t Frequency() const { return frequency_.load(std::memory_order_relaxed); }
     int32_t Pan() const { return pan_.load(std::memory_order_relaxed); }
     int32_t Volume() const { return volume_.load(std::memory_order_relaxed); }
@@ -43,19 +62,27 @@ public:
     bool Looping() const;
     // The play position in frames, as the mixer last left it.
     uint32_t PositionFrames() const;
-    // The pan that the last mixed block was heading for: shows when a change has reached
+    // The pan that the mixed output was last heading for: shows when a change has reached
     // the output.
     int32_t MixedPan() const { return mixedPan_.load(std::memory_order_acquire); }
 
-    // Mixing side: adds this voice's next frames into out (interleaved stereo).
-    void MixInto(float* out, uint32_t frames, uint32_t outputRate);
+    // Mixing side: adds this voice's next frames into out (interleaved stereo); out[0] is
+    // output frame firstFrame, and due changes are applied at their frames.
+    void MixInto(float* out, uint32_t frames, uint64_t firstFrame, const FrameClock& clock,
+                 uint32_t outputRate);
 
 private:
     static constexpr uint32_t kPlaying = 1;
     static constexpr uint32_t kLooping = 2;
     static constexpr uint32_t kGenerationStep = 4;
 
-    void UpdateGains(uint32_t outputRate);
+    void Publish(ChangeKind kind, int32_t value, int64_t stamp);
+    // Mixing side: a change takes effect; while the voice is heard a gain change glides.
+    void Apply(ChangeKind kind, int32_t value, bool audible, uint32_t outputRate);
+    void CatchUp(bool audible, uint32_t outputRate);
+    void Retarget(bool audible, uint32_t outputRate);
+    // Mixes up to n frames from the current settings; fewer when a sound played once ends.
+    uint32_t Mix(float* out, uint32_t n, bool looping, uint32_t outputRate);
 
     SampleFormat format_;
     uint32_t bytes_;
@@ -68,12 +95,15 @@ private:
     std::atomic<uint32_t> control_{0};
     std::atomic<uint64_t> publishedPosition_{0};
     std::atomic<int32_t> mixedPan_{0};
+    SpscRing<ParameterChange> changes_{kChangeCapacity};
+    std::atomic<uint64_t> overflowed_{0};
+    std::atomic<bool> catchUp_{false};
 
     // Mixing side only.
     uint64_t position_ = 0; // frames, 32.32 fixed point
+    uint32_t appliedFrequency_;
     int32_t appliedPan_ = 0;
     int32_t appliedVolume_ = 0;
-    bool gainsSet_ = false;
     float gain_[2] = {1.0f, 1.0f};
     float gainStep_[2] = {0.0f, 0.0f};
     float target_[2] = {1.0f, 1.0f};
@@ -89,12 +119,15 @@ class SoundMixer {
 public:
     static constexpr size_t kMaxVoices = 256;
 
-    explicit SoundMixer(uint32_t outputRate);
+    explicit SoundMixer(uint32_t outputRate, FrameClock::Mode mode = FrameClock::Mode::RealTime);
     ~SoundMixer();
     SoundMixer(const SoundMixer&) = delete;
     SoundMixer& operator=(const SoundMixer&) = delete;
 
     uint32_t OutputRate() const { return outputRate_; }
+    FrameClock& Clock() { return clock_; }
+    // Control side: the stamp of a change made now.
+    int64_t Now() const { return clock_.Now(); }
 
     // Control side. AddVoice answers false when every slot is taken.
     bool AddVoice(MixerVoice* voice);
@@ -116,6 +149,8 @@ private:
     void RenderBlock(float* out, uint32_t frames);
 
     uint32_t outputRate_;
+    FrameClock clock_;
+    uint64_t framesRendered_ = 0; // mixing side only
     std::array<std::atomic<MixerVoice*>, kMaxVoices> slots_{};
     // Odd while a block is being mixed; advances by two per block.
     std::atomic<uint64_t> epoch_{0};

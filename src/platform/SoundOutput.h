@@ -20,9 +20,15 @@ public:
 };
 
 constexpr uint32_t kOutputRate = 44100;
+// Frames the null output mixes at a time.
 constexpr uint32_t kOutputBlockFrames = 512;
+// Frames asked of the SDL device at a time: 5.8 ms, small enough that a change reaches the
+// speakers well within the 2 ms steps' own rhythm.
+constexpr uint32_t kSdlRequestFrames = 256;
 
-// Opens the default SDL audio device feeding the mixer; none when no device opens.
+// Opens the default SDL audio device feeding the mixer; none when no device opens. The
+// stream stays open until the output is closed; one that the sound server drops is opened
+// again in the background.
 std::unique_ptr<SoundOutput> OpenSdlOutput(SoundMixer& mixer);
 // A thread that renders and discards blocks at the pace of a real device.
 std::unique_ptr<SoundOutput> OpenNullOutput(SoundMixer& mixer);

@@ -4,46 +4,64 @@
 #include "framework/Exception.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 
 #include <algorithm>
 #include <chrono>
 #include <utility>
 
-QThread::Priority QtThreadPriority(TThreadPriority priority) {
+int RelativePriority(TThreadPriority priority) {
     switch (priority) {
     case tpIdle:
-        return QThread::IdlePriority;
+        return -15;
     case tpLowest:
-        return QThread::LowestPriority;
+        return -2;
     case tpLower:
-        return QThread::LowPriority;
+        return -1;
     case tpNormal:
-        return QThread::NormalPriority;
+        return 0;
     case tpHigher:
-        return QThread::HighPriority;
+        return 1;
     case tpHighest:
-        return QThread::HighestPriority;
+        return 2;
     case tpTimeCritical:
-        return QThread::TimeCriticalPriority;
+        return 15;
     }
-    return QThread::NormalPriority;
+    return 0;
+}
+
+// --- TTimerThread::TDelivery -----------------------------------------------------------------
+
+TTimerThread::TDelivery::TDelivery(TTimerThread* worker) : QEvent(EventType()), worker_(worker) {}
+
+TTimerThread::TDelivery::~TDelivery() {
+    worker_->EndHandOver();
+}
+
+QEvent::Type TTimerThread::TDelivery::EventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
 }
 
 // --- TTimerThread ----------------------------------------------------------------------------
 
 TTimerThread::TTimerThread(TThreadedTimer* owner) : owner_(owner), interval_(owner->Interval()) {
-    // The worker starts at once and waits, held, at its first gate.
-    start(QtThreadPriority(owner->ThreadPriority()));
+    TDelivery::EventType(); // registered here, not at the first firing
+    // The worker starts at once and waits, held, at its first gate; its priority can be set
+    // as soon as it has told its thread id.
+    start();
+    {
+        std::unique_lock lock(mutex_);
+        wake_.wait(lock, [this] { return started_; });
+    }
+    SetTimerPriority(owner->ThreadPriority());
 }
 
 TTimerThread::~TTimerThread() {
+    // Once told to terminate the worker posts nothing more; a delivery it has posted is removed,
+    // which ends its hand-over.
     Terminate();
-    // A worker blocked in a hand-over waits for the GUI thread, which is here: drop the
-    // pending hand-over (that releases the worker) until the worker has ended.
-    while (!wait(QDeadlineTimer(5))) {
-        QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
-    }
+    QCoreApplication::removePostedEvents(this, TDelivery::EventType());
+    wait();
 }
 
 void TTimerThread::Suspend() {
@@ -65,7 +83,7 @@ bool TTimerThread::Suspended() const {
 }
 
 void TTimerThread::SetTimerPriority(TThreadPriority priority) {
-    setPriority(QtThreadPriority(priority));
+    SetThreadRelativePriority(threadId_, RelativePriority(priority), startSchedule_);
 }
 
 void TTimerThread::Terminate() {
@@ -95,20 +113,64 @@ bool TTimerThread::PassGate() {
 
 bool TTimerThread::Pause(uint32_t interval) {
     // A plain pause: holding and releasing do not end it early; only the end of the worker does.
+    using namespace std::chrono;
     std::unique_lock lock(mutex_);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(interval);
-    return !wake_.wait_until(lock, deadline, [this] { return terminated_; });
+    pauses_.fetch_add(1, std::memory_order_relaxed);
+    // The kernel wakes a sleeper somewhat after its deadline. Aiming earlier by the lateness
+    // seen so far keeps the pause at Interval on the mean; a lateness beyond kMaxWakeLatency
+    // is the machine being busy, not the wake-up, and counts only up to that.
+    constexpr nanoseconds kMaxWakeLatency = microseconds(200);
+    const nanoseconds length = milliseconds(interval);
+    const auto aim = steady_clock::now() + length - std::min(wakeLatency_, length / 8);
+    if (wake_.wait_until(lock, aim, [this] { return terminated_; })) return false;
+    const nanoseconds late =
+        std::clamp<nanoseconds>(steady_clock::now() - aim, {}, kMaxWakeLatency);
+    wakeLatency_ += (late - wakeLatency_) / 8;
+    return true;
+}
+
+bool TTimerThread::HandOver() {
+    {
+        std::lock_guard lock(mutex_);
+        // Posting under the lock: once Terminate has returned, nothing new reaches the queue.
+        if (terminated_) return false;
+        handedOver_.store(true, std::memory_order_relaxed);
+        QCoreApplication::postEvent(this, new (deliverySlot_) TDelivery(this));
+    }
+    // Also when told to terminate: the slot stays in use until the event is gone.
+    handedOver_.wait(true, std::memory_order_acquire);
+    return true;
+}
+
+void TTimerThread::EndHandOver() {
+    // Without the lock, so Qt may delete the event anywhere, even inside postEvent.
+    handedOver_.store(false, std::memory_order_release);
+    handedOver_.notify_one();
 }
 
 void TTimerThread::run() {
+    {
+        std::lock_guard lock(mutex_);
+        threadId_ = CurrentThreadId();
+        startSchedule_ = ReadThreadSchedule(threadId_);
+        timerSlackNs_ = UseFinestTimerSlack();
+        started_ = true;
+    }
+    wake_.notify_all();
     for (;;) {
         if (!PassGate() || !Pause(Interval()) || !PassGate()) return;
         const auto start = std::chrono::steady_clock::now();
-        QMetaObject::invokeMethod(this, &TTimerThread::Deliver, Qt::BlockingQueuedConnection);
+        if (!HandOver()) return;
         const auto took = std::chrono::steady_clock::now() - start;
         lastHandOverNs_.store(std::chrono::duration_cast<std::chrono::nanoseconds>(took).count(),
                               std::memory_order_relaxed);
     }
+}
+
+bool TTimerThread::event(QEvent* event) {
+    if (event->type() != TDelivery::EventType()) return QThread::event(event);
+    Deliver();
+    return true;
 }
 
 void TTimerThread::Deliver() {
@@ -157,8 +219,13 @@ void TThreadedTimer::SetIntervalProperty(int value) {
     SetInterval(static_cast<uint16_t>(std::clamp(value, 0, 65535)));
 }
 
+const TThreadedTimer::TNotifyEvent& TThreadedTimer::OnTimer() const {
+    static const TNotifyEvent none;
+    return onTimer_ ? *onTimer_ : none;
+}
+
 void TThreadedTimer::SetOnTimer(TNotifyEvent handler) {
-    onTimer_ = std::move(handler);
+    onTimer_ = handler ? std::make_shared<const TNotifyEvent>(std::move(handler)) : nullptr;
     ApplyRunState();
 }
 
@@ -170,9 +237,9 @@ void TThreadedTimer::SetThreadPriority(TThreadPriority value) {
 }
 
 void TThreadedTimer::Tick() {
-    // A copy, so a handler may replace OnTimer or free its timer while it runs.
-    const TNotifyEvent handler = onTimer_;
-    if (handler) handler(this);
+    // Shared, not copied: a handler may replace OnTimer or free its timer while it runs.
+    const std::shared_ptr<const TNotifyEvent> handler = onTimer_;
+    if (handler) (*handler)(this);
 }
 
 void TThreadedTimer::ApplyRunState() {

@@ -6,25 +6,34 @@
 // OnTimer handler is assigned; otherwise it is held. A handler's failure goes to the default
 // error report and disables the timer, so the same report cannot come back at every firing.
 
+#include "platform/ThreadScheduling.h"
+
+#include <QEvent>
 #include <QObject>
 #include <QThread>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
-// The seven priorities as Qt's thread priorities.
-QThread::Priority QtThreadPriority(TThreadPriority priority);
+// The seven priorities as the system's relative thread priorities: -15 (idle), -2, -1, 0, +1, +2,
+// +15 (time-critical).
+int RelativePriority(TThreadPriority priority);
 
 class TThreadedTimer;
 
 // The worker. "Held" is a gate it passes before each pause and before each delivery: holding
 // it neither restarts nor cuts short a pause under way, and a delivery already handed to the
 // GUI thread completes. The worker touches only its interval copy, the gate and the hand-over.
+// It asks for the finest timer slack, so a pause ends as close to its deadline as the
+// scheduler allows; its priority is set from the GUI thread, at once, also while it is held.
 class TTimerThread : public QThread {
 public:
     explicit TTimerThread(TThreadedTimer* owner);
@@ -42,6 +51,11 @@ public:
 
     void SetTimerPriority(TThreadPriority priority);
 
+    // The worker's kernel thread id and its timer slack in nanoseconds, for inspection.
+    int ThreadId() const { return threadId_; }
+    unsigned long TimerSlackNs() const { return timerSlackNs_; }
+    // How many pauses the worker has begun.
+    uint64_t Pauses() const { return pauses_.load(std::memory_order_relaxed); }
     // How long the last hand-over to the GUI thread took, handler included, in nanoseconds.
     int64_t LastHandOverNs() const { return lastHandOverNs_.load(std::memory_order_relaxed); }
 
@@ -52,21 +66,47 @@ public:
 
 protected:
     void run() override;
+    bool event(QEvent* event) override;
 
 private:
+    // Carries one firing to the GUI thread. It is built in the worker's own slot, so a firing
+    // allocates nothing; Qt deletes a posted event once delivered or removed, which here only
+    // ends the hand-over and lets the worker go on.
+    class TDelivery : public QEvent {
+    public:
+        explicit TDelivery(TTimerThread* worker);
+        ~TDelivery() override;
+        static void* operator new(std::size_t, void* slot) noexcept { return slot; }
+        static void operator delete(void*) noexcept {}
+        static QEvent::Type EventType();
+
+    private:
+        TTimerThread* worker_;
+    };
+
     bool PassGate();               // waits while held; false once told to terminate
     bool Pause(uint32_t interval); // false once told to terminate
+    bool HandOver();               // false once told to terminate
+    void EndHandOver();            // the delivery's event is gone
     void Deliver();                // on the GUI thread
     void Terminate();
 
     TThreadedTimer* owner_;   // GUI thread only; cleared when the timer goes
     bool delivering_ = false; // GUI thread only
     std::atomic<uint32_t> interval_;
+    std::atomic<uint64_t> pauses_{0};
     std::atomic<int64_t> lastHandOverNs_{0};
+    int threadId_ = 0;              // set before the constructor returns
+    TThreadSchedule startSchedule_; // what the worker inherited, to return to
+    unsigned long timerSlackNs_ = 0;
+    std::chrono::nanoseconds wakeLatency_{0}; // worker only: how late its pauses end, smoothed
+    alignas(TDelivery) std::byte deliverySlot_[sizeof(TDelivery)];
     mutable std::mutex mutex_;
     std::condition_variable wake_;
+    bool started_ = false;
     bool held_ = true;
     bool terminated_ = false;
+    std::atomic<bool> handedOver_{false}; // a delivery is posted and not yet gone
 };
 
 class TThreadedTimer : public QObject {
@@ -87,7 +127,7 @@ public:
     uint16_t Interval() const { return interval_; }
     void SetInterval(uint16_t value);
 
-    const TNotifyEvent& OnTimer() const { return onTimer_; }
+    const TNotifyEvent& OnTimer() const;
     // Always applies the run-state rule, also for the same handler.
     void SetOnTimer(TNotifyEvent handler);
 
@@ -112,7 +152,9 @@ private:
 
     bool enabled_ = true;
     uint16_t interval_ = 1000;
-    TNotifyEvent onTimer_;
+    // Shared with a firing under way, so that firing neither copies the handler nor loses it
+    // when the handler replaces OnTimer or frees its timer.
+    std::shared_ptr<const TNotifyEvent> onTimer_;
     TThreadPriority threadPriority_ = tpNormal;
     TTimerThread* worker_;
 };

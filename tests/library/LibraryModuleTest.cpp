@@ -49,7 +49,7 @@ TEST(LibraryModule, EveryResourceReadsBackAsWritten) {
     EXPECT_EQ(Text(FindResourceData(*module, "dhereddr", RT_BITMAP)), "\x01\x02\x03");
     EXPECT_EQ(Text(FindResourceData(*module, "sound1", "WAV")),
               std::string(sound.begin(), sound.end()));
-    EXPECT_EQ(ListResources(*module).size(), 5u);
+    EXPECT_EQ(ListResources(*module).Entries.size(), 5u);
 }
 
 TEST(LibraryModule, DirectoriesAreSortedNamedFirstWithoutCaseThenByNumber) {
@@ -65,7 +65,7 @@ TEST(LibraryModule, DirectoriesAreSortedNamedFirstWithoutCaseThenByNumber) {
     resources.push_back({TResourceName(RT_ICON), TResourceName("x"), 0, Blob("i")});
     Opened module(WriteResourceModule(resources));
     std::vector<std::string> order;
-    for (const TResourceEntry& e : ListResources(*module)) {
+    for (const TResourceEntry& e : ListResources(*module).Entries) {
         order.push_back(e.Type.Text() + "/" + e.Name.Text() + "/" + std::to_string(e.Language));
     }
     // Capitals compared by code: "A_B" after "AZB" as '_' follows 'Z'.
@@ -91,6 +91,10 @@ TEST(LibraryModule, NamesThatCannotBeListedOrToldApartAreRefused) {
     EXPECT_NE(refused(std::string("A\0B", 3)), "");
     EXPECT_NE(refused("#12"), "") << "would be read as a number";
     EXPECT_NE(refused("Mistique", "MISTIQUE"), "") << "the same name without regard to case";
+    EXPECT_EQ(refused("Caf\xE9"), "picture name \"Caf\\xE9\" is not valid UTF-8")
+        << "Latin-1 would be listed as it is but named as U+FFFD";
+    EXPECT_NE(refused("\xC0\xAF"), "") << "an overlong form";
+    EXPECT_EQ(refused("Caf\xC3\xA9"), "");
     EXPECT_EQ(refused("#12a"), "");
     EXPECT_EQ(refused("Mistique", "Dhereddr"), "");
 }
@@ -131,7 +135,7 @@ TEST(PackedDib, FileHeaderIsDroppedAndPixelsAreTakenWhereTheFileSays) {
     EXPECT_EQ(BmpFileFromPackedDib(PackedDibFromBmpFile(BitmapFile(5, 3, 9, 15), "r"), "p"), plain);
 }
 
-TEST(PackedDib, DamagedHeadersAreRefusedWithAReason) {
+TEST(PackedDib, WhatTheProgramRefusesIsRefusedWithItsMessage) {
     const auto why = [](Bytes file) {
         try {
             PackedDibFromBmpFile(file, "x.bmp");
@@ -140,32 +144,54 @@ TEST(PackedDib, DamagedHeadersAreRefusedWithAReason) {
         }
         return std::string();
     };
+    const auto put32 = [](Bytes& b, std::size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    };
+    const std::string prefix = "x.bmp is no usable bitmap file: ";
     const Bytes good = BitmapFile(4, 2, 1);
     EXPECT_EQ(why(good), "");
-    EXPECT_EQ(why(Bytes(good.begin(), good.end() - 1)),
-              "x.bmp is no usable bitmap file: its colours or pixels are missing");
+    EXPECT_EQ(why(Bytes(good.begin(), good.end() - 1)), prefix + "Stream read error");
     Bytes b = good;
     b[0] = 'X';
     EXPECT_NE(why(b).find("does not start with a bitmap file header"), std::string::npos);
     b = good;
     b[14] = 108;
-    EXPECT_NE(why(b).find("108 bytes"), std::string::npos);
+    EXPECT_EQ(why(b), prefix + "DIB is invalid (its info header has 108 bytes; only 12- and "
+                               "40-byte headers are read)");
     b = good;
     b[28] = 2;
-    EXPECT_NE(why(b).find("bit count 2"), std::string::npos);
+    EXPECT_EQ(why(b), prefix + "Bitcount in invalid (2)");
     b = good;
     b[46] = 0x2C; // 300 colours
     b[47] = 0x01;
-    EXPECT_NE(why(b).find("more than 256 colours"), std::string::npos);
+    EXPECT_EQ(why(b), prefix + "it names more than 256 colours");
     b = good;
     b[18] = 0; // width 0
-    EXPECT_NE(why(b).find("size is invalid"), std::string::npos);
+    EXPECT_EQ(why(b), prefix + "DIB is invalid");
     b = good;
     b[22] = b[23] = b[24] = 0; // height 0x80000000
     b[25] = 0x80;
-    EXPECT_NE(why(b).find("size is invalid"), std::string::npos);
+    EXPECT_EQ(why(b), prefix + "DIB is invalid");
     b = good;
-    b[18] = b[19] = b[20] = 0xFF; // width near 2^31: the pixels cannot fit
+    b[18] = b[19] = b[20] = 0xFF; // width near 2^31: rows too long for any picture
     b[21] = 0x7F;
-    EXPECT_NE(why(b).find("missing"), std::string::npos);
+    EXPECT_EQ(why(b), prefix + "DIB is invalid");
+
+    // Forms a looser header check once packed, which the program then refused.
+    b = good;
+    b[28] = 4;       // 4 bits
+    put32(b, 30, 1); // with RLE8 data
+    EXPECT_EQ(why(b), prefix + "DIB is invalid") << "RLE8 in a 4-bit picture";
+    b = good;
+    put32(b, 30, 1); // RLE8
+    put32(b, 34, 0); // of image size 0
+    EXPECT_EQ(why(b), prefix + "DIB is invalid") << "RLE8 with image size 0";
+    b = good;
+    b[28] = 16;
+    put32(b, 30, 3); // bit fields 4-4-4
+    put32(b, 54, 0xF00);
+    put32(b, 58, 0xF0);
+    put32(b, 62, 0xF);
+    EXPECT_EQ(why(b), prefix + "PixelFormat in invalid") << "4-4-4 bit fields";
 }

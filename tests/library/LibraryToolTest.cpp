@@ -1,6 +1,7 @@
 // velmora-lib: pack, list and extract round trips, and clear failures.
 
 #include "LibraryTestFiles.h"
+#include "platform/HandMadeModule.h"
 
 #include <gtest/gtest.h>
 
@@ -92,6 +93,10 @@ TEST_F(LibraryTool, BadArgumentsGiveUsageAndExitCode2) {
 
 TEST_F(LibraryTool, BadFilesAreNamedAndNothingIsWritten) {
     WriteFile(dir / "text.bmp", Bytes{'h', 'i'});
+    Bytes rle8in4 = BitmapFile(4, 2, 1);
+    rle8in4[28] = 4; // 4 bits per pixel, compression RLE8
+    rle8in4[30] = 1;
+    WriteFile(dir / "rle8in4.bmp", rle8in4);
     const struct {
         std::string Args;
         std::string Says;
@@ -101,6 +106,9 @@ TEST_F(LibraryTool, BadFilesAreNamedAndNothingIsWritten) {
         {"--sound A=" + Path("a.bmp"), "a.bmp is no usable wave file"},
         {"--picture A=" + Path("a.bmp") + " --picture a=" + Path("b.bmp"), "\"a\""},
         {"--picture '#7'=" + Path("a.bmp"), "resource number"},
+        {"--picture A=" + Path("rle8in4.bmp"),
+         "rle8in4.bmp is no usable bitmap file: DIB is invalid"},
+        {"--picture \"$(printf 'Caf\\351')\"=" + Path("a.bmp"), "is not valid UTF-8"},
     };
     for (const auto& c : cases) {
         const RunResult r = Pack("o.zdl", c.Args);
@@ -114,4 +122,16 @@ TEST_F(LibraryTool, BadFilesAreNamedAndNothingIsWritten) {
         EXPECT_EQ(r.Exit, 1) << command << "\n" << r.Output;
         EXPECT_NE(r.Output.find("velmora-lib: "), std::string::npos) << r.Output;
     }
+}
+
+TEST_F(LibraryTool, ADirectoryTooLargeToListIsAnError) {
+    // Entries that all point at one 2048-character name: listing them whole would hold far
+    // more names than the file has bytes.
+    WriteFile(dir / "shared.zdl",
+              handmade::Module(handmade::SharedNameTree(4000, std::u16string(2048, u'X'), u"P")));
+    const RunResult r = RunCommand(Tool() + " list " + Path("shared.zdl"));
+    EXPECT_EQ(r.Exit, 1) << r.Output;
+    EXPECT_NE(r.Output.find("shared.zdl: its resource directory is too large to list"),
+              std::string::npos)
+        << r.Output;
 }

@@ -32,7 +32,7 @@ TEST(ProgramResources, OtherTypesAndMissingNamesAreNotFound) {
     EXPECT_FALSE(FindResourceData(ProgramModule(), "Start", RT_BITMAP));
     EXPECT_FALSE(FindResourceData(ProgramModule(), uint16_t{1}, RT_BITMAP));
     EXPECT_THROW(TResourceStream(ProgramModule(), "Picturez", "TEXT"), EResNotFound);
-    EXPECT_TRUE(ListResources(ProgramModule()).empty());
+    EXPECT_TRUE(ListResources(ProgramModule()).Entries.empty());
     EXPECT_TRUE(FreeResourceModule(ProgramModule())) << "the program's module stays";
     EXPECT_TRUE(FindResourceData(ProgramModule(), "startup", RT_BITMAP));
 }

@@ -23,7 +23,7 @@ root=$work/root
 for file in usr/bin/velmora usr/bin/velmora-lib usr/share/velmora/main.zdl \
     "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml" \
     "usr/share/icons/hicolor/48x48/apps/$id.png" "usr/share/icons/hicolor/256x256/apps/$id.png" \
-    usr/share/man/man1/velmora.1.gz usr/share/man/man1/velmora-lib.1.gz; do
+    usr/bin/velmora-render usr/share/man/man1/velmora.1.gz usr/share/man/man1/velmora-lib.1.gz; do
     [ -f "$root/$file" ] || fail "the package lacks /$file"
 done
 # Nothing of the build tree beyond what is installed: no tests, headers or libraries.

@@ -1,8 +1,11 @@
 #include "TestHelpers.h"
 
 #include "picture/FrameStep.h"
+#include "picture/FrameStepBytes.h"
 
 #include <gtest/gtest.h>
+
+#include <array>
 
 namespace {
 
@@ -147,4 +150,96 @@ TEST(FrameStep, StepsOnlyItsOwnCopyOfASharedPicture) {
     StepFrame(shown, {1, 255, false});
     EXPECT_EQ(RowBytes(*source), (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_EQ(RowBytes(shown), (std::vector<uint8_t>{2, 3, 4}));
+}
+
+TEST(FrameStep, WideKernelsGiveTheScalarBytesForEveryRing) {
+    // Every usable ring (each modulus with each reduced step), over spans holding every byte
+    // value at every alignment and every length a 32-byte kernel can leave as a tail.
+    std::vector<uint8_t> values(256 + 64);
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] = static_cast<uint8_t>(i * 37 + 11);
+    for (int modulus = 1; modulus <= 255; ++modulus) {
+        for (int level = 0; level < modulus; ++level) {
+            const TRingStep step = MakeRingStep(level, modulus, false);
+            ASSERT_TRUE(step.Usable);
+            const int64_t count = 256 + (modulus + level) % 64;
+            const int64_t offset = level % 16;
+            std::vector<uint8_t> expected = values;
+            StepRingBytesScalar(expected.data() + offset, count - offset, step);
+            std::vector<uint8_t> sse2 = values;
+            StepRingBytesSse2(sse2.data() + offset, count - offset, step);
+            ASSERT_EQ(sse2, expected) << "M=" << modulus << " add=" << level;
+            std::vector<uint8_t> widest = values;
+            StepRingBytes(widest.data() + offset, count - offset, step);
+            ASSERT_EQ(widest, expected) << "M=" << modulus << " add=" << level;
+            if (HasAvx2Kernel()) {
+                std::vector<uint8_t> avx2 = values;
+                StepRingBytesAvx2(avx2.data() + offset, count - offset, step);
+                ASSERT_EQ(avx2, expected) << "M=" << modulus << " add=" << level;
+            }
+        }
+    }
+}
+
+TEST(FrameStep, RandomPicturesOfEveryWidthFollowTheRule) {
+    // Every width 1..67 at every bit count, every modulus and level of the knob (and some
+    // beyond), both sides: the whole frame against the plain rule, padding included.
+    std::vector<int> levels;
+    for (int level = 0; level <= 16; ++level)
+        levels.push_back(level);
+    for (int level : {-1, 100, 254, 255, 256, 1000})
+        levels.push_back(level);
+    uint32_t seed = 99;
+    for (int bits : {8, 1, 4, 16, 24, 32}) {
+        std::vector<std::unique_ptr<TDIB>> pictures;
+        std::vector<std::vector<uint8_t>> originals;
+        for (int width = 1; width <= 67; ++width) {
+            auto dib = std::make_unique<TDIB>();
+            if (bits == 16) dib->PixelFormat = PixelFormatFromCounts(5, 6, 5);
+            dib->Allocate(width, 2, bits);
+            std::vector<uint8_t> original(static_cast<size_t>(dib->WidthBytes()) * 2);
+            for (uint8_t& b : original) {
+                seed = seed * 1664525u + 1013904223u;
+                b = static_cast<uint8_t>(seed >> 24);
+            }
+            pictures.push_back(std::move(dib));
+            originals.push_back(std::move(original));
+        }
+        // Wider bit counts take a sample of moduli; 8 bits takes them all.
+        for (int modulus = -1; modulus <= 256; modulus += (bits == 8 ? 1 : 17)) {
+            for (int level : levels) {
+                for (bool rightLeft : {false, true}) {
+                    // The rule for each byte value on each side.
+                    std::array<uint8_t, 256> left{};
+                    std::array<uint8_t, 256> right{};
+                    for (int b = 0; b < 256; ++b) {
+                        left[size_t(b)] = Rule(b, 0, 1, level, modulus, rightLeft);
+                        right[size_t(b)] = Rule(b, 1, 1, level, modulus, rightLeft);
+                    }
+                    for (size_t i = 0; i < pictures.size(); ++i) {
+                        TDIB& dib = *pictures[i];
+                        const int width = dib.Width();
+                        const int rowBytes = dib.WidthBytes();
+                        const int stepped = std::min(width, rowBytes);
+                        for (int y = 0; y < 2; ++y)
+                            std::copy_n(originals[i].data() + y * rowBytes, rowBytes,
+                                        dib.ScanLine(y));
+                        StepFrame(dib, {level, modulus, rightLeft});
+                        for (int y = 0; y < 2; ++y) {
+                            const uint8_t* row = dib.ScanLine(y);
+                            const uint8_t* before = originals[i].data() + y * rowBytes;
+                            for (int x = 0; x < rowBytes; ++x) {
+                                const uint8_t want = x >= stepped    ? before[x]
+                                                     : x > width / 2 ? right[before[x]]
+                                                                     : left[before[x]];
+                                if (row[x] == want) continue;
+                                FAIL() << "bits=" << bits << " W=" << width << " x=" << x
+                                       << " M=" << modulus << " L=" << level << " RL=" << rightLeft;
+                            }
+                        }
+                    }
+                }
+            }
+        }
+    }
 }

@@ -89,4 +89,38 @@ inline std::vector<uint8_t> Tree() {
     return s;
 }
 
+inline void PutName(std::vector<uint8_t>& s, uint32_t at, const std::u16string& text) {
+    Put16(s, at, static_cast<uint32_t>(text.size()));
+    for (std::size_t i = 0; i < text.size(); ++i)
+        Put16(s, at + 2 + 2 * static_cast<uint32_t>(i), text[i]);
+}
+
+// A bitmap directory of shared entries that all point at one name text, followed by the
+// resource own holding "DATA": the shape of a directory built to make name reading costly.
+inline std::vector<uint8_t> SharedNameTree(uint32_t shared, const std::u16string& sharedName,
+                                           const std::u16string& own) {
+    const uint32_t count = shared + 1;
+    const uint32_t nameDir = 0x18, langDir = nameDir + 16 + 8 * count, dataEntry = langDir + 24;
+    const uint32_t ownText = dataEntry + 16;
+    const uint32_t sharedText = ownText + 2 + 2 * static_cast<uint32_t>(own.size());
+    const uint32_t data = (sharedText + 2 + 2 * static_cast<uint32_t>(sharedName.size()) + 3) & ~3u;
+    std::vector<uint8_t> s(data + 4, 0);
+    Directory(s, kRoot, 0, 1);
+    Entry(s, kRoot + 16, 2, 0x80000000u | nameDir);
+    Directory(s, nameDir, count, 0);
+    for (uint32_t i = 0; i < shared; ++i) {
+        Entry(s, nameDir + 16 + 8 * i, 0x80000000u | sharedText, 0x80000000u | langDir);
+    }
+    Entry(s, nameDir + 16 + 8 * shared, 0x80000000u | ownText, 0x80000000u | langDir);
+    Directory(s, langDir, 0, 1);
+    Entry(s, langDir + 16, 0, dataEntry);
+    Put32(s, dataEntry, kSectionRva + data);
+    Put32(s, dataEntry + 4, 4);
+    PutName(s, ownText, own);
+    PutName(s, sharedText, sharedName);
+    const std::string bytes = "DATA";
+    std::copy(bytes.begin(), bytes.end(), s.begin() + data);
+    return s;
+}
+
 } // namespace handmade

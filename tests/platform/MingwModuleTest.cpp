@@ -92,7 +92,7 @@ TEST_F(MingwModule, ListsAndWavesAreFoundWithoutRegardToCase) {
     EXPECT_EQ(Bytes(FindResourceData(module_, "soundz", "text")), "Hum\r\n");
     EXPECT_EQ(Bytes(FindResourceData(module_, "hum", "Wav")), WaveFile());
     EXPECT_EQ(Bytes(FindResourceData(module_, "Hum", "TEXT")), "<none>");
-    EXPECT_EQ(ListResources(module_).size(), 7u);
+    EXPECT_EQ(ListResources(module_).Entries.size(), 7u);
 }
 
 TEST_F(MingwModule, BitmapsArePackedAndChosenByLanguage) {

@@ -136,6 +136,20 @@ TEST(ProfileText, WriteFollowsTheFilesLineEnds) {
     EXPECT_EQ(empty, "[s]\nk=v\n");
 }
 
+TEST(ProfileText, ALoneCrEndingTheFileStaysALineEndWhenWritingAfterIt) {
+    // The section header is cut by a lone CR at the very end: it reads as "[options]" and a
+    // key added after it must read back, as must the line before the write.
+    std::string text = "omm\r\n[options\r";
+    ASSERT_TRUE(ProfileTextWrite(text, "Options", "ItemIndex1", "42"));
+    EXPECT_EQ(Read(text, "Options", "ItemIndex1"), "42");
+    EXPECT_EQ(text, "omm\r\n[options\r\nItemIndex1=42\r\n");
+
+    std::string value = "[s]\nk=1\r";
+    ASSERT_TRUE(ProfileTextWrite(value, "t", "x", "2"));
+    EXPECT_EQ(Read(value, "s", "k"), "1");
+    EXPECT_EQ(Read(value, "t", "x"), "2");
+}
+
 TEST(ProfileText, WritesThatWouldBreakTheFileAreRefused) {
     const std::string before = "[s]\nk=1\n";
     for (auto [section, key, value] :

@@ -5,6 +5,7 @@
 
 #include "framework/Exception.h"
 #include "framework/ResourceStream.h"
+#include "platform/PeReader.h"
 #include "platform/ResourceModule.h"
 
 #include <gtest/gtest.h>
@@ -57,7 +58,7 @@ TEST(ResourceModule, FindsByNameWithoutCaseAndByNumber) {
     // A string type "2" is a name, not the number 2.
     EXPECT_EQ(Found(*module, "PIC", "2"), "<none>");
 
-    const auto listed = ListResources(*module);
+    const auto listed = ListResources(*module).Entries;
     ASSERT_EQ(listed.size(), 1u);
     EXPECT_TRUE(listed[0].Type.IsId());
     EXPECT_EQ(listed[0].Type.Id(), RT_BITMAP);
@@ -221,8 +222,50 @@ TEST(ResourceModule, SharedDirectoriesCannotMultiplyAListing) {
     Put32(t, dataEntry + 4, 4);
     Opened module(Module(t));
     ASSERT_NE(*module, kNoModule);
-    EXPECT_LE(ListResources(*module).size(), 65536u);
+    const TResourceListing listing = ListResources(*module);
+    EXPECT_LE(listing.Entries.size(), 65536u);
+    EXPECT_EQ(listing.End, TListingEnd::TooManyEntries);
     EXPECT_TRUE(FindResourceData(*module, uint16_t{5}, uint16_t{200}).has_value());
+}
+
+TEST(ResourceModule, ALookupReadsNoNameOfAnotherLength) {
+    // 65534 entries sharing one 2048-character name before "PIC": only the length words are
+    // read, so the lookup costs one pass over the entries and finds the resource.
+    Opened module(Module(SharedNameTree(65534, std::u16string(2048, u'X'), u"PIC")));
+    ASSERT_NE(*module, kNoModule);
+    EXPECT_EQ(Found(*module, "pic", RT_BITMAP), "DATA");
+}
+
+TEST(ResourceModule, ALookupReadsNoMoreNameBytesThanTheModuleHolds) {
+    // Entries sharing one near-match of the key's length: reading it again for every entry
+    // would read far more than the file holds, so the search ends as damage.
+    const std::u16string key(2048, u'A');
+    std::u16string nearMatch = key;
+    nearMatch.back() = u'B';
+    Opened module(Module(SharedNameTree(65534, nearMatch, key)));
+    ASSERT_NE(*module, kNoModule);
+    EXPECT_FALSE(FindResourceData(*module, Utf16ToUtf8(key), RT_BITMAP).has_value());
+    // One entry before it reads both names once, within what the module holds, and finds it.
+    Opened few(Module(SharedNameTree(1, nearMatch, key)));
+    EXPECT_EQ(Found(*few, Utf16ToUtf8(key), RT_BITMAP), "DATA");
+}
+
+TEST(ResourceModule, AListingHoldsNoMoreNameBytesThanItsLimit) {
+    const std::vector<uint8_t> bytes =
+        Module(SharedNameTree(65534, std::u16string(2048, u'X'), u"PIC"));
+    Opened module(bytes);
+    const TResourceListing listing = ListResources(*module);
+    EXPECT_EQ(listing.End, TListingEnd::TooManyNameBytes);
+    std::size_t nameBytes = 0;
+    for (const TResourceEntry& e : listing.Entries)
+        nameBytes += e.Type.Name().size() + e.Name.Name().size();
+    EXPECT_GT(listing.Entries.size(), 0u);
+    EXPECT_LE(nameBytes, TPeResources::kListedNameBytesPerModuleByte * bytes.size());
+    // The same names once each list completely.
+    Opened few(Module(SharedNameTree(1, std::u16string(2048, u'X'), u"PIC")));
+    const TResourceListing whole = ListResources(*few);
+    EXPECT_EQ(whole.End, TListingEnd::Complete);
+    EXPECT_EQ(whole.Entries.size(), 2u);
 }
 
 namespace {

@@ -1,0 +1,209 @@
+// Time from SetPan on the control side to the first sample recorded from the sound server
+// that carries the new pan, through the SDL output the program uses, and the underruns the
+// server suffered meanwhile.
+//
+// Needs a PulseAudio server (PULSE_SERVER names it, SDL_AUDIODRIVER=pulseaudio chooses SDL's
+// driver for it) and parec; the default sink's monitor is recorded. A sample counts as
+// "recorded" when parec has handed it over, so the figures include the recording's own delay.
+
+#include "platform/SoundDevice.h"
+#include "platform/SoundOutput.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <random>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::shared_ptr<IDirectSoundBuffer> ConstantLevel(IDirectSound& device) {
+    const uint16_t tag = 1, channels = 2, align = 4, bits = 16;
+    const uint32_t rate = 44100, bytesPerSecond = rate * align;
+    std::vector<uint8_t> format(16);
+    std::memcpy(&format[0], &tag, 2);
+    std::memcpy(&format[2], &channels, 2);
+    std::memcpy(&format[4], &rate, 4);
+    std::memcpy(&format[8], &bytesPerSecond, 4);
+    std::memcpy(&format[12], &align, 2);
+    std::memcpy(&format[14], &bits, 2);
+    const std::vector<int16_t> samples(2 * 4410, 16384);
+    const DSBUFFERDESC desc{DSBUFFERDESC_SIZE, 0xE0, uint32_t(samples.size() * 2), 0,
+                            format.data(),     16};
+    std::shared_ptr<IDirectSoundBuffer> buffer;
+    if (device.CreateSoundBuffer(&desc, &buffer, nullptr) != DS_OK) return nullptr;
+    void *r1, *r2;
+    uint32_t b1, b2;
+    buffer->Lock(0, desc.dwBufferBytes, &r1, &b1, &r2, &b2, 0);
+    std::memcpy(r1, samples.data(), b1);
+    buffer->Unlock(r1, b1, r2, b2);
+    buffer->Play(0, 0, DSBPLAY_LOOPING);
+    return buffer;
+}
+
+// Reads parec's output as it arrives and notes when the balance first leaves the old pan.
+class Recorder {
+public:
+    bool Start() {
+        int fds[2];
+        if (pipe(fds) != 0) return false;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        const char* argv[] = {
+            "parec",        "-d",           "@DEFAULT_MONITOR@", "--raw", "--format=float32le",
+            "--rate=44100", "--channels=2", "--latency-msec=2",  nullptr};
+        const int failed = posix_spawnp(&pid_, "parec", &actions, nullptr,
+                                        const_cast<char* const*>(argv), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(fds[1]);
+        if (failed) {
+            close(fds[0]);
+            return false;
+        }
+        fd_ = fds[0];
+        thread_ = std::thread([this] { Read(); });
+        return true;
+    }
+    ~Recorder() {
+        if (fd_ < 0) return;
+        stop_ = true;
+        kill(pid_, SIGINT);
+        thread_.join();
+        waitpid(pid_, nullptr, 0);
+        close(fd_);
+    }
+
+    // Waits for the first recorded sample whose balance is off the old pan; answers when it
+    // arrived, or none after a second.
+    std::optional<Clock::time_point> AwaitChange(int32_t oldPan) {
+        oldPan_ = oldPan;
+        arrived_ = Clock::time_point{};
+        waiting_ = true;
+        for (int i = 0; i < 1000 && waiting_; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (waiting_.exchange(false)) return std::nullopt;
+        return arrived_;
+    }
+    void CountSilence(bool on) { counting_ = on; }
+    uint64_t SilentFrames() const { return silentFrames_; }
+    uint64_t Gaps() const { return gaps_; }
+
+private:
+    void Read() {
+        std::vector<float> chunk(2 * 4096);
+        const int fd = fd_;
+        size_t carry = 0; // bytes of a partial frame kept from the last read
+        auto* bytes = reinterpret_cast<char*>(chunk.data());
+        while (!stop_) {
+            const ssize_t n = read(fd, bytes + carry, chunk.size() * sizeof(float) - carry);
+            if (n <= 0) break;
+            const auto now = Clock::now();
+            const size_t total = carry + size_t(n);
+            const size_t frames = total / 8;
+            for (size_t f = 0; f < frames; ++f) {
+                const float l = chunk[2 * f], r = chunk[2 * f + 1];
+                if (counting_) {
+                    const bool silent = l == 0.0f && r == 0.0f;
+                    silentFrames_ += silent;
+                    gaps_ += silent && !wasSilent_;
+                    wasSilent_ = silent;
+                }
+                if (!waiting_ || l <= 0.01f || r <= 0.01f) continue;
+                const double balance = 2000.0 * std::log10(double(r) / double(l));
+                if (std::abs(balance - oldPan_) > 5.0) {
+                    arrived_ = now;
+                    waiting_ = false;
+                }
+            }
+            carry = total - frames * 8;
+            std::memmove(bytes, bytes + frames * 8, carry);
+        }
+    }
+
+    pid_t pid_ = -1;
+    int fd_ = -1;
+    std::thread thread_;
+    std::atomic<bool> stop_{false}, waiting_{false}, counting_{false};
+    std::atomic<int32_t> oldPan_{0};
+    Clock::time_point arrived_;
+    std::atomic<uint64_t> silentFrames_{0}, gaps_{0};
+    bool wasSilent_ = false;
+};
+
+void BM_SetPanToRecordedSample(benchmark::State& state) {
+    SetSoundOutputChoice(SoundOutputChoice::Device);
+    std::shared_ptr<IDirectSound> device;
+    if (DirectSoundCreate(nullptr, &device, nullptr) != DS_OK ||
+        std::strcmp(device->OutputName(), "sdl") != 0) {
+        state.SkipWithError("no SDL output: is a PulseAudio server running?");
+        return;
+    }
+    auto buffer = ConstantLevel(*device);
+    Recorder recorder;
+    if (!buffer || !recorder.Start()) {
+        state.SkipWithError("cannot play or record");
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    recorder.CountSilence(true);
+    std::vector<double> ms;
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> pause(20000, 40000);
+    int32_t pan = 0;
+    int lost = 0;
+    for (auto _ : state) {
+        // Calls come at any moment of a block; the previous change has long been heard.
+        std::this_thread::sleep_for(std::chrono::microseconds(pause(random)));
+        const int32_t old = pan;
+        pan = pan == 0 ? 1000 : 0;
+        const auto start = Clock::now();
+        buffer->SetPan(pan);
+        const auto arrived = recorder.AwaitChange(old);
+        if (!arrived) {
+            ++lost;
+            state.SetIterationTime(1.0);
+            continue;
+        }
+        const double seconds = std::chrono::duration<double>(*arrived - start).count();
+        ms.push_back(seconds * 1000.0);
+        state.SetIterationTime(seconds);
+    }
+    recorder.CountSilence(false);
+    std::sort(ms.begin(), ms.end());
+    double sum = 0;
+    for (double m : ms)
+        sum += m;
+    state.counters["mean_ms"] = ms.empty() ? 0 : sum / double(ms.size());
+    state.counters["p99_ms"] = ms.empty() ? 0 : ms[std::min(ms.size() - 1, ms.size() * 99 / 100)];
+    state.counters["worst_ms"] = ms.empty() ? 0 : ms.back();
+    state.counters["not_heard"] = lost;
+    state.counters["block_frames"] = device->OutputBlockFrames();
+    state.counters["underruns"] = double(recorder.Gaps());
+    state.counters["silent_frames"] = double(recorder.SilentFrames());
+}
+BENCHMARK(BM_SetPanToRecordedSample)
+    ->UseManualTime()
+    ->Iterations(300)
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

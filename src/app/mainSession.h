@@ -1,0 +1,68 @@
+#pragma once
+// The main window following a session: a loaded session file, its clock, and the follower
+// that sets the frequency edit and the knobs through the window's own handlers. Start starts
+// or resumes the session, Stop pauses it; at its end the run stops and the session rewinds.
+// While it runs the window's caption shows the time gone and the time left.
+
+#include "session/SessionClock.h"
+#include "session/SessionFollower.h"
+
+#include <QString>
+#include <QTimer>
+
+#include <memory>
+#include <string>
+
+class TMainForm;
+
+class TMainSession : public TSessionTarget {
+public:
+    explicit TMainSession(TMainForm& form);
+    ~TMainSession() override;
+    TMainSession(const TMainSession&) = delete;
+    TMainSession& operator=(const TMainSession&) = delete;
+
+    bool Loaded() const { return session_ != nullptr; }
+    // The loaded file's absolute path; empty when none is loaded.
+    const std::string& FileName() const { return path_; }
+    const TSession* Session() const { return session_.get(); }
+    // Tests replace its time source to drive it.
+    TSessionClock& Clock() { return clock_; }
+
+    // Loads a file in place of the loaded one; during a run it starts at once. A broken file
+    // fails with its message and leaves the loaded session as it was. With remember, the file
+    // becomes the one loaded at the next start.
+    void Load(const std::string& path, bool remember);
+    // Puts the session away; the controls keep their values and a run goes on.
+    void End();
+    // The session remembered in the settings, at program start: a file that has gone is
+    // forgotten silently, a broken one is forgotten and its message raised.
+    void LoadRemembered();
+
+    // Hooks of the window's handlers.
+    void RunStarting(); // Start, before the timers run
+    void RunStopped();  // Stop
+    void FrequencyChanged();
+
+    // One look at the session: whatever is due is set, the caption shows the times, and at
+    // the end the run stops. The window does this every kSessionTickMs while a session runs.
+    void Tick();
+
+    void SetFrequency(int32_t milli) override;
+    void SetKnob(TSessionKnob knob, int value) override;
+
+private:
+    void Follow(int64_t elapsedMs);
+    void Finish();
+    void Remember(const std::string& path);
+    void ShowTimes();
+    void ShowMenu();
+
+    TMainForm& form_;
+    std::string path_;
+    std::unique_ptr<TSession> session_;
+    std::unique_ptr<TSessionFollower> follower_;
+    TSessionClock clock_;
+    QTimer ticker_;
+    bool applying_ = false; // the session itself is setting a control
+};

@@ -1,0 +1,44 @@
+#pragma once
+// A bounded ring that hands values from one producer thread to one consumer thread. After
+// construction neither side allocates, locks or waits: a full ring refuses the value and
+// the producer decides what to do about it.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+template <typename T> class SpscRing {
+public:
+    // capacity must be a power of two.
+    explicit SpscRing(uint32_t capacity) : mask_(capacity - 1), items_(new T[capacity]()) {}
+    SpscRing(const SpscRing&) = delete;
+    SpscRing& operator=(const SpscRing&) = delete;
+
+    uint32_t Capacity() const { return mask_ + 1; }
+
+    // Producer: false when the ring is full.
+    bool TryPush(const T& value) {
+        const uint32_t tail = tail_.load(std::memory_order_relaxed);
+        if (tail - head_.load(std::memory_order_acquire) > mask_) return false;
+        items_[tail & mask_] = value;
+        tail_.store(tail + 1, std::memory_order_release);
+        return true;
+    }
+
+    // Consumer: the oldest value, or none when the ring is empty.
+    const T* Front() const {
+        const uint32_t head = head_.load(std::memory_order_relaxed);
+        if (head == tail_.load(std::memory_order_acquire)) return nullptr;
+        return &items_[head & mask_];
+    }
+    // Consumer: drops the value Front answered.
+    void Pop() {
+        head_.store(head_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
+    }
+
+private:
+    const uint32_t mask_;
+    std::unique_ptr<T[]> items_;
+    alignas(64) std::atomic<uint32_t> head_{0};
+    alignas(64) std::atomic<uint32_t> tail_{0};
+};

@@ -1,0 +1,224 @@
+#include "session/SessionFile.h"
+
+#include "framework/Streams.h"
+
+#include <filesystem>
+
+namespace {
+
+constexpr std::string_view kKnobNames[kSessionKnobCount] = {"depth", "am", "fm", "volume", "half"};
+
+// A refusal of one line; the caller adds the file and the line.
+struct LineError {
+    std::string What;
+};
+
+[[noreturn]] void Refuse(Msg id, std::initializer_list<MsgArg> args = {}) {
+    throw LineError{FormatMessage(id, args)};
+}
+
+bool AllDigits(std::string_view s) {
+    if (s.empty()) return false;
+    for (char c : s)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+int64_t Number(std::string_view digits) {
+    int64_t v = 0;
+    for (char c : digits)
+        v = v * 10 + (c - '0');
+    return v;
+}
+
+// Well-formed UTF-8 without NUL: no overlong forms, no surrogates, nothing beyond U+10FFFF.
+bool IsUtf8(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c == 0) return false;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int more;
+        uint32_t cp;
+        if (c >= 0xC2 && c <= 0xDF) {
+            more = 1, cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            more = 2, cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            more = 3, cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (s.size() - i <= static_cast<size_t>(more)) return false;
+        for (int k = 1; k <= more; ++k) {
+            const auto d = static_cast<unsigned char>(s[i + k]);
+            if ((d & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (d & 0x3F);
+        }
+        if ((more == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+            (more == 3 && (cp < 0x10000 || cp > 0x10FFFF))) {
+            return false;
+        }
+        i += static_cast<size_t>(more) + 1;
+    }
+    return true;
+}
+
+// m:ss (m up to three digits) or h:mm:ss (h up to two), seconds and minutes of a clock below 60.
+int64_t ParseTime(std::string_view t) {
+    std::string_view parts[3];
+    int count = 0;
+    size_t start = 0;
+    for (size_t i = 0; i <= t.size(); ++i) {
+        if (i == t.size() || t[i] == ':') {
+            if (count == 3) Refuse(Msg::SessionBadTime, {std::string(t)});
+            parts[count++] = t.substr(start, i - start);
+            start = i + 1;
+        }
+    }
+    auto clock = [&](std::string_view p) {
+        if (p.size() != 2 || !AllDigits(p) || Number(p) > 59)
+            Refuse(Msg::SessionBadTime, {std::string(t)});
+        return Number(p);
+    };
+    auto lead = [&](std::string_view p, size_t maxDigits) {
+        if (p.size() > maxDigits || !AllDigits(p)) Refuse(Msg::SessionBadTime, {std::string(t)});
+        return Number(p);
+    };
+    if (count == 2) return (lead(parts[0], 3) * 60 + clock(parts[1])) * 1000;
+    if (count == 3)
+        return ((lead(parts[0], 2) * 60 + clock(parts[1])) * 60 + clock(parts[2])) * 1000;
+    Refuse(Msg::SessionBadTime, {std::string(t)});
+}
+
+int32_t ParseFrequency(std::string_view f) {
+    const size_t dot = f.find('.');
+    const std::string_view whole = f.substr(0, dot);
+    const std::string_view fraction = dot == std::string_view::npos ? "" : f.substr(dot + 1);
+    if (dot == std::string_view::npos || whole.size() > 2 || !AllDigits(whole) ||
+        fraction.size() > 3 || !AllDigits(fraction)) {
+        Refuse(Msg::SessionBadFrequency, {std::string(f)});
+    }
+    int64_t milli = Number(whole) * 1000;
+    int64_t scale = 100;
+    for (char c : fraction) {
+        milli += (c - '0') * scale;
+        scale /= 10;
+    }
+    if (milli < 100 || milli > 35000) Refuse(Msg::SessionFrequencyRange, {std::string(f)});
+    return static_cast<int32_t>(milli);
+}
+
+void ParseSetting(std::string_view s, TSessionPoint& point) {
+    const size_t eq = s.find('=');
+    const std::string_view name = s.substr(0, eq);
+    int knob = 0;
+    while (knob < kSessionKnobCount && kKnobNames[knob] != name)
+        ++knob;
+    if (eq == std::string_view::npos || knob == kSessionKnobCount)
+        Refuse(Msg::SessionUnknownSetting, {std::string(s)});
+    if (point.Knobs[knob] != kKnobUnset) Refuse(Msg::SessionSettingTwice, {std::string(name)});
+    const std::string_view value = s.substr(eq + 1);
+    if (static_cast<TSessionKnob>(knob) == TSessionKnob::Half) {
+        if (value != "on" && value != "off") Refuse(Msg::SessionHalfValue);
+        point.Knobs[knob] = value == "on" ? 1 : 0;
+        return;
+    }
+    if (value.size() > 2 || !AllDigits(value) || Number(value) > kSessionKnobMax[knob])
+        Refuse(Msg::SessionSettingRange, {std::string(name), 0LL, kSessionKnobMax[knob] + 0LL});
+    point.Knobs[knob] = static_cast<int8_t>(Number(value));
+}
+
+std::vector<std::string_view> Words(std::string_view line) {
+    std::vector<std::string_view> words;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+            ++i;
+        const size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t')
+            ++i;
+        if (i > start) words.push_back(line.substr(start, i - start));
+    }
+    return words;
+}
+
+TSessionPoint ParsePoint(const std::vector<std::string_view>& words, int64_t previousMs,
+                         bool first) {
+    if (words.size() < 2) Refuse(Msg::SessionIncomplete);
+    TSessionPoint point;
+    point.TimeMs = ParseTime(words[0]);
+    if (!first && point.TimeMs <= previousMs)
+        Refuse(Msg::SessionTimeOrder, {std::string(words[0]), FormatSessionTime(previousMs)});
+    point.FrequencyMilli = ParseFrequency(words[1]);
+    for (size_t i = 2; i < words.size(); ++i)
+        ParseSetting(words[i], point);
+    return point;
+}
+
+} // namespace
+
+bool ParseSessionTime(std::string_view text, int64_t& ms) {
+    try {
+        ms = ParseTime(text);
+        return true;
+    } catch (const LineError&) {
+        return false;
+    }
+}
+
+bool ParseSessionFrequency(std::string_view text, int32_t& milli) {
+    try {
+        milli = ParseFrequency(text);
+        return true;
+    } catch (const LineError&) {
+        return false;
+    }
+}
+
+TSession ParseSession(std::string_view text, const std::string& name) {
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    std::vector<TSessionPoint> points;
+    int line = 0;
+    size_t start = 0;
+    while (start < text.size()) {
+        ++line;
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view content = text.substr(start, end - start);
+        start = end + 1;
+        if (!content.empty() && content.back() == '\r') content.remove_suffix(1);
+        try {
+            if (!IsUtf8(content)) Refuse(Msg::SessionNotText);
+            const auto words = Words(content);
+            if (words.empty() || words[0].front() == '#') continue;
+            if (points.size() == kSessionMaxPoints)
+                Refuse(Msg::SessionTooManyPoints, {static_cast<long long>(kSessionMaxPoints)});
+            const int64_t previous = points.empty() ? 0 : points.back().TimeMs;
+            points.push_back(ParsePoint(words, previous, points.empty()));
+            points.back().Line = line;
+        } catch (const LineError& e) {
+            throw ESessionError(Msg::SessionLine, {name, static_cast<long long>(line), e.What});
+        }
+    }
+    if (points.empty()) throw ESessionError(Msg::SessionNoPoints, {name});
+    if (points.back().TimeMs == 0) {
+        throw ESessionError(Msg::SessionLine, {name, static_cast<long long>(points.back().Line),
+                                               FormatMessage(Msg::SessionNoLength)});
+    }
+    return TSession(std::move(points));
+}
+
+TSession LoadSessionFile(const std::string& path) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    TFileStream file(path, TFileMode::fmOpenRead);
+    const int64_t size = file.Size();
+    if (size < 0) throw EReadError(Msg::StreamReadError);
+    if (size > kSessionMaxBytes) throw ESessionError(Msg::SessionTooLarge, {name});
+    std::string text(static_cast<size_t>(size), '\0');
+    file.ReadBuffer(text.data(), size);
+    return ParseSession(text, name);
+}

@@ -1,0 +1,182 @@
+// The main window following a session on a clock the test drives: the frequency through the
+// edit's own path, the knobs at their points, pause and resume, a hand-moved control, the end,
+// and the session remembered from one start to the next.
+#include "MainWindowFixture.h"
+
+#include "app/RunParameters.h"
+#include "app/mainSession.h"
+#include "controls/ASswitch.h"
+#include "controls/CurrEdit.h"
+#include "controls/ImgBtn.h"
+#include "controls/RXSlider.h"
+#include "timing/ThdTimer.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+
+namespace {
+
+class MainSessionTest : public MainWindowTest {
+protected:
+    QString WriteSession(const QString& name, const QByteArray& text) {
+        const QString path = config.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+        return path;
+    }
+
+    // Chooses the file in the open dialog of "Load Session...".
+    void LoadThroughMenu(TMainForm& form, const QString& path) {
+        form.OpenDialog1.Choose = [&](QWidget*, const QString& filter) {
+            chosenFilter = filter;
+            return path;
+        };
+        form.LoadSession1->trigger();
+    }
+
+    // The session's clock reads this instead of wall time.
+    void Drive(TMainForm& form) {
+        form.Session()->Clock().SetTimeSource([this] { return now; });
+    }
+
+    void At(TMainForm& form, int64_t ms) {
+        now = ms;
+        form.Session()->Tick();
+    }
+
+    int64_t now = 0;
+    QString chosenFilter;
+};
+
+TEST_F(MainSessionTest, FollowsTheSessionThroughPauseHandMovesAndTheEnd) {
+    const QString path = WriteSession("run.vsession", "# test\n"
+                                                      "0:00 10.0 am=3 fm=2 volume=5\n"
+                                                      "0:10 20.0\n"
+                                                      "0:20 20.0 am=1 half=on\n"
+                                                      "0:30 15.0\n");
+    auto form = Open();
+    Drive(*form);
+    EXPECT_FALSE(form->EndSession1->isVisible());
+    LoadThroughMenu(*form, path);
+    EXPECT_EQ(chosenFilter, QStringLiteral("Velmora Sessions|*.vsession"));
+    EXPECT_EQ(form->OpenDialog1.Filter, QStringLiteral("Velmora Libraries|*.zdl"));
+    EXPECT_TRUE(form->EndSession1->isVisible());
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Velmora Beta 2.4"));
+
+    // Start: the first point's frequency and knobs are in place before the timers run.
+    form->StartButtonClick(form->Start);
+    EXPECT_EQ(form->FreqEdit->Value(), 10.0L);
+    EXPECT_EQ(form->RxSlider1->Value(), 100);
+    EXPECT_EQ(form->Timer1->Interval(), 50);
+    EXPECT_EQ(form->Timer2->Interval(), 5);
+    EXPECT_EQ(RunParams.BaseRate, 22050);
+    EXPECT_EQ(BufferFrequency(*form), 22050u);
+    EXPECT_EQ(RunParams.AMDepth, 300);
+    EXPECT_EQ(RunParams.FMDepth, 400);
+    EXPECT_EQ(BufferVolume(*form), -1000);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Velmora Beta 2.4 - 0:00 elapsed, 0:30 left"));
+
+    // Halfway to the second point: 15 Hz, with everything the edit drives.
+    At(*form, 5000);
+    EXPECT_EQ(form->FreqEdit->Value(), 15.0L);
+    EXPECT_EQ(form->RxSlider1->Value(), 150);
+    EXPECT_EQ(form->Timer1->Interval(), 33);
+    EXPECT_EQ(form->Timer2->Interval(), 3);
+    EXPECT_EQ(RunParams.BaseRate, 33075);
+    EXPECT_EQ(form->WaveLabel->text(), QStringLiteral("Low Beta"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Velmora Beta 2.4 - 0:05 elapsed, 0:25 left"));
+    At(*form, 5020); // changed at three decimals, but within 50 ms of the last setting
+    EXPECT_EQ(form->FreqEdit->Value(), 15.0L);
+    At(*form, 5050);
+    EXPECT_EQ(form->FreqEdit->Value(), 15.05L);
+
+    // Stop pauses: time passing changes nothing, and Start goes on from there.
+    form->StartButtonClick(form->Start);
+    At(*form, 65050);
+    EXPECT_EQ(form->FreqEdit->Value(), 15.05L);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Velmora Beta 2.4 - 0:05 elapsed, 0:25 left"));
+    form->StartButtonClick(form->Start);
+    At(*form, 65050 + 950); // 6 s into the session
+    EXPECT_EQ(form->FreqEdit->Value(), 16.0L);
+
+    // The user takes over the frequency and a knob: the session leaves them alone...
+    form->FreqEdit->SetValue(3.0L);
+    form->UpDown2->SetPosition(4);
+    At(*form, 65050 + 2950);
+    EXPECT_EQ(form->FreqEdit->Value(), 3.0L);
+    EXPECT_EQ(RunParams.AMDepth, 400);
+    // ...until its next point: the frequency comes back; "am" waits for a point that sets it.
+    At(*form, 65050 + 4950);
+    EXPECT_EQ(form->FreqEdit->Value(), 20.0L);
+    EXPECT_EQ(RunParams.AMDepth, 400);
+    At(*form, 65050 + 14950);
+    EXPECT_EQ(RunParams.AMDepth, 100);
+    EXPECT_TRUE(form->Half->isChecked());
+    EXPECT_EQ(form->Timer2->Interval(), 25 / 5); // "1/2 Period" set by code runs its handler
+
+    // The end: the run stops, the session rewinds, the caption is the program's again.
+    At(*form, 65050 + 24950);
+    EXPECT_FALSE(MainState::Running);
+    EXPECT_FALSE(BufferPlaying(*form));
+    EXPECT_EQ(form->FreqEdit->Value(), 15.0L);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Velmora Beta 2.4"));
+    EXPECT_EQ(form->Session()->Clock().ElapsedMs(), 0);
+    // The next Start begins again from the first point.
+    form->StartButtonClick(form->Start);
+    EXPECT_EQ(form->FreqEdit->Value(), 10.0L);
+    EXPECT_EQ(RunParams.AMDepth, 300);
+    EXPECT_TRUE(messages.empty());
+
+    // End Session: the controls keep their values, the run goes on, the caption is plain.
+    form->EndSession1->trigger();
+    EXPECT_FALSE(form->Session()->Loaded());
+    EXPECT_FALSE(form->EndSession1->isVisible());
+    EXPECT_TRUE(MainState::Running);
+    EXPECT_EQ(form->FreqEdit->Value(), 10.0L);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Velmora Beta 2.4"));
+}
+
+TEST_F(MainSessionTest, RemembersTheSessionDroppingAGoneFileSilentlyAndABrokenOneAfterOneReport) {
+    const QString path = WriteSession("kept.vsession", "0:00 8.0\n1:00 9.0\n");
+    auto form = Open();
+    LoadThroughMenu(*form, path);
+    // A broken file is refused with its line and leaves the loaded session in place.
+    LoadThroughMenu(*form, WriteSession("bad.vsession", "0:00 8.0\n0:30 99.0\n"));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "bad.vsession, line 2: frequency 99.0 is outside 0.1..35.0");
+    EXPECT_EQ(form->Session()->FileName(), path.toStdString());
+    Close(form);
+
+    form = Open(); // the next start loads it again, waiting for Start
+    EXPECT_EQ(form->Session()->FileName(), path.toStdString());
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Velmora Beta 2.4"));
+    EXPECT_TRUE(form->EndSession1->isVisible());
+    Close(form);
+
+    WriteSession("kept.vsession", "0:00 8.0\n1:00 9\n"); // broken since
+    form = Open();
+    EXPECT_FALSE(form->Session()->Loaded());
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1],
+              "kept.vsession, line 2: frequency \"9\" is not a number with a decimal point and "
+              "up to three decimals");
+    Close(form);
+    form = Open(); // reported once only
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_FALSE(form->Session()->Loaded());
+
+    LoadThroughMenu(*form, WriteSession("gone.vsession", "0:00 8.0\n1:00 9.0\n"));
+    ASSERT_TRUE(form->Session()->Loaded());
+    Close(form);
+    QFile::remove(config.filePath("gone.vsession"));
+    form = Open(); // gone since: dropped without a word
+    EXPECT_FALSE(form->Session()->Loaded());
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_TRUE(ReadSettings().contains(QStringLiteral("SessionFile=\n")) ||
+                ReadSettings().endsWith(QStringLiteral("SessionFile=")));
+}
+
+} // namespace

@@ -1,0 +1,168 @@
+// The renderer as users run it: the same arguments give the same bytes, bad arguments are
+// refused, and a 25 Hz session sweeps the balance at 50 Hz in the written file.
+#include "library/LibraryFormat.h"
+#include "library/LibraryTestFiles.h"
+#include "sound/Wave.h"
+
+#include <cmath>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <numbers>
+
+namespace {
+
+using libtest::Bytes;
+using libtest::RunCommand;
+
+std::string Renderer() {
+    return std::string(VELMORA_BINARY_DIR) + "/tools/velmora-render";
+}
+
+std::string DefaultLibrary() {
+    return std::string(VELMORA_BINARY_DIR) + "/main.zdl";
+}
+
+libtest::RunResult Render(const std::string& args) {
+    return RunCommand(Renderer() + " " + args);
+}
+
+// The format tag, the frame count and the interleaved stereo samples of a written file.
+struct Rendered {
+    int Tag = 0;
+    std::vector<float> Samples;
+};
+
+Rendered ReadRendered(const std::filesystem::path& path) {
+    const Bytes bytes = libtest::ReadFile(path);
+    TReadOnlyMemoryStream stream(bytes.data(), static_cast<int64_t>(bytes.size()));
+    TWave wave;
+    wave.LoadFromStream(stream);
+    Rendered r;
+    r.Tag = wave.FormatBlock()[0] | (wave.FormatBlock()[1] << 8);
+    const int channels = wave.FormatBlock()[2];
+    EXPECT_EQ(channels, 2);
+    if (r.Tag == 3) {
+        r.Samples.resize(static_cast<size_t>(wave.SampleBytes()) / 4);
+        std::memcpy(r.Samples.data(), wave.SampleData(), r.Samples.size() * 4);
+    } else {
+        r.Samples.resize(static_cast<size_t>(wave.SampleBytes()) / 2);
+        for (size_t i = 0; i < r.Samples.size(); ++i) {
+            int16_t v;
+            std::memcpy(&v, wave.SampleData() + 2 * i, 2);
+            r.Samples[i] = v / 32767.0f;
+        }
+    }
+    return r;
+}
+
+TEST(RenderTool, SameArgumentsGiveTheSameBytesInEitherFormat) {
+    libtest::TempDir dir("render");
+    {
+        std::ofstream session(dir / "w.vsession", std::ios::trunc);
+        session << "# a short wind-down\n0:00 14.0 am=3 fm=2 volume=7\n0:04 9.5 half=on\n"
+                   "0:06 6.0 volume=4\n";
+    }
+    const std::string common = "--library " + DefaultLibrary() + " --sound Surf --session " +
+                               (dir / "w.vsession").string();
+    for (const char* format : {"s16", "f32"}) {
+        const std::string a = (dir / "a.wav").string(), b = (dir / "b.wav").string();
+        ASSERT_EQ(Render(common + " --format " + format + " -o " + a).Exit, 0);
+        ASSERT_EQ(Render(common + " --format " + format + " -o " + b).Exit, 0);
+        const Bytes first = libtest::ReadFile(a);
+        EXPECT_EQ(first, libtest::ReadFile(b)) << format;
+        const Rendered r = ReadRendered(a);
+        EXPECT_EQ(r.Tag, std::string(format) == "f32" ? 3 : 1);
+        EXPECT_EQ(r.Samples.size(), 2u * 6 * 44100); // six seconds, to the session's last point
+        float loudest = 0;
+        for (float s : r.Samples)
+            loudest = std::max(loudest, std::fabs(s));
+        EXPECT_GT(loudest, 0.05f);
+        EXPECT_FALSE(std::filesystem::exists(a + ".part"));
+    }
+}
+
+TEST(RenderTool, RefusesBadArgumentsWithAMessageAndNoFile) {
+    libtest::TempDir dir("render-bad");
+    const std::string out = (dir / "o.wav").string();
+    const std::string lib = " --library " + DefaultLibrary();
+    struct Case {
+        std::string args;
+        int exit;
+        std::string message;
+    };
+    {
+        std::ofstream broken(dir / "b.vsession");
+        broken << "0:00 10.0\n0:30 50.0\n";
+    }
+    const Case cases[] = {
+        {"--duration 0:10", 2, "no output file (-o) given"},
+        {"--duration 0:10 --speed 3 -o " + out, 2, "unknown option \"--speed\""},
+        {"--duration 0:10 --am 6 -o " + out, 2, "--am takes a whole number from 0 to 5"},
+        {"--duration 0:10 --format mp3 -o " + out, 2, "--format takes s16 or f32"},
+        {"--duration 10 -o " + out, 2, "--duration takes a length of m:ss or h:mm:ss"},
+        {"--frequency 40 --duration 0:10 -o " + out, 2, "--frequency takes 0.1 to 35.0"},
+        {"-o " + out, 2, "give either --session or --duration"},
+        {"--volume 3 --volume 4 --duration 0:10 -o " + out, 2, "--volume is given twice"},
+        {"--session " + (dir / "b.vsession").string() + " --duration 0:10 -o " + out, 2,
+         "leave out --frequency and --duration"},
+        {"--session " + (dir / "b.vsession").string() + " -o " + out, 1,
+         "b.vsession, line 2: frequency 50.0 is outside 0.1..35.0"},
+        {"--sound Nothing --duration 0:01 -o " + out, 1, "has no sound \"Nothing\" (it has: "},
+        {"--duration 0:01 -o " + (dir / "missing" / "o.wav").string(), 1, "cannot write"},
+    };
+    for (const Case& c : cases) {
+        const auto r = Render(c.args + lib);
+        EXPECT_EQ(r.Exit, c.exit) << c.args;
+        EXPECT_NE(r.Output.find(c.message), std::string::npos) << c.args << "\n" << r.Output;
+        EXPECT_FALSE(std::filesystem::exists(out)) << c.args;
+    }
+    const auto help = Render("--help");
+    EXPECT_EQ(help.Exit, 0);
+    EXPECT_NE(help.Output.find("--session FILE"), std::string::npos);
+}
+
+// A mono tone: the left and right channels then differ only by the balance, so their ratio
+// shows the balance frame by frame.
+Bytes ToneLibrary() {
+    std::vector<int16_t> tone(22050);
+    for (size_t i = 0; i < tone.size(); ++i)
+        tone[i] = static_cast<int16_t>(20000 * std::sin(2 * std::numbers::pi * 441 * i / 22050.0));
+    return BuildLibraryModule({}, {{"Tone", libtest::WaveFile(22050, tone)}});
+}
+
+TEST(RenderedSweep, BalanceSwingsAtTwiceA25HzMainFrequency) {
+    libtest::TempDir dir("render-sweep");
+    libtest::WriteFile(dir / "tone.zdl", ToneLibrary());
+    {
+        std::ofstream session(dir / "s.vsession");
+        session << "0:00 25.0 am=5 volume=10\n0:04 25.0\n";
+    }
+    const std::string out = (dir / "s.wav").string();
+    const auto r = Render("--library " + (dir / "tone.zdl").string() + " --session " +
+                          (dir / "s.vsession").string() + " --format f32 -o " + out);
+    ASSERT_EQ(r.Exit, 0) << r.Output;
+    const Rendered wav = ReadRendered(out);
+    ASSERT_EQ(wav.Samples.size(), 2u * 4 * 44100);
+
+    // Each balance cycle turns to the right once (a positive pan lowers the left channel):
+    // note the frames where left / right first drops clearly below 1 after being above it.
+    std::vector<size_t> turns;
+    bool left = true;
+    for (size_t f = 0; f < wav.Samples.size() / 2; ++f) {
+        const float l = wav.Samples[2 * f], rt = wav.Samples[2 * f + 1];
+        if (std::fabs(rt) < 0.05f) continue;
+        const float ratio = l / rt;
+        if (left && ratio < 0.9f) {
+            turns.push_back(f);
+            left = false;
+        } else if (!left && ratio > 1.1f) {
+            left = true;
+        }
+    }
+    ASSERT_GT(turns.size(), 150u);
+    const double seconds = static_cast<double>(turns.back() - turns.front()) / 44100.0;
+    const double rate = static_cast<double>(turns.size() - 1) / seconds;
+    EXPECT_NEAR(rate, 50.0, 50.0 * 0.005);
+}
+
+} // namespace

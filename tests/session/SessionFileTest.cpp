@@ -1,0 +1,138 @@
+// The session file's rules and refusals, and the timeline between its points.
+#include "session/SessionFile.h"
+
+#include <QTemporaryDir>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string Refusal(const std::string& text) {
+    try {
+        ParseSession(text, "s.vsession");
+    } catch (const ESessionError& e) {
+        return e.Message();
+    }
+    return "accepted";
+}
+
+TEST(SessionFile, ReadsPointsSettingsCommentsAndBlankLines) {
+    const TSession s = ParseSession("\xEF\xBB\xBF# wind down\r\n"
+                                    "0:00   14.0   depth=7 am=3 fm=2 volume=5\r\n"
+                                    "\n"
+                                    "  # indented comment\n"
+                                    "2:00\t14.0\n"
+                                    "1:00:00 7.525 half=on\n"
+                                    "1:20:05 0.1 half=off volume=0",
+                                    "s");
+    ASSERT_EQ(s.Points().size(), 4u);
+    const TSessionPoint& first = s.Points()[0];
+    EXPECT_EQ(first.Line, 2);
+    EXPECT_EQ(first.FrequencyMilli, 14000);
+    EXPECT_EQ(first.Knob(TSessionKnob::Depth), 7);
+    EXPECT_EQ(first.Knob(TSessionKnob::AM), 3);
+    EXPECT_EQ(first.Knob(TSessionKnob::FM), 2);
+    EXPECT_EQ(first.Knob(TSessionKnob::Volume), 5);
+    EXPECT_EQ(first.Knob(TSessionKnob::Half), kKnobUnset);
+    EXPECT_EQ(s.Points()[1].Line, 5);
+    EXPECT_EQ(s.Points()[1].TimeMs, 120000);
+    EXPECT_EQ(s.Points()[1].Knob(TSessionKnob::Volume), kKnobUnset);
+    EXPECT_EQ(s.Points()[2].TimeMs, 3600000);
+    EXPECT_EQ(s.Points()[2].FrequencyMilli, 7525);
+    EXPECT_EQ(s.Points()[2].Knob(TSessionKnob::Half), 1);
+    EXPECT_EQ(s.Points()[3].Knob(TSessionKnob::Half), 0);
+    EXPECT_EQ(s.Points()[3].Knob(TSessionKnob::Volume), 0);
+    EXPECT_EQ(s.LengthMs(), (3600 + 20 * 60 + 5) * 1000);
+}
+
+TEST(SessionFile, RefusesEachBrokenRuleNamingTheLine) {
+    const std::string ok = "0:00 10.0\n";
+    EXPECT_EQ(Refusal(ok + "0:60 10.0"),
+              "s.vsession, line 2: time \"0:60\" is not m:ss or h:mm:ss");
+    EXPECT_EQ(Refusal(ok + "1:5 10.0"), "s.vsession, line 2: time \"1:5\" is not m:ss or h:mm:ss");
+    EXPECT_EQ(Refusal(ok + "1:00:00:00 10.0"),
+              "s.vsession, line 2: time \"1:00:00:00\" is not m:ss or h:mm:ss");
+    EXPECT_EQ(Refusal(ok + "-1:00 10.0"),
+              "s.vsession, line 2: time \"-1:00\" is not m:ss or h:mm:ss");
+    EXPECT_EQ(Refusal(ok + "1:00 10.0\n1:00 9.0"),
+              "s.vsession, line 3: time 1:00 does not come after 1:00");
+    EXPECT_EQ(Refusal(ok + "0:30 10"),
+              "s.vsession, line 2: frequency \"10\" is not a number with a decimal point and up "
+              "to three decimals");
+    EXPECT_EQ(Refusal(ok + "0:30 7.1234"),
+              "s.vsession, line 2: frequency \"7.1234\" is not a number with a decimal point "
+              "and up to three decimals");
+    EXPECT_EQ(Refusal(ok + "0:30 +1.5").substr(0, 43),
+              "s.vsession, line 2: frequency \"+1.5\" is not");
+    EXPECT_EQ(Refusal(ok + "0:30 35.001"),
+              "s.vsession, line 2: frequency 35.001 is outside 0.1..35.0");
+    EXPECT_EQ(Refusal(ok + "0:30 0.09"), "s.vsession, line 2: frequency 0.09 is outside 0.1..35.0");
+    EXPECT_EQ(Refusal("0:30"), "s.vsession, line 1: a point needs a time and a frequency");
+    EXPECT_EQ(Refusal(ok + "0:30 5.0 speed=3"),
+              "s.vsession, line 2: unknown setting \"speed=3\" (depth, am, fm, volume, half)");
+    EXPECT_EQ(Refusal(ok + "0:30 5.0 # late comment"),
+              "s.vsession, line 2: unknown setting \"#\" (depth, am, fm, volume, half)");
+    EXPECT_EQ(Refusal(ok + "0:30 5.0 depth=16"),
+              "s.vsession, line 2: depth must be a whole number from 0 to 15");
+    EXPECT_EQ(Refusal(ok + "0:30 5.0 am=6"),
+              "s.vsession, line 2: am must be a whole number from 0 to 5");
+    EXPECT_EQ(Refusal(ok + "0:30 5.0 fm=-1"),
+              "s.vsession, line 2: fm must be a whole number from 0 to 10");
+    EXPECT_EQ(Refusal(ok + "0:30 5.0 volume="),
+              "s.vsession, line 2: volume must be a whole number from 0 to 10");
+    EXPECT_EQ(Refusal(ok + "0:30 5.0 half=yes"), "s.vsession, line 2: half must be on or off");
+    EXPECT_EQ(Refusal(ok + "0:30 5.0 am=1 am=2"), "s.vsession, line 2: am is set twice");
+    EXPECT_EQ(Refusal(ok + "0:30 5.0\n# caf\xC3\n"), "s.vsession, line 3: not UTF-8 text");
+    EXPECT_EQ(Refusal(ok + std::string("0:30 5.0\0", 9)), "s.vsession, line 2: not UTF-8 text");
+    EXPECT_EQ(Refusal("# nothing\n\n"), "s.vsession holds no points");
+    EXPECT_EQ(Refusal("\n0:00 5.0\n"),
+              "s.vsession, line 2: the last point is at 0:00, so the session has no length");
+}
+
+TEST(SessionFile, LimitsPointsAndFileSize) {
+    std::string text;
+    for (int i = 0; i < 10000; ++i)
+        text += std::to_string(i / 60) + ":" + (i % 60 < 10 ? "0" : "") + std::to_string(i % 60) +
+                " 10.0\n";
+    EXPECT_EQ(ParseSession(text, "s").Points().size(), 10000u);
+    EXPECT_EQ(Refusal(text + "999:00 10.0"), "s.vsession, line 10001: more than 10000 points");
+
+    QTemporaryDir dir;
+    const std::string big = dir.filePath("big.vsession").toStdString();
+    {
+        std::ofstream out(big, std::ios::binary);
+        out << "0:00 10.0\n0:01 10.0\n" << std::string((1 << 20) - 19, '#');
+    }
+    try {
+        LoadSessionFile(big);
+        ADD_FAILURE() << "a file over 1 MiB was read";
+    } catch (const ESessionError& e) {
+        EXPECT_EQ(e.Message(), "big.vsession is larger than 1 MiB");
+    }
+    std::filesystem::resize_file(big, 1 << 20); // exactly 1 MiB is allowed; the tail is a comment
+    EXPECT_EQ(LoadSessionFile(big).LengthMs(), 1000);
+}
+
+TEST(SessionTimeline, FrequencyIsLinearBetweenPointsAndHeldOutside) {
+    const TSession s = ParseSession("0:10 14.0\n"
+                                    "2:10 14.0\n"
+                                    "12:10 7.5\n"
+                                    "12:13 7.501\n",
+                                    "s");
+    EXPECT_EQ(s.FrequencyMilliAt(0), 14000);      // before the first point: its value
+    EXPECT_EQ(s.FrequencyMilliAt(60000), 14000);  // a level stretch
+    EXPECT_EQ(s.FrequencyMilliAt(130000), 14000); // at a point: its value
+    // Halfway from 14.0 to 7.5 over ten minutes, and a tenth of the way.
+    EXPECT_EQ(s.FrequencyMilliAt(130000 + 300000), 10750);
+    EXPECT_EQ(s.FrequencyMilliAt(130000 + 60000), 13350);
+    // One thousandth over three seconds: a half at 1.5 s goes to the even 7500, and past it up.
+    EXPECT_EQ(s.FrequencyMilliAt(730000 + 1500), 7500);
+    EXPECT_EQ(s.FrequencyMilliAt(730000 + 1501), 7501);
+    EXPECT_EQ(s.FrequencyMilliAt(730000 + 1499), 7500);
+    EXPECT_EQ(s.FrequencyMilliAt(10'000'000), 7501); // after the last point
+    EXPECT_EQ(FrequencyFromMilli(7525), 7.525L);
+    EXPECT_EQ(FormatSessionTime(59'999), "0:59");
+    EXPECT_EQ(FormatSessionTime(3'725'000), "1:02:05");
+}
+
+} // namespace

@@ -1,0 +1,125 @@
+// Changes of rate, pan and volume land at the output frame of their moment, inside the
+// block being mixed, in order, and none is lost when they come faster than they are mixed.
+
+#include "SoundTestSupport.h"
+#include "platform/FrameClock.h"
+#include "platform/SoundMixer.h"
+
+#include <gtest/gtest.h>
+
+using namespace soundtest;
+
+namespace {
+
+struct OfflineSound {
+    OfflineOutput offline;
+    std::shared_ptr<IDirectSound> device;
+    std::shared_ptr<IDirectSoundBuffer> buffer;
+
+    // Plays a looping sound: a constant half level, or a stereo sine when tone is set.
+    explicit OfflineSound(bool tone) {
+        EXPECT_EQ(DirectSoundCreate(nullptr, &device, nullptr), DS_OK);
+        std::vector<int16_t> samples(2 * 2205);
+        for (size_t i = 0; i < samples.size(); ++i) {
+            samples[i] = tone ? static_cast<int16_t>(12000 * std::sin(0.05 * double(i))) : 16384;
+        }
+        const auto format = Format(1, 2, 22050, 16);
+        const auto data = Samples16(samples);
+        const DSBUFFERDESC desc{DSBUFFERDESC_SIZE, 0xE0, static_cast<uint32_t>(data.size()), 0,
+                                format.data(),     16};
+        EXPECT_EQ(device->CreateSoundBuffer(&desc, &buffer, nullptr), DS_OK);
+        void *r1, *r2;
+        uint32_t b1, b2;
+        buffer->Lock(0, desc.dwBufferBytes, &r1, &b1, &r2, &b2, 0);
+        std::memcpy(r1, data.data(), b1);
+        buffer->Unlock(r1, b1, r2, b2);
+        buffer->Play(0, 0, DSBPLAY_LOOPING);
+    }
+
+    std::vector<float> Out(uint32_t frames) {
+        std::vector<float> out(2 * static_cast<size_t>(frames));
+        EXPECT_EQ(device->RenderOffline(out.data(), frames), DS_OK);
+        return out;
+    }
+};
+
+// A modulation step every 88 frames (2 ms) over frames [0, frames), rendered in pieces of
+// the given size; each piece's steps are made before it is rendered, at their own frames.
+std::vector<float> RenderSteps(uint32_t frames, uint32_t piece) {
+    OfflineSound sound(true);
+    std::vector<float> out;
+    uint32_t step = 0;
+    for (uint32_t at = 0; at < frames; at += piece) {
+        for (; step * 88 < at + piece; ++step) {
+            sound.device->SetOfflineTime(step * 88);
+            sound.buffer->SetPan(static_cast<int32_t>((step % 10) * 100) - 500);
+            sound.buffer->SetFrequency(22050 + (step % 7) * 300);
+            sound.buffer->SetVolume(-static_cast<int32_t>((step % 5) * 200));
+        }
+        const auto part = sound.Out(piece);
+        out.insert(out.end(), part.begin(), part.end());
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(TimedChanges, AChangeStartsAtExactlyItsFrameInsideTheBlock) {
+    OfflineSound sound(false);
+    EXPECT_FLOAT_EQ(sound.Out(100)[2 * 99], 0.5f);
+    // Made "now", after 100 frames: the glide begins with the next frame rendered.
+    sound.buffer->SetPan(600);
+    sound.device->SetOfflineTime(1000);
+    sound.buffer->SetPan(10000);
+    const auto out = sound.Out(1948); // frames 100..2047 in one block
+    EXPECT_LT(out[2 * 0], 0.5f);
+    const float panned = 0.5f * std::pow(10.0f, -600 / 2000.0f);
+    EXPECT_NEAR(out[2 * 899], panned, 1e-5); // frame 999
+    EXPECT_LT(out[2 * 900], panned - 1e-4);  // frame 1000: the glide to silence has begun
+    EXPECT_EQ(out[2 * 1947], 0.0f);
+    int32_t mixed = 0;
+    sound.buffer->GetMixedPan(&mixed);
+    EXPECT_EQ(mixed, 10000);
+}
+
+TEST(TimedChanges, ARenderIsTheSameWhateverPiecesItIsPulledIn) {
+    const auto large = RenderSteps(8192, 512);
+    const auto small = RenderSteps(8192, 64);
+    ASSERT_EQ(large.size(), small.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < large.size(); ++i)
+        differing += large[i] != small[i];
+    EXPECT_EQ(differing, 0u);
+}
+
+TEST(TimedChanges, AFullRingNeverWaitsAndTheLastValuesStillArrive) {
+    OfflineSound sound(false);
+    const uint32_t calls = MixerVoice::kChangeCapacity + 904;
+    for (uint32_t i = 0; i < calls; ++i)
+        ASSERT_EQ(sound.buffer->SetPan(static_cast<int32_t>(i % 2000)), DS_OK);
+    EXPECT_EQ(sound.buffer->OverflowedChanges(), 904u);
+    int32_t pan = 0;
+    sound.buffer->GetPan(&pan);
+    EXPECT_EQ(pan, int32_t((calls - 1) % 2000));
+    const auto out = sound.Out(1024);
+    sound.buffer->GetMixedPan(&pan);
+    EXPECT_EQ(pan, int32_t((calls - 1) % 2000));
+    EXPECT_NEAR(out[2 * 1023], 0.5f * std::pow(10.0f, -pan / 2000.0f), 1e-5);
+}
+
+TEST(TimedChanges, TheRealTimeClockFollowsThePullsSmoothlyAndStartsAfreshAfterAStall) {
+    FrameClock clock(FrameClock::Mode::RealTime, 44100);
+    clock.SetLatencyFrames(512);
+    const int64_t t0 = 1'000'000'000;
+    clock.BeginPull(0, t0);
+    EXPECT_EQ(clock.FrameOf(t0), 512);
+    EXPECT_EQ(clock.FrameOf(t0 + 10'000'000), 512 + 441);
+    // A pull 2 ms late moves the clock by an eighth of a millisecond, not by 2 ms.
+    clock.BeginPull(256, t0 + 5'804'988 + 2'000'000);
+    EXPECT_NEAR(double(clock.FrameOf(t0 + 10'000'000)), 512 + 441 - 0.125 * 44.1, 1.0);
+    // Changes made during a stall of a fifth of a second would all be late: the clock starts
+    // again from the pull that ends it.
+    const int64_t resumed = t0 + 200'000'000;
+    clock.BeginPull(512, resumed);
+    EXPECT_EQ(clock.FrameOf(resumed), 512 + 512);
+}

@@ -1,0 +1,183 @@
+#include "SessionRender.h"
+
+#include "OfflineTimeline.h"
+#include "app/RunParameters.h"
+#include "framework/ResourceStream.h"
+#include "library/LibraryFormat.h"
+#include "library/NameLists.h"
+#include "platform/ResourceModule.h"
+#include "platform/SoundOutput.h"
+#include "session/SessionFollower.h"
+#include "sound/DXSounds.h"
+#include "sound/ModulationStep.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// The part of the main window that makes the sound: its frequency handler, knob handlers and
+// "1/2 Period" handler, acting on the run parameters, the two timer intervals and the buffer
+// exactly as the window's do.
+class TPlayingWindow : public TSessionTarget {
+public:
+    explicit TPlayingWindow(TDirectSoundBuffer& buffer) : buffer_(buffer) {}
+
+    void SetFrequency(int32_t milli) override {
+        const long double value = FrequencyFromMilli(milli);
+        if (frequencySet_ && value == frequency_) return; // the edit fires only on a change
+        frequencySet_ = true;
+        frequency_ = value;
+        // As FreqEditChange: slider, picture interval, a tenth of it for sound, base rate.
+        pictureInterval_ = PictureInterval(SliderValueFromFrequency(value));
+        soundInterval_ = SoundInterval(pictureInterval_, false);
+        params_.BaseRate = BaseRateFromFrequency(value);
+        buffer_.SetFrequency(params_.BaseRate);
+    }
+
+    void SetKnob(TSessionKnob knob, int value) override {
+        switch (knob) {
+        case TSessionKnob::Depth: // the picture's; the sound does not hear it
+            break;
+        case TSessionKnob::AM:
+            params_.AMDepth = AMDepthFromKnob(value);
+            break;
+        case TSessionKnob::FM:
+            params_.FMDepth = FMDepthFromKnob(value);
+            break;
+        case TSessionKnob::Volume:
+            if (volumeSet_ && value == volume_) return; // a knob fires only on a change
+            volumeSet_ = true;
+            volume_ = value;
+            ApplyVolumeStep(value, &buffer_);
+            break;
+        case TSessionKnob::Half:
+            if ((value != 0) == half_) return; // a check box fires only on a change
+            half_ = value != 0;
+            soundInterval_ = SoundInterval(pictureInterval_, half_);
+            break;
+        }
+    }
+
+    void ModulationStepNow() {
+        ModulationStep(params_.ModPhase, params_.AMDepth, params_.FMDepth, params_.BaseRate,
+                       &buffer_);
+    }
+
+    // The sound timer's interval as the next pause reads it; 0 would hold the timer, which
+    // no main frequency gives.
+    int64_t NextPause() const { return std::max(soundInterval_, 1); }
+
+private:
+    TDirectSoundBuffer& buffer_;
+    TRunParameters params_;
+    long double frequency_ = 0;
+    bool frequencySet_ = false;
+    int pictureInterval_ = 0;
+    int soundInterval_ = 0;
+    int volume_ = 0;
+    bool volumeSet_ = false;
+    bool half_ = false;
+};
+
+std::vector<std::string> SoundNames(TModuleHandle module) {
+    TResourceStream list(module, kSoundList, kListType);
+    std::vector<uint8_t> bytes(static_cast<size_t>(list.Size()));
+    list.ReadBuffer(bytes.data(), list.Size());
+    return SplitNameList(bytes.data(), bytes.size());
+}
+
+// Loads the named sound (or the list's first) of a library into the buffer.
+void LoadSound(const TRenderJob& job, TDirectSoundBuffer& buffer) {
+    const TModuleHandle module = LoadResourceModule(job.LibraryPath);
+    if (module == kNoModule) throw Exception(job.LibraryPath + " is no stimulus library");
+    struct Release {
+        TModuleHandle m;
+        ~Release() { FreeResourceModule(m); }
+    } release{module};
+    const std::vector<std::string> names = SoundNames(module);
+    std::string chosen = job.SoundName;
+    if (chosen.empty()) {
+        if (names.empty() || names[0].empty())
+            throw Exception(job.LibraryPath + " lists no sounds");
+        chosen = names[0];
+    }
+    const auto listed = std::find_if(names.begin(), names.end(), [&](const std::string& n) {
+        return SameResourceText(Utf8ToUtf16(n), Utf8ToUtf16(chosen));
+    });
+    if (listed == names.end()) {
+        std::string known;
+        for (const std::string& n : names)
+            if (!n.empty()) known += (known.empty() ? "" : ", ") + n;
+        throw Exception(job.LibraryPath + " has no sound \"" + chosen + "\" (it has: " + known +
+                        ")");
+    }
+    TResourceStream sound(module, *listed, kSoundType);
+    buffer.LoadFromStream(sound);
+}
+
+} // namespace
+
+uint64_t FrameAtMs(int64_t ms) {
+    // 44.1 frames per millisecond, to the nearest frame.
+    return (static_cast<uint64_t>(ms) * kOutputRate + 500) / 1000;
+}
+
+void RenderToWav(const TRenderJob& job, const TRenderProgress& progress) {
+    const TSession& session = job.Session;
+    if (session.Empty()) throw Exception("nothing to render");
+    const uint64_t total = FrameAtMs(session.LengthMs());
+    if (total > TWavWriter::MaxFrames(job.Format))
+        throw Exception("a WAV file cannot hold " + FormatSessionTime(session.LengthMs()) +
+                        " in this format");
+
+    const SoundOutputChoice previousChoice = GetSoundOutputChoice();
+    SetSoundOutputChoice(SoundOutputChoice::Offline);
+    struct RestoreChoice {
+        SoundOutputChoice c;
+        ~RestoreChoice() { SetSoundOutputChoice(c); }
+    } restore{previousChoice};
+    TDirectSound device(nullptr);
+    TDirectSoundBuffer buffer(device);
+    LoadSound(job, buffer);
+
+    TWavWriter wav(job.OutputPath, job.Format, kOutputRate);
+    TOfflineTimeline output(device.RequireSound(), wav, total, progress);
+    TPlayingWindow window(buffer);
+    TSessionFollower follower(session);
+
+    // The controls as the user left them before pressing Start: the first frequency typed
+    // in, then the knobs.
+    window.SetFrequency(session.Points().front().FrequencyMilli);
+    window.SetKnob(TSessionKnob::AM, job.AM);
+    window.SetKnob(TSessionKnob::FM, job.FM);
+    window.SetKnob(TSessionKnob::Volume, job.Volume);
+    window.SetKnob(TSessionKnob::Half, job.Half ? 1 : 0);
+
+    // Start: the session is followed to 0 before the timers run, then the sound plays and
+    // the sound timer begins its first pause.
+    follower.Follow(0, window);
+    buffer.Play(DSBPLAY_LOOPING);
+    const int64_t end = session.LengthMs();
+    int64_t nextTick = kSessionTickMs;
+    int64_t nextStep = window.NextPause();
+    while (true) {
+        const int64_t now = std::min(nextTick, nextStep);
+        if (now >= end) break;
+        output.AdvanceTo(FrameAtMs(now));
+        // A session tick and a firing at the same moment: the tick first, so the step and
+        // the pause after it see what the tick set.
+        if (now == nextTick) {
+            follower.Follow(now, window);
+            nextTick += kSessionTickMs;
+        }
+        if (now == nextStep) {
+            window.ModulationStepNow();
+            nextStep = now + window.NextPause();
+        }
+    }
+    // At the session's end the run stops.
+    output.AdvanceTo(total);
+    output.Finish();
+    wav.Finish();
+}

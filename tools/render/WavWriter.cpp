@@ -1,0 +1,131 @@
+#include "WavWriter.h"
+
+#include "framework/Exception.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <iterator>
+
+namespace {
+
+constexpr uint16_t kChannels = 2;
+constexpr uint16_t kTagPcm = 1;
+constexpr uint16_t kTagFloat = 3;
+// "RIFF" size "WAVE", "fmt " chunk of 16 (PCM) or 18 (float, with its extension size),
+// a "fact" chunk for float, then the "data" chunk header.
+constexpr uint32_t kPcmHeader = 12 + 8 + 16 + 8;
+constexpr uint32_t kFloatHeader = 12 + 8 + 18 + 12 + 8;
+constexpr size_t kConvertFrames = 4096;
+
+uint32_t BytesPerFrame(TWavFormat format) {
+    return format == TWavFormat::Pcm16 ? 2 * kChannels : 4 * kChannels;
+}
+
+uint32_t HeaderBytes(TWavFormat format) {
+    return format == TWavFormat::Pcm16 ? kPcmHeader : kFloatHeader;
+}
+
+void Le16(uint8_t*& p, uint32_t v) {
+    *p++ = static_cast<uint8_t>(v);
+    *p++ = static_cast<uint8_t>(v >> 8);
+}
+
+void Le32(uint8_t*& p, uint32_t v) {
+    Le16(p, v & 0xFFFF);
+    Le16(p, v >> 16);
+}
+
+void Tag(uint8_t*& p, const char* id) {
+    std::memcpy(p, id, 4);
+    p += 4;
+}
+
+} // namespace
+
+TWavWriter::TWavWriter(const std::string& path, TWavFormat format, uint32_t rate)
+    : path_(path), partPath_(path + ".part"), format_(format), rate_(rate) {
+    file_ = std::fopen(partPath_.c_str(), "wb");
+    if (file_ == nullptr) throw Exception("cannot write " + path_);
+    WriteHeader(0);
+}
+
+TWavWriter::~TWavWriter() {
+    if (file_ == nullptr) return;
+    std::fclose(file_);
+    std::remove(partPath_.c_str());
+}
+
+uint64_t TWavWriter::MaxFrames(TWavFormat format) {
+    return (uint64_t{0xFFFFFFFFu} - HeaderBytes(format)) / BytesPerFrame(format);
+}
+
+void TWavWriter::Put(const void* bytes, size_t count) {
+    if (std::fwrite(bytes, 1, count, file_) != count) throw Exception("cannot write " + path_);
+}
+
+void TWavWriter::WriteHeader(uint64_t frames) {
+    const uint32_t align = BytesPerFrame(format_);
+    const uint32_t data = static_cast<uint32_t>(frames * align);
+    uint8_t header[kFloatHeader];
+    uint8_t* p = header;
+    Tag(p, "RIFF");
+    Le32(p, HeaderBytes(format_) - 8 + data);
+    Tag(p, "WAVE");
+    Tag(p, "fmt ");
+    const bool pcm = format_ == TWavFormat::Pcm16;
+    Le32(p, pcm ? 16 : 18);
+    Le16(p, pcm ? kTagPcm : kTagFloat);
+    Le16(p, kChannels);
+    Le32(p, rate_);
+    Le32(p, rate_ * align);
+    Le16(p, align);
+    Le16(p, pcm ? 16 : 32);
+    if (!pcm) {
+        Le16(p, 0); // no format extension
+        Tag(p, "fact");
+        Le32(p, 4);
+        Le32(p, static_cast<uint32_t>(frames));
+    }
+    Tag(p, "data");
+    Le32(p, data);
+    Put(header, static_cast<size_t>(p - header));
+}
+
+void TWavWriter::Write(const float* frames, uint32_t count) {
+    if (frames_ + count > MaxFrames(format_)) throw Exception(path_ + " would exceed 4 GiB");
+    frames_ += count;
+    const size_t samples = 2 * size_t{count};
+    if (format_ == TWavFormat::Float32) {
+        // Little-endian float samples are the bytes of the floats themselves on this machine.
+        static_assert(std::endian::native == std::endian::little);
+        Put(frames, samples * sizeof(float));
+        return;
+    }
+    int16_t converted[2 * kConvertFrames];
+    for (size_t done = 0; done < samples;) {
+        const size_t n = std::min(samples - done, std::size(converted));
+        for (size_t i = 0; i < n; ++i) {
+            const float v = std::clamp(frames[done + i], -1.0f, 1.0f);
+            converted[i] = static_cast<int16_t>(std::lrint(v * 32767.0f));
+        }
+        Put(converted, n * sizeof(int16_t));
+        done += n;
+    }
+}
+
+void TWavWriter::Finish() {
+    if (std::fseek(file_, 0, SEEK_SET) != 0) throw Exception("cannot write " + path_);
+    WriteHeader(frames_);
+    const bool flushed = std::fflush(file_) == 0;
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    std::error_code error;
+    if (flushed && closed) std::filesystem::rename(partPath_, path_, error);
+    if (!flushed || !closed || error) {
+        std::remove(partPath_.c_str());
+        throw Exception("cannot write " + path_);
+    }
+}
