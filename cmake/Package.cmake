@@ -15,14 +15,15 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://velmora.example.org/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window-system plugins are only recommended by Qt's GUI library, but the window needs one.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
+# The extended description; CPack puts the summary above it and indents it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- Velmora shows a picture whose palette colours travel in step with a main
- frequency from 0.1 to 35 Hz, while a looping sound sweeps its stereo balance
- and playback rate at about that rate. The package holds the program, the
- library tool velmora-lib and the default stimulus library.
- .
- Photosensitivity warning: flashing and pulsing light can trigger seizures in
- people with photosensitive epilepsy.")
+    "Velmora shows a picture whose palette colours travel in step with a main
+frequency from 0.1 to 35 Hz, while a looping sound sweeps its stereo balance
+and playback rate at about that rate. The package holds the program, the
+library tool velmora-lib, the renderer velmora-render and the default stimulus
+library.
+
+Photosensitivity warning: flashing and pulsing light can trigger seizures in
+people with photosensitive epilepsy.")
 
 include(CPack)
