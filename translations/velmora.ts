@@ -155,6 +155,66 @@ Commands:
         <source>&apos;%s&apos; is not a valid floating point value</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%s is larger than 1 MiB</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%s, line %d: %s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%s holds no points</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not UTF-8 text</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a point needs a time and a frequency</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>time &quot;%s&quot; is not m:ss or h:mm:ss</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>time %s does not come after %s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>frequency &quot;%s&quot; is not a number with a decimal point and up to three decimals</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>frequency %s is outside 0.1..35.0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown setting &quot;%s&quot; (depth, am, fm, volume, half)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%s must be a whole number from %d to %d</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>half must be on or off</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%s is set twice</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>more than %d points</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the last point is at 0:00, so the session has no length</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>RunParameters</name>
@@ -383,6 +443,22 @@ this button</source>
     </message>
     <message>
         <source>Show Controls</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Velmora Sessions|*.vsession</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Load Session...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>End Session</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 - %2 elapsed, %3 left</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
