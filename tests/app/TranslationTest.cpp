@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QLabel>
+#include <QToolButton>
 #include <QTranslator>
 
 namespace {
