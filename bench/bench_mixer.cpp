@@ -2,6 +2,7 @@
 // pulled in 512-frame blocks as a real output pulls them; whether every step of such a sweep
 // is heard at its frame; and the time from SetPan until an output block carries the new pan.
 
+#include "common/LoopingSound.h"
 #include "platform/SoundDevice.h"
 
 #include <benchmark/benchmark.h>
@@ -19,44 +20,15 @@ namespace {
 constexpr uint32_t kSoundRate = 22050;
 constexpr uint32_t kFramesPer2Ms = 88; // 2 ms at 44100
 
-std::vector<uint8_t> Format16(uint16_t channels, uint32_t rate) {
-    const uint16_t align = static_cast<uint16_t>(channels * 2);
-    std::vector<uint8_t> f(16);
-    const uint16_t tag = 1, bits = 16;
-    const uint32_t bytesPerSecond = rate * align;
-    std::memcpy(&f[0], &tag, 2);
-    std::memcpy(&f[2], &channels, 2);
-    std::memcpy(&f[4], &rate, 4);
-    std::memcpy(&f[8], &bytesPerSecond, 4);
-    std::memcpy(&f[12], &align, 2);
-    std::memcpy(&f[14], &bits, 2);
-    return f;
-}
-
 // One second of a stereo sine at 22050 samples per second, playing in a loop.
 std::shared_ptr<IDirectSoundBuffer> LoopingSound(IDirectSound& device) {
-    const auto format = Format16(2, kSoundRate);
     std::vector<int16_t> samples(2 * kSoundRate);
     for (uint32_t i = 0; i < kSoundRate; ++i) {
         samples[2 * i] = static_cast<int16_t>(10000 * std::sin(2 * M_PI * 220 * i / kSoundRate));
         samples[2 * i + 1] =
             static_cast<int16_t>(10000 * std::sin(2 * M_PI * 330 * i / kSoundRate));
     }
-    DSBUFFERDESC desc;
-    desc.dwSize = DSBUFFERDESC_SIZE;
-    desc.dwFlags = DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME;
-    desc.dwBufferBytes = static_cast<uint32_t>(samples.size() * 2);
-    desc.lpwfxFormat = format.data();
-    desc.formatBytes = static_cast<uint32_t>(format.size());
-    std::shared_ptr<IDirectSoundBuffer> buffer;
-    if (device.CreateSoundBuffer(&desc, &buffer, nullptr) != DS_OK) return nullptr;
-    void *r1, *r2;
-    uint32_t b1, b2;
-    buffer->Lock(0, desc.dwBufferBytes, &r1, &b1, &r2, &b2, 0);
-    std::memcpy(r1, samples.data(), b1);
-    buffer->Unlock(r1, b1, r2, b2);
-    buffer->Play(0, 0, DSBPLAY_LOOPING);
-    return buffer;
+    return PlayLooping(device, kSoundRate, samples);
 }
 
 std::shared_ptr<IDirectSound> OpenDevice(SoundOutputChoice choice) {
@@ -121,17 +93,7 @@ struct Sweep {
 
 Sweep MeasureSweep(uint32_t pull, uint32_t steps) {
     auto device = OpenDevice(SoundOutputChoice::Offline);
-    const auto format = Format16(2, kSoundRate);
-    std::vector<int16_t> level(2 * 1000, 16384);
-    DSBUFFERDESC desc{DSBUFFERDESC_SIZE, 0xE0, uint32_t(level.size() * 2), 0, format.data(), 16};
-    std::shared_ptr<IDirectSoundBuffer> buffer;
-    device->CreateSoundBuffer(&desc, &buffer, nullptr);
-    void *r1, *r2;
-    uint32_t b1, b2;
-    buffer->Lock(0, desc.dwBufferBytes, &r1, &b1, &r2, &b2, 0);
-    std::memcpy(r1, level.data(), b1);
-    buffer->Unlock(r1, b1, r2, b2);
-    buffer->Play(0, 0, DSBPLAY_LOOPING);
+    auto buffer = PlayLooping(*device, kSoundRate, std::vector<int16_t>(2 * 1000, 16384));
     const uint32_t frames = steps * kFramesPer2Ms;
     std::vector<float> out(2 * static_cast<size_t>(frames));
     RenderSweep(*device, *buffer, frames, pull, out.data(), false);

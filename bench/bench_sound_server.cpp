@@ -6,6 +6,7 @@
 // driver for it) and parec; the default sink's monitor is recorded. A sample counts as
 // "recorded" when parec has handed it over, so the figures include the recording's own delay.
 
+#include "common/LoopingSound.h"
 #include "platform/SoundDevice.h"
 #include "platform/SoundOutput.h"
 
@@ -32,30 +33,6 @@ extern char** environ;
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::shared_ptr<IDirectSoundBuffer> ConstantLevel(IDirectSound& device) {
-    const uint16_t tag = 1, channels = 2, align = 4, bits = 16;
-    const uint32_t rate = 44100, bytesPerSecond = rate * align;
-    std::vector<uint8_t> format(16);
-    std::memcpy(&format[0], &tag, 2);
-    std::memcpy(&format[2], &channels, 2);
-    std::memcpy(&format[4], &rate, 4);
-    std::memcpy(&format[8], &bytesPerSecond, 4);
-    std::memcpy(&format[12], &align, 2);
-    std::memcpy(&format[14], &bits, 2);
-    const std::vector<int16_t> samples(2 * 4410, 16384);
-    const DSBUFFERDESC desc{DSBUFFERDESC_SIZE, 0xE0, uint32_t(samples.size() * 2), 0,
-                            format.data(),     16};
-    std::shared_ptr<IDirectSoundBuffer> buffer;
-    if (device.CreateSoundBuffer(&desc, &buffer, nullptr) != DS_OK) return nullptr;
-    void *r1, *r2;
-    uint32_t b1, b2;
-    buffer->Lock(0, desc.dwBufferBytes, &r1, &b1, &r2, &b2, 0);
-    std::memcpy(r1, samples.data(), b1);
-    buffer->Unlock(r1, b1, r2, b2);
-    buffer->Play(0, 0, DSBPLAY_LOOPING);
-    return buffer;
-}
 
 // Reads parec's output as it arrives and notes when the balance first leaves the old pan.
 class Recorder {
@@ -156,7 +133,7 @@ void BM_SetPanToRecordedSample(benchmark::State& state) {
         state.SkipWithError("no SDL output: is a PulseAudio server running?");
         return;
     }
-    auto buffer = ConstantLevel(*device);
+    auto buffer = PlayLooping(*device, 44100, std::vector<int16_t>(2 * 4410, 16384));
     Recorder recorder;
     if (!buffer || !recorder.Start()) {
         state.SkipWithError("cannot play or record");

@@ -94,6 +94,7 @@ void BM_ThreadedTimer(benchmark::State& state) {
         }
         const double meanPeriodUs = periodSum / static_cast<double>(at.size() - 1);
         state.counters["handover_median_us"] = Percentile(handOverUs, 0.5);
+        state.counters["handover_p99_us"] = Percentile(handOverUs, 0.99);
         state.counters["period_per_interval"] = meanPeriodUs / (interval * 1000.0);
         state.counters["lateness_p99_us"] = Percentile(latenessUs, 0.99);
         state.counters["lateness_median_us"] = Percentile(latenessUs, 0.5);

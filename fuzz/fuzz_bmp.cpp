@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the BMP reader, then uses whatever it accepted: rows, drawing and
-// writing it back, the framework bitmap's reader over the same bytes, and the library tool's
-// packing of them as a picture file.
+// writing it back, the framework bitmap's reader over the same bytes, whose picture must keep
+// its pixel values when assigned to a TDIB, and the library tool's packing of them as a
+// picture file.
 #include "framework/Bitmap.h"
 #include "framework/Streams.h"
 #include "library/PackedDib.h"
@@ -10,6 +11,7 @@
 #include <QPainter>
 
 #include <cstdint>
+#include <cstring>
 #include <exception>
 #include <vector>
 
@@ -41,7 +43,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         TReadOnlyMemoryStream stream(data, static_cast<int64_t>(size));
         TBitmap bitmap;
         bitmap.LoadFromStream(stream);
-        if (!bitmap.IsEmpty()) bitmap.ToImage();
+        if (!bitmap.IsEmpty()) {
+            bitmap.ToImage();
+            // A library picture reaches the display this way; its pixel values must survive,
+            // whatever colour count its header declares.
+            TDIB assigned;
+            assigned.AssignFrom(&bitmap);
+            for (int y = 0; y < bitmap.Height(); ++y) {
+                if (std::memcmp(assigned.ScanLine(y), bitmap.ScanLine(y),
+                                static_cast<size_t>(bitmap.WidthBytes())) != 0) {
+                    __builtin_trap();
+                }
+            }
+        }
     } catch (const Exception&) {
     }
     try {

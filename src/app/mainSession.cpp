@@ -132,6 +132,8 @@ void TMainSession::Remember(const std::string& path) {
 
 void TMainSession::RunStarting() {
     if (!session_) return;
+    // From the start the session holds every control afresh, whatever was moved before.
+    if (clock_.ElapsedMs() == 0) follower_->Rewind();
     clock_.Start();
     Follow(clock_.ElapsedMs());
     ticker_.start();

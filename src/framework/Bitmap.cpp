@@ -55,14 +55,12 @@ void TBitmap::SetSize(int width, int height) {
         return;
     }
     if (bitCount_ == 0) bitCount_ = 24;
-    const int64_t rowBytes = DibWidthBytes(width, bitCount_);
-    if (rowBytes * height > MaxPixelBlockSize) {
-        throw EOutOfResources(Msg::CannotBeMade, {std::string("Bitmap")});
-    }
+    const std::optional<int64_t> size = DibBlockSize(width, height, bitCount_);
+    if (!size) throw EOutOfResources(Msg::CannotBeMade, {std::string("Bitmap")});
     width_ = width;
     height_ = height;
-    widthBytes_ = rowBytes;
-    bits_.assign(static_cast<size_t>(rowBytes * height), 0);
+    widthBytes_ = DibWidthBytes(width, bitCount_);
+    bits_.assign(static_cast<size_t>(*size), 0);
 }
 
 HPALETTE TBitmap::PaletteHandle() {
@@ -79,20 +77,22 @@ HPALETTE TBitmap::PaletteHandle() {
 }
 
 void TBitmap::LoadFromStream(TStream& stream) {
-    if (!ReadBmpFileHeader(stream)) return;
-    ReadPackedDib(stream);
+    const std::optional<int64_t> pixelStart = ReadBmpFileHeader(stream);
+    if (!pixelStart) return;
+    ReadDib(stream, *pixelStart);
 }
 
 void TBitmap::ReadPackedDib(TStream& stream) {
-    const TDibHeader h = ReadDibHeader(stream);
+    ReadDib(stream, PixelsFollowColors);
+}
+
+void TBitmap::ReadDib(TStream& stream, int64_t pixelStart) {
+    // The header reader has checked the format and that the stream holds every pixel byte.
+    const TDibHeader h = ReadDibHeader(stream, pixelStart);
     if (h.Empty) {
         *this = TBitmap();
         return;
     }
-    CheckDibFormat(h.BitCount, h.Masks);
-    // What the stream must still hold is checked before the pixel block is allocated.
-    const int64_t needed = h.Compressed() ? int64_t{h.ImageSize} : h.Size;
-    if (needed > stream.Remaining()) throw EReadError(Msg::StreamReadError);
     std::vector<uint8_t> bits(static_cast<size_t>(h.Size), 0);
     if (h.Compressed()) {
         std::vector<uint8_t> packed(h.ImageSize);
@@ -147,6 +147,7 @@ QImage TBitmap::ToImage() const {
 void TBitmap::DrawStretched(TCanvas& canvas, const QRect& rect) {
     if (IsEmpty()) return;
     const QImage image = ToImage();
+    if (image.isNull()) throw EOutOfResources(Msg::CannotBeMade, {std::string("Bitmap")});
     canvas.Paint([&](QPainter& painter) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
         painter.drawImage(rect, image);

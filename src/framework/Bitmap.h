@@ -55,6 +55,8 @@ public:
 
 private:
     void ReleasePalette();
+    // Reads a packed DIB whose pixels start at pixelStart (see ReadDibHeader).
+    void ReadDib(TStream& stream, int64_t pixelStart);
     void Take(int width, int height, int bitCount, int64_t widthBytes, const TColorMasks& masks,
               const TColorTable& colors, std::vector<uint8_t> bits);
 

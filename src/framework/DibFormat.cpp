@@ -34,6 +34,20 @@ void Put32(uint8_t* p, uint32_t v) {
 
 } // namespace
 
+std::optional<int64_t> DibBlockSize(int64_t width, int64_t height, int64_t bits) {
+    if (width < 0 || height < 0 || bits < 0) return std::nullopt;
+    int64_t rowBits = 0;
+    if (__builtin_mul_overflow(width, bits, &rowBits) || rowBits > INT64_MAX - 31) {
+        return std::nullopt;
+    }
+    const int64_t widthBytes = (rowBits + 31) / 32 * 4;
+    int64_t size = 0;
+    if (__builtin_mul_overflow(widthBytes, height, &size) || size > MaxPixelBlockSize) {
+        return std::nullopt;
+    }
+    return size;
+}
+
 void CheckDibFormat(int bitCount, const TColorMasks& masks) {
     switch (bitCount) {
     case 1:
@@ -53,15 +67,16 @@ void CheckDibFormat(int bitCount, const TColorMasks& masks) {
     }
 }
 
-bool ReadBmpFileHeader(TStream& stream) {
+std::optional<int64_t> ReadBmpFileHeader(TStream& stream) {
+    const int64_t start = stream.Position();
     uint8_t header[BmpFileHeaderSize];
     const int64_t got = stream.Read(header, sizeof header);
-    if (got == 0) return false;
+    if (got == 0) return std::nullopt;
     if (got != BmpFileHeaderSize || Get16(header) != BmpFileType) Invalid();
-    return true;
+    return start + Get32(header + 10);
 }
 
-TDibHeader ReadDibHeader(TStream& stream) {
+TDibHeader ReadDibHeader(TStream& stream, int64_t pixelStart) {
     TDibHeader h;
     uint8_t buf[BmpInfoHeaderSize] = {};
     const int64_t got = stream.Read(buf, 4);
@@ -100,12 +115,14 @@ TDibHeader ReadDibHeader(TStream& stream) {
     if (h.Compression == BI_RLE4 && h.BitCount != 4) Invalid();
     if (h.Compressed() && h.ImageSize == 0) Invalid();
     h.TopDown = height < 0;
+    // RLE data runs from the bottom row up; the format has no top-down form of it.
+    if (h.Compressed() && h.TopDown) Invalid();
     h.Width = static_cast<int32_t>(width);
     h.Height = static_cast<int32_t>(h.TopDown ? -height : height);
+    const std::optional<int64_t> size = DibBlockSize(width, h.Height, h.BitCount);
+    if (!size) Invalid();
+    h.Size = *size;
     h.WidthBytes = DibWidthBytes(width, h.BitCount);
-    if (h.WidthBytes > std::numeric_limits<int32_t>::max()) Invalid();
-    h.Size = h.WidthBytes * h.Height;
-    if (h.Size > MaxPixelBlockSize) Invalid();
 
     if (h.Compression == BI_BITFIELDS) {
         uint8_t masks[12];
@@ -124,6 +141,13 @@ TDibHeader ReadDibHeader(TStream& stream) {
         const uint8_t* e = entries + i * entrySize;
         h.Colors[static_cast<size_t>(i)] = TRGBQuad{e[0], e[1], e[2], 0};
     }
+    CheckDibFormat(h.BitCount, h.Masks);
+
+    if (pixelStart >= stream.Position() && pixelStart < stream.Size()) {
+        stream.SetPosition(pixelStart);
+    }
+    const int64_t pixelBytes = h.Compressed() ? int64_t{h.ImageSize} : h.Size;
+    if (pixelBytes > stream.Remaining()) throw EReadError(Msg::StreamReadError);
     return h;
 }
 

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class TStream;
@@ -31,10 +32,16 @@ constexpr int BmpCoreHeaderSize = 12;
 // No picture's pixel block may be larger than this.
 constexpr int64_t MaxPixelBlockSize = int64_t{256} << 20;
 
-// Bytes per row: rows are padded to whole 32-bit words.
+// Bytes per row: rows are padded to whole 32-bit words. Callers check the block first with
+// DibBlockSize, which bounds every product here.
 constexpr int64_t DibWidthBytes(int64_t width, int64_t bits) {
     return ((width * bits + 31) / 32) * 4;
 }
+
+// The byte size of a bottom-up pixel block of that many rows and pixels per row; nullopt when
+// it is larger than MaxPixelBlockSize. Every product is checked, so sizes that would overflow
+// 64 bits are refused too instead of wrapping round to something small.
+std::optional<int64_t> DibBlockSize(int64_t width, int64_t height, int64_t bits);
 
 // The red, green and blue masks of a pixel layout.
 using TColorMasks = std::array<uint32_t, 3>;
@@ -65,12 +72,22 @@ struct TDibHeader {
     bool Compressed() const { return Compression == BI_RLE8 || Compression == BI_RLE4; }
 };
 
-// Reads a 14-byte file header. False when the stream has no bytes left; fails with
-// "DIB is invalid" when it is short or doesn't start with "BM".
-bool ReadBmpFileHeader(TStream& stream);
-// Reads the header, colour masks and colour entries of a packed DIB and checks every size
-// against the limits before anything is allocated. Fails with "DIB is invalid".
-TDibHeader ReadDibHeader(TStream& stream);
+// Reads a 14-byte file header and returns the stream position its pixel-data offset names
+// (counted from the header's first byte); nullopt when the stream has no bytes left. Fails
+// with "DIB is invalid" when the header is short or doesn't start with "BM".
+std::optional<int64_t> ReadBmpFileHeader(TStream& stream);
+
+// Stands for "no file header": the pixels follow the colour entries, as in a packed DIB.
+constexpr int64_t PixelsFollowColors = -1;
+
+// Reads the header, colour masks and colour entries of a packed DIB, checks every size against
+// the limits and the format of its pixels, and leaves the stream at the first pixel byte. That
+// is pixelStart when it lies at or after the end of the colour entries and inside the stream
+// (a file may leave a gap there), otherwise the byte after the entries. Nothing needs to be
+// allocated before it returns: it fails with "Stream read error" when the stream doesn't hold
+// the pixel bytes the header promises, with "DIB is invalid" for a header that can't be
+// read right, and with the messages of CheckDibFormat.
+TDibHeader ReadDibHeader(TStream& stream, int64_t pixelStart = PixelsFollowColors);
 // Reads the pixel rows of an uncompressed DIB into a bottom-up block of header.Size bytes.
 void ReadDibRows(TStream& stream, const TDibHeader& header, uint8_t* pixels);
 

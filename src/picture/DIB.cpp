@@ -3,6 +3,7 @@
 #include "framework/Bitmap.h"
 #include "framework/Picture.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -52,11 +53,12 @@ TDIBSharedImage::Ptr TDIBSharedImage::CreateBlank(int width, int height, int bit
                                                   bool compressed) {
     Ptr image = CreateEmpty();
     CheckDibFormat(bitCount, format.Masks());
-    const int64_t widthBytes = DibWidthBytes(width, bitCount);
-    const int64_t size = widthBytes * height;
-    if (width <= 0 || height <= 0 || size > MaxPixelBlockSize) {
+    const std::optional<int64_t> blockSize = DibBlockSize(width, height, bitCount);
+    if (width <= 0 || height <= 0 || !blockSize) {
         throw EOutOfResources(Msg::CannotBeMade, {std::string("DIB")});
     }
+    const int64_t size = *blockSize;
+    const int64_t widthBytes = DibWidthBytes(width, bitCount);
     image->BitCount = bitCount;
     image->Height = height;
     image->Width = width;
@@ -275,8 +277,7 @@ void TDIB::AssignFromBitmap(const TBitmap& bitmap) {
     // The same image is rewritten when the size was already right.
     image_->DrawCache.MarkAllChanged();
     std::memset(pixels_, 0, static_cast<size_t>(size_));
-    if (bits == bitCount_ && widthBytes_ == bitmap.WidthBytes() &&
-        (bits > 8 || ColorTable == bitmap.ColorTable())) {
+    if (bits == bitCount_ && widthBytes_ == bitmap.WidthBytes() && SameUsableColors(bitmap)) {
         // Equal layouts: the pixel values are reproduced one for one.
         for (int y = 0; y < height_; ++y) {
             std::memcpy(topRow_ + static_cast<int64_t>(y) * rowStep_, bitmap.ScanLine(y),
@@ -285,6 +286,13 @@ void TDIB::AssignFromBitmap(const TBitmap& bitmap) {
     } else {
         Canvas().Draw(0, 0, const_cast<TBitmap&>(bitmap));
     }
+}
+
+bool TDIB::SameUsableColors(const TBitmap& bitmap) const {
+    // Entries past 2^bits can't be indexed; a header that declares more must not make equal
+    // pictures look different.
+    const auto used = static_cast<size_t>(bitmap.ColorCount());
+    return std::equal(ColorTable.begin(), ColorTable.begin() + used, bitmap.ColorTable().begin());
 }
 
 void TDIB::AssignFromGraphic(TGraphic& graphic) {

@@ -91,7 +91,9 @@ public:
                            const TColorTable& colors, bool plainMemory, bool compressed);
     static Ptr CreateCopy(const TDIBSharedImage& source, bool plainMemory);
     static Ptr CreateExpanded(const TDIBSharedImage& source, bool plainMemory);
-    static Ptr CreateFromPackedDib(TStream& stream, bool plainMemory);
+    // Reads a packed DIB; pixelStart is where a file header says the pixels begin.
+    static Ptr CreateFromPackedDib(TStream& stream, bool plainMemory,
+                                   int64_t pixelStart = PixelsFollowColors);
 
     void StoreColorTable(const TColorTable& colors);
     HPALETTE PaletteHandle();
@@ -220,6 +222,8 @@ private:
     void EnsureSurface();
     [[noreturn]] static void RaiseScanLineRange(int y);
     void AssignFromBitmap(const TBitmap& bitmap);
+    // True when the entries the bitmap's pixels can index equal those of ColorTable.
+    bool SameUsableColors(const TBitmap& bitmap) const;
     void AssignFromGraphic(TGraphic& graphic);
 
     TDIBSharedImage::Ptr image_;

@@ -85,14 +85,20 @@ protected:
         const TDIBSharedImage& image = *owner_.image_;
         const std::array<QRgb, 256> lookup = ColorTableLookup(image.ColorTable);
         shadow_ = QImage(owner_.width_, owner_.height_, QImage::Format_RGB32);
-        if (shadow_.isNull()) return nullptr;
+        // Without its colour copy the picture can't be drawn on; saying so beats a drawing
+        // that silently leaves the picture as it was.
+        if (shadow_.isNull()) RaiseCannotBeMade();
         for (int y = 0; y < owner_.height_; ++y) {
             DibRowToRgb(owner_.topRow_ + static_cast<int64_t>(y) * owner_.rowStep_, owner_.width_,
                         owner_.bitCount_, lookup.data(), image.PixelFormat.Masks(),
                         reinterpret_cast<QRgb*>(shadow_.scanLine(y)));
         }
         original_ = shadow_.copy();
-        if (!painter_.begin(&shadow_)) return nullptr;
+        if (original_.isNull() || !painter_.begin(&shadow_)) {
+            shadow_ = QImage();
+            original_ = QImage();
+            RaiseCannotBeMade();
+        }
         return &painter_;
     }
 
@@ -129,6 +135,10 @@ protected:
     }
 
 private:
+    [[noreturn]] static void RaiseCannotBeMade() {
+        throw EOutOfResources(Msg::CannotBeMade, {std::string("DIB")});
+    }
+
     TDIB& owner_;
     QPainter painter_;
     QImage shadow_;
@@ -161,7 +171,7 @@ void TDIB::DrawStretched(TCanvas& canvas, const QRect& rect) {
         }
         if (area.isEmpty()) return;
         const QImage& colours = image.DrawCache.Colours(image, lookup, rect, area);
-        if (colours.isNull()) return;
+        if (colours.isNull()) throw EOutOfResources(Msg::CannotBeMade, {std::string("DIB")});
         const QPainter::CompositionMode mode = painter.compositionMode();
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.drawImage(area.topLeft(), colours);

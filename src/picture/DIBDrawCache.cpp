@@ -47,10 +47,16 @@ const QImage& TDIBDrawCache::Colours(const TDIBSharedImage& image, const QRgb* l
     changedBottom_ = -1;
     convertedRows_ = 0;
     if (top > bottom) return buffer_;
+    const auto rowBytes = static_cast<size_t>(area.width()) * sizeof(QRgb);
     for (int j = 0; j < area.height(); ++j) {
         const int32_t sy = rows_[static_cast<size_t>(j)];
         if (sy < top || sy > bottom) continue;
-        ConvertRow(image, lookup, j);
+        // A picture row repeated in the target is worked out once and copied.
+        if (convertedRows_ > 0 && sy == rows_[static_cast<size_t>(j) - 1]) {
+            std::memcpy(buffer_.scanLine(j), buffer_.constScanLine(j - 1), rowBytes);
+        } else {
+            ConvertRow(image, lookup, j);
+        }
         ++convertedRows_;
     }
     return buffer_;
@@ -61,6 +67,7 @@ void TDIBDrawCache::Layout(const TDIBSharedImage& image, const QRect& rect, cons
     area_ = area;
     // Made once for each size drawn; every later frame of that size reuses it.
     if (buffer_.size() != area.size()) buffer_ = QImage(area.size(), QImage::Format_RGB32);
+    if (buffer_.isNull()) return;
     columns_.resize(static_cast<size_t>(area.width()));
     for (int i = 0; i < area.width(); ++i) {
         columns_[static_cast<size_t>(i)] =

@@ -7,31 +7,29 @@
 
 #include <cstring>
 
-TDIBSharedImage::Ptr TDIBSharedImage::CreateFromPackedDib(TStream& stream, bool plainMemory) {
-    const TDibHeader h = ReadDibHeader(stream);
+TDIBSharedImage::Ptr TDIBSharedImage::CreateFromPackedDib(TStream& stream, bool plainMemory,
+                                                          int64_t pixelStart) {
+    // The header reader has checked the format and that the stream holds every pixel byte, so
+    // nothing below allocates for data that isn't there.
+    const TDibHeader h = ReadDibHeader(stream, pixelStart);
     if (h.Empty) return CreateEmpty();
-    // The masks themselves must be a known layout, not only their widths: masks of the right
-    // widths in other places would show the wrong colours.
-    if (h.HasMasks) CheckDibFormat(h.BitCount, h.Masks);
     const TPixelFormat format = PixelFormatFromMasks(h.Masks[0], h.Masks[1], h.Masks[2]);
     Ptr image =
         CreateBlank(h.Width, h.Height, h.BitCount, format, h.Colors, plainMemory, h.Compressed());
     if (h.Compressed()) {
-        // Checked against what is there before the block is allocated.
-        if (h.ImageSize > stream.Remaining()) throw EReadError(Msg::StreamReadError);
         image->SetImageSize(h.ImageSize);
         image->AllocatePixels(h.ImageSize);
         stream.ReadBuffer(image->PixelBlock(), h.ImageSize);
     } else {
-        if (h.Size > stream.Remaining()) throw EReadError(Msg::StreamReadError);
         ReadDibRows(stream, h, image->PixelBlock());
     }
     return image;
 }
 
 void TDIB::LoadBmpStream(TStream& stream) {
-    if (!ReadBmpFileHeader(stream)) return;
-    ReadPackedDib(stream);
+    const std::optional<int64_t> pixelStart = ReadBmpFileHeader(stream);
+    if (!pixelStart) return;
+    SetImage(TDIBSharedImage::CreateFromPackedDib(stream, image_->PlainMemory, *pixelStart));
 }
 
 void TDIB::ReadPackedDib(TStream& stream) {

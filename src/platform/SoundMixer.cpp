@@ -59,7 +59,35 @@ uint32_t MixFrames(const uint8_t* mem, uint32_t frames, uint32_t align, uint64_t
     float g0 = ramp.gain[0], g1 = ramp.gain[1];
     uint32_t left = *ramp.left;
     uint32_t done = 0;
+    // Below this position the next source frame is always inside the sound.
+    const uint64_t safe = static_cast<uint64_t>(frames - 1) << 32;
     while (done < n) {
+        if (left == 0 && pos < safe) {
+            // The common case, without a glide and away from the end: no checks per frame.
+            const uint64_t reach = (safe - pos + step - 1) / step;
+            const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(n - done, reach));
+            for (uint32_t i = 0; i < count; ++i, pos += step) {
+                const float frac =
+                    static_cast<float>(static_cast<uint32_t>(pos)) * (1.0f / 4294967296.0f);
+                const uint8_t* a = mem + static_cast<size_t>(pos >> 32) * align;
+                const float l0 = Decode<K>(a), l1 = Decode<K>(a + align);
+                const float l = l0 + (l1 - l0) * frac;
+                float r = l;
+                if constexpr (C == 2) {
+                    const float r0 = Decode<K>(a + kSample), r1 = Decode<K>(a + align + kSample);
+                    r = r0 + (r1 - r0) * frac;
+                }
+                out[2 * (done + i)] += l * g0;
+                out[2 * (done + i) + 1] += r * g1;
+            }
+            done += count;
+            // A step longer than a frame can carry the last one past the end.
+            if (pos >= end) {
+                if (!looping) break;
+                pos %= end;
+            }
+            continue;
+        }
         const uint32_t idx = static_cast<uint32_t>(pos >> 32);
         const float frac = static_cast<float>(static_cast<uint32_t>(pos)) * (1.0f / 4294967296.0f);
         uint32_t next = idx + 1;

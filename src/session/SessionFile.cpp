@@ -161,22 +161,24 @@ TSessionPoint ParsePoint(const std::vector<std::string_view>& words, int64_t pre
 
 } // namespace
 
-bool ParseSessionTime(std::string_view text, int64_t& ms) {
+namespace {
+// A rule check of one value, answered as true or false instead of a refusal.
+template <typename Parse, typename T> bool Accepted(Parse parse, std::string_view text, T& value) {
     try {
-        ms = ParseTime(text);
+        value = parse(text);
         return true;
     } catch (const LineError&) {
         return false;
     }
 }
+} // namespace
+
+bool ParseSessionTime(std::string_view text, int64_t& ms) {
+    return Accepted(ParseTime, text, ms);
+}
 
 bool ParseSessionFrequency(std::string_view text, int32_t& milli) {
-    try {
-        milli = ParseFrequency(text);
-        return true;
-    } catch (const LineError&) {
-        return false;
-    }
+    return Accepted(ParseFrequency, text, milli);
 }
 
 TSession ParseSession(std::string_view text, const std::string& name) {

@@ -135,9 +135,10 @@ bool TTimerThread::HandOver() {
         // Posting under the lock: once Terminate has returned, nothing new reaches the queue.
         if (terminated_) return false;
         handedOver_.store(true, std::memory_order_relaxed);
-        QCoreApplication::postEvent(this, new (deliverySlot_) TDelivery(this));
+        QCoreApplication::postEvent(this, new (deliverySlots_[nextSlot_]) TDelivery(this));
+        nextSlot_ ^= 1;
     }
-    // Also when told to terminate: the slot stays in use until the event is gone.
+    // Also when told to terminate: the event's slot stays in use until the event is gone.
     handedOver_.wait(true, std::memory_order_acquire);
     return true;
 }

@@ -69,9 +69,9 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    // Carries one firing to the GUI thread. It is built in the worker's own slot, so a firing
-    // allocates nothing; Qt deletes a posted event once delivered or removed, which here only
-    // ends the hand-over and lets the worker go on.
+    // Carries one firing to the GUI thread. It is built in one of the worker's own slots, so a
+    // firing allocates nothing; Qt deletes a posted event once delivered or removed, which here
+    // only ends the hand-over and lets the worker go on.
     class TDelivery : public QEvent {
     public:
         explicit TDelivery(TTimerThread* worker);
@@ -100,7 +100,10 @@ private:
     TThreadSchedule startSchedule_; // what the worker inherited, to return to
     unsigned long timerSlackNs_ = 0;
     std::chrono::nanoseconds wakeLatency_{0}; // worker only: how late its pauses end, smoothed
-    alignas(TDelivery) std::byte deliverySlot_[sizeof(TDelivery)];
+    // Used in turn: Qt finishes destroying an event after its own destructor has let the
+    // worker go on, so the next event must not be built in the same memory.
+    alignas(TDelivery) std::byte deliverySlots_[2][sizeof(TDelivery)];
+    int nextSlot_ = 0; // worker only
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     bool started_ = false;

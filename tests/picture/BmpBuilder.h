@@ -27,9 +27,9 @@ public:
         return *this;
     }
 
-    // "BM", then sizes that the reader doesn't consult.
-    BmpBuilder& FileHeader(uint16_t reserved1 = 0) {
-        return U16(0x4D42).U32(0).U16(reserved1).U16(0).U32(0);
+    // "BM", a file size the reader doesn't consult, and the pixel-data offset (0: none given).
+    BmpBuilder& FileHeader(uint16_t reserved1 = 0, uint32_t pixelOffset = 0) {
+        return U16(0x4D42).U32(0).U16(reserved1).U16(0).U32(pixelOffset);
     }
     BmpBuilder& InfoHeader(int32_t width, int32_t height, int bits, uint32_t compression = 0,
                            uint32_t imageSize = 0, int32_t colorsUsed = 0) {

@@ -1,6 +1,7 @@
 #include "BmpBuilder.h"
 #include "TestHelpers.h"
 
+#include "framework/Bitmap.h"
 #include "framework/Picture.h"
 #include "picture/GlobalMemoryStream.h"
 
@@ -301,4 +302,94 @@ TEST(BmpFiles, BinaryPropertyHoldsAWholeFile) {
     packedOnly.SetPosition(0);
     EXPECT_EQ(FailureOf<EInvalidGraphic>([&] { read.ReadBinaryProperty(packedOnly); }),
               "DIB is invalid");
+}
+
+namespace {
+
+// The pixel rows of a file as both readers see them, top row first.
+std::vector<uint8_t> RowsBothReadersLoad(const std::vector<uint8_t>& bytes) {
+    TMemoryStream forDib(bytes);
+    TDIB dib;
+    dib.LoadBmpStream(forDib);
+    TMemoryStream forBitmap(bytes);
+    TBitmap bitmap;
+    bitmap.LoadFromStream(forBitmap);
+    std::vector<uint8_t> fromBitmap;
+    for (int y = 0; y < bitmap.Height(); ++y)
+        fromBitmap.insert(fromBitmap.end(), bitmap.ScanLine(y),
+                          bitmap.ScanLine(y) + bitmap.WidthBytes());
+    const std::vector<uint8_t> fromDib = Rows(dib);
+    EXPECT_EQ(fromBitmap, fromDib) << "the framework bitmap reads the same pixels";
+    return fromDib;
+}
+
+} // namespace
+
+TEST(BmpFiles, PixelsStartAtTheFileOffsetWhenItLiesAfterTheColourEntries) {
+    // 3 x 2 pixels, bottom row first in the file; the gaps hold bytes that must not show.
+    const std::vector<uint8_t> topFirst{4, 5, 6, 0, 1, 2, 3, 0};
+    auto pixels = [](BmpBuilder& b) { b.Bytes({1, 2, 3, 0, 4, 5, 6, 0}); };
+
+    BmpBuilder gap; // 100 unused bytes between the table and the pixels
+    gap.FileHeader(0, 1178).InfoHeader(3, 2, 8).Colors(256).Fill(100, 0xEE);
+    pixels(gap);
+    EXPECT_EQ(RowsBothReadersLoad(gap.Data()), topFirst) << "gap after the table";
+
+    BmpBuilder many; // 300 entries declared and present; 256 of them are read
+    many.FileHeader(0, 1254).InfoHeader(3, 2, 8, 0, 0, 300).Colors(256).Fill(44 * 4, 0xEE);
+    pixels(many);
+    EXPECT_EQ(RowsBothReadersLoad(many.Data()), topFirst) << "300 colours";
+
+    BmpBuilder trueColour; // an optional table in a 24-bit file
+    trueColour.FileHeader(0, 1254).InfoHeader(2, 1, 24, 0, 0, 300).Colors(256).Fill(44 * 4, 0xEE);
+    trueColour.Bytes({1, 2, 3, 4, 5, 6, 0, 0});
+    EXPECT_EQ(RowsBothReadersLoad(trueColour.Data()),
+              (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 0, 0}))
+        << "24 bits with a table";
+
+    BmpBuilder core; // 14 + 12 + 256 x 3 = 794, then a short gap
+    core.FileHeader(0, 800).CoreHeader(3, 2, 8).Colors(256, 3).Fill(6, 0xEE);
+    pixels(core);
+    EXPECT_EQ(RowsBothReadersLoad(core.Data()), topFirst) << "core header";
+
+    BmpBuilder rle;
+    rle.FileHeader(0, 1080).InfoHeader(4, 1, 8, 1, 4).Colors(256).Fill(2, 0xEE);
+    rle.Bytes({3, 9, 0, 1});
+    EXPECT_EQ(RowsBothReadersLoad(rle.Data()), (std::vector<uint8_t>{9, 9, 9, 0})) << "RLE8";
+}
+
+TEST(BmpFiles, OffsetsIntoTheHeaderOrPastTheEndKeepThePixelsAfterTheEntries) {
+    const std::vector<uint8_t> topFirst{4, 5, 6, 0, 1, 2, 3, 0};
+    for (const uint32_t offset : {0u, 54u, 1077u, 1086u, 0xFFFFFFFFu}) {
+        BmpBuilder b;
+        b.FileHeader(0, offset).InfoHeader(3, 2, 8).Colors(256).Bytes({1, 2, 3, 0, 4, 5, 6, 0});
+        EXPECT_EQ(RowsBothReadersLoad(b.Data()), topFirst) << "offset " << offset;
+    }
+}
+
+TEST(BmpFiles, PixelOffsetCountsFromTheFileHeaderWhereverItSits) {
+    BmpBuilder b;
+    b.Fill(5, 0xAA).FileHeader(0, 1080).InfoHeader(2, 1, 8).Colors(256).Fill(2, 0xEE);
+    b.Bytes({7, 8, 0, 0});
+    TMemoryStream stream = b.Stream();
+    stream.SetPosition(5);
+    TDIB dib;
+    dib.ReadBinaryProperty(stream);
+    EXPECT_EQ(Rows(dib), (std::vector<uint8_t>{7, 8, 0, 0}));
+}
+
+TEST(BmpFiles, TopDownRleIsInvalid) {
+    for (const int bits : {8, 4}) {
+        const auto bytes = BmpBuilder()
+                               .FileHeader()
+                               .InfoHeader(4, -2, bits, bits == 8 ? 1 : 2, 4)
+                               .Colors(1 << bits)
+                               .Bytes({3, 9, 0, 1})
+                               .Data();
+        EXPECT_EQ(LoadFailure(bytes), "DIB is invalid") << bits << " bits";
+        TMemoryStream stream(bytes);
+        TBitmap bitmap;
+        EXPECT_EQ(FailureOf<EInvalidGraphic>([&] { bitmap.LoadFromStream(stream); }),
+                  "DIB is invalid");
+    }
 }

@@ -112,6 +112,9 @@ TEST_P(ImageTool, LoadsThePixelsTheToolDecodes) {
         QByteArray rewritten = bytes.left(14 + 40) + bytes.mid(14 + 40, 12) + bytes.mid(pixelsAt);
         rewritten[14] = 40;
         rewritten[15] = rewritten[16] = rewritten[17] = 0;
+        // The pixels now follow the masks at once, and the offset says so.
+        rewritten[10] = 14 + 40 + 12;
+        rewritten[11] = rewritten[12] = rewritten[13] = 0;
         bytes = rewritten;
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(bytes);

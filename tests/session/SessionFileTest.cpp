@@ -47,46 +47,36 @@ TEST(SessionFile, ReadsPointsSettingsCommentsAndBlankLines) {
 
 TEST(SessionFile, RefusesEachBrokenRuleNamingTheLine) {
     const std::string ok = "0:00 10.0\n";
-    EXPECT_EQ(Refusal(ok + "0:60 10.0"),
-              "s.vsession, line 2: time \"0:60\" is not m:ss or h:mm:ss");
-    EXPECT_EQ(Refusal(ok + "1:5 10.0"), "s.vsession, line 2: time \"1:5\" is not m:ss or h:mm:ss");
-    EXPECT_EQ(Refusal(ok + "1:00:00:00 10.0"),
-              "s.vsession, line 2: time \"1:00:00:00\" is not m:ss or h:mm:ss");
-    EXPECT_EQ(Refusal(ok + "-1:00 10.0"),
-              "s.vsession, line 2: time \"-1:00\" is not m:ss or h:mm:ss");
-    EXPECT_EQ(Refusal(ok + "1:00 10.0\n1:00 9.0"),
-              "s.vsession, line 3: time 1:00 does not come after 1:00");
-    EXPECT_EQ(Refusal(ok + "0:30 10"),
-              "s.vsession, line 2: frequency \"10\" is not a number with a decimal point and up "
-              "to three decimals");
-    EXPECT_EQ(Refusal(ok + "0:30 7.1234"),
-              "s.vsession, line 2: frequency \"7.1234\" is not a number with a decimal point "
-              "and up to three decimals");
-    EXPECT_EQ(Refusal(ok + "0:30 +1.5").substr(0, 43),
-              "s.vsession, line 2: frequency \"+1.5\" is not");
-    EXPECT_EQ(Refusal(ok + "0:30 35.001"),
-              "s.vsession, line 2: frequency 35.001 is outside 0.1..35.0");
-    EXPECT_EQ(Refusal(ok + "0:30 0.09"), "s.vsession, line 2: frequency 0.09 is outside 0.1..35.0");
-    EXPECT_EQ(Refusal("0:30"), "s.vsession, line 1: a point needs a time and a frequency");
-    EXPECT_EQ(Refusal(ok + "0:30 5.0 speed=3"),
-              "s.vsession, line 2: unknown setting \"speed=3\" (depth, am, fm, volume, half)");
-    EXPECT_EQ(Refusal(ok + "0:30 5.0 # late comment"),
-              "s.vsession, line 2: unknown setting \"#\" (depth, am, fm, volume, half)");
-    EXPECT_EQ(Refusal(ok + "0:30 5.0 depth=16"),
-              "s.vsession, line 2: depth must be a whole number from 0 to 15");
-    EXPECT_EQ(Refusal(ok + "0:30 5.0 am=6"),
-              "s.vsession, line 2: am must be a whole number from 0 to 5");
-    EXPECT_EQ(Refusal(ok + "0:30 5.0 fm=-1"),
-              "s.vsession, line 2: fm must be a whole number from 0 to 10");
-    EXPECT_EQ(Refusal(ok + "0:30 5.0 volume="),
-              "s.vsession, line 2: volume must be a whole number from 0 to 10");
-    EXPECT_EQ(Refusal(ok + "0:30 5.0 half=yes"), "s.vsession, line 2: half must be on or off");
-    EXPECT_EQ(Refusal(ok + "0:30 5.0 am=1 am=2"), "s.vsession, line 2: am is set twice");
-    EXPECT_EQ(Refusal(ok + "0:30 5.0\n# caf\xC3\n"), "s.vsession, line 3: not UTF-8 text");
-    EXPECT_EQ(Refusal(ok + std::string("0:30 5.0\0", 9)), "s.vsession, line 2: not UTF-8 text");
+    const std::string frequency = "\" is not a number with a decimal point and up to three "
+                                  "decimals";
+    const std::string settings = "\" (depth, am, fm, volume, half)";
+    const std::pair<std::string, std::string> cases[] = {
+        {ok + "0:60 10.0", "line 2: time \"0:60\" is not m:ss or h:mm:ss"},
+        {ok + "1:5 10.0", "line 2: time \"1:5\" is not m:ss or h:mm:ss"},
+        {ok + "1:00:00:00 10.0", "line 2: time \"1:00:00:00\" is not m:ss or h:mm:ss"},
+        {ok + "-1:00 10.0", "line 2: time \"-1:00\" is not m:ss or h:mm:ss"},
+        {ok + "1:00 10.0\n1:00 9.0", "line 3: time 1:00 does not come after 1:00"},
+        {ok + "0:30 10", "line 2: frequency \"10" + frequency},
+        {ok + "0:30 7.1234", "line 2: frequency \"7.1234" + frequency},
+        {ok + "0:30 +1.5", "line 2: frequency \"+1.5" + frequency},
+        {ok + "0:30 35.001", "line 2: frequency 35.001 is outside 0.1..35.0"},
+        {ok + "0:30 0.09", "line 2: frequency 0.09 is outside 0.1..35.0"},
+        {"0:30", "line 1: a point needs a time and a frequency"},
+        {ok + "0:30 5.0 speed=3", "line 2: unknown setting \"speed=3" + settings},
+        {ok + "0:30 5.0 # late comment", "line 2: unknown setting \"#" + settings},
+        {ok + "0:30 5.0 depth=16", "line 2: depth must be a whole number from 0 to 15"},
+        {ok + "0:30 5.0 am=6", "line 2: am must be a whole number from 0 to 5"},
+        {ok + "0:30 5.0 fm=-1", "line 2: fm must be a whole number from 0 to 10"},
+        {ok + "0:30 5.0 volume=", "line 2: volume must be a whole number from 0 to 10"},
+        {ok + "0:30 5.0 half=yes", "line 2: half must be on or off"},
+        {ok + "0:30 5.0 am=1 am=2", "line 2: am is set twice"},
+        {ok + "0:30 5.0\n# caf\xC3\n", "line 3: not UTF-8 text"},
+        {ok + std::string("0:30 5.0\0", 9), "line 2: not UTF-8 text"},
+        {"\n0:00 5.0\n", "line 2: the last point is at 0:00, so the session has no length"},
+    };
+    for (const auto& [text, message] : cases)
+        EXPECT_EQ(Refusal(text), "s.vsession, " + message) << text;
     EXPECT_EQ(Refusal("# nothing\n\n"), "s.vsession holds no points");
-    EXPECT_EQ(Refusal("\n0:00 5.0\n"),
-              "s.vsession, line 2: the last point is at 0:00, so the session has no length");
 }
 
 TEST(SessionFile, LimitsPointsAndFileSize) {

@@ -2,6 +2,7 @@
 // block being mixed, in order, and none is lost when they come faster than they are mixed.
 
 #include "SoundTestSupport.h"
+#include "common/LoopingSound.h"
 #include "platform/FrameClock.h"
 #include "platform/SoundMixer.h"
 
@@ -23,17 +24,7 @@ struct OfflineSound {
         for (size_t i = 0; i < samples.size(); ++i) {
             samples[i] = tone ? static_cast<int16_t>(12000 * std::sin(0.05 * double(i))) : 16384;
         }
-        const auto format = Format(1, 2, 22050, 16);
-        const auto data = Samples16(samples);
-        const DSBUFFERDESC desc{DSBUFFERDESC_SIZE, 0xE0, static_cast<uint32_t>(data.size()), 0,
-                                format.data(),     16};
-        EXPECT_EQ(device->CreateSoundBuffer(&desc, &buffer, nullptr), DS_OK);
-        void *r1, *r2;
-        uint32_t b1, b2;
-        buffer->Lock(0, desc.dwBufferBytes, &r1, &b1, &r2, &b2, 0);
-        std::memcpy(r1, data.data(), b1);
-        buffer->Unlock(r1, b1, r2, b2);
-        buffer->Play(0, 0, DSBPLAY_LOOPING);
+        buffer = PlayLooping(*device, 22050, samples);
     }
 
     std::vector<float> Out(uint32_t frames) {

@@ -2,6 +2,7 @@
 // server, recorded from the null sink's monitor.
 
 #include "PrivatePulseAudio.h"
+#include "common/LoopingSound.h"
 #include "platform/SoundDevice.h"
 
 #include <gtest/gtest.h>
@@ -46,30 +47,10 @@ protected:
         ASSERT_STREQ(device->OutputName(), "sdl") << "SDL did not reach the test's server";
     }
 
-    // A looping 16-bit stereo sound at the given rate, playing at the given pan.
     std::shared_ptr<IDirectSoundBuffer> Play(uint32_t rate, const std::vector<int16_t>& samples,
                                              int32_t pan) {
-        const uint16_t channels = 2, align = 4, bits = 16;
-        const uint16_t tag = 1;
-        const uint32_t bytesPerSecond = rate * align;
-        std::vector<uint8_t> format(16);
-        std::memcpy(&format[0], &tag, 2);
-        std::memcpy(&format[2], &channels, 2);
-        std::memcpy(&format[4], &rate, 4);
-        std::memcpy(&format[8], &bytesPerSecond, 4);
-        std::memcpy(&format[12], &align, 2);
-        std::memcpy(&format[14], &bits, 2);
-        const DSBUFFERDESC desc{DSBUFFERDESC_SIZE, 0xE0, uint32_t(samples.size() * 2), 0,
-                                format.data(),     16};
-        std::shared_ptr<IDirectSoundBuffer> buffer;
-        EXPECT_EQ(device->CreateSoundBuffer(&desc, &buffer, nullptr), DS_OK);
-        void *r1, *r2;
-        uint32_t b1, b2;
-        buffer->Lock(0, desc.dwBufferBytes, &r1, &b1, &r2, &b2, 0);
-        std::memcpy(r1, samples.data(), b1);
-        buffer->Unlock(r1, b1, r2, b2);
-        buffer->SetPan(pan);
-        buffer->Play(0, 0, DSBPLAY_LOOPING);
+        auto buffer = PlayLooping(*device, rate, samples, pan);
+        EXPECT_TRUE(buffer);
         return buffer;
     }
 

@@ -6,8 +6,10 @@
 #include <algorithm>
 
 namespace {
+// Between two renders the changes wait in the voice's queue: at the fastest modulation (a step
+// every 2 ms, two changes each) a chunk gathers under 400, well inside the queue.
 constexpr uint32_t kChunkFrames = 16384;
-}
+} // namespace
 
 TOfflineTimeline::TOfflineTimeline(IDirectSound& device, TWavWriter& out, uint64_t totalFrames,
                                    Progress progress)
@@ -15,23 +17,30 @@ TOfflineTimeline::TOfflineTimeline(IDirectSound& device, TWavWriter& out, uint64
       chunk_(2 * size_t{kChunkFrames}) {}
 
 void TOfflineTimeline::AdvanceTo(uint64_t frame) {
-    while (frame_ < frame) {
-        const uint32_t n =
-            static_cast<uint32_t>(std::min<uint64_t>(frame - frame_, kChunkFrames - held_));
-        if (device_.RenderOffline(chunk_.data() + 2 * size_t{held_}, n) != DS_OK)
-            throw Exception("the offline sound output refused to render");
-        held_ += n;
-        frame_ += n;
-        if (held_ == kChunkFrames) Flush();
-    }
+    // Every change for the frames of a chunk has been made once the moments pass its end.
+    while (rendered_ + (kChunkFrames - held_) <= frame)
+        RenderInto(kChunkFrames - held_);
+    if (device_.SetOfflineTime(frame) != DS_OK)
+        throw Exception("the offline sound output cannot place changes");
+}
+
+void TOfflineTimeline::Finish() {
+    while (rendered_ < total_)
+        RenderInto(
+            static_cast<uint32_t>(std::min<uint64_t>(total_ - rendered_, kChunkFrames - held_)));
+    if (held_ > 0) Flush();
+}
+
+void TOfflineTimeline::RenderInto(uint32_t frames) {
+    if (device_.RenderOffline(chunk_.data() + 2 * size_t{held_}, frames) != DS_OK)
+        throw Exception("the offline sound output refused to render");
+    held_ += frames;
+    rendered_ += frames;
+    if (held_ == kChunkFrames) Flush();
 }
 
 void TOfflineTimeline::Flush() {
     out_.Write(chunk_.data(), held_);
     held_ = 0;
-    if (progress_) progress_(frame_, total_);
-}
-
-void TOfflineTimeline::Finish() {
-    if (held_ > 0) Flush();
+    if (progress_) progress_(rendered_, total_);
 }

@@ -1,7 +1,8 @@
 #pragma once
-// Where the renderer meets the offline output. Settings given to the sound buffer take effect
-// at the start of the next frames mixed, so rendering exactly up to a moment and then making
-// that moment's settings places every change at its exact frame.
+// Where the renderer meets the offline output. The output places every change of rate, pan or
+// volume at the frame that was "now" for it, so the renderer names the frame of each moment
+// before making that moment's settings, and the output renders in whole chunks with every
+// change landing at its exact frame inside them.
 
 #include "WavWriter.h"
 
@@ -18,20 +19,20 @@ public:
     TOfflineTimeline(IDirectSound& device, TWavWriter& out, uint64_t totalFrames,
                      Progress progress);
 
-    // Mixes and writes every frame before this one; changes made afterwards sound from it on.
+    // Changes made after this call sound from this frame on. Moments never go back.
     void AdvanceTo(uint64_t frame);
-    // Writes what is still held.
+    // Renders and writes everything up to the total.
     void Finish();
-    uint64_t Frame() const { return frame_; }
 
 private:
+    void RenderInto(uint32_t frames);
     void Flush();
 
     IDirectSound& device_;
     TWavWriter& out_;
     uint64_t total_;
     Progress progress_;
-    uint64_t frame_ = 0;
+    uint64_t rendered_ = 0;
     std::vector<float> chunk_; // a fixed chunk of interleaved stereo, written when full
     uint32_t held_ = 0;        // frames in the chunk
 };

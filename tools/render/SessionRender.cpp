@@ -177,7 +177,6 @@ void RenderToWav(const TRenderJob& job, const TRenderProgress& progress) {
         }
     }
     // At the session's end the run stops.
-    output.AdvanceTo(total);
     output.Finish();
     wav.Finish();
 }
