@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the Release program and starts it.
+# Installs what building and running needs, builds the Release program without the tests and
+# starts it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
-cmake --build build/release
-exec build/release/velmora
+scripts/setup.sh run
+cmake -S . -B build/run -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF
+cmake --build build/run
+exec build/run/velmora

@@ -1,17 +1,37 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Velmora needs to build, run and test, only those missing.
+# Installs the Debian packages Velmora needs, only those missing.
+#   scripts/setup.sh run   what building and running the program needs
+#   scripts/setup.sh       that and everything the tests, benchmarks, fuzz targets and the
+#                          Debian package need (the default, so older callers get everything)
 set -euo pipefail
 
-packages=(
+# Building and running: compiler, build tools, Qt with its window-system plugins (only
+# recommended by Qt's GUI library, so named here), SDL for sound and one font for the labels.
+run_packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libsdl2-dev
+  qt6-base-dev qt6-qpa-plugins libsdl2-dev
+  fonts-dejavu-core
+)
+
+# Tests, benchmarks, fuzz targets, the files made by independent tools, the desktop
+# metadata validators and the Debian package.
+test_packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-apps libx11-dev
   imagemagick sox icoutils binutils-mingw-w64-i686
   pulseaudio pulseaudio-utils
-  fonts-dejavu-core
+  dpkg-dev file desktop-file-utils appstream groff-base
 )
+
+case "${1:-test}" in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *)
+    echo "usage: $0 [run|test]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with ASan and UBSan and runs every test through ctest.
+# Installs what is missing, builds everything with ASan and UBSan and runs every test through
+# ctest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
-cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON
+scripts/setup.sh test
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_TESTS=ON
 cmake --build build/asan
 cd build/asan
 ctest --output-on-failure -j2

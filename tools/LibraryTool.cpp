@@ -3,7 +3,9 @@
 //   velmora-lib list LIB
 //   velmora-lib extract LIB DIR
 //   velmora-lib pack OUT --picture NAME=FILE.bmp ... --sound NAME=FILE.wav ...
+//   velmora-lib --help | --version
 
+#include "BuildInfo.h"
 #include "framework/Exception.h"
 #include "framework/ResourceStream.h"
 #include "library/LibraryFormat.h"
@@ -12,6 +14,9 @@
 #include "platform/PeReader.h"
 #include "platform/ResourceModule.h"
 #include "sound/Wave.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
 
 #include <cstdio>
 #include <filesystem>
@@ -31,10 +36,15 @@ constexpr int kExitUsage = 2;
 const char* const kUsage =
     "usage: velmora-lib list LIB\n"
     "       velmora-lib extract LIB DIR\n"
-    "       velmora-lib pack OUT [--picture NAME=FILE.bmp]... [--sound NAME=FILE.wav]...\n";
+    "       velmora-lib pack OUT [--picture NAME=FILE.bmp]... [--sound NAME=FILE.wav]...\n"
+    "       velmora-lib --help | --version\n";
 
 struct UsageError : Exception {
     using Exception::Exception;
+};
+
+struct LibraryTool {
+    Q_DECLARE_TR_FUNCTIONS(LibraryTool)
 };
 
 std::vector<uint8_t> ReadFile(const std::string& path) {
@@ -250,43 +260,102 @@ TNamedData NamedFile(const std::string& option, const std::string& value) {
     return {value.substr(0, equals), ReadFile(file)};
 }
 
-int Pack(const std::vector<std::string>& args) {
-    if (args.empty()) throw UsageError("pack wants an output file");
-    std::vector<TNamedData> pictures, sounds;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& option = args[i];
-        if (option != "--picture" && option != "--sound") {
-            throw UsageError("unknown option \"" + option + "\"");
-        }
-        if (i + 1 >= args.size()) throw UsageError(option + " wants NAME=FILE");
-        const std::string& value = args[++i];
-        TNamedData item = NamedFile(option, value);
-        const std::string file = value.substr(value.find('=') + 1);
-        if (option == "--picture") {
-            item.Bytes = PackedDibFromBmpFile(item.Bytes, file);
-            pictures.push_back(std::move(item));
-        } else {
-            try {
-                DescribeWave(item.Bytes);
-            } catch (const Exception& e) {
-                throw Exception(file + " is no usable wave file: " + e.Message());
-            }
-            sounds.push_back(std::move(item));
+// An argument as the bytes it was given in.
+std::string Bytes(const QString& argument) {
+    return argument.toLatin1().toStdString();
+}
+
+// Reads a file named by --picture or --sound; pictures become packed bitmaps, sounds are checked.
+TNamedData PackItem(const std::string& option, const std::string& value) {
+    TNamedData item = NamedFile(option, value);
+    const std::string file = value.substr(value.find('=') + 1);
+    if (option == "--picture") {
+        item.Bytes = PackedDibFromBmpFile(item.Bytes, file);
+    } else {
+        try {
+            DescribeWave(item.Bytes);
+        } catch (const Exception& e) {
+            throw Exception(file + " is no usable wave file: " + e.Message());
         }
     }
-    WriteFile(args[0], BuildLibraryModule(pictures, sounds));
+    return item;
+}
+
+int Pack(const std::string& out, const QStringList& pictureValues, const QStringList& soundValues) {
+    std::vector<TNamedData> pictures, sounds;
+    for (const QString& value : pictureValues)
+        pictures.push_back(PackItem("--picture", Bytes(value)));
+    for (const QString& value : soundValues)
+        sounds.push_back(PackItem("--sound", Bytes(value)));
+    WriteFile(out, BuildLibraryModule(pictures, sounds));
     return 0;
 }
 
-int Run(const std::vector<std::string>& args) {
+QString HelpText(const QCommandLineParser& parser) {
+    QString text = parser.helpText();
+    // The parser's first line names the program as it was called; the usage says more.
+    text.replace(0, text.indexOf(QLatin1Char('\n')), QString::fromLatin1(kUsage));
+    return text;
+}
+
+int Run(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(LibraryTool::tr(
+        "Lists, extracts and packs the stimulus libraries of velmora.\n"
+        "\n"
+        "Commands:\n"
+        "  list LIB         Prints both name lists, then every picture with its\n"
+        "                   size and depth and every sound with its format and\n"
+        "                   length.\n"
+        "  extract LIB DIR  Writes every picture as a BMP file, every sound as a\n"
+        "                   WAV file and both name lists into DIR.\n"
+        "  pack OUT         Builds the library OUT from the pictures and sounds\n"
+        "                   given with --picture and --sound, each list in the\n"
+        "                   order given; nothing is written if a file is unusable."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  LibraryTool::tr("Shows this help and exits."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     LibraryTool::tr("Shows the version and exits."));
+    parser.addOption(help);
+    parser.addOption(version);
+    const QCommandLineOption picture(
+        QStringLiteral("picture"),
+        LibraryTool::tr("With pack: adds an 8-bit palette BMP file under NAME."),
+        QStringLiteral("NAME=FILE.bmp"));
+    const QCommandLineOption sound(QStringLiteral("sound"),
+                                   LibraryTool::tr("With pack: adds a WAV file under NAME."),
+                                   QStringLiteral("NAME=FILE.wav"));
+    parser.addOption(picture);
+    parser.addOption(sound);
+
+    if (!parser.parse(arguments)) throw UsageError(parser.errorText().toStdString());
+    if (parser.isSet(help)) {
+        std::cout << HelpText(parser).toStdString();
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::cout << "velmora-lib " << kVelmoraVersion << "\n";
+        return 0;
+    }
+    std::vector<std::string> args;
+    for (const QString& a : parser.positionalArguments())
+        args.push_back(Bytes(a));
     if (args.empty()) throw UsageError("no command given");
     const std::string& command = args[0];
     const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (command == "pack") {
+        if (rest.size() != 1) throw UsageError("pack takes one output file");
+        return Pack(rest[0], parser.values(picture), parser.values(sound));
+    }
+    if (parser.isSet(picture) || parser.isSet(sound)) {
+        throw UsageError("--picture and --sound belong to pack");
+    }
     if (command == "list" && rest.size() == 1) return List(rest[0]);
     if (command == "extract" && rest.size() == 2) return Extract(rest[0], rest[1]);
-    if (command == "pack") return Pack(rest);
     if (command == "list" || command == "extract") {
-        throw UsageError(command + " takes " + (command == "list" ? "one" : "two") + " arguments");
+        throw UsageError(command + " takes " +
+                         (command == "list" ? "one argument" : "two arguments"));
     }
     throw UsageError("unknown command \"" + command + "\"");
 }
@@ -295,7 +364,12 @@ int Run(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
     try {
-        return Run(std::vector<std::string>(argv + 1, argv + argc));
+        QStringList arguments;
+        // Each byte as one character, so names and paths come back byte for byte, whatever
+        // their encoding; the library writer judges the names.
+        for (int i = 0; i < argc; ++i)
+            arguments.append(QString::fromLatin1(argv[i]));
+        return Run(arguments);
     } catch (const UsageError& e) {
         std::cerr << "velmora-lib: " << e.Message() << "\n" << kUsage;
         return kExitUsage;

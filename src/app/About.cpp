@@ -49,7 +49,7 @@ QUrl TAboutBox::MailTarget2() {
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("AboutBox"));
-    setWindowTitle(QStringLiteral("About Velmora"));
+    setWindowTitle(tr("About Velmora"));
     setModal(true);
     setFont(ProgramFont());
     // Dialog border: fixed size, no minimize or maximize button.
@@ -70,12 +70,12 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     ProductName->setObjectName(QStringLiteral("ProductName"));
     ProductName->setGeometry(40, 8, 207, 78);
     ProductName->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    ProductName->setText(QStringLiteral("Velmora Beta 2.4\n"
-                                        "Made by the Velmora team\n"
-                                        "Caution: flashing light may cause\n"
-                                        "seizures. Esc stops it at once\n"
-                                        "\n"
-                                        "Wisit our homepage"));
+    ProductName->setText(tr("Velmora Beta 2.4\n"
+                            "Made by the Velmora team\n"
+                            "Caution: flashing light may cause\n"
+                            "seizures. Esc stops it at once\n"
+                            "\n"
+                            "Wisit our homepage"));
 
     Label1 = new TLinkLabel(Panel1);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -85,7 +85,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label1->OnClick = [this](QObject* s) { Label1Click(s); };
 
-    Label3 = new QLabel(QStringLiteral("Mail us:"), Panel1);
+    Label3 = new QLabel(tr("Mail us:"), Panel1);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->move(120, 104);
     Label3->adjustSize();
@@ -106,7 +106,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     Label4->move((281 - Label4->width()) / 2, 136);
     Label4->OnClick = [this](QObject* s) { Label4Click(s); };
 
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton = new QPushButton(tr("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setGeometry(111, 180, 75, 25);
     OKButton->setDefault(true);

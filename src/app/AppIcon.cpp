@@ -1,5 +1,7 @@
 #include "app/AppIcon.h"
 
+#include "BuildInfo.h"
+
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPainter>
@@ -45,6 +47,6 @@ QImage MakeAppIcon(int size) {
 
 void SetUpProgramIdentity() {
     QGuiApplication::setApplicationName(QStringLiteral("velmora"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("velmora"));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kVelmoraAppId));
     QGuiApplication::setWindowIcon(QIcon(QPixmap::fromImage(MakeAppIcon(64))));
 }

@@ -2,6 +2,7 @@
 
 #include "framework/Rounding.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -37,27 +38,27 @@ QString BandLabel(int sliderValue) {
         const char* Text;
     };
     static constexpr std::array<TBand, 15> bands = {{
-        {5, "Low Delta"},
-        {15, "Delta"},
-        {30, "High Delta"},
-        {39, "Theta/Delta"},
-        {43, "Low Theta"},
-        {49, "Theta"},
-        {71, "High Theta"},
-        {77, "Alpha/Theta"},
-        {82, "Low Alpha"},
-        {99, "Alpha"},
-        {124, "High Alpha"},
-        {135, "Beta/Alpha"},
-        {144, "Low Beta"},
-        {160, "Beta"},
-        {230, "High Beta"},
+        {5, QT_TRANSLATE_NOOP("RunParameters", "Low Delta")},
+        {15, QT_TRANSLATE_NOOP("RunParameters", "Delta")},
+        {30, QT_TRANSLATE_NOOP("RunParameters", "High Delta")},
+        {39, QT_TRANSLATE_NOOP("RunParameters", "Theta/Delta")},
+        {43, QT_TRANSLATE_NOOP("RunParameters", "Low Theta")},
+        {49, QT_TRANSLATE_NOOP("RunParameters", "Theta")},
+        {71, QT_TRANSLATE_NOOP("RunParameters", "High Theta")},
+        {77, QT_TRANSLATE_NOOP("RunParameters", "Alpha/Theta")},
+        {82, QT_TRANSLATE_NOOP("RunParameters", "Low Alpha")},
+        {99, QT_TRANSLATE_NOOP("RunParameters", "Alpha")},
+        {124, QT_TRANSLATE_NOOP("RunParameters", "High Alpha")},
+        {135, QT_TRANSLATE_NOOP("RunParameters", "Beta/Alpha")},
+        {144, QT_TRANSLATE_NOOP("RunParameters", "Low Beta")},
+        {160, QT_TRANSLATE_NOOP("RunParameters", "Beta")},
+        {230, QT_TRANSLATE_NOOP("RunParameters", "High Beta")},
     }};
     const char* text = "";
     for (const TBand& band : bands) {
         if (sliderValue >= band.From) text = band.Text;
     }
-    return QString::fromLatin1(text);
+    return *text ? QCoreApplication::translate("RunParameters", text) : QString();
 }
 
 int TransformLevelFromKnob(int position) {

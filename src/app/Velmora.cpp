@@ -2,6 +2,7 @@
 // message loop until the main window closes, then the end in reverse order.
 #include "app/About.h"
 #include "app/AppIcon.h"
+#include "app/CommandLine.h"
 #include "app/main.h"
 #include "framework/Application.h"
 
@@ -9,7 +10,14 @@
 #include <memory>
 
 int main(int argc, char** argv) {
+    SetProgramIdentity();
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (const auto status = AnswerCommandLine(arguments, false)) return *status;
+
     QApplication app(argc, argv);
+    if (const auto status = AnswerCommandLine(QApplication::arguments(), true)) return *status;
     SetUpProgramIdentity();
 
     int status = 0;

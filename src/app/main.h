@@ -33,7 +33,8 @@ class TThreadedTimer;
 
 // The settings file of both writers, and the filter of the dialog that chooses a library.
 inline constexpr const char* kSettingsFileName = "Zandrel.ini";
-inline constexpr const char* kLibraryFilter = "Velmora Libraries|*.zdl";
+inline constexpr const char* kLibraryFilter =
+    QT_TRANSLATE_NOOP("TMainForm", "Velmora Libraries|*.zdl");
 
 // Window state kept beside the controls, program-wide like the run parameters.
 namespace MainState {

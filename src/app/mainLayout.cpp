@@ -31,8 +31,7 @@ constexpr int kClientWidth = 568;
 constexpr int kClientHeight = 390;
 
 // Hints are written with CR LF line breaks; Qt's tooltips break at LF.
-QString Hint(const char* text) {
-    QString hint = QString::fromUtf8(text);
+QString Hint(QString hint) {
     hint.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return hint;
 }
@@ -46,8 +45,8 @@ void Paint(QWidget* w, const QColor& colour) {
     w->setAutoFillBackground(true);
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, int left, int top) {
-    auto* label = new QLabel(QString::fromUtf8(caption), parent);
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top) {
+    auto* label = new QLabel(caption, parent);
     label->setObjectName(QString::fromUtf8(name));
     label->setFont(ProgramBoldFont());
     label->move(left, top);
@@ -55,16 +54,16 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, int le
     return label;
 }
 
-QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* caption, const QRect& r,
-                     const char* hint) {
-    auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
+QCheckBox* MakeCheck(QWidget* parent, const char* name, const QString& caption, const QRect& r,
+                     const QString& hint) {
+    auto* box = new QCheckBox(caption, parent);
     box->setObjectName(QString::fromUtf8(name));
     box->setGeometry(r);
     box->setToolTip(Hint(hint));
     return box;
 }
 
-TASSwitcher* MakeKnob(QWidget* parent, const char* name, int left, int max, const char* hint) {
+TASSwitcher* MakeKnob(QWidget* parent, const char* name, int left, int max, const QString& hint) {
     auto* knob = new TASSwitcher(parent);
     knob->setObjectName(QString::fromUtf8(name));
     knob->setGeometry(left, 1, 73, 73);
@@ -75,18 +74,18 @@ TASSwitcher* MakeKnob(QWidget* parent, const char* name, int left, int max, cons
     return knob;
 }
 
-QToolButton* MakeSpeedButton(QWidget* parent, const char* name, const char* caption,
+QToolButton* MakeSpeedButton(QWidget* parent, const char* name, const QString& caption,
                              const QRect& r) {
     auto* button = new QToolButton(parent);
     button->setObjectName(QString::fromUtf8(name));
-    button->setText(QString::fromUtf8(caption));
+    button->setText(caption);
     button->setAutoRaise(true);
     button->setFont(ProgramBoldFont());
     button->setGeometry(r);
     return button;
 }
 
-QComboBox* MakeList(QWidget* parent, const char* name, const QRect& r, const char* hint,
+QComboBox* MakeList(QWidget* parent, const char* name, const QRect& r, const QString& hint,
                     const QStringList& placeholder) {
     auto* box = new QComboBox(parent);
     box->setObjectName(QString::fromUtf8(name));
@@ -112,7 +111,7 @@ QStringList Placeholder(std::initializer_list<const char*> names, int count) {
 
 void TMainForm::BuildLayout() {
     setObjectName(QStringLiteral("MainForm"));
-    setWindowTitle(QStringLiteral("Velmora Beta 2.4"));
+    setWindowTitle(tr("Velmora Beta 2.4"));
     setFont(ProgramFont());
     Paint(this, kOlive);
     resize(kClientWidth, kClientHeight);
@@ -139,8 +138,8 @@ void TMainForm::BuildLayout() {
     Panel3->setLineWidth(1);
     Paint(Panel3, kBottomBar);
 
-    const char* freqHint =
-        "The main frequency of refreshing of the\r\npicture and modulation of sound";
+    const QString freqHint =
+        tr("The main frequency of refreshing of the\r\npicture and modulation of sound");
     RxSlider1 = new TRxSlider(Panel1);
     RxSlider1->setObjectName(QStringLiteral("RxSlider1"));
     RxSlider1->setGeometry(9, 5, 140, 33);
@@ -160,7 +159,7 @@ void TMainForm::BuildLayout() {
     FreqEdit->SetMinValue(kMinFrequency);
     FreqEdit->SetMaxValue(kMaxFrequency);
     FreqEdit->SetDecimalPlaces(3);
-    FreqEdit->SetDisplayFormat(QStringLiteral("0.0,' Гц'"));
+    FreqEdit->SetDisplayFormat(tr("0.0,' Гц'"));
     FreqEdit->SetFormatOnEditing(true);
     FreqEdit->SetZeroEmpty(false);
     FreqEdit->SetAlignment(taCenter);
@@ -173,25 +172,25 @@ void TMainForm::BuildLayout() {
     WaveLabel->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     WaveLabel->setFont(ProgramBoldFont());
 
-    DivCheck =
-        MakeCheck(Panel1, "DivCheck", "Right/Left Difference", QRect(9, 75, 164, 15),
-                  "Difference  between the left & the right\r\nside of the picture transforming");
+    DivCheck = MakeCheck(
+        Panel1, "DivCheck", tr("Right/Left Difference"), QRect(9, 75, 164, 15),
+        tr("Difference  between the left & the right\r\nside of the picture transforming"));
 
-    UpDown1 = MakeKnob(Panel1, "UpDown1", 154, 15, "The level of transforming of the picture");
-    UpDown2 = MakeKnob(Panel1, "UpDown2", 224, 5, "Amplitude modulation of sound");
-    UpDown3 = MakeKnob(Panel1, "UpDown3", 307, 10, "Frequency modulation of sound");
-    Volume = MakeKnob(Panel1, "Volume", 377, 10, "Sound Volume");
+    UpDown1 = MakeKnob(Panel1, "UpDown1", 154, 15, tr("The level of transforming of the picture"));
+    UpDown2 = MakeKnob(Panel1, "UpDown2", 224, 5, tr("Amplitude modulation of sound"));
+    UpDown3 = MakeKnob(Panel1, "UpDown3", 307, 10, tr("Frequency modulation of sound"));
+    Volume = MakeKnob(Panel1, "Volume", 377, 10, tr("Sound Volume"));
 
-    Label1 = MakeLabel(Panel1, "Label1", "Depth", 172, 74);
-    Label2 = MakeLabel(Panel1, "Label2", "Oscilator 1", 232, 74);
+    Label1 = MakeLabel(Panel1, "Label1", tr("Depth"), 172, 74);
+    Label2 = MakeLabel(Panel1, "Label2", tr("Oscilator 1"), 232, 74);
     Label2->resize(81, 20);
-    Label5 = MakeLabel(Panel1, "Label5", "Oscilator 2", 316, 74);
+    Label5 = MakeLabel(Panel1, "Label5", tr("Oscilator 2"), 316, 74);
     Label5->resize(82, 20);
     Label5->setWordWrap(true);
-    Label6 = MakeLabel(Panel1, "Label6", "Volume", 392, 74);
+    Label6 = MakeLabel(Panel1, "Label6", tr("Volume"), 392, 74);
 
-    Half = MakeCheck(Panel1, "Half", "1/2 Period", QRect(254, 88, 84, 17),
-                     "Devision of period of frequency\r\nmodulation by two");
+    Half = MakeCheck(Panel1, "Half", tr("1/2 Period"), QRect(254, 88, 84, 17),
+                     tr("Devision of period of frequency\r\nmodulation by two"));
 
     Start = new TImgBtn(Panel1);
     Start->setObjectName(QStringLiteral("Start"));
@@ -203,18 +202,18 @@ void TMainForm::BuildLayout() {
     // Start and Stop are reachable from the keyboard too, and show when they have the focus.
     Start->setFocusPolicy(Qt::StrongFocus);
 
-    Label3 = MakeLabel(Panel3, "Label3", "Picture", 4, 6);
-    ComboBox1 = MakeList(Panel3, "ComboBox1", QRect(47, 3, 107, 21), "Different pictures",
+    Label3 = MakeLabel(Panel3, "Label3", tr("Picture"), 4, 6);
+    ComboBox1 = MakeList(Panel3, "ComboBox1", QRect(47, 3, 107, 21), tr("Different pictures"),
                          Placeholder({"Dhereddr", "Mistique"}, 22));
-    Label4 = MakeLabel(Panel3, "Label4", "Sound", 160, 7);
-    ComboBox2 = MakeList(Panel3, "ComboBox2", QRect(201, 3, 111, 21), "Different Sounds",
+    Label4 = MakeLabel(Panel3, "Label4", tr("Sound"), 160, 7);
+    ComboBox2 = MakeList(Panel3, "ComboBox2", QRect(201, 3, 111, 21), tr("Different Sounds"),
                          Placeholder({"Sound1", "Sound2", "Sound3"}, 16));
 
-    ApplyButton = MakeSpeedButton(Panel3, "ApplyButton", "Apply", QRect(317, 5, 65, 19));
-    ApplyButton->setToolTip(Hint("The changes of picture and the sound\r\nwill take place only "
-                                 "after pressing of\r\nthis button"));
-    ShowButton = MakeSpeedButton(Panel3, "ShowButton", "Hide Controls", QRect(390, 5, 107, 19));
-    DublButton = MakeSpeedButton(Panel3, "DublButton", "Start", QRect(503, 5, 50, 19));
+    ApplyButton = MakeSpeedButton(Panel3, "ApplyButton", tr("Apply"), QRect(317, 5, 65, 19));
+    ApplyButton->setToolTip(Hint(tr("The changes of picture and the sound\r\nwill take place only "
+                                    "after pressing of\r\nthis button")));
+    ShowButton = MakeSpeedButton(Panel3, "ShowButton", tr("Hide Controls"), QRect(390, 5, 107, 19));
+    DublButton = MakeSpeedButton(Panel3, "DublButton", tr("Start"), QRect(503, 5, 50, 19));
     QPalette maroon = DublButton->palette();
     maroon.setColor(QPalette::ButtonText, kMaroon);
     DublButton->setPalette(maroon);
@@ -239,22 +238,22 @@ void TMainForm::BuildComponents() {
     Timer2->SetInterval(20);
     Timer2->SetThreadPriority(tpTimeCritical);
 
-    OpenDialog1.Filter = QString::fromUtf8(kLibraryFilter);
+    OpenDialog1.Filter = tr(kLibraryFilter);
 }
 
 void TMainForm::BuildMenu() {
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    auto item = [this](const char* name, const char* caption, bool visible) {
-        QAction* action = PopupMenu1->addAction(QString::fromUtf8(caption));
+    auto item = [this](const char* name, const QString& caption, bool visible) {
+        QAction* action = PopupMenu1->addAction(caption);
         action->setObjectName(QString::fromUtf8(name));
         action->setVisible(visible);
         return action;
     };
-    About1 = item("About1", "About", true);
-    LoadLibrary1 = item("LoadLibrary1", "Load Library", true);
-    LoadPicture = item("LoadPicture", "Load Picture", false);
-    LoadSound = item("LoadSound", "Load Sound", false);
+    About1 = item("About1", tr("About"), true);
+    LoadLibrary1 = item("LoadLibrary1", tr("Load Library"), true);
+    LoadPicture = item("LoadPicture", tr("Load Picture"), false);
+    LoadSound = item("LoadSound", tr("Load Sound"), false);
     BuildSession();
 }
 

@@ -38,7 +38,7 @@ void Show(const TNameList& list, QComboBox& box) {
 // Puts the dialog's filter back whatever happens in between.
 struct RestoreFilter {
     TOpenDialog& dialog;
-    ~RestoreFilter() { dialog.Filter = QString::fromUtf8(kLibraryFilter); }
+    ~RestoreFilter() { dialog.Filter = TMainForm::tr(kLibraryFilter); }
 };
 } // namespace
 
@@ -72,7 +72,7 @@ void TMainForm::ApplyButtonClick(QObject*) {
 }
 
 void TMainForm::LoadLibrary1Click(QObject*) {
-    OpenDialog1.Filter = QString::fromUtf8(kLibraryFilter);
+    OpenDialog1.Filter = tr(kLibraryFilter);
     if (!OpenDialog1.Execute(this)) return;
     RunParams.LibraryPath = OpenDialog1.FileName.toStdString();
     RezCharge();
@@ -81,7 +81,7 @@ void TMainForm::LoadLibrary1Click(QObject*) {
 void TMainForm::LoadPictureClick(QObject*) {
     {
         RestoreFilter restore{OpenDialog1};
-        OpenDialog1.Filter = QStringLiteral("BitMaps|*.bmp");
+        OpenDialog1.Filter = tr("BitMaps|*.bmp");
         if (OpenDialog1.Execute(this))
             LoadPictureFile(OpenDialog1.FileName.toStdString(), PaintBox1->DIB(),
                             RunParams.CycleModulus);
@@ -91,7 +91,7 @@ void TMainForm::LoadPictureClick(QObject*) {
 
 void TMainForm::LoadSoundClick(QObject*) {
     RestoreFilter restore{OpenDialog1};
-    OpenDialog1.Filter = QStringLiteral("Sounds|*.wav");
+    OpenDialog1.Filter = tr("Sounds|*.wav");
     if (OpenDialog1.Execute(this))
         LoadSoundFile(OpenDialog1.FileName.toStdString(), SoundBuffer_.get());
 }

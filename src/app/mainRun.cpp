@@ -43,7 +43,7 @@ void TMainForm::StartButtonClick(QObject*) {
         Timer2->SetEnabled(true);
         if (TDirectSoundBuffer* sound = LoadedSound()) sound->Play(DSBPLAY_LOOPING);
         ApplyButton->setEnabled(false);
-        DublButton->setText(QStringLiteral("Stop"));
+        DublButton->setText(tr("Stop"));
     } else {
         SetStartPictures("Startup", "Startover", "Stopup");
         MainState::Running = false;
@@ -52,7 +52,7 @@ void TMainForm::StartButtonClick(QObject*) {
         if (TDirectSoundBuffer* sound = LoadedSound()) sound->Stop();
         Session_->RunStopped();
         ApplyButton->setEnabled(true);
-        DublButton->setText(QStringLiteral("Start"));
+        DublButton->setText(tr("Start"));
     }
 }
 

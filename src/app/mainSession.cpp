@@ -20,8 +20,12 @@
 namespace {
 const char* const kOptions = "Options";
 const char* const kSessionKey = "SessionFile";
-const QString kCaption = QStringLiteral("Velmora Beta 2.4");
-const QString kSessionFilter = QStringLiteral("Velmora Sessions|*.vsession");
+QString Caption() {
+    return TMainForm::tr("Velmora Beta 2.4");
+}
+QString SessionFilter() {
+    return TMainForm::tr("Velmora Sessions|*.vsession");
+}
 
 // Marks the session's own settings of controls for as long as it lives, so that the window's
 // handlers can tell them from the user's.
@@ -35,9 +39,9 @@ struct Applying {
 // ---- The window's side
 
 void TMainForm::BuildSession() {
-    LoadSession1 = PopupMenu1->addAction(QStringLiteral("Load Session..."));
+    LoadSession1 = PopupMenu1->addAction(TMainForm::tr("Load Session..."));
     LoadSession1->setObjectName(QStringLiteral("LoadSession1"));
-    EndSession1 = PopupMenu1->addAction(QStringLiteral("End Session"));
+    EndSession1 = PopupMenu1->addAction(TMainForm::tr("End Session"));
     EndSession1->setObjectName(QStringLiteral("EndSession1"));
     EndSession1->setVisible(false);
     connect(LoadSession1, &QAction::triggered, this,
@@ -50,9 +54,9 @@ void TMainForm::BuildSession() {
 void TMainForm::LoadSession1Click(QObject*) {
     struct RestoreFilter {
         TOpenDialog& dialog;
-        ~RestoreFilter() { dialog.Filter = QString::fromUtf8(kLibraryFilter); }
+        ~RestoreFilter() { dialog.Filter = TMainForm::tr(kLibraryFilter); }
     } restore{OpenDialog1};
-    OpenDialog1.Filter = kSessionFilter;
+    OpenDialog1.Filter = SessionFilter();
     if (!OpenDialog1.Execute(this)) return;
     Session_->Load(OpenDialog1.FileName.toStdString(), true);
 }
@@ -196,14 +200,14 @@ void TMainSession::SetKnob(TSessionKnob knob, int value) {
 void TMainSession::ShowTimes() {
     const int64_t elapsed = clock_.ElapsedMs();
     if (!session_ || (!clock_.Running() && elapsed == 0)) {
-        form_.setWindowTitle(kCaption);
+        form_.setWindowTitle(Caption());
         return;
     }
     // Whole seconds gone, and the rest of the session, so the two always add up to its length.
     const int64_t gone = std::min(elapsed, session_->LengthMs()) / 1000 * 1000;
     const QString title =
-        QStringLiteral("%1 - %2 elapsed, %3 left")
-            .arg(kCaption, QString::fromStdString(FormatSessionTime(gone)),
+        TMainForm::tr("%1 - %2 elapsed, %3 left")
+            .arg(Caption(), QString::fromStdString(FormatSessionTime(gone)),
                  QString::fromStdString(FormatSessionTime(session_->LengthMs() - gone)));
     if (form_.windowTitle() != title) form_.setWindowTitle(title);
 }

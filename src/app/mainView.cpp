@@ -20,7 +20,9 @@
 #include <QToolButton>
 
 namespace {
-const QString kHideCaption = QStringLiteral("Hide Controls");
+QString HideCaption() {
+    return TMainForm::tr("Hide Controls");
+}
 } // namespace
 
 void TMainForm::ConnectHandlers() {
@@ -56,8 +58,8 @@ void TMainForm::ConnectHandlers() {
 }
 
 void TMainForm::ShowButtonClick(QObject*) {
-    const bool shown = ShowButton->text() == kHideCaption;
-    ShowButton->setText(shown ? QStringLiteral("Show Controls") : kHideCaption);
+    const bool shown = ShowButton->text() == HideCaption();
+    ShowButton->setText(shown ? tr("Show Controls") : HideCaption());
     for (TASSwitcher* knob : {UpDown1, UpDown2, UpDown3, Volume})
         knob->setVisible(!shown);
     Panel1->resize(Panel1->width(), shown ? Panel3->height() : kControlsHeight);

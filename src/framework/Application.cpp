@@ -16,7 +16,9 @@ TApplication::ErrorReport& CurrentReport() {
 bool g_reporting = false;
 } // namespace
 
-int TApplication::Run() { return QApplication::exec(); }
+int TApplication::Run() {
+    return QApplication::exec();
+}
 
 void TApplication::HandleException(const std::exception_ptr& failure) {
     try {
@@ -26,7 +28,7 @@ void TApplication::HandleException(const std::exception_ptr& failure) {
     } catch (const std::exception& e) {
         ShowException(e.what());
     } catch (...) {
-        ShowException("Unknown failure");
+        ShowException(QCoreApplication::translate("TApplication", "Unknown failure").toStdString());
     }
 }
 

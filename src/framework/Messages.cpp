@@ -1,50 +1,101 @@
 #include "framework/Messages.h"
 
+#include <QCoreApplication>
 #include <cstddef>
 
-const char* MessageText(Msg id) {
+namespace {
+
+// The English texts, marked for translation under the context "Messages".
+const char* SourceText(Msg id) {
     switch (id) {
-    case Msg::OperationAborted: return "Operation aborted";
-    case Msg::StreamReadError: return "Stream read error";
-    case Msg::CannotOpenFile: return "Cannot open file %s";
-    case Msg::UnableToWrite: return "Unable to write to %s";
-    case Msg::ValueBetween: return "Value must be between %d and %d";
-    case Msg::CannotAssign: return "Cannot assign a %s to a %s";
-    case Msg::DibInvalid: return "DIB is invalid";
-    case Msg::BitcountInvalid: return "Bitcount in invalid (%d)";
-    case Msg::PixelFormatInvalid: return "PixelFormat in invalid";
-    case Msg::ScanLineRange: return "Index of the scanning line exceeded the range. (%d)";
-    case Msg::CannotBeMade: return "%s cannot be made";
-    case Msg::NotMade: return "%s not made";
-    case Msg::NotLoaded: return "%s not loaded";
-    case Msg::CannotBeInitialized: return "%s cannot be initialized";
-    case Msg::CannotBeLocked: return "%s cannot be locked";
-    case Msg::WaveInvalid: return "Wave is invalid";
-    case Msg::StreamAlreadyOpened: return "Stream has already been opened";
-    case Msg::StreamNotOpened: return "Stream not opend";
-    case Msg::ResourceNotFound: return "Resource %s not found";
-    case Msg::FormNotFound: return "Form not found";
-    case Msg::UnknownExtension: return "Unknown picture file extension (.%s)";
-    case Msg::OutOfMemory: return "Out of memory";
-    case Msg::NotValidFloat: return "'%s' is not a valid floating point value";
-    case Msg::SessionTooLarge: return "%s is larger than 1 MiB";
-    case Msg::SessionLine: return "%s, line %d: %s";
-    case Msg::SessionNoPoints: return "%s holds no points";
-    case Msg::SessionNotText: return "not UTF-8 text";
-    case Msg::SessionIncomplete: return "a point needs a time and a frequency";
-    case Msg::SessionBadTime: return "time \"%s\" is not m:ss or h:mm:ss";
-    case Msg::SessionTimeOrder: return "time %s does not come after %s";
+    case Msg::OperationAborted:
+        return QT_TRANSLATE_NOOP("Messages", "Operation aborted");
+    case Msg::StreamReadError:
+        return QT_TRANSLATE_NOOP("Messages", "Stream read error");
+    case Msg::CannotOpenFile:
+        return QT_TRANSLATE_NOOP("Messages", "Cannot open file %s");
+    case Msg::UnableToWrite:
+        return QT_TRANSLATE_NOOP("Messages", "Unable to write to %s");
+    case Msg::ValueBetween:
+        return QT_TRANSLATE_NOOP("Messages", "Value must be between %d and %d");
+    case Msg::CannotAssign:
+        return QT_TRANSLATE_NOOP("Messages", "Cannot assign a %s to a %s");
+    case Msg::DibInvalid:
+        return QT_TRANSLATE_NOOP("Messages", "DIB is invalid");
+    case Msg::BitcountInvalid:
+        return QT_TRANSLATE_NOOP("Messages", "Bitcount in invalid (%d)");
+    case Msg::PixelFormatInvalid:
+        return QT_TRANSLATE_NOOP("Messages", "PixelFormat in invalid");
+    case Msg::ScanLineRange:
+        return QT_TRANSLATE_NOOP("Messages", "Index of the scanning line exceeded the range. (%d)");
+    case Msg::CannotBeMade:
+        return QT_TRANSLATE_NOOP("Messages", "%s cannot be made");
+    case Msg::NotMade:
+        return QT_TRANSLATE_NOOP("Messages", "%s not made");
+    case Msg::NotLoaded:
+        return QT_TRANSLATE_NOOP("Messages", "%s not loaded");
+    case Msg::CannotBeInitialized:
+        return QT_TRANSLATE_NOOP("Messages", "%s cannot be initialized");
+    case Msg::CannotBeLocked:
+        return QT_TRANSLATE_NOOP("Messages", "%s cannot be locked");
+    case Msg::WaveInvalid:
+        return QT_TRANSLATE_NOOP("Messages", "Wave is invalid");
+    case Msg::StreamAlreadyOpened:
+        return QT_TRANSLATE_NOOP("Messages", "Stream has already been opened");
+    case Msg::StreamNotOpened:
+        return QT_TRANSLATE_NOOP("Messages", "Stream not opend");
+    case Msg::ResourceNotFound:
+        return QT_TRANSLATE_NOOP("Messages", "Resource %s not found");
+    case Msg::FormNotFound:
+        return QT_TRANSLATE_NOOP("Messages", "Form not found");
+    case Msg::UnknownExtension:
+        return QT_TRANSLATE_NOOP("Messages", "Unknown picture file extension (.%s)");
+    case Msg::OutOfMemory:
+        return QT_TRANSLATE_NOOP("Messages", "Out of memory");
+    case Msg::NotValidFloat:
+        return QT_TRANSLATE_NOOP("Messages", "'%s' is not a valid floating point value");
+    case Msg::SessionTooLarge:
+        return QT_TRANSLATE_NOOP("Messages", "%s is larger than 1 MiB");
+    case Msg::SessionLine:
+        return QT_TRANSLATE_NOOP("Messages", "%s, line %d: %s");
+    case Msg::SessionNoPoints:
+        return QT_TRANSLATE_NOOP("Messages", "%s holds no points");
+    case Msg::SessionNotText:
+        return QT_TRANSLATE_NOOP("Messages", "not UTF-8 text");
+    case Msg::SessionIncomplete:
+        return QT_TRANSLATE_NOOP("Messages", "a point needs a time and a frequency");
+    case Msg::SessionBadTime:
+        return QT_TRANSLATE_NOOP("Messages", "time \"%s\" is not m:ss or h:mm:ss");
+    case Msg::SessionTimeOrder:
+        return QT_TRANSLATE_NOOP("Messages", "time %s does not come after %s");
     case Msg::SessionBadFrequency:
-        return "frequency \"%s\" is not a number with a decimal point and up to three decimals";
-    case Msg::SessionFrequencyRange: return "frequency %s is outside 0.1..35.0";
-    case Msg::SessionUnknownSetting: return "unknown setting \"%s\" (depth, am, fm, volume, half)";
-    case Msg::SessionSettingRange: return "%s must be a whole number from %d to %d";
-    case Msg::SessionHalfValue: return "half must be on or off";
-    case Msg::SessionSettingTwice: return "%s is set twice";
-    case Msg::SessionTooManyPoints: return "more than %d points";
-    case Msg::SessionNoLength: return "the last point is at 0:00, so the session has no length";
+        return QT_TRANSLATE_NOOP(
+            "Messages",
+            "frequency \"%s\" is not a number with a decimal point and up to three decimals");
+    case Msg::SessionFrequencyRange:
+        return QT_TRANSLATE_NOOP("Messages", "frequency %s is outside 0.1..35.0");
+    case Msg::SessionUnknownSetting:
+        return QT_TRANSLATE_NOOP("Messages",
+                                 "unknown setting \"%s\" (depth, am, fm, volume, half)");
+    case Msg::SessionSettingRange:
+        return QT_TRANSLATE_NOOP("Messages", "%s must be a whole number from %d to %d");
+    case Msg::SessionHalfValue:
+        return QT_TRANSLATE_NOOP("Messages", "half must be on or off");
+    case Msg::SessionSettingTwice:
+        return QT_TRANSLATE_NOOP("Messages", "%s is set twice");
+    case Msg::SessionTooManyPoints:
+        return QT_TRANSLATE_NOOP("Messages", "more than %d points");
+    case Msg::SessionNoLength:
+        return QT_TRANSLATE_NOOP("Messages",
+                                 "the last point is at 0:00, so the session has no length");
     }
     return "";
+}
+
+} // namespace
+
+std::string MessageText(Msg id) {
+    return QCoreApplication::translate("Messages", SourceText(id)).toStdString();
 }
 
 std::string FormatText(const std::string& pattern, std::initializer_list<MsgArg> args) {

@@ -48,8 +48,9 @@ enum class Msg {
     SessionNoLength,       // "the last point is at 0:00, so the session has no length"
 };
 
-// The raw text of a message, with its "%s"/"%d" placeholders.
-const char* MessageText(Msg id);
+// The text of a message in the user's language (the English above when no translation is
+// installed), with its "%s"/"%d" placeholders.
+std::string MessageText(Msg id);
 
 using MsgArg = std::variant<long long, std::string>;
 

@@ -3,8 +3,10 @@
 #include <filesystem>
 #include <system_error>
 
-#ifndef VELMORA_DATADIR
-#define VELMORA_DATADIR "/usr/local/share/velmora"
+// The data directory relative to the program's own, so an installed tree can move (a package
+// installs under /usr whatever prefix the build was configured with).
+#ifndef VELMORA_DATADIR_FROM_BINDIR
+#define VELMORA_DATADIR_FROM_BINDIR "../share/velmora"
 #endif
 
 namespace fs = std::filesystem;
@@ -13,8 +15,11 @@ std::vector<std::string> ModuleSearchDirectories() {
     std::vector<std::string> dirs;
     std::error_code error;
     const fs::path program = fs::read_symlink("/proc/self/exe", error);
-    if (!error && program.has_parent_path()) dirs.push_back(program.parent_path().string());
-    dirs.emplace_back(VELMORA_DATADIR);
+    if (!error && program.has_parent_path()) {
+        const fs::path programDir = program.parent_path();
+        dirs.push_back(programDir.string());
+        dirs.push_back((programDir / VELMORA_DATADIR_FROM_BINDIR).lexically_normal().string());
+    }
     const fs::path current = fs::current_path(error);
     if (!error) dirs.push_back(current.string());
     return dirs;

@@ -1,0 +1,82 @@
+// Every text the user reads goes through the translator: with one installed that marks what it
+// translates, every caption, hint, menu item, band name and message comes out marked.
+#include "MainWindowFixture.h"
+#include "app/About.h"
+#include "app/RunParameters.h"
+#include "framework/Messages.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QLabel>
+#include <QToolButton>
+#include <QTranslator>
+
+namespace {
+
+class MarkingTranslator : public QTranslator {
+public:
+    QString translate(const char*, const char* source, const char*, int) const override {
+        const QString text = QString::fromUtf8(source);
+        // The frequency's display format is a pattern for numbers, not a caption.
+        if (text.startsWith(QLatin1String("0.0"))) return text;
+        return QLatin1Char('[') + text + QLatin1Char(']');
+    }
+    bool isEmpty() const override { return false; }
+};
+
+bool Marked(const QString& text) {
+    return text.startsWith(QLatin1Char('[')) && text.endsWith(QLatin1Char(']'));
+}
+
+// Texts and hints of the widgets and actions under root that the user reads, minus those named.
+QStringList UnmarkedTexts(const QWidget& root, const QStringList& untranslated) {
+    QStringList unmarked;
+    const auto check = [&](const QObject& o, const QString& text) {
+        if (!text.isEmpty() && !Marked(text) && !untranslated.contains(o.objectName()))
+            unmarked << o.objectName() + QStringLiteral(": ") + text;
+    };
+    check(root, root.windowTitle());
+    for (const QWidget* w : root.findChildren<QWidget*>()) {
+        check(*w, w->toolTip());
+        if (const auto* label = qobject_cast<const QLabel*>(w)) check(*w, label->text());
+        if (const auto* button = qobject_cast<const QAbstractButton*>(w)) check(*w, button->text());
+    }
+    for (const QAction* a : root.findChildren<QAction*>())
+        check(*a, a->text());
+    return unmarked;
+}
+
+class TranslationTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        QCoreApplication::installTranslator(&translator);
+    }
+    void TearDown() override {
+        QCoreApplication::removeTranslator(&translator);
+        MainWindowTest::TearDown();
+    }
+    MarkingTranslator translator;
+};
+
+} // namespace
+
+TEST_F(TranslationTest, EveryTextOfTheWindowsGoesThroughTheTranslator) {
+    auto form = Open();
+    EXPECT_EQ(UnmarkedTexts(*form, {}), QStringList());
+    form->ShowButton->click();
+    EXPECT_EQ(form->ShowButton->text(), QStringLiteral("[Show Controls]"));
+    form->ShowButton->click();
+    EXPECT_EQ(form->ShowButton->text(), QStringLiteral("[Hide Controls]"));
+    Close(form);
+
+    TAboutBox about;
+    // The web and mail addresses are shown as they are.
+    EXPECT_EQ(UnmarkedTexts(about, {"Label1", "Label2", "Label4"}), QStringList());
+}
+
+TEST_F(TranslationTest, BandNamesAndMessagesGoThroughTheTranslator) {
+    EXPECT_EQ(BandLabel(100), QStringLiteral("[Alpha]"));
+    EXPECT_EQ(BandLabel(1), QString()) << "below every band no text is shown";
+    EXPECT_EQ(FormatMessage(Msg::ValueBetween, {1LL, 9LL}), "[Value must be between 1 and 9]");
+}

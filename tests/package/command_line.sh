@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# The command lines of both programs: --help and --version answer without a window system,
+# the version is the project's, every library command is in the help, stray arguments are
+# refused. Usage: command_line.sh VELMORA VELMORA-LIB VERSION
+set -euo pipefail
+velmora=$1 tool=$2 version=$3
+
+fail() {
+    echo "command_line: $*" >&2
+    exit 1
+}
+# run STATUS COMMAND...: runs the command, keeps its output in $out, wants that exit status.
+run() {
+    local want=$1 status=0
+    shift
+    out=$("$@" 2>&1) || status=$?
+    [ "$status" -eq "$want" ] || fail "'$*' ended with $status, not $want: $out"
+}
+
+# No display at all: the help must not need one.
+run 0 env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$velmora" --help
+for text in "Usage: velmora [options]" "--help" "--version"; do
+    grep -qF -- "$text" <<<"$out" || fail "velmora --help does not mention $text: $out"
+done
+run 0 env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$velmora" -v
+[ "$out" = "velmora $version" ] || fail "velmora -v says '$out'"
+run 1 env QT_QPA_PLATFORM=offscreen "$velmora" extra
+grep -qF 'takes no arguments, not "extra"' <<<"$out" || fail "velmora extra says: $out"
+run 1 env QT_QPA_PLATFORM=offscreen "$velmora" --frobnicate
+grep -qF "frobnicate" <<<"$out" || fail "velmora --frobnicate says: $out"
+
+run 0 "$tool" --version
+[ "$out" = "velmora-lib $version" ] || fail "velmora-lib --version says '$out'"
+run 0 "$tool" -h
+for text in "list LIB" "extract LIB DIR" "pack OUT" "--picture <NAME=FILE.bmp>" \
+    "--sound <NAME=FILE.wav>" "--version"; do
+    grep -qF -- "$text" <<<"$out" || fail "velmora-lib --help does not mention $text: $out"
+done
+run 2 "$tool" list LIB --sound A=a.wav
+grep -qF "usage: velmora-lib" <<<"$out" || fail "velmora-lib gives no usage: $out"
+echo "command_line: passed"

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a build tree with cpack, unpacks it into a temporary folder
+# and checks its files, its control fields and the unpacked library tool on the unpacked
+# default library. Usage: deb_package.sh BUILD-DIR VERSION APP-ID
+set -euo pipefail
+build=$(readlink -f "$1") version=$2 id=$3
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() {
+    echo "deb_package: $*" >&2
+    exit 1
+}
+
+(cd "$build" && cpack -G DEB -B "$work/out") >"$work/cpack.log" 2>&1 ||
+    fail "cpack failed: $(cat "$work/cpack.log")"
+deb="$work/out/velmora_${version}_$(dpkg --print-architecture).deb"
+[ -f "$deb" ] || fail "no $(basename "$deb"): $(ls "$work/out")"
+echo "deb_package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
+
+dpkg-deb -x "$deb" "$work/root"
+root=$work/root
+for file in usr/bin/velmora usr/bin/velmora-lib usr/share/velmora/main.zdl \
+    "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml" \
+    "usr/share/icons/hicolor/48x48/apps/$id.png" "usr/share/icons/hicolor/256x256/apps/$id.png" \
+    usr/bin/velmora-render usr/share/man/man1/velmora.1.gz usr/share/man/man1/velmora-lib.1.gz; do
+    [ -f "$root/$file" ] || fail "the package lacks /$file"
+done
+# Nothing of the build tree beyond what is installed: no tests, headers or libraries.
+stray=$(cd "$root" && find . -type f | grep -vE '^\./usr/(bin/velmora[-a-z]*|share/(velmora|applications|metainfo|icons|man)/.*)$' || true)
+[ -z "$stray" ] || fail "the package holds files it should not: $stray"
+
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = velmora ] || fail "Package: $(field Package)"
+[ "$(field Version)" = "$version" ] || fail "Version: $(field Version)"
+[ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture: $(field Architecture)"
+depends=$(field Depends)
+echo "deb_package: Depends: $depends"
+for package in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libsdl2-2.0-0 qt6-qpa-plugins; do
+    grep -qE "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
+done
+
+out=$("$root/usr/bin/velmora-lib" --version) || fail "the unpacked velmora-lib --version failed"
+[ "$out" = "velmora-lib $version" ] || fail "the unpacked velmora-lib --version says '$out'"
+out=$("$root/usr/bin/velmora-lib" list "$root/usr/share/velmora/main.zdl") ||
+    fail "the unpacked velmora-lib list failed: $out"
+grep -qE '^Picturez \([1-9][0-9]*\):' <<<"$out" || fail "no pictures listed: $out"
+grep -qE '^Soundz \([1-9][0-9]*\):' <<<"$out" || fail "no sounds listed: $out"
+echo "deb_package: passed"
