@@ -286,20 +286,20 @@ Commands:
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Velmora Beta 2.4
-Made by the Velmora team
-Caution: flashing light may
-cause photosensitive seizures
-
-Wisit our homepage</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Mail us:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Velmora Beta 2.4
+Made by the Velmora team
+Caution: flashing light may cause
+seizures. Esc stops it at once
+
+Wisit our homepage</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
