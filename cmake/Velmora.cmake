@@ -1,12 +1,18 @@
 # Shared build settings and helpers for every target of the project.
 
 add_library(velmora_options INTERFACE)
-target_compile_options(velmora_options INTERFACE -Wall -Wextra)
+target_compile_options(velmora_options INTERFACE
+  -Wall -Wextra -Wshadow -Wpedantic
+  "$<$<COMPILE_LANGUAGE:CXX>:-Woverloaded-virtual;-Wnon-virtual-dtor>")
 target_compile_definitions(velmora_options INTERFACE QT_NO_KEYWORDS)
 if(VELMORA_SANITIZE)
   target_compile_options(velmora_options INTERFACE
     -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   target_link_options(velmora_options INTERFACE -fsanitize=address,undefined)
+  # The checked build is the one every test run uses: a warning there fails it.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(velmora_options INTERFACE -Werror)
+  endif()
 endif()
 if(VELMORA_LIBFUZZER)
   # Coverage for every library, so the fuzzer sees inside the readers it drives.

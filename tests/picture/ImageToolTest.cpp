@@ -183,6 +183,6 @@ INSTANTIATE_TEST_SUITE_P(
         ToolCase{"core8", {"-colors", "200", "-type", "Palette"}, "BMP2", 12, 8, 0},
         ToolCase{"core24", {"-type", "TrueColor"}, "BMP2", 12, 24, 0},
         ToolCase{"bitfields565", {"-define", "bmp:subtype=RGB565"}, "BMP", 40, 16, 3, true}),
-    [](const testing::TestParamInfo<ToolCase>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<ToolCase>& tool) { return std::string(tool.param.name); });
 
 } // namespace

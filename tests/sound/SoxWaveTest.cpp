@@ -85,4 +85,4 @@ INSTANTIATE_TEST_SUITE_P(Encodings, SoxWaveTest,
                                            SoxCase{"s32_stereo", "-b 32 -e signed-integer", 2},
                                            SoxCase{"f32_mono", "-b 32 -e floating-point", 1},
                                            SoxCase{"f32_stereo", "-b 32 -e floating-point", 2}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& sox) { return std::string(sox.param.name); });
