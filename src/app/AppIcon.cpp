@@ -1,7 +1,5 @@
 #include "app/AppIcon.h"
 
-#include "BuildInfo.h"
-
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPainter>
@@ -45,8 +43,6 @@ QImage MakeAppIcon(int size) {
     return image;
 }
 
-void SetUpProgramIdentity() {
-    QGuiApplication::setApplicationName(QStringLiteral("velmora"));
-    QGuiApplication::setDesktopFileName(QString::fromLatin1(kVelmoraAppId));
+void SetProgramIcon() {
     QGuiApplication::setWindowIcon(QIcon(QPixmap::fromImage(MakeAppIcon(64))));
 }

@@ -6,6 +6,5 @@
 
 QImage MakeAppIcon(int size);
 
-// Names the program to the desktop and gives every window the program's icon. No display name
-// is set: the platform would append it to every caption.
-void SetUpProgramIdentity();
+// Gives every window the program's icon; SetProgramIdentity names the program.
+void SetProgramIcon();

@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     if (const auto status = AnswerCommandLine(QApplication::arguments(), true)) return *status;
-    SetUpProgramIdentity();
+    SetProgramIcon();
 
     int status = 0;
     {

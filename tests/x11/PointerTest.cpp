@@ -4,6 +4,7 @@
 
 #include "app/About.h"
 #include "app/AppIcon.h"
+#include "app/CommandLine.h"
 #include "app/main.h"
 #include "common/CapturedReports.h"
 #include "controls/ASswitch.h"
@@ -113,7 +114,8 @@ TEST(MainWindowOnX11, TheServerShowsTheCaptionExactly) {
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     SetSoundOutputChoice(SoundOutputChoice::Offline);
     CapturedReports captured; // no library here: its report is not what this test is about
-    SetUpProgramIdentity();
+    SetProgramIdentity();
+    SetProgramIcon();
     {
         TMainForm form;
         form.show();
