@@ -74,10 +74,8 @@ TThreadSchedule ScheduleFor(int relativePriority, const TThreadSchedule& start,
         return Ordinary(std::min(start.Nice + (relativePriority <= -2 ? 10 : 5), kHighestNice));
     }
     if (IsRealTime(start.Policy)) return start; // already above every ordinary thread
-    if (relativePriority >= 15 && limits.RealTimePriorityMax >= 1) {
-        return {SCHED_FIFO, start.Nice, 1};
-    }
-    const int wanted = start.Nice - (relativePriority >= 2 ? 10 : 5);
+    const int wanted =
+        relativePriority >= 15 ? kLowestNice : start.Nice - (relativePriority >= 2 ? 10 : 5);
     const int nice = std::max(wanted, std::max(limits.LowestNice, kLowestNice));
     return nice < start.Nice ? Ordinary(nice) : start;
 }

@@ -4,13 +4,14 @@
 // A relative priority (-15 idle, -2, -1, 0 normal, +1, +2, +15 time-critical) becomes a
 // scheduling class and a nice value, measured from the schedule the thread started with:
 //   below 0: nice +5 (-1), nice +10 (-2), the idle class (-15);
-//   above 0: nice -5 (+1), nice -10 (+2), the real-time FIFO class at its lowest priority (+15).
+//   above 0: nice -5 (+1), nice -10 (+2), the lowest nice value, -20 (+15).
 // An unprivileged thread may raise its nice value or enter the idle class, but not come back
 // unless its limits allow it; so the lower levels are used only where the way back to the
 // starting schedule is permitted, otherwise the thread stays where it started. The higher
-// levels go as far as the limits permit, and the real-time class falls back to the highest
-// nice level permitted. Real-time priority 1 is above every ordinary thread, yet below the
-// real-time threads of a sound server.
+// levels go as far as the limits permit. The time-critical level stays in the ordinary class on
+// purpose: a timer worker hands every firing to the GUI thread and waits for it, and from a
+// real-time class that round trip took about four times as long (the woken ordinary thread is
+// placed away from the real-time one), while nice -20 already wakes the worker first.
 
 #include <sched.h>
 

@@ -12,7 +12,8 @@ const int kLevels[] = {-15, -2, -1, 1, 2, 15};
 TEST(ThreadScheduling, WithoutAnyRightsEveryLevelKeepsTheStart) {
     // The default limits: a raised nice value or the idle class could never be left again.
     const TSchedulingLimits none{20, 0};
-    for (int level : kLevels) EXPECT_EQ(ScheduleFor(level, kStart, none), kStart) << level;
+    for (int level : kLevels)
+        EXPECT_EQ(ScheduleFor(level, kStart, none), kStart) << level;
 }
 
 TEST(ThreadScheduling, LowerLevelsOnlyWhereTheWayBackIsPermitted) {
@@ -38,7 +39,7 @@ TEST(ThreadScheduling, HigherLevelsGoAsFarAsTheLimitsPermit) {
     EXPECT_EQ(ScheduleFor(15, kStart, someNice), (TThreadSchedule{SCHED_OTHER, -7, 0}));
 
     const TSchedulingLimits realTime{-20, 10};
-    EXPECT_EQ(ScheduleFor(15, kStart, realTime), (TThreadSchedule{SCHED_FIFO, 0, 1}));
+    EXPECT_EQ(ScheduleFor(15, kStart, realTime), (TThreadSchedule{SCHED_OTHER, -20, 0}));
     EXPECT_EQ(ScheduleFor(2, kStart, realTime), (TThreadSchedule{SCHED_OTHER, -10, 0}));
     // Already above every ordinary thread: the higher levels leave it there.
     const TThreadSchedule started{SCHED_FIFO, 0, 5};

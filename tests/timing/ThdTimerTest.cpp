@@ -234,12 +234,12 @@ TEST(ThreadedTimer, PriorityReachesTheWorkersSchedulingAtOnceInBothDirections) {
     const int tid = timer.Worker().ThreadId();
     const TThreadSchedule start = ReadThreadSchedule(tid);
     const TSchedulingLimits limits = CurrentSchedulingLimits();
-    const bool everyLevel = limits.LowestNice == -20 && limits.RealTimePriorityMax >= 1;
+    const bool everyLevel = limits.LowestNice == -20;
     const int n = start.Nice;
     // Each level, reached from above and from below, idle and time-critical left for another.
     const std::pair<TThreadPriority, TThreadSchedule> steps[] = {
         {tpIdle, {SCHED_IDLE, n, 0}},
-        {tpTimeCritical, {SCHED_FIFO, n, 1}},
+        {tpTimeCritical, {SCHED_OTHER, -20, 0}},
         {tpLowest, {SCHED_OTHER, std::min(n + 10, 19), 0}},
         {tpHighest, {SCHED_OTHER, std::max(n - 10, -20), 0}},
         {tpLower, {SCHED_OTHER, std::min(n + 5, 19), 0}},
