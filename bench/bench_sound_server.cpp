@@ -79,6 +79,12 @@ public:
         if (waiting_.exchange(false)) return std::nullopt;
         return arrived_;
     }
+    // Waits until the recording carries the sound: parec may take a second or two to start.
+    bool AwaitSound() {
+        for (int i = 0; i < 5000 && !heard_; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return heard_;
+    }
     void CountSilence(bool on) { counting_ = on; }
     uint64_t SilentFrames() const { return silentFrames_; }
     uint64_t Gaps() const { return gaps_; }
@@ -103,6 +109,7 @@ private:
                     gaps_ += silent && !wasSilent_;
                     wasSilent_ = silent;
                 }
+                if (l > 0.01f && r > 0.01f) heard_ = true;
                 if (!waiting_ || l <= 0.01f || r <= 0.01f) continue;
                 const double balance = 2000.0 * std::log10(double(r) / double(l));
                 if (std::abs(balance - oldPan_) > 5.0) {
@@ -118,7 +125,7 @@ private:
     pid_t pid_ = -1;
     int fd_ = -1;
     std::thread thread_;
-    std::atomic<bool> stop_{false}, waiting_{false}, counting_{false};
+    std::atomic<bool> stop_{false}, waiting_{false}, counting_{false}, heard_{false};
     std::atomic<int32_t> oldPan_{0};
     Clock::time_point arrived_;
     std::atomic<uint64_t> silentFrames_{0}, gaps_{0};
@@ -139,7 +146,10 @@ void BM_SetPanToRecordedSample(benchmark::State& state) {
         state.SkipWithError("cannot play or record");
         return;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    if (!recorder.AwaitSound()) {
+        state.SkipWithError("the recording never carried the sound");
+        return;
+    }
     recorder.CountSilence(true);
     std::vector<double> ms;
     std::mt19937 random(7);

@@ -5,6 +5,7 @@
 
 #include "platform/SoundMixer.h"
 #include "platform/SoundOutput.h"
+#include "platform/ThreadScheduling.h"
 
 #include <SDL.h>
 
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <thread>
 
@@ -51,9 +53,13 @@ public:
 
 private:
     static void Callback(void* user, Uint8* stream, int len) {
-        auto* mixer = static_cast<SoundMixer*>(user);
+        auto* output = static_cast<SdlOutput*>(user);
+        // The watcher gives this thread its schedule; it only needs to learn which one it is.
+        if (output->audioThread_.load(std::memory_order_relaxed) == 0) {
+            output->audioThread_.store(CurrentThreadId(), std::memory_order_relaxed);
+        }
         const auto frames = static_cast<uint32_t>(len) / (2 * sizeof(float));
-        mixer->Render(reinterpret_cast<float*>(stream), frames);
+        output->mixer_.Render(reinterpret_cast<float*>(stream), frames);
     }
 
     SDL_AudioDeviceID OpenDevice() {
@@ -63,7 +69,7 @@ private:
         want.channels = 2;
         want.samples = kSdlRequestFrames;
         want.callback = &Callback;
-        want.userdata = &mixer_;
+        want.userdata = this;
         SDL_AudioSpec have{};
         // No changes allowed: SDL converts to the device's own format if it must.
         const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
@@ -72,6 +78,8 @@ private:
         // A change made just after a pull must still land at its own time in a later one,
         // also when a pull comes a block late.
         mixer_.Clock().SetLatencyFrames(2u * have.samples);
+        audioThread_.store(0, std::memory_order_relaxed);
+        scheduled_ = 0;
         SDL_PauseAudioDevice(device, 0);
         return device;
     }
@@ -81,8 +89,19 @@ private:
         return !wake_.wait_for(lock, time, [this] { return closing_; });
     }
 
+    // SDL asks for a real-time audio thread only through the desktop's broker, which is often
+    // absent; without it the thread competes with every other one and the server runs dry.
+    void ScheduleAudioThread() {
+        const int thread = audioThread_.load(std::memory_order_relaxed);
+        if (thread == 0 || thread == scheduled_) return;
+        UseRealTimeSchedule(thread);
+        scheduled_ = thread;
+    }
+
     void Watch() {
-        while (Sleep(250ms)) {
+        // Soon after opening, the audio thread has made itself known and gets its schedule.
+        while (Sleep(scheduled_ == 0 ? 10ms : 250ms)) {
+            ScheduleAudioThread();
             if (SDL_GetAudioDeviceStatus(device_) != SDL_AUDIO_STOPPED) continue;
             std::fprintf(stderr, "Sound output lost; opening it again\n");
             SDL_CloseAudioDevice(device_);
@@ -97,6 +116,8 @@ private:
     SDL_AudioDeviceID device_ = 0; // the watcher's while it runs
     bool opened_ = false;
     std::atomic<uint32_t> blockFrames_{0};
+    std::atomic<int> audioThread_{0}; // the kernel id of SDL's audio thread, once it has run
+    int scheduled_ = 0;               // the audio thread whose schedule was set
     std::mutex mutex_;
     std::condition_variable wake_;
     bool closing_ = false;
@@ -109,6 +130,11 @@ std::unique_ptr<SoundOutput> OpenSdlOutput(SoundMixer& mixer) {
     // The audio thread gets real-time scheduling where the system grants it, so that a busy
     // machine does not starve the small blocks.
     SDL_SetHint(SDL_HINT_THREAD_FORCE_REALTIME_TIME_CRITICAL, "1");
+    // SDL asks a sound server to keep only one block queued; a busy moment of a few
+    // milliseconds then empties it and the sound drops out. A 10 ms queue rides over such
+    // moments and still puts a change within about 20 ms of its moment. A value the user has
+    // set is kept.
+    setenv("PULSE_LATENCY_MSEC", "10", 0);
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
     auto output = std::make_unique<SdlOutput>(mixer);
     if (!output->Open()) {

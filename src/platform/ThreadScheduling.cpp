@@ -110,6 +110,16 @@ TThreadSchedule SetThreadRelativePriority(int threadId, int relativePriority,
     return ReadThreadSchedule(threadId);
 }
 
+TThreadSchedule UseRealTimeSchedule(int threadId) {
+    const TThreadSchedule start = ReadThreadSchedule(threadId);
+    if (IsRealTime(start.Policy)) return start;
+    const TSchedulingLimits limits = CurrentSchedulingLimits();
+    if (limits.RealTimePriorityMax >= 1 && Apply(threadId, {SCHED_FIFO, start.Nice, 1})) {
+        return ReadThreadSchedule(threadId);
+    }
+    return SetThreadRelativePriority(threadId, 15, start);
+}
+
 unsigned long UseFinestTimerSlack() {
     // 0 would restore the default slack; 1 ns is the finest.
     prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);

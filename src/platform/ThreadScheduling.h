@@ -44,6 +44,11 @@ TThreadSchedule ReadThreadSchedule(int threadId);
 TThreadSchedule SetThreadRelativePriority(int threadId, int relativePriority,
                                           const TThreadSchedule& start);
 
+// Gives a thread that must never wait for the processor (one that feeds a sound output) the
+// lowest real-time priority where the limits allow it, else the lowest nice value permitted.
+// Returns what the thread runs with.
+TThreadSchedule UseRealTimeSchedule(int threadId);
+
 // Asks the kernel for the finest timer slack it grants the calling thread, so its timed waits
 // end as close to their deadline as the scheduler allows. Returns the slack in force, in ns.
 unsigned long UseFinestTimerSlack();

@@ -4,12 +4,14 @@
 #include "PrivatePulseAudio.h"
 #include "common/LoopingSound.h"
 #include "platform/SoundDevice.h"
+#include "platform/ThreadScheduling.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <pthread.h>
 #include <thread>
@@ -189,6 +191,34 @@ TEST_F(SoundServerTest, TheLoopSeamDoesNotClick) {
     EXPECT_GT(seams, 200) << silent << " frames near silence";
     EXPECT_LE(clicks, 2 + gaps) << "in " << frames << " frames, " << silent << " near silence, "
                                 << gaps << " gaps";
+}
+
+// The kernel ids of this process's threads whose name begins with prefix.
+std::vector<int> ThreadsNamed(const std::string& prefix) {
+    std::vector<int> ids;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::string name;
+        std::getline(std::ifstream(task.path() / "comm"), name);
+        if (name.rfind(prefix, 0) == 0) ids.push_back(std::stoi(task.path().filename().string()));
+    }
+    return ids;
+}
+
+TEST_F(SoundServerTest, TheAudioThreadGetsTheBestScheduleTheSystemGrants) {
+    auto buffer = Play(44100, std::vector<int16_t>(2 * 4410, 16384), 0);
+    const TSchedulingLimits limits = CurrentSchedulingLimits();
+    const auto scheduled = [&] {
+        const auto ids = ThreadsNamed("SDLAudioP");
+        if (ids.size() != 1) return false;
+        const TThreadSchedule schedule = ReadThreadSchedule(ids[0]);
+        if (limits.RealTimePriorityMax >= 1) return schedule.Policy == SCHED_FIFO;
+        return limits.LowestNice >= 0 || schedule.Nice == limits.LowestNice;
+    };
+    bool done = false;
+    for (int i = 0; i < 100 && !(done = scheduled()); ++i)
+        Wait(10);
+    EXPECT_TRUE(done) << "one SDL audio thread, in the real-time class where permitted";
+    buffer->Stop();
 }
 
 TEST_F(SoundServerTest, TheProgramShowsItsWindowWithoutClosingAStream) {
