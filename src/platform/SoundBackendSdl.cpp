@@ -89,8 +89,9 @@ private:
         return !wake_.wait_for(lock, time, [this] { return closing_; });
     }
 
-    // SDL asks for a real-time audio thread only through the desktop's broker, which is often
-    // absent; without it the thread competes with every other one and the server runs dry.
+    // SDL's own request for a real-time audio thread may not take effect (the thread was seen
+    // running at nice 0); it would then compete with every other thread and let the server run
+    // dry on a busy machine.
     void ScheduleAudioThread() {
         const int thread = audioThread_.load(std::memory_order_relaxed);
         if (thread == 0 || thread == scheduled_) return;
@@ -127,8 +128,7 @@ private:
 } // namespace
 
 std::unique_ptr<SoundOutput> OpenSdlOutput(SoundMixer& mixer) {
-    // The audio thread gets real-time scheduling where the system grants it, so that a busy
-    // machine does not starve the small blocks.
+    // Let SDL ask for a real-time audio thread too; the watcher makes sure of it.
     SDL_SetHint(SDL_HINT_THREAD_FORCE_REALTIME_TIME_CRITICAL, "1");
     // SDL asks a sound server to keep only one block queued; a busy moment of a few
     // milliseconds then empties it and the sound drops out. A 10 ms queue rides over such

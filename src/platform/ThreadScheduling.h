@@ -10,8 +10,8 @@
 // starting schedule is permitted, otherwise the thread stays where it started. The higher
 // levels go as far as the limits permit. The time-critical level stays in the ordinary class on
 // purpose: a timer worker hands every firing to the GUI thread and waits for it, and from a
-// real-time class that round trip took about four times as long (the woken ordinary thread is
-// placed away from the real-time one), while nice -20 already wakes the worker first.
+// real-time class that round trip was measured to take about four times as long, while nice
+// -20 already lets the worker run first when it wakes.
 
 #include <sched.h>
 
