@@ -2,6 +2,7 @@
 // load one sound into a sound buffer and one picture into the holder and a display bitmap.
 // Looking up and listing a hostile module of 1 MiB, with the peak memory it takes.
 
+#include "common/LibraryTargets.h"
 #include "framework/Picture.h"
 #include "library/LibraryFormat.h"
 #include "library/LibraryLoader.h"
@@ -27,23 +28,15 @@ std::string DefaultLibraryPath() {
 }
 
 void BM_LoadDefaultLibrary(benchmark::State& state) {
-    SetSoundOutputChoice(SoundOutputChoice::Offline);
-    TDirectSound device(nullptr);
-    TDirectSoundBuffer buffer(device);
-    TNameList pictures, sounds;
-    TPicture source;
-    TDIB display;
-    int32_t modulus = 0;
-    TLibraryTargets targets{pictures, sounds, source, display, &buffer, modulus};
+    TOfflineLibraryTargets loaded;
     const std::string path = DefaultLibraryPath();
     for (auto _ : state) {
-        pictures.SetItemIndex(static_cast<int>(state.iterations() % 6));
-        sounds.SetItemIndex(static_cast<int>(state.iterations() % 5));
-        LoadStimulusLibrary(path, targets);
-        benchmark::DoNotOptimize(display.Width());
+        loaded.Pictures.SetItemIndex(static_cast<int>(state.iterations() % 6));
+        loaded.Sounds.SetItemIndex(static_cast<int>(state.iterations() % 5));
+        LoadStimulusLibrary(path, loaded.Targets);
+        benchmark::DoNotOptimize(loaded.Display.Width());
     }
     state.counters["library_bytes"] = static_cast<double>(std::filesystem::file_size(path));
-    SetSoundOutputChoice(SoundOutputChoice::Device);
 }
 BENCHMARK(BM_LoadDefaultLibrary)->Unit(benchmark::kMillisecond);
 

@@ -3,6 +3,7 @@
 // ImageMagick decodes from the file, with the usual cycle modulus.
 
 #include "LibraryTestFiles.h"
+#include "common/LibraryTargets.h"
 
 #include "framework/DibFormat.h"
 #include "framework/Exception.h"
@@ -111,15 +112,11 @@ TEST(PackRoundTrip, EveryPictureThatPackTakesShowsTheColoursImageMagickDecodes) 
     const RunResult packed = RunCommand(Tool() + " pack '" + library + "'" + args);
     ASSERT_EQ(packed.Exit, 0) << packed.Output;
 
-    SetSoundOutputChoice(SoundOutputChoice::Offline);
     {
-        TDirectSound device(nullptr);
-        TDirectSoundBuffer buffer(device);
-        TNameList pictures, sounds;
-        TPicture source;
-        TDIB display;
-        int32_t modulus = 0;
-        TLibraryTargets targets{pictures, sounds, source, display, &buffer, modulus};
+        TOfflineLibraryTargets loaded;
+        TNameList& pictures = loaded.Pictures;
+        TDIB& display = loaded.Display;
+        int32_t& modulus = loaded.Modulus;
         const int count = static_cast<int>(std::size(kForms));
         for (int i = 0; i < count; ++i) {
             const Form& f = kForms[i];
@@ -127,7 +124,7 @@ TEST(PackRoundTrip, EveryPictureThatPackTakesShowsTheColoursImageMagickDecodes) 
             pictures.SetItemIndex(i);
             modulus = 0;
             try {
-                LoadStimulusLibrary(library, targets);
+                LoadStimulusLibrary(library, loaded.Targets);
             } catch (const Exception& e) {
                 ADD_FAILURE() << f.Name << ": " << e.Message();
                 continue;
@@ -139,5 +136,4 @@ TEST(PackRoundTrip, EveryPictureThatPackTakesShowsTheColoursImageMagickDecodes) 
             EXPECT_TRUE(Shown(display) == rgb) << f.Name << " shows other colours";
         }
     }
-    SetSoundOutputChoice(SoundOutputChoice::Device);
 }
