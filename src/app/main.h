@@ -145,6 +145,8 @@ private:
     void RepairRestoredIntervals();
     void SetStartPictures(const char* up, const char* over, const char* down);
     void SetSoundFrequency(int32_t rate);
+    // Sets both timers' intervals; a change starts both schedules from one moment.
+    void SetRunIntervals(int picture, int sound);
     // The sound buffer when it holds a sound. Calls that would only fail on a missing buffer
     // or one without a sound (no device, or a library that did not load) are left out.
     TDirectSoundBuffer* LoadedSound() const;

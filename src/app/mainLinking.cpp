@@ -20,12 +20,24 @@ void TMainForm::SetSoundFrequency(int32_t rate) {
     if (TDirectSoundBuffer* sound = LoadedSound()) sound->SetFrequency(rate);
 }
 
+void TMainForm::SetRunIntervals(int picture, int sound) {
+    // Both timers start afresh from one moment when either changes, so that the picture's and
+    // the sound's steps stay in step.
+    const TScheduleMoment moment;
+    const bool changed = Timer1->Interval() != picture || Timer2->Interval() != sound;
+    Timer1->SetInterval(static_cast<uint16_t>(picture));
+    Timer2->SetInterval(static_cast<uint16_t>(sound));
+    if (!changed) return;
+    Timer1->RestartSchedule();
+    Timer2->RestartSchedule();
+}
+
 void TMainForm::FreqEditChange(QObject*) {
     Session_->FrequencyChanged(); // by hand, unless the session itself set it
     RxSlider1->SetValue(SliderValueFromFrequency(FreqEdit->Value()));
-    Timer1->SetInterval(static_cast<uint16_t>(PictureInterval(RxSlider1->Value())));
     // The frequency handlers always take a tenth, whatever "1/2 Period" shows.
-    Timer2->SetInterval(static_cast<uint16_t>(SoundInterval(Timer1->Interval(), false)));
+    const int picture = PictureInterval(RxSlider1->Value());
+    SetRunIntervals(picture, SoundInterval(picture, false));
     RunParams.BaseRate = BaseRateFromFrequency(FreqEdit->Value());
     SetSoundFrequency(RunParams.BaseRate);
     SetWaveLabel();
@@ -34,8 +46,8 @@ void TMainForm::FreqEditChange(QObject*) {
 void TMainForm::RxSlider1Changed(QObject*) {
     Session_->FrequencyChanged();
     FreqEdit->SetValue(FrequencyFromSliderValue(RxSlider1->Value())); // may run FreqEditChange
-    Timer1->SetInterval(static_cast<uint16_t>(PictureInterval(RxSlider1->Value())));
-    Timer2->SetInterval(static_cast<uint16_t>(SoundInterval(Timer1->Interval(), false)));
+    const int picture = PictureInterval(RxSlider1->Value());
+    SetRunIntervals(picture, SoundInterval(picture, false));
     RunParams.BaseRate = BaseRateFromFrequency(FreqEdit->Value());
     SetSoundFrequency(RunParams.BaseRate);
     SetWaveLabel();
@@ -64,8 +76,7 @@ void TMainForm::VolumeChange(QObject*) {
 }
 
 void TMainForm::HalfClick(QObject*) {
-    Timer2->SetInterval(
-        static_cast<uint16_t>(SoundInterval(Timer1->Interval(), Half->isChecked())));
+    SetRunIntervals(Timer1->Interval(), SoundInterval(Timer1->Interval(), Half->isChecked()));
 }
 
 void TMainForm::DivCheckClick(QObject*) {

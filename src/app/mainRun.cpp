@@ -10,6 +10,7 @@
 #include "framework/ResourceStream.h"
 #include "picture/DXPaintBox.h"
 #include "picture/FrameStep.h"
+#include "platform/FrameClock.h"
 #include "platform/ResourceModule.h"
 #include "sound/DXSounds.h"
 #include "sound/ModulationStep.h"
@@ -39,8 +40,11 @@ void TMainForm::StartButtonClick(QObject*) {
         Session_->RunStarting(); // the session's settings are in place before the timers run
         SetStartPictures("Stopup", "Stopover", "Startup");
         MainState::Running = true;
-        Timer1->SetEnabled(true);
-        Timer2->SetEnabled(true);
+        {
+            const TScheduleMoment moment; // the light and the sound on one schedule
+            Timer1->SetEnabled(true);
+            Timer2->SetEnabled(true);
+        }
         if (TDirectSoundBuffer* sound = LoadedSound()) sound->Play(DSBPLAY_LOOPING);
         ApplyButton->setEnabled(false);
         DublButton->setText(tr("Stop"));
@@ -73,6 +77,10 @@ void TMainForm::Timer1Timer(QObject*) {
 }
 
 void TMainForm::Timer2Timer(QObject*) {
+    // The step sounds at its due time, however late the GUI thread took the firing.
+    const ScopedChangeStamp stamp(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(Timer2->DueTime().time_since_epoch())
+            .count());
     // Without a sound there is nothing to modulate, and staying quiet here keeps a missing
     // device or a library that failed to load from raising a message on every firing.
     if (TDirectSoundBuffer* sound = LoadedSound())

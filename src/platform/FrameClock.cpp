@@ -1,19 +1,24 @@
 #include "platform/FrameClock.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 
 namespace {
 
-// A pull this far from where the smoothed clock expects it (a stall, a reopened stream)
-// starts the clock afresh instead of being followed slowly.
-constexpr int64_t kResyncNs = 50'000'000;
-// The share of each pull's timing error the clock follows.
-constexpr int64_t kFollowDivisor = 16;
+// A pull this far from where the clock expects it (a stall, a reopened stream) starts the
+// clock afresh from that pull instead of being followed slowly.
+constexpr double kResyncNs = 50e6;
+// The loop's bandwidth: wide while it locks on, so that an output far off its nominal rate is
+// followed within a fraction of a second, then narrow, so that the jitter of the output's
+// thread hardly moves the changes.
+constexpr double kLockingHz = 4.0;
+constexpr double kLockedHz = 0.5;
+constexpr double kLockingNs = 1e9;
+// An output is taken to run within this share of its nominal rate.
+constexpr double kMaxRateError = 0.25;
 
-int64_t FloorDiv(int64_t a, int64_t b) {
-    const int64_t q = a / b;
-    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
-}
+thread_local const ScopedChangeStamp* g_stamp = nullptr;
 
 } // namespace
 
@@ -23,11 +28,19 @@ int64_t SteadyNanos() {
         .count();
 }
 
+ScopedChangeStamp::ScopedChangeStamp(int64_t steadyNs) : outer_(g_stamp), stamp_(steadyNs) {
+    g_stamp = this;
+}
+
+ScopedChangeStamp::~ScopedChangeStamp() {
+    g_stamp = outer_;
+}
+
 int64_t FrameClock::Now() const {
     if (mode_ == Mode::Offline) {
         return static_cast<int64_t>(offlineNow_.load(std::memory_order_acquire));
     }
-    return SteadyNanos();
+    return g_stamp != nullptr ? g_stamp->stamp_ : SteadyNanos();
 }
 
 void FrameClock::SetOfflineNow(uint64_t frame) {
@@ -38,16 +51,25 @@ void FrameClock::SetOfflineNow(uint64_t frame) {
 
 void FrameClock::BeginPull(uint64_t firstFrame, int64_t nowNs) {
     if (mode_ == Mode::Offline) return;
-    if (!anchored_) {
+    const double now = static_cast<double>(nowNs);
+    const double frames = static_cast<double>(firstFrame - anchorFrame_);
+    const double expected = anchorNs_ + frames * nsPerFrame_;
+    const double error = now - expected;
+    if (!anchored_ || error > kResyncNs || error < -kResyncNs) {
         anchored_ = true;
-        anchorNs_ = nowNs;
-    } else {
-        const int64_t elapsed =
-            static_cast<int64_t>((firstFrame - anchorFrame_) * 1'000'000'000ull / rate_);
-        const int64_t expected = anchorNs_ + elapsed;
-        const int64_t error = nowNs - expected;
-        anchorNs_ =
-            (error > kResyncNs || error < -kResyncNs) ? nowNs : expected + error / kFollowDivisor;
+        anchorNs_ = now;
+        lockedNs_ = 0;
+    } else if (frames > 0) {
+        // A second-order delay-locked loop: the anchor takes a share of the error, the frame
+        // length a smaller one, so that a steady drift leaves no lasting error.
+        const double span = frames * nsPerFrame_;
+        const double hz = lockedNs_ < kLockingNs ? kLockingHz : kLockedHz;
+        const double omega = 2.0 * 3.14159265358979 * hz * span * 1e-9;
+        anchorNs_ = expected + std::min(1.0, 1.4142 * omega) * error;
+        const double nominal = 1e9 / rate_;
+        nsPerFrame_ = std::clamp(nsPerFrame_ + omega * omega * error / frames,
+                                 nominal * (1.0 - kMaxRateError), nominal * (1.0 + kMaxRateError));
+        lockedNs_ += span;
     }
     anchorFrame_ = firstFrame;
 }
@@ -58,7 +80,10 @@ void FrameClock::EndPull(uint64_t endFrame) {
 
 int64_t FrameClock::FrameOf(int64_t stamp) const {
     if (mode_ == Mode::Offline) return stamp;
-    const int64_t frames =
-        FloorDiv((stamp - anchorNs_) * static_cast<int64_t>(rate_), 1'000'000'000);
-    return static_cast<int64_t>(anchorFrame_) + frames + LatencyFrames();
+    // In floating point, so a stamp however far from the anchor cannot overflow; the answer
+    // saturates.
+    const double frames = std::floor((static_cast<double>(stamp) - anchorNs_) / nsPerFrame_);
+    const double frame = static_cast<double>(anchorFrame_) + frames + LatencyFrames();
+    constexpr double kLimit = 9.2e18;
+    return static_cast<int64_t>(std::clamp(frame, -kLimit, kLimit));
 }

@@ -29,6 +29,24 @@ int RelativePriority(TThreadPriority priority) {
     return 0;
 }
 
+// --- TScheduleMoment -------------------------------------------------------------------------
+
+namespace {
+thread_local const TScheduleMoment* g_moment = nullptr;
+}
+
+TScheduleMoment::TScheduleMoment(TTimerClock::time_point at) : at_(at), outer_(g_moment) {
+    g_moment = this;
+}
+
+TScheduleMoment::~TScheduleMoment() {
+    g_moment = outer_;
+}
+
+TTimerClock::time_point TScheduleMoment::Current() {
+    return g_moment != nullptr ? g_moment->at_ : TTimerClock::now();
+}
+
 // --- TTimerThread::TDelivery -----------------------------------------------------------------
 
 TTimerThread::TDelivery::TDelivery(TTimerThread* worker) : QEvent(EventType()), worker_(worker) {}
@@ -111,20 +129,61 @@ bool TTimerThread::PassGate() {
     return !terminated_;
 }
 
-bool TTimerThread::Pause(uint32_t interval) {
-    // A plain pause: holding and releasing do not end it early; only the end of the worker does.
+void TTimerThread::Restart(TTimerClock::time_point origin) {
+    {
+        std::lock_guard lock(mutex_);
+        origin_ = origin;
+        ++generation_;
+    }
+    wake_.notify_all();
+}
+
+bool TTimerThread::Retimed() const {
+    std::lock_guard lock(mutex_);
+    return generation_ != seenGeneration_;
+}
+
+void TTimerThread::NextDue() {
+    const std::chrono::nanoseconds interval = std::chrono::milliseconds(Interval());
+    if (generation_ != seenGeneration_) {
+        seenGeneration_ = generation_;
+        due_ = origin_ + interval;
+        return;
+    }
+    due_ += interval;
+    // A handler that overran by a whole interval or more: those firings are gone. Firing them
+    // late, one after another, would only make the GUI thread busier; the schedule goes on
+    // from the present on its own grid.
+    const auto behind = TTimerClock::now() - due_;
+    if (interval.count() > 0 && behind >= interval) {
+        const auto skipped = behind / interval;
+        due_ += skipped * interval;
+        missed_.fetch_add(static_cast<uint64_t>(skipped), std::memory_order_relaxed);
+    }
+}
+
+bool TTimerThread::Pause() {
+    // Holding and releasing do not end a pause early; the end of the worker does, and a new
+    // schedule moves its end.
     using namespace std::chrono;
     std::unique_lock lock(mutex_);
     pauses_.fetch_add(1, std::memory_order_relaxed);
+    NextDue();
     // The kernel wakes a sleeper somewhat after its deadline. Aiming earlier by the lateness
-    // seen so far keeps the pause at Interval on the mean; a lateness beyond kMaxWakeLatency
-    // is the machine being busy, not the wake-up, and counts only up to that.
+    // seen so far keeps the firings on their due times; a lateness beyond kMaxWakeLatency is
+    // the machine being busy, not the wake-up, and counts only up to that.
     constexpr nanoseconds kMaxWakeLatency = microseconds(200);
-    const nanoseconds length = milliseconds(interval);
-    const auto aim = steady_clock::now() + length - std::min(wakeLatency_, length / 8);
-    if (wake_.wait_until(lock, aim, [this] { return terminated_; })) return false;
-    const nanoseconds late =
-        std::clamp<nanoseconds>(steady_clock::now() - aim, {}, kMaxWakeLatency);
+    TTimerClock::time_point aim;
+    for (;;) {
+        const uint64_t generation = generation_;
+        const nanoseconds length = milliseconds(Interval());
+        aim = due_ - std::min(wakeLatency_, length / 8);
+        if (!wake_.wait_until(lock, aim, [&] { return terminated_ || generation_ != generation; }))
+            break;
+        if (terminated_) return false;
+        NextDue(); // restarted while pausing
+    }
+    const nanoseconds late = std::clamp<nanoseconds>(TTimerClock::now() - aim, {}, kMaxWakeLatency);
     wakeLatency_ += (late - wakeLatency_) / 8;
     return true;
 }
@@ -135,6 +194,7 @@ bool TTimerThread::HandOver() {
         // Posting under the lock: once Terminate has returned, nothing new reaches the queue.
         if (terminated_) return false;
         handedOver_.store(true, std::memory_order_relaxed);
+        firingDue_.store(due_.time_since_epoch().count(), std::memory_order_relaxed);
         QCoreApplication::postEvent(this, new (deliverySlots_[nextSlot_]) TDelivery(this));
         nextSlot_ ^= 1;
     }
@@ -159,7 +219,9 @@ void TTimerThread::run() {
     }
     wake_.notify_all();
     for (;;) {
-        if (!PassGate() || !Pause(Interval()) || !PassGate()) return;
+        if (!PassGate() || !Pause() || !PassGate()) return;
+        // Re-timed while held after its pause: the new schedule's first due time is ahead.
+        if (Retimed()) continue;
         const auto start = std::chrono::steady_clock::now();
         if (!HandOver()) return;
         const auto took = std::chrono::steady_clock::now() - start;
@@ -213,6 +275,7 @@ void TThreadedTimer::SetInterval(uint16_t value) {
     if (value == interval_) return;
     interval_ = value;
     worker_->SetInterval(value);
+    retime_ = true;
     ApplyRunState();
 }
 
@@ -243,7 +306,17 @@ void TThreadedTimer::Tick() {
     if (handler) (*handler)(this);
 }
 
+void TThreadedTimer::RestartSchedule() {
+    if (!worker_->Suspended()) worker_->Restart(TScheduleMoment::Current());
+}
+
 void TThreadedTimer::ApplyRunState() {
-    if (!worker_->Suspended()) worker_->Suspend();
-    if (interval_ != 0 && enabled_ && onTimer_) worker_->Resume();
+    const bool wasRunning = !worker_->Suspended();
+    if (wasRunning) worker_->Suspend();
+    if (interval_ != 0 && enabled_ && onTimer_) {
+        // Switched on, or a new Interval: the first firing comes Interval after this moment.
+        if (!wasRunning || retime_) worker_->Restart(TScheduleMoment::Current());
+        worker_->Resume();
+    }
+    retime_ = false;
 }

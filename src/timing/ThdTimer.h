@@ -1,10 +1,13 @@
 #pragma once
 // A timer whose pause is measured by a worker thread of settable priority and whose firings
-// run on the GUI thread. The worker sleeps Interval, hands Tick to the GUI thread through its
-// event queue and blocks until the handler has run there, so handlers need no locking and
-// firings never pile up. The worker runs only while Enabled is true, Interval is not 0 and an
-// OnTimer handler is assigned; otherwise it is held. A handler's failure goes to the default
-// error report and disables the timer, so the same report cannot come back at every firing.
+// run on the GUI thread. The worker sleeps until the next due time, hands Tick to the GUI
+// thread through its event queue and blocks until the handler has run there, so handlers need
+// no locking and firings never pile up. Due times lie Interval apart from the moment the timer
+// was switched on or re-timed, so the rate holds whatever the hand-over and the handler take;
+// a firing carries its due time. The worker runs only while Enabled is true, Interval is not 0
+// and an OnTimer handler is assigned; otherwise it is held. A handler's failure goes to the
+// default error report and disables the timer, so the same report cannot come back at every
+// firing.
 
 #include "platform/ThreadScheduling.h"
 
@@ -21,6 +24,26 @@
 #include <memory>
 #include <mutex>
 
+using TTimerClock = std::chrono::steady_clock;
+
+// Timers switched on or re-timed on this thread while a moment lives start their schedules
+// from it, so timers started together fire in step for as long as they run.
+class TScheduleMoment {
+public:
+    TScheduleMoment() : TScheduleMoment(TTimerClock::now()) {}
+    explicit TScheduleMoment(TTimerClock::time_point at);
+    ~TScheduleMoment();
+    TScheduleMoment(const TScheduleMoment&) = delete;
+    TScheduleMoment& operator=(const TScheduleMoment&) = delete;
+
+    // The innermost moment alive on this thread, else now.
+    static TTimerClock::time_point Current();
+
+private:
+    TTimerClock::time_point at_;
+    const TScheduleMoment* outer_;
+};
+
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
 // The seven priorities as the system's relative thread priorities: -15 (idle), -2, -1, 0, +1, +2,
@@ -31,9 +54,13 @@ class TThreadedTimer;
 
 // The worker. "Held" is a gate it passes before each pause and before each delivery: holding
 // it neither restarts nor cuts short a pause under way, and a delivery already handed to the
-// GUI thread completes. The worker touches only its interval copy, the gate and the hand-over.
-// It asks for the finest timer slack, so a pause ends as close to its deadline as the
-// scheduler allows; its priority is set from the GUI thread, at once, also while it is held.
+// GUI thread completes. Each pause ends at a due time, the previous one plus the interval;
+// Restart begins the schedule afresh from a moment, also in the middle of a pause. Due times
+// that have passed by a whole interval or more when the worker comes to them are skipped and
+// counted, never fired in a burst. The worker touches only its interval copy, the schedule,
+// the gate and the hand-over. It asks for the finest timer slack, so a pause ends as close to
+// its due time as the scheduler allows; its priority is set from the GUI thread, at once, also
+// while it is held.
 class TTimerThread : public QThread {
 public:
     explicit TTimerThread(TThreadedTimer* owner);
@@ -44,6 +71,17 @@ public:
     void Suspend();
     void Resume();
     bool Suspended() const;
+
+    // The next due time is the interval after this moment; takes effect at once, also while
+    // the worker pauses.
+    void Restart(TTimerClock::time_point origin);
+    // The due time of the firing last handed over.
+    TTimerClock::time_point FiringDue() const {
+        return TTimerClock::time_point(TTimerClock::duration(firingDue_.load()));
+    }
+    // Due times skipped because they had passed by a whole interval when the worker came to
+    // them.
+    uint64_t Missed() const { return missed_.load(std::memory_order_relaxed); }
 
     // Milliseconds; read afresh at the start of every pause.
     void SetInterval(uint32_t interval) { interval_.store(interval, std::memory_order_relaxed); }
@@ -84,11 +122,13 @@ private:
         TTimerThread* worker_;
     };
 
-    bool PassGate();               // waits while held; false once told to terminate
-    bool Pause(uint32_t interval); // false once told to terminate
-    bool HandOver();               // false once told to terminate
-    void EndHandOver();            // the delivery's event is gone
-    void Deliver();                // on the GUI thread
+    bool PassGate();      // waits while held; false once told to terminate
+    bool Pause();         // until the next due time; false once told to terminate
+    void NextDue();       // under the lock
+    bool Retimed() const; // the schedule was restarted since the last due time
+    bool HandOver();      // false once told to terminate
+    void EndHandOver();   // the delivery's event is gone
+    void Deliver();       // on the GUI thread
     void Terminate();
 
     TThreadedTimer* owner_;   // GUI thread only; cleared when the timer goes
@@ -100,6 +140,14 @@ private:
     TThreadSchedule startSchedule_; // what the worker inherited, to return to
     unsigned long timerSlackNs_ = 0;
     std::chrono::nanoseconds wakeLatency_{0}; // worker only: how late its pauses end, smoothed
+    // The schedule, under the mutex: Restart sets the origin and counts a generation; the
+    // worker's due time follows the generation it has seen.
+    TTimerClock::time_point origin_{};
+    uint64_t generation_ = 0;
+    uint64_t seenGeneration_ = 0;
+    TTimerClock::time_point due_{};
+    std::atomic<TTimerClock::rep> firingDue_{0};
+    std::atomic<uint64_t> missed_{0};
     // Used in turn: Qt finishes destroying an event after its own destructor has let the
     // worker go on, so the next event must not be built in the same memory.
     alignas(TDelivery) std::byte deliverySlots_[2][sizeof(TDelivery)];
@@ -137,6 +185,15 @@ public:
     TThreadPriority ThreadPriority() const { return threadPriority_; }
     void SetThreadPriority(TThreadPriority value);
 
+    // The due time of the firing being handled: where it stands on the schedule, whatever
+    // the hand-over and the GUI thread delayed it by.
+    TTimerClock::time_point DueTime() const { return worker_->FiringDue(); }
+    // Firings skipped because the GUI thread was busy for a whole interval or more.
+    uint64_t MissedFirings() const { return worker_->Missed(); }
+    // While running, begins the schedule afresh from the current moment (see TScheduleMoment):
+    // the next firing is due Interval after it.
+    void RestartSchedule();
+
     // The worker, for inspection.
     const TTimerThread& Worker() const { return *worker_; }
 
@@ -159,5 +216,6 @@ private:
     // when the handler replaces OnTimer or frees its timer.
     std::shared_ptr<const TNotifyEvent> onTimer_;
     TThreadPriority threadPriority_ = tpNormal;
+    bool retime_ = false; // Interval changed: a running schedule starts afresh
     TTimerThread* worker_;
 };

@@ -197,35 +197,122 @@ TEST(ThreadedTimer, HandlerThatDisablesItsTimerPausesAgainAfterReEnabling) {
     EXPECT_EQ(pausesAtFiring, (std::vector<uint64_t>{1, 2})); // a whole new pause came between
 }
 
-TEST(ThreadedTimer, PauseInterruptedByAHoldEndsWithoutRestarting) {
+TEST(ThreadedTimer, SwitchedOnAgainTheFirstFiringIsDueAWholeIntervalLater) {
     TThreadedTimer timer;
     timer.SetInterval(200);
-    std::vector<uint64_t> pausesAtFiring;
-    timer.SetOnTimer(
-        [&](TThreadedTimer* sender) { pausesAtFiring.push_back(sender->Worker().Pauses()); });
+    std::vector<TTimerClock::time_point> due;
+    timer.SetOnTimer([&](TThreadedTimer* sender) { due.push_back(sender->DueTime()); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return timer.Worker().Pauses() == 1; }, 5000));
     timer.SetEnabled(false); // the worker goes on sleeping, then waits at the gate
     QTest::qWait(300);
-    EXPECT_TRUE(pausesAtFiring.empty());
-    timer.SetEnabled(true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !pausesAtFiring.empty(); }, 5000));
+    EXPECT_TRUE(due.empty());
+    const TTimerClock::time_point on = TTimerClock::now();
+    {
+        const TScheduleMoment moment(on);
+        timer.SetEnabled(true);
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !due.empty(); }, 5000));
+    EXPECT_GE(TTimerClock::now(), due.front()); // never early
     timer.SetEnabled(false);
-    EXPECT_EQ(pausesAtFiring.front(), 1u); // the interrupted pause led to the firing
+    EXPECT_EQ(due.front(), on + std::chrono::milliseconds(200));
 }
 
-TEST(ThreadedTimer, HoldingAndReleasingNeitherCutsShortNorRestartsAPause) {
+TEST(ThreadedTimer, HoldingKeepsThePauseWhileANewIntervalRetimesIt) {
     TThreadedTimer timer;
     timer.SetInterval(60000);
-    int count = 0;
-    timer.SetOnTimer([&count](TThreadedTimer*) { ++count; });
+    std::vector<TTimerClock::time_point> due;
+    const auto handler = [&](TThreadedTimer* sender) { due.push_back(sender->DueTime()); };
+    timer.SetOnTimer(handler);
     ASSERT_TRUE(QTest::qWaitFor([&] { return timer.Worker().Pauses() == 1; }, 5000));
-    timer.SetEnabled(false);
-    timer.SetEnabled(true);
     timer.SetThreadPriority(tpHigher); // every change passes through a brief hold
-    timer.SetInterval(1);              // taken at the next pause, not this one
+    timer.SetOnTimer(handler);
     QTest::qWait(100);
-    EXPECT_EQ(count, 0);
-    EXPECT_EQ(timer.Worker().Pauses(), 1u);
+    EXPECT_TRUE(due.empty());
+    const TTimerClock::time_point retimed = TTimerClock::now();
+    {
+        const TScheduleMoment moment(retimed);
+        timer.SetInterval(30); // the pause under way ends 30 ms after this moment
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return due.size() >= 3; }, 5000));
+    timer.SetEnabled(false);
+    EXPECT_EQ(due[0], retimed + std::chrono::milliseconds(30));
+    EXPECT_EQ(due[2] - due[1], std::chrono::milliseconds(30));
+}
+
+TEST(ThreadedTimer, DueTimesKeepTheRateWhateverTheHandlerTakes) {
+    // A handler that takes half the interval: with "interval after the handler" the rate
+    // would fall by a third; on due times every firing keeps its place.
+    TThreadedTimer timer;
+    timer.SetInterval(10);
+    std::vector<TTimerClock::time_point> due;
+    bool early = false;
+    timer.SetOnTimer([&](TThreadedTimer* sender) {
+        early = early || TTimerClock::now() < sender->DueTime();
+        due.push_back(sender->DueTime());
+        BlockGuiThread(5);
+    });
+    const TTimerClock::time_point on = TTimerClock::now();
+    {
+        const TScheduleMoment moment(on);
+        timer.SetEnabled(false);
+        timer.SetEnabled(true);
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return due.size() >= 40; }, 10000));
+    timer.SetEnabled(false);
+    EXPECT_FALSE(early);
+    EXPECT_EQ(due.front(), on + std::chrono::milliseconds(10));
+    // Every due time lies on the grid; fired and skipped together fill it without a gap.
+    for (size_t i = 1; i < due.size(); ++i) {
+        EXPECT_GT(due[i], due[i - 1]);
+        EXPECT_EQ((due[i] - on) % std::chrono::milliseconds(10), std::chrono::nanoseconds(0));
+    }
+    EXPECT_EQ(static_cast<int64_t>(due.size() + timer.MissedFirings()),
+              (due.back() - on) / std::chrono::milliseconds(10));
+}
+
+TEST(ThreadedTimer, AnOverrunSkipsTheMissedFiringsInsteadOfBursting) {
+    TThreadedTimer timer;
+    timer.SetInterval(10);
+    std::vector<TTimerClock::time_point> due, ran;
+    timer.SetOnTimer([&](TThreadedTimer* sender) {
+        due.push_back(sender->DueTime());
+        ran.push_back(TTimerClock::now());
+        if (due.size() == 3) BlockGuiThread(65);
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return due.size() >= 8; }, 10000));
+    timer.SetEnabled(false);
+    // The handler held the GUI thread for 65 ms: at least five due times passed by a whole
+    // interval while it ran, and none of them fired afterwards.
+    EXPECT_GE(timer.MissedFirings(), 5u);
+    EXPECT_EQ(due[3] - due[2],
+              std::chrono::milliseconds(10) * static_cast<int64_t>(timer.MissedFirings() + 1));
+    const auto overrunEnd = ran[2] + std::chrono::milliseconds(65);
+    for (size_t i = 3; i < due.size(); ++i)
+        EXPECT_GT(due[i], overrunEnd - std::chrono::milliseconds(10)) << "firing " << i;
+}
+
+TEST(ThreadedTimer, TimersStartedAtOneMomentShareTheirGrid) {
+    TThreadedTimer picture, sound;
+    picture.SetEnabled(false);
+    sound.SetEnabled(false);
+    picture.SetInterval(20);
+    sound.SetInterval(2);
+    std::vector<TTimerClock::time_point> pictureDue, soundDue;
+    picture.SetOnTimer([&](TThreadedTimer* t) { pictureDue.push_back(t->DueTime()); });
+    sound.SetOnTimer([&](TThreadedTimer* t) { soundDue.push_back(t->DueTime()); });
+    const TTimerClock::time_point start = TTimerClock::now();
+    {
+        const TScheduleMoment moment(start);
+        picture.SetEnabled(true);
+        sound.SetEnabled(true);
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pictureDue.size() >= 10; }, 10000));
+    picture.SetEnabled(false);
+    sound.SetEnabled(false);
+    for (const auto& d : pictureDue)
+        EXPECT_EQ((d - start) % std::chrono::milliseconds(20), std::chrono::nanoseconds(0));
+    for (const auto& d : soundDue)
+        EXPECT_EQ((d - start) % std::chrono::milliseconds(2), std::chrono::nanoseconds(0));
 }
 
 TEST(ThreadedTimer, PriorityReachesTheWorkersSchedulingAtOnceInBothDirections) {
