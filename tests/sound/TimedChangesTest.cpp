@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <thread>
+
 using namespace soundtest;
 
 namespace {
@@ -98,6 +101,18 @@ TEST(TimedChanges, AFullRingNeverWaitsAndTheLastValuesStillArrive) {
     EXPECT_NEAR(out[2 * 1023], 0.5f * std::pow(10.0f, -pan / 2000.0f), 1e-5);
 }
 
+// Pulls of 256 frames from an output that consumes `rate` frames per second of the steady
+// clock, each asked for up to `jitter` ns late, from frame `first` on; answers the true time
+// of the next pull.
+int64_t Pull(FrameClock& clock, uint64_t& frame, int64_t t, double rate, int count,
+             int64_t jitter = 0) {
+    for (int i = 0; i < count; ++i, frame += 256) {
+        clock.BeginPull(frame, t + (jitter ? (i * 7919) % jitter : 0));
+        t += int64_t(256 * 1e9 / rate);
+    }
+    return t;
+}
+
 TEST(TimedChanges, TheRealTimeClockFollowsThePullsSmoothlyAndStartsAfreshAfterAStall) {
     FrameClock clock(FrameClock::Mode::RealTime, 44100);
     clock.SetLatencyFrames(512);
@@ -105,12 +120,45 @@ TEST(TimedChanges, TheRealTimeClockFollowsThePullsSmoothlyAndStartsAfreshAfterAS
     clock.BeginPull(0, t0);
     EXPECT_EQ(clock.FrameOf(t0), 512);
     EXPECT_EQ(clock.FrameOf(t0 + 10'000'000), 512 + 441);
-    // A pull 2 ms late moves the clock by an eighth of a millisecond, not by 2 ms.
-    clock.BeginPull(256, t0 + 5'804'988 + 2'000'000);
-    EXPECT_NEAR(double(clock.FrameOf(t0 + 10'000'000)), 512 + 441 - 0.125 * 44.1, 1.0);
+    uint64_t frame = 256;
+    int64_t t = Pull(clock, frame, t0 + 5'804'988, 44100, 400);
+    // Locked on: a pull 2 ms late moves the clock by a small share of that, not by 2 ms.
+    const int64_t before = clock.FrameOf(t + 10'000'000);
+    clock.BeginPull(frame, t + 2'000'000);
+    EXPECT_LE(std::abs(clock.FrameOf(t + 10'000'000) - before), 4);
     // Changes made during a stall of a fifth of a second would all be late: the clock starts
     // again from the pull that ends it.
-    const int64_t resumed = t0 + 200'000'000;
-    clock.BeginPull(512, resumed);
-    EXPECT_EQ(clock.FrameOf(resumed), 512 + 512);
+    const int64_t resumed = t + 200'000'000;
+    clock.BeginPull(frame + 256, resumed);
+    EXPECT_EQ(clock.FrameOf(resumed), int64_t(frame + 256 + 512));
+}
+
+TEST(TimedChanges, TheRealTimeClockLearnsAnOutputThatRunsOffItsNominalRate) {
+    // 14 % fast, 3 % slow: a change stamped at a moment still lands at the frame the output
+    // plays at that moment, once the clock has followed it for a second.
+    for (const double rate : {50400.0, 42777.0}) {
+        FrameClock clock(FrameClock::Mode::RealTime, 44100);
+        const int64_t t0 = 5'000'000'000;
+        uint64_t frame = 0;
+        const int64_t t = Pull(clock, frame, t0, rate, int(rate / 256), 400'000);
+        EXPECT_NEAR(clock.MeasuredRate(), rate, rate * 0.005);
+        for (const int64_t ahead : {0, 2'000'000, 4'000'000}) {
+            const double truth = double(frame) + double(ahead) * rate / 1e9;
+            EXPECT_NEAR(double(clock.FrameOf(t + ahead)), truth, 25.0) << rate << " " << ahead;
+        }
+    }
+}
+
+TEST(TimedChanges, AStampInForceOnTheThreadReplacesTheMomentOfTheCall) {
+    FrameClock live(FrameClock::Mode::RealTime, 44100), offline(FrameClock::Mode::Offline, 44100);
+    offline.SetOfflineNow(1000);
+    {
+        const ScopedChangeStamp stamp(123'456'789);
+        EXPECT_EQ(live.Now(), 123'456'789);
+        EXPECT_EQ(offline.Now(), 1000); // offline stamps are frames
+        int64_t inner = 0;
+        std::thread([&] { inner = live.Now(); }).join();
+        EXPECT_NE(inner, 123'456'789); // other threads keep the moment of their call
+    }
+    EXPECT_GT(live.Now(), 123'456'789);
 }

@@ -2,20 +2,26 @@
 // server, recorded from the null sink's monitor.
 
 #include "PrivatePulseAudio.h"
+#include "common/BalanceSweep.h"
 #include "common/LoopingSound.h"
+#include "platform/FrameClock.h"
 #include "platform/SoundDevice.h"
 #include "platform/ThreadScheduling.h"
+#include "timing/ThdTimer.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <pthread.h>
 #include <thread>
-#include <time.h>
 
 namespace {
 
@@ -59,31 +65,7 @@ protected:
     std::shared_ptr<IDirectSound> device;
 };
 
-// Balance of a recorded frame in hundredths of a decibel, as a pan sets it.
-double Balance(const std::vector<float>& rec, size_t frame) {
-    return 2000.0 * std::log10(double(rec[2 * frame + 1]) / double(rec[2 * frame]));
-}
-
-// Runs f every period from now on, count times, at the best priority the system grants.
-template <typename F> void Every(std::chrono::microseconds period, int count, F f) {
-    std::thread stepper([&] {
-        sched_param param{};
-        param.sched_priority = 20;
-        pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
-        timespec next{};
-        clock_gettime(CLOCK_MONOTONIC, &next);
-        for (int i = 0; i < count; ++i) {
-            f(i);
-            next.tv_nsec += period.count() * 1000;
-            while (next.tv_nsec >= 1'000'000'000) {
-                next.tv_nsec -= 1'000'000'000;
-                ++next.tv_sec;
-            }
-            clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
-        }
-    });
-    stepper.join();
-}
+using sweep::Balance;
 
 void Wait(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -107,28 +89,14 @@ TEST_F(SoundServerTest, PanStepsEvery2MsAreHeardAsDistinctLevelsInOrder) {
     const size_t from = g_server->RecordedBytes();
     constexpr int kSteps = 500;
     auto pan = [](int i) { return -2495 + 10 * i; };
-    Every(std::chrono::microseconds(2000), kSteps, [&](int i) { buffer->SetPan(pan(i)); });
+    sweep::Every(std::chrono::microseconds(2000), kSteps,
+                 [&](int i, int64_t) { buffer->SetPan(pan(i)); });
     WaitForRecording(from, 2 * kSteps + 300);
     const auto rec = g_server->RecordedSince(from);
     buffer->Stop();
 
-    // A level is heard when the balance stays within a hundredth of a decibel of it for five
-    // frames running; levels are looked for in order.
     const size_t frames = rec.size() / 2;
-    std::vector<size_t> foundAt(kSteps, 0);
-    size_t at = 0;
-    for (int i = 0; i < kSteps; ++i) {
-        int run = 0;
-        for (size_t f = at; f < frames; ++f) {
-            const bool level = rec[2 * f] > 0.01f && rec[2 * f + 1] > 0.01f &&
-                               std::abs(Balance(rec, f) - pan(i)) <= 1.0;
-            run = level ? run + 1 : 0;
-            if (run == 5) {
-                foundAt[i] = at = f + 1;
-                break;
-            }
-        }
-    }
+    const std::vector<size_t> foundAt = sweep::FindLevels(rec, kSteps, pan);
     // A level the server never played (it ran dry and played silence instead) is no fault
     // of the engine: a missing level with silence between its found neighbours is excused.
     int heard = 0, excused = 0;
@@ -151,6 +119,62 @@ TEST_F(SoundServerTest, PanStepsEvery2MsAreHeardAsDistinctLevelsInOrder) {
     EXPECT_GE(heard, (kSteps - excused) * 99 / 100)
         << "of " << kSteps << " steps, " << excused << " lost in the server's silence, in "
         << frames << " recorded frames";
+}
+
+TEST_F(SoundServerTest, TheSoundTimersStepsAreHeardEvenlySpacedAtTheirRate) {
+    // The sound timer of a 25 Hz run: a pan step every 2 ms from the threaded timer, each
+    // stamped with its due time. The steps are heard in order, one 2 ms apart in the sound.
+    static int argc = 1;
+    static char name[] = "test_soundserver";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+    auto buffer = Play(44100, std::vector<int16_t>(2 * 4410, 16384), -3000);
+    Wait(1200); // the output clock locks on
+    constexpr int kSteps = 500;
+    auto pan = [](int i) { return -2495 + 10 * i; };
+    TThreadedTimer timer;
+    timer.SetEnabled(false);
+    timer.SetInterval(2);
+    timer.SetThreadPriority(tpTimeCritical);
+    int fired = 0;
+    QEventLoop loop;
+    timer.SetOnTimer([&](TThreadedTimer* t) {
+        if (fired == kSteps) return loop.quit();
+        const ScopedChangeStamp stamp(
+            std::chrono::duration_cast<std::chrono::nanoseconds>(t->DueTime().time_since_epoch())
+                .count());
+        buffer->SetPan(pan(fired++));
+    });
+    const size_t from = g_server->RecordedBytes();
+    timer.SetEnabled(true);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+    timer.SetEnabled(false);
+    ASSERT_EQ(fired, kSteps);
+    EXPECT_LE(timer.MissedFirings(), uint64_t(kSteps / 100)) << "the timer fell behind";
+    WaitForRecording(from, 2 * kSteps + 300);
+    const auto rec = g_server->RecordedSince(from);
+    buffer->Stop();
+
+    const std::vector<size_t> foundAt = sweep::FindLevels(rec, kSteps, pan);
+    // Spacing between neighbouring levels heard, where no silence (the server running dry)
+    // lies between them.
+    std::vector<size_t> spacing;
+    int heard = 0;
+    for (int i = 0; i < kSteps; ++i) {
+        heard += foundAt[i] != 0;
+        if (i == 0 || foundAt[i] == 0 || foundAt[i - 1] == 0) continue;
+        bool silence = false;
+        for (size_t f = foundAt[i - 1]; f < foundAt[i] && !silence; ++f)
+            silence = rec[2 * f] == 0.0f;
+        if (!silence) spacing.push_back(foundAt[i] - foundAt[i - 1]);
+    }
+    ASSERT_GT(spacing.size(), size_t(kSteps / 2));
+    EXPECT_GE(heard, kSteps * 97 / 100);
+    std::sort(spacing.begin(), spacing.end());
+    const double stepFrames = 44100 * 0.002;
+    EXPECT_NEAR(double(spacing[spacing.size() / 2]), stepFrames, 2.0);
+    EXPECT_LT(double(spacing.back()), 2 * stepFrames) << "two steps heard far apart";
 }
 
 TEST_F(SoundServerTest, TheLoopSeamDoesNotClick) {
