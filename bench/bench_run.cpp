@@ -164,6 +164,8 @@ int main(int argc, char** argv) {
     Wait(2000); // settle
     frames = modulations = 0;
     costs = TFrameCosts{};
+    const uint64_t missedFrames = form.Timer1->MissedFirings();
+    const uint64_t missedModulations = form.Timer2->MissedFirings();
 
     const double cpu0 = CpuSeconds();
     QElapsedTimer wall;
@@ -171,6 +173,8 @@ int main(int argc, char** argv) {
     Wait(seconds * 1000);
     const double cpu = CpuSeconds() - cpu0;
     const double elapsed = wall.elapsed() / 1000.0;
+    const double framesDue = 1000.0 / form.Timer1->Interval();
+    const double modulationsDue = 1000.0 / form.Timer2->Interval();
     form.StartButtonClick(&form);
 
     std::printf(
@@ -180,6 +184,12 @@ int main(int argc, char** argv) {
         form.width(), form.height(), form.PaintBox1->DIB().Width(), form.PaintBox1->DIB().Height(),
         getenv("QT_QPA_PLATFORM") ? getenv("QT_QPA_PLATFORM") : "xcb", 100.0 * cpu / elapsed,
         elapsed, frames / elapsed, modulations / elapsed, StatusKb("VmRSS:"), StatusKb("VmHWM:"));
+    std::printf("against those due: frame steps %.4f of %.1f/s, modulation steps %.4f of %.0f/s; "
+                "skipped by overruns: %llu frame steps, %llu modulation steps\n",
+                frames / elapsed / framesDue, framesDue, modulations / elapsed / modulationsDue,
+                modulationsDue,
+                static_cast<unsigned long long>(form.Timer1->MissedFirings() - missedFrames),
+                static_cast<unsigned long long>(form.Timer2->MissedFirings() - missedModulations));
     const double firings = static_cast<double>(std::max(1L, costs.firings));
     std::printf("frame step: %.1f us CPU per step; PaintNow: %.1f us CPU per paint\n",
                 1e6 * costs.stepSeconds / firings, 1e6 * costs.paintSeconds / firings);

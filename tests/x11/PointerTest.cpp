@@ -11,6 +11,7 @@
 #include "controls/CurrEdit.h"
 #include "controls/ImgBtn.h"
 #include "platform/SoundDevice.h"
+#include "timing/ThdTimer.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -20,6 +21,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -126,6 +130,54 @@ TEST(MainWindowOnX11, TheServerShowsTheCaptionExactly) {
         ASSERT_TRUE(name.waitForFinished());
         EXPECT_EQ(QString::fromUtf8(name.readAllStandardOutput()).trimmed(),
                   QStringLiteral("Velmora Beta 2.4"));
+        form.close();
+    }
+    SetSoundOutputChoice(SoundOutputChoice::Device);
+    qputenv("XDG_CONFIG_HOME", previous);
+}
+
+// A picture timer whose handler takes twice its interval, as the paint of a maximised window
+// on a large screen can: the firings then follow each other without a pause, and still a key
+// or a click through the server is taken within a firing or two.
+TEST(MainWindowOnX11, EscAndStopActAtOnceWhileThePaintTakesLongerThanTheInterval) {
+    if (!OnX11()) GTEST_SKIP() << "needs the xcb platform";
+    QTemporaryDir config;
+    const QByteArray previous = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    SetSoundOutputChoice(SoundOutputChoice::Offline);
+    CapturedReports captured;
+    {
+        TMainForm form;
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        form.activateWindow();
+        form.FreqEdit->SetValue(25.0L);
+        ASSERT_EQ(form.Timer1->Interval(), 20);
+        int firings = 0;
+        const auto frameStep = form.Timer1->OnTimer();
+        form.Timer1->SetOnTimer([&](TThreadedTimer* t) {
+            ++firings;
+            frameStep(t);
+            std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        });
+        const QPoint start = form.Start->mapTo(&form, form.Start->rect().center());
+        for (const bool byKey : {true, false}) {
+            form.StartButtonClick(&form);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return firings >= 5; }, 5000));
+            const int before = firings;
+            if (byKey) {
+                RealPointer::Xdo({QStringLiteral("key"), QStringLiteral("--window"),
+                                  QString::number(form.winId()), QStringLiteral("Escape")});
+            } else {
+                const QPoint at = form.mapToGlobal(start);
+                RealPointer::Xdo({QStringLiteral("mousemove"), QStringLiteral("--sync"),
+                                  QString::number(at.x()), QString::number(at.y()),
+                                  QStringLiteral("click"), QStringLiteral("1")});
+            }
+            ASSERT_TRUE(QTest::qWaitFor([] { return !MainState::Running; }, 5000));
+            EXPECT_LE(firings - before, 2) << (byKey ? "Esc" : "Stop") << " waited for firings";
+            firings = 0;
+        }
         form.close();
     }
     SetSoundOutputChoice(SoundOutputChoice::Device);

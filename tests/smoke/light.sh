@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Runs the real program in a fresh X server at a main frequency, Depth 7, clicks Start as a
+# user would and watches the light as the server shows it: one row of the picture read back
+# as fast as the server answers, every change timed (see LightWatch.c). Exits with the
+# watcher's verdict: the picture's steps within 3 % of those due and no two steps more than
+# twice the picture interval apart.
+# Usage: light.sh VELMORA LIGHT-WATCH [FREQUENCY-HZ [SECONDS [WIDTHxHEIGHT]]]
+# The window keeps its default size unless a size is given; the screen is 1920x1080.
+set -euo pipefail
+
+program=$(readlink -f "$1")
+watch=$(readlink -f "$2")
+frequency=${3:-25}
+seconds=${4:-4}
+size=${5:-}
+
+if [ -z "${LIGHT_IN_X:-}" ]; then
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    export LIGHT_IN_X=1 LIGHT_WORK="$work"
+    status=0
+    xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" "$0" "$@" || status=$?
+    exit "$status"
+fi
+
+work=$LIGHT_WORK
+export XDG_CONFIG_HOME="$work/config"
+export QT_QPA_PLATFORM=xcb
+settings="$XDG_CONFIG_HOME/velmora/Zandrel.ini"
+log="$work/velmora.log"
+mkdir -p "$(dirname "$settings")"
+slider=$(awk -v f="$frequency" 'BEGIN { v = int(f * 10 + 0.5); if (v > 250) v = 250; print v }')
+interval=$((5000 / slider))
+printf '[TMainForm]\nFreqEdit_Value=%s\nRxSlider1_Value=%s\nTimer1_Interval=%s\nUpDown1_Position=7\n' \
+    "$frequency" "$slider" "$interval" >"$settings"
+
+fail() {
+    echo "light: $*" >&2
+    echo "--- program output:" >&2
+    cat "$log" >&2 || true
+    exit 1
+}
+
+(cd "$(dirname "$program")" && exec "$program") >"$log" 2>&1 &
+pid=$!
+cleanup() { kill "$pid" 2>/dev/null || true; }
+trap cleanup EXIT
+
+window=""
+for _ in $(seq 1 300); do
+    window=$(xdotool search --onlyvisible --name '^Velmora Beta 2\.4$' 2>/dev/null | head -n1 || true)
+    [ -n "$window" ] && break
+    kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared"
+    sleep 0.1
+done
+[ -n "$window" ] || fail "no window appeared"
+if [ -n "$size" ]; then
+    xdotool windowmove "$window" 0 0 windowsize --sync "$window" "${size%x*}" "${size#*x}"
+fi
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$window")"
+
+# The lower area is 144 pixels high; the Start button sits at its right edge, 70 pixels from
+# it, 18 pixels down, 60 pixels wide.
+lower=$((HEIGHT - 144))
+xdotool mousemove --window "$window" $((WIDTH - 70 + 30)) $((lower + 18 + 30)) click 1
+xdotool mousemove --window "$window" 5 5
+sleep 1
+
+echo "light: ${frequency} Hz, picture interval ${interval} ms, window ${WIDTH}x${HEIGHT}"
+status=0
+"$watch" "$window" 0 $((lower / 2)) "$WIDTH" "$seconds" "$interval" || status=$?
+kill -0 "$pid" 2>/dev/null || fail "the program ended during the run"
+exit "$status"
