@@ -20,6 +20,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <chrono>
+
 TEST_F(MainWindowTest, SliderMovedTo35GivesThreePointFiveHertz) {
     auto form = Open();
     form->RxSlider1->SetValue(34);
@@ -170,6 +172,36 @@ TEST_F(MainWindowTest, ApplyIsDisabledWhileRunningAndStartStopToggleEverything) 
     EXPECT_FALSE(BufferPlaying(*form));
     EXPECT_TRUE(form->ApplyButton->isEnabled());
     EXPECT_EQ(form->DublButton->text(), QStringLiteral("Start"));
+}
+
+TEST_F(MainWindowTest, TheLightAndTheSoundStepOnOneScheduleFromStartAndEachChange) {
+    auto form = Open();
+    form->FreqEdit->SetValue(25.0L);
+    // The picture timer's last firing tells where its schedule began (the first moment after
+    // since that lies on its grid); the sound timer's last firing lies on the grid of its own
+    // interval from that same moment.
+    const auto onOneGrid = [&](TTimerClock::time_point since) {
+        const auto picture = form->Timer1->DueTime(), sound = form->Timer2->DueTime();
+        const auto pictureStep = std::chrono::milliseconds(form->Timer1->Interval());
+        const auto soundStep = std::chrono::milliseconds(form->Timer2->Interval());
+        if (picture <= since || sound <= since) return false;
+        const auto origin = since + (picture - since) % pictureStep;
+        return (sound - origin) % soundStep == soundStep.zero();
+    };
+    auto since = TTimerClock::now();
+    form->StartButtonClick(form->Start);
+    QTest::qWait(200);
+    EXPECT_TRUE(onOneGrid(since));
+    for (const auto change : {0, 1}) {
+        since = TTimerClock::now();
+        if (change == 0)
+            form->FreqEdit->SetValue(7.0L); // 71 ms and 7 ms
+        else
+            form->Half->click(); // 71 ms and 14 ms
+        QTest::qWait(300);
+        EXPECT_TRUE(onOneGrid(since)) << "after change " << change;
+    }
+    form->StartButtonClick(form->Start);
 }
 
 TEST_F(MainWindowTest, LoadingALibraryDuringARunReplacesTheSoundWhichWaitsForTheNextStart) {
