@@ -121,9 +121,11 @@ TEST_F(SoundServerTest, PanStepsEvery2MsAreHeardAsDistinctLevelsInOrder) {
         << frames << " recorded frames";
 }
 
-TEST_F(SoundServerTest, TheSoundTimersStepsAreHeardEvenlySpacedAtTheirRate) {
+TEST_F(SoundServerTest, TheSoundTimersStepsAreHeardAtTheirDueTimes) {
     // The sound timer of a 25 Hz run: a pan step every 2 ms from the threaded timer, each
-    // stamped with its due time. The steps are heard in order, one 2 ms apart in the sound.
+    // stamped with its due time. However late the GUI thread ran a handler, each step is heard
+    // where its due time puts it: neighbouring levels lie as far apart in the sound as their
+    // due times (one step, or more where a busy machine made the timer skip).
     static int argc = 1;
     static char name[] = "test_soundserver";
     static char* argv[] = {name, nullptr};
@@ -136,13 +138,15 @@ TEST_F(SoundServerTest, TheSoundTimersStepsAreHeardEvenlySpacedAtTheirRate) {
     timer.SetEnabled(false);
     timer.SetInterval(2);
     timer.SetThreadPriority(tpTimeCritical);
+    std::vector<int64_t> due(kSteps);
     int fired = 0;
     QEventLoop loop;
     timer.SetOnTimer([&](TThreadedTimer* t) {
         if (fired == kSteps) return loop.quit();
-        const ScopedChangeStamp stamp(
+        due[fired] =
             std::chrono::duration_cast<std::chrono::nanoseconds>(t->DueTime().time_since_epoch())
-                .count());
+                .count();
+        const ScopedChangeStamp stamp(due[fired]);
         buffer->SetPan(pan(fired++));
     });
     const size_t from = g_server->RecordedBytes();
@@ -151,30 +155,26 @@ TEST_F(SoundServerTest, TheSoundTimersStepsAreHeardEvenlySpacedAtTheirRate) {
     loop.exec();
     timer.SetEnabled(false);
     ASSERT_EQ(fired, kSteps);
-    EXPECT_LE(timer.MissedFirings(), uint64_t(kSteps / 100)) << "the timer fell behind";
     WaitForRecording(from, 2 * kSteps + 300);
     const auto rec = g_server->RecordedSince(from);
     buffer->Stop();
 
     const std::vector<size_t> foundAt = sweep::FindLevels(rec, kSteps, pan);
-    // Spacing between neighbouring levels heard, where no silence (the server running dry)
-    // lies between them.
-    std::vector<size_t> spacing;
-    int heard = 0;
+    int heard = 0, compared = 0, onTime = 0;
     for (int i = 0; i < kSteps; ++i) {
         heard += foundAt[i] != 0;
         if (i == 0 || foundAt[i] == 0 || foundAt[i - 1] == 0) continue;
-        bool silence = false;
+        bool silence = false; // the server ran dry between them
         for (size_t f = foundAt[i - 1]; f < foundAt[i] && !silence; ++f)
             silence = rec[2 * f] == 0.0f;
-        if (!silence) spacing.push_back(foundAt[i] - foundAt[i - 1]);
+        if (silence) continue;
+        ++compared;
+        const double dueFrames = double(due[i] - due[i - 1]) * 44100e-9;
+        onTime += std::abs(double(foundAt[i] - foundAt[i - 1]) - dueFrames) <= 3.0;
     }
-    ASSERT_GT(spacing.size(), size_t(kSteps / 2));
     EXPECT_GE(heard, kSteps * 97 / 100);
-    std::sort(spacing.begin(), spacing.end());
-    const double stepFrames = 44100 * 0.002;
-    EXPECT_NEAR(double(spacing[spacing.size() / 2]), stepFrames, 2.0);
-    EXPECT_LT(double(spacing.back()), 2 * stepFrames) << "two steps heard far apart";
+    ASSERT_GT(compared, kSteps / 2);
+    EXPECT_GE(onTime, compared * 98 / 100) << "of " << compared << " neighbouring steps";
 }
 
 TEST_F(SoundServerTest, TheLoopSeamDoesNotClick) {
