@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the real program in a fresh X server at a main frequency, Depth 7, clicks Start as a
 # user would and watches the light as the server shows it: one row of the picture read back
-# as fast as the server answers, every change timed (see LightWatch.c). Exits with the
+# every quarter millisecond, every change timed (see LightWatch.c). Exits with the
 # watcher's verdict: the picture's steps within 3 % of those due and no two steps more than
 # twice the picture interval apart.
 # Usage: light.sh VELMORA LIGHT-WATCH [FREQUENCY-HZ [SECONDS [WIDTHxHEIGHT]]]
