@@ -34,41 +34,22 @@ interval=$((5000 / slider))
 printf '[TMainForm]\nFreqEdit_Value=%s\nRxSlider1_Value=%s\nTimer1_Interval=%s\nUpDown1_Position=7\n' \
     "$frequency" "$slider" "$interval" >"$settings"
 
-fail() {
-    echo "light: $*" >&2
-    echo "--- program output:" >&2
-    cat "$log" >&2 || true
-    exit 1
-}
-
-(cd "$(dirname "$program")" && exec "$program") >"$log" 2>&1 &
-pid=$!
-cleanup() { kill "$pid" 2>/dev/null || true; }
-trap cleanup EXIT
-
-window=""
-for _ in $(seq 1 300); do
-    window=$(xdotool search --onlyvisible --name '^Velmora Beta 2\.4$' 2>/dev/null | head -n1 || true)
-    [ -n "$window" ] && break
-    kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared"
-    sleep 0.1
-done
-[ -n "$window" ] || fail "no window appeared"
+tag=light
+# shellcheck source=program.sh
+. "$(dirname "$(readlink -f "$0")")/program.sh"
+start_program
+find_window
 if [ -n "$size" ]; then
     xdotool windowmove "$window" 0 0 windowsize --sync "$window" "${size%x*}" "${size#*x}"
 fi
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$window")"
 
-# The lower area is 144 pixels high; the Start button sits at its right edge, 70 pixels from
-# it, 18 pixels down, 60 pixels wide.
-lower=$((HEIGHT - 144))
-xdotool mousemove --window "$window" $((WIDTH - 70 + 30)) $((lower + 18 + 30)) click 1
-xdotool mousemove --window "$window" 5 5
+click_start
 sleep 1
 
 echo "light: ${frequency} Hz, picture interval ${interval} ms, window ${WIDTH}x${HEIGHT}"
 status=0
-"$watch" "$window" 0 $((lower / 2)) "$WIDTH" "$seconds" "$interval" || status=$?
+"$watch" "$window" 0 $(((HEIGHT - 144) / 2)) "$WIDTH" "$seconds" "$interval" || status=$?
 kill -0 "$pid" 2>/dev/null || fail "the program ended during the run"
 exit "$status"

@@ -26,40 +26,21 @@ log="$work/velmora.log"
 mkdir -p "$(dirname "$settings")"
 printf '[TMainForm]\nUpDown1_Position=7\n' >"$settings"
 
-fail() {
-    echo "smoke: $*" >&2
-    echo "--- program output:" >&2
-    cat "$log" >&2 || true
-    exit 1
-}
-
-# Started from its own directory so that the default library beside it is found either way.
-(cd "$(dirname "$program")" && exec "$program") >"$log" 2>&1 &
-pid=$!
-cleanup() { kill "$pid" 2>/dev/null || true; }
-trap cleanup EXIT
-
-window=""
-for _ in $(seq 1 300); do
-    window=$(xdotool search --onlyvisible --name '^Velmora Beta 2\.4$' 2>/dev/null | head -n1 || true)
-    [ -n "$window" ] && break
-    kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared"
-    sleep 0.1
-done
-[ -n "$window" ] || fail "no window appeared"
+tag=smoke
+# shellcheck source=program.sh
+. "$(dirname "$(readlink -f "$0")")/program.sh"
+start_program
+find_window
 sleep 1
 
 eval "$(xdotool getwindowgeometry --shell "$window")"
 echo "smoke: window $window at $X,$Y size ${WIDTH}x${HEIGHT}"
 
-# The lower area is 144 pixels high; the Start button sits at its right edge, 70 pixels from
-# it, 18 pixels down, 60 pixels wide.
-lower=$((HEIGHT - 144))
+# The picture: all but the lower area, which is 144 pixels high.
 shot() { import -window root -crop "${WIDTH}x$((HEIGHT - 144))+${X}+${Y}" "$1"; }
 import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$work/window.png"
-xdotool mousemove --window "$window" $((WIDTH - 70 + 30)) $((lower + 18 + 30)) click 1
-# Away from the button, so that its hover look is no difference between the screenshots.
-xdotool mousemove --window "$window" 5 5
+# The pointer leaves the button, so that its hover look is no difference between the screenshots.
+click_start
 sleep 0.5
 
 shot "$work/a.png"
