@@ -178,6 +178,9 @@ void TMainSession::SetFrequency(int32_t milli) {
 }
 
 void TMainSession::SetKnob(TSessionKnob knob, int value) {
+    // A point's setting takes effect also where the control already shows it: the sound may
+    // have left it (Apply plays at full volume; a frequency change takes the tenth whatever
+    // "1/2 Period" shows).
     switch (knob) {
     case TSessionKnob::Depth:
         form_.UpDown1->SetPosition(value);
@@ -189,10 +192,16 @@ void TMainSession::SetKnob(TSessionKnob knob, int value) {
         form_.UpDown3->SetPosition(value);
         break;
     case TSessionKnob::Volume:
-        form_.Volume->SetPosition(value);
+        if (form_.Volume->Position() == value)
+            form_.VolumeChange(form_.Volume);
+        else
+            form_.Volume->SetPosition(value);
         break;
     case TSessionKnob::Half:
-        form_.Half->setChecked(value != 0);
+        if (form_.Half->isChecked() == (value != 0))
+            form_.HalfClick(form_.Half);
+        else
+            form_.Half->setChecked(value != 0);
         break;
     }
 }

@@ -2,7 +2,11 @@
 
 #include "framework/Streams.h"
 
+#include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -15,6 +19,23 @@ struct LineError {
 
 [[noreturn]] void Refuse(Msg id, std::initializer_list<MsgArg> args = {}) {
     throw LineError{FormatMessage(id, args)};
+}
+
+// Text from the file as a message quotes it: at most a few dozen characters, cut on a
+// character boundary, and no control character, so that a huge or strange word can neither
+// flood a message box nor play tricks on a terminal.
+std::string Quoted(std::string_view text, size_t maxBytes = 40) {
+    std::string out;
+    size_t i = 0;
+    for (; i < text.size() && out.size() < maxBytes; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        out += c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
+    }
+    if (i == text.size()) return out;
+    while (!out.empty() && (static_cast<unsigned char>(out.back()) & 0xC0) == 0x80)
+        out.pop_back(); // a continuation byte: drop the whole character
+    if (!out.empty() && static_cast<unsigned char>(out.back()) >= 0xC0) out.pop_back();
+    return out + "...";
 }
 
 bool AllDigits(std::string_view s) {
@@ -74,24 +95,24 @@ int64_t ParseTime(std::string_view t) {
     size_t start = 0;
     for (size_t i = 0; i <= t.size(); ++i) {
         if (i == t.size() || t[i] == ':') {
-            if (count == 3) Refuse(Msg::SessionBadTime, {std::string(t)});
+            if (count == 3) Refuse(Msg::SessionBadTime, {Quoted(t)});
             parts[count++] = t.substr(start, i - start);
             start = i + 1;
         }
     }
     auto clock = [&](std::string_view p) {
         if (p.size() != 2 || !AllDigits(p) || Number(p) > 59)
-            Refuse(Msg::SessionBadTime, {std::string(t)});
+            Refuse(Msg::SessionBadTime, {Quoted(t)});
         return Number(p);
     };
     auto lead = [&](std::string_view p, size_t maxDigits) {
-        if (p.size() > maxDigits || !AllDigits(p)) Refuse(Msg::SessionBadTime, {std::string(t)});
+        if (p.size() > maxDigits || !AllDigits(p)) Refuse(Msg::SessionBadTime, {Quoted(t)});
         return Number(p);
     };
     if (count == 2) return (lead(parts[0], 3) * 60 + clock(parts[1])) * 1000;
     if (count == 3)
         return ((lead(parts[0], 2) * 60 + clock(parts[1])) * 60 + clock(parts[2])) * 1000;
-    Refuse(Msg::SessionBadTime, {std::string(t)});
+    Refuse(Msg::SessionBadTime, {Quoted(t)});
 }
 
 int32_t ParseFrequency(std::string_view f) {
@@ -100,7 +121,7 @@ int32_t ParseFrequency(std::string_view f) {
     const std::string_view fraction = dot == std::string_view::npos ? "" : f.substr(dot + 1);
     if (dot == std::string_view::npos || whole.size() > 2 || !AllDigits(whole) ||
         fraction.size() > 3 || !AllDigits(fraction)) {
-        Refuse(Msg::SessionBadFrequency, {std::string(f)});
+        Refuse(Msg::SessionBadFrequency, {Quoted(f)});
     }
     int64_t milli = Number(whole) * 1000;
     int64_t scale = 100;
@@ -108,7 +129,7 @@ int32_t ParseFrequency(std::string_view f) {
         milli += (c - '0') * scale;
         scale /= 10;
     }
-    if (milli < 100 || milli > 35000) Refuse(Msg::SessionFrequencyRange, {std::string(f)});
+    if (milli < 100 || milli > 35000) Refuse(Msg::SessionFrequencyRange, {Quoted(f)});
     return static_cast<int32_t>(milli);
 }
 
@@ -119,7 +140,7 @@ void ParseSetting(std::string_view s, TSessionPoint& point) {
     while (knob < kSessionKnobCount && kKnobNames[knob] != name)
         ++knob;
     if (eq == std::string_view::npos || knob == kSessionKnobCount)
-        Refuse(Msg::SessionUnknownSetting, {std::string(s)});
+        Refuse(Msg::SessionUnknownSetting, {Quoted(s)});
     if (point.Knobs[knob] != kKnobUnset) Refuse(Msg::SessionSettingTwice, {std::string(name)});
     const std::string_view value = s.substr(eq + 1);
     if (static_cast<TSessionKnob>(knob) == TSessionKnob::Half) {
@@ -127,8 +148,10 @@ void ParseSetting(std::string_view s, TSessionPoint& point) {
         point.Knobs[knob] = value == "on" ? 1 : 0;
         return;
     }
-    if (value.size() > 2 || !AllDigits(value) || Number(value) > kSessionKnobMax[knob])
-        Refuse(Msg::SessionSettingRange, {std::string(name), 0LL, kSessionKnobMax[knob] + 0LL});
+    if (value.size() > 2 || !AllDigits(value) || Number(value) < kSessionKnobMin[knob] ||
+        Number(value) > kSessionKnobMax[knob])
+        Refuse(Msg::SessionSettingRange,
+               {std::string(name), kSessionKnobMin[knob] + 0LL, kSessionKnobMax[knob] + 0LL});
     point.Knobs[knob] = static_cast<int8_t>(Number(value));
 }
 
@@ -152,7 +175,7 @@ TSessionPoint ParsePoint(const std::vector<std::string_view>& words, int64_t pre
     TSessionPoint point;
     point.TimeMs = ParseTime(words[0]);
     if (!first && point.TimeMs <= previousMs)
-        Refuse(Msg::SessionTimeOrder, {std::string(words[0]), FormatSessionTime(previousMs)});
+        Refuse(Msg::SessionTimeOrder, {Quoted(words[0]), FormatSessionTime(previousMs)});
     point.FrequencyMilli = ParseFrequency(words[1]);
     for (size_t i = 2; i < words.size(); ++i)
         ParseSetting(words[i], point);
@@ -215,12 +238,31 @@ TSession ParseSession(std::string_view text, const std::string& name) {
 }
 
 TSession LoadSessionFile(const std::string& path) {
-    const std::string name = std::filesystem::path(path).filename().string();
-    TFileStream file(path, TFileMode::fmOpenRead);
-    const int64_t size = file.Size();
-    if (size < 0) throw EReadError(Msg::StreamReadError);
-    if (size > kSessionMaxBytes) throw ESessionError(Msg::SessionTooLarge, {name});
-    std::string text(static_cast<size_t>(size), '\0');
-    file.ReadBuffer(text.data(), size);
+    const std::string name = Quoted(std::filesystem::path(path).filename().string(), 255);
+    // Opened without waiting (a FIFO would otherwise hold the caller until a writer comes),
+    // then refused unless it is a regular file.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) throw EFOpenError(Msg::CannotOpenFile, {name});
+    struct Close {
+        int fd;
+        ~Close() { ::close(fd); }
+    } close{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) throw ESessionError(Msg::SessionReadError, {name});
+    if (!S_ISREG(st.st_mode)) throw ESessionError(Msg::SessionNotFile, {name});
+    if (st.st_size > kSessionMaxBytes) throw ESessionError(Msg::SessionTooLarge, {name});
+    // Read to the end, but never past the limit: the file may grow meanwhile.
+    std::string text(static_cast<size_t>(kSessionMaxBytes) + 1, '\0');
+    size_t have = 0;
+    while (have < text.size()) {
+        const ssize_t got = ::read(fd, text.data() + have, text.size() - have);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) throw ESessionError(Msg::SessionReadError, {name});
+        if (got == 0) break;
+        have += static_cast<size_t>(got);
+    }
+    if (have > static_cast<size_t>(kSessionMaxBytes))
+        throw ESessionError(Msg::SessionTooLarge, {name});
+    text.resize(have);
     return ParseSession(text, name);
 }

@@ -2,7 +2,7 @@
 // The session file, "*.vsession": UTF-8 text, one point a line. Blank lines and lines starting
 // with "#" are ignored; every other line holds a time (m:ss or h:mm:ss, strictly increasing),
 // a frequency in hertz with a decimal point (0.1..35.0, up to three decimals) and optional
-// knob settings: depth=0..15 am=0..5 fm=0..10 volume=0..10 half=on|off. A file that breaks
+// knob settings: depth=1..15 am=0..5 fm=0..10 volume=0..10 half=on|off. A file that breaks
 // any rule is refused as a whole, naming the line and what is wrong.
 
 #include "framework/Exception.h"
@@ -17,7 +17,9 @@ VELMORA_EXCEPTION(ESessionError, Exception);
 inline constexpr int64_t kSessionMaxBytes = int64_t{1} << 20;
 inline constexpr size_t kSessionMaxPoints = 10000;
 
-// The largest position of each knob, in TSessionKnob order; "half" is 0 or 1.
+// The smallest and largest position of each knob, in TSessionKnob order; "half" is 0 or 1. The
+// Depth knob springs back from 0 to 1, so a session cannot ask for 0.
+inline constexpr int kSessionKnobMin[kSessionKnobCount] = {1, 0, 0, 0, 0};
 inline constexpr int kSessionKnobMax[kSessionKnobCount] = {15, 5, 10, 10, 1};
 
 // One time or one frequency written as a session file writes it; false when it breaks a rule.
@@ -27,6 +29,7 @@ bool ParseSessionFrequency(std::string_view text, int32_t& milli);
 // Parses a whole file's text; name stands for the file in the messages.
 TSession ParseSession(std::string_view text, const std::string& name);
 
-// Reads and parses a file. One over 1 MiB is refused before it is read; one that cannot be
-// opened fails with "Cannot open file %s".
+// Reads and parses a file. Only a regular file is opened (a pipe or a device would hold the
+// caller until something writes to it); one over 1 MiB is refused before it is parsed; one
+// that cannot be opened fails with "Cannot open file %s".
 TSession LoadSessionFile(const std::string& path);

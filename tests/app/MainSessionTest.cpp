@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
+#include <QToolButton>
 
 namespace {
 
@@ -137,6 +138,29 @@ TEST_F(MainSessionTest, FollowsTheSessionThroughPauseHandMovesAndTheEnd) {
     EXPECT_TRUE(MainState::Running);
     EXPECT_EQ(form->FreqEdit->Value(), 10.0L);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Velmora Beta 2.4"));
+}
+
+TEST_F(MainSessionTest, APointsVolumeAndHalfPeriodTakeEffectWhereTheControlsAlreadyShowThem) {
+    const QString path = WriteSession("same.vsession", "0:00 10.0 volume=5 half=on\n"
+                                                       "0:10 20.0\n"
+                                                       "0:20 20.0 half=on\n"
+                                                       "0:30 20.0\n");
+    auto form = Open();
+    Drive(*form);
+    form->Volume->SetPosition(5);
+    form->Half->setChecked(true);
+    form->ApplyButtonClick(form->ApplyButton); // plays at full volume until the knob moves
+    ASSERT_EQ(BufferVolume(*form), 0);
+    LoadThroughMenu(*form, path);
+    form->StartButtonClick(form->Start);
+    EXPECT_EQ(BufferVolume(*form), -1000);
+    EXPECT_EQ(form->Timer2->Interval(), 10); // a fifth of 50 ms
+    At(*form, 15000);                        // the frequency has moved to 20 Hz: a tenth of 25 ms
+    EXPECT_EQ(form->Timer2->Interval(), 2);
+    At(*form, 20000);
+    EXPECT_EQ(form->Timer1->Interval(), 25);
+    EXPECT_EQ(form->Timer2->Interval(), 5);
+    form->StartButtonClick(form->Start);
 }
 
 TEST_F(MainSessionTest, RemembersTheSessionDroppingAGoneFileSilentlyAndABrokenOneAfterOneReport) {

@@ -2,8 +2,11 @@
 #include "session/SessionFile.h"
 
 #include <QTemporaryDir>
+#include <chrono>
 #include <fstream>
+#include <future>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -64,7 +67,9 @@ TEST(SessionFile, RefusesEachBrokenRuleNamingTheLine) {
         {"0:30", "line 1: a point needs a time and a frequency"},
         {ok + "0:30 5.0 speed=3", "line 2: unknown setting \"speed=3" + settings},
         {ok + "0:30 5.0 # late comment", "line 2: unknown setting \"#" + settings},
-        {ok + "0:30 5.0 depth=16", "line 2: depth must be a whole number from 0 to 15"},
+        {ok + "0:30 5.0 depth=16", "line 2: depth must be a whole number from 1 to 15"},
+        {ok + "0:30 5.0 depth=0", "line 2: depth must be a whole number from 1 to 15"},
+        {ok + "0:30 5.0 x\x1b[2J\x07", "line 2: unknown setting \"x?[2J?" + settings},
         {ok + "0:30 5.0 am=6", "line 2: am must be a whole number from 0 to 5"},
         {ok + "0:30 5.0 fm=-1", "line 2: fm must be a whole number from 0 to 10"},
         {ok + "0:30 5.0 volume=", "line 2: volume must be a whole number from 0 to 10"},
@@ -101,6 +106,39 @@ TEST(SessionFile, LimitsPointsAndFileSize) {
     }
     std::filesystem::resize_file(big, 1 << 20); // exactly 1 MiB is allowed; the tail is a comment
     EXPECT_EQ(LoadSessionFile(big).LengthMs(), 1000);
+
+    // One huge word is quoted by its first few dozen characters, not repeated whole.
+    const std::string ok = "0:00 10.0\n";
+    const std::string frequency = "\" is not a number with a decimal point and up to three "
+                                  "decimals";
+    const std::string settings = "\" (depth, am, fm, volume, half)";
+    const std::string word(900000, 'w');
+    EXPECT_EQ(Refusal(ok + "0:30 " + word),
+              "s.vsession, line 2: frequency \"" + std::string(40, 'w') + "..." + frequency);
+    EXPECT_EQ(Refusal(ok + "0:30 5.0 " + std::string(39, 'x') + "\xC3\xA9yyy"),
+              "s.vsession, line 2: unknown setting \"" + std::string(39, 'x') + "..." + settings);
+}
+
+TEST(SessionFile, OnlyARegularFileIsOpenedAndNeverWaitedOn) {
+    QTemporaryDir dir;
+    const std::string fifo = dir.filePath("pipe.vsession").toStdString();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // Loaded on a thread of its own: a load that waits for a writer fails here instead of
+    // hanging the test, and the writer set free lets it end.
+    auto load = std::async(std::launch::async, [&] {
+        try {
+            LoadSessionFile(fifo);
+        } catch (const Exception& e) {
+            return e.Message();
+        }
+        return std::string("accepted");
+    });
+    if (load.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        ADD_FAILURE() << "the load waited for a writer";
+        std::ofstream(fifo) << "0:00 1.0\n";
+    }
+    EXPECT_EQ(load.get(), "pipe.vsession is not a regular file");
+    EXPECT_THROW(LoadSessionFile(dir.path().toStdString()), ESessionError);
 }
 
 TEST(SessionTimeline, FrequencyIsLinearBetweenPointsAndHeldOutside) {

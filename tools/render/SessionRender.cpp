@@ -45,16 +45,11 @@ public:
         case TSessionKnob::FM:
             params_.FMDepth = FMDepthFromKnob(value);
             break;
-        case TSessionKnob::Volume:
-            if (volumeSet_ && value == volume_) return; // a knob fires only on a change
-            volumeSet_ = true;
-            volume_ = value;
+        case TSessionKnob::Volume: // set also where the knob already shows it, as the window does
             ApplyVolumeStep(value, &buffer_);
             break;
         case TSessionKnob::Half:
-            if ((value != 0) == half_) return; // a check box fires only on a change
-            half_ = value != 0;
-            soundInterval_ = SoundInterval(pictureInterval_, half_);
+            soundInterval_ = SoundInterval(pictureInterval_, value != 0);
             break;
         }
     }
@@ -75,9 +70,6 @@ private:
     bool frequencySet_ = false;
     int pictureInterval_ = 0;
     int soundInterval_ = 0;
-    int volume_ = 0;
-    bool volumeSet_ = false;
-    bool half_ = false;
 };
 
 std::vector<std::string> SoundNames(TModuleHandle module) {
