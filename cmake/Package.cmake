@@ -10,6 +10,8 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# xz, as the distribution's own packages: the default library shrinks far more than with gzip.
+set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://velmora.example.org/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

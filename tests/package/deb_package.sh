@@ -23,12 +23,27 @@ root=$work/root
 for file in usr/bin/velmora usr/bin/velmora-lib usr/share/velmora/main.zdl \
     "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml" \
     "usr/share/icons/hicolor/48x48/apps/$id.png" "usr/share/icons/hicolor/256x256/apps/$id.png" \
-    usr/bin/velmora-render usr/share/man/man1/velmora.1.gz usr/share/man/man1/velmora-lib.1.gz; do
+    usr/bin/velmora-render usr/share/man/man1/velmora.1.gz usr/share/man/man1/velmora-lib.1.gz \
+    usr/share/man/man1/velmora-render.1.gz \
+    usr/share/doc/velmora/copyright usr/share/doc/velmora/changelog.gz; do
     [ -f "$root/$file" ] || fail "the package lacks /$file"
 done
 # Nothing of the build tree beyond what is installed: no tests, headers or libraries.
-stray=$(cd "$root" && find . -type f | grep -vE '^\./usr/(bin/velmora[-a-z]*|share/(velmora|applications|metainfo|icons|man)/.*)$' || true)
+stray=$(cd "$root" && find . -type f | grep -vE '^\./usr/(bin/velmora[-a-z]*|share/(velmora|applications|metainfo|icons|man|doc/velmora)/.*)$' || true)
 [ -z "$stray" ] || fail "the package holds files it should not: $stray"
+
+# The data inside is xz-compressed.
+members=$(ar t "$deb" | tr '\n' ' ')
+[[ "$members" == *"data.tar.xz"* ]] || fail "the package's members are $members"
+
+# The licence in the machine-readable form, and a changelog whose latest entry is this version.
+head -n1 "$root/usr/share/doc/velmora/copyright" |
+    grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "the copyright file is not machine-readable"
+grep -qx 'License: GPL-3+' "$root/usr/share/doc/velmora/copyright" || fail "the copyright file names no GPL-3+"
+zcat "$root/usr/share/doc/velmora/changelog.gz" >"$work/changelog"
+latest=$(dpkg-parsechangelog -l "$work/changelog" -S Version) || fail "the changelog does not parse"
+[ "$latest" = "$version" ] || fail "the changelog's latest entry is $latest, not $version"
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = velmora ] || fail "Package: $(field Package)"

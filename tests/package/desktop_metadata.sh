@@ -8,7 +8,8 @@ shift 4
 
 [ "$(basename "$desktop")" = "$id.desktop" ] || { echo "desktop entry named $desktop" >&2; exit 1; }
 grep -qx "Icon=$id" "$desktop" || { echo "the desktop entry's icon is not $id" >&2; exit 1; }
-for text in "<id>$id</id>" "<launchable type=\"desktop-id\">$id.desktop</launchable>" \
+for text in "<id>$id</id>" "<project_license>GPL-3.0-or-later</project_license>" \
+    "<launchable type=\"desktop-id\">$id.desktop</launchable>" \
     "<release version=\"$version\"" "<content_rating type=" "Photosensitivity warning"; do
     grep -qF "$text" "$metainfo" || { echo "the metainfo lacks $text" >&2; exit 1; }
 done
