@@ -5,11 +5,11 @@
 #                          Debian package need (the default, so older callers get everything)
 set -euo pipefail
 
-# Building and running: compiler, build tools, Qt with its window-system plugins (only
-# recommended by Qt's GUI library, so named here), SDL for sound and one font for the labels.
+# Building and running: compiler, build tools, Qt (its GUI library brings the X11 platform
+# plugin), SDL for sound and one font for the labels.
 run_packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-qpa-plugins libsdl2-dev
+  qt6-base-dev libsdl2-dev
   fonts-dejavu-core
 )
 

@@ -51,9 +51,12 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture: $(field Architecture)"
 depends=$(field Depends)
 echo "deb_package: Depends: $depends"
-for package in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libsdl2-2.0-0 qt6-qpa-plugins; do
+for package in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libsdl2-2.0-0; do
     grep -qE "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
+# The X11 plugin comes with libqt6gui6; the package of other platform plugins is not needed.
+grep -q qt6-qpa-plugins <<<"$depends" && fail "Depends names qt6-qpa-plugins: $depends"
+[ "$(field Recommends)" = qt6-wayland ] || fail "Recommends: $(field Recommends)"
 
 out=$("$root/usr/bin/velmora-lib" --version) || fail "the unpacked velmora-lib --version failed"
 [ "$out" = "velmora-lib $version" ] || fail "the unpacked velmora-lib --version says '$out'"
