@@ -14,14 +14,15 @@ run_packages=(
 )
 
 # Tests, benchmarks, fuzz targets, the files made by independent tools, the desktop
-# metadata validators and the Debian package.
+# metadata validators, an independent SVG renderer for the scalable icon, and the Debian
+# package with lintian.
 test_packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool x11-apps libx11-dev
+  xvfb xauth xdotool x11-apps x11-utils libx11-dev
   imagemagick sox icoutils binutils-mingw-w64-i686
   pulseaudio pulseaudio-utils
-  dpkg-dev file desktop-file-utils appstream groff-base
+  dpkg-dev file desktop-file-utils appstream groff-base librsvg2-bin lintian
 )
 
 case "${1:-test}" in

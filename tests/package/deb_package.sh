@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build tree with cpack, unpacks it into a temporary folder
 # and checks its files, its control fields and the unpacked library tool on the unpacked
-# default library. Usage: deb_package.sh BUILD-DIR VERSION APP-ID
+# default library; lintian finds no error and no warning in it, and in a hardened build none
+# of its hardening tags. Usage: deb_package.sh BUILD-DIR VERSION APP-ID hardened|plain
 set -euo pipefail
-build=$(readlink -f "$1") version=$2 id=$3
+build=$(readlink -f "$1") version=$2 id=$3 hardening=$4
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -22,7 +23,8 @@ dpkg-deb -x "$deb" "$work/root"
 root=$work/root
 for file in usr/bin/velmora usr/bin/velmora-lib usr/share/velmora/main.zdl \
     "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml" \
-    "usr/share/icons/hicolor/48x48/apps/$id.png" "usr/share/icons/hicolor/256x256/apps/$id.png" \
+    "usr/share/icons/hicolor/16x16/apps/$id.png" "usr/share/icons/hicolor/256x256/apps/$id.png" \
+    "usr/share/icons/hicolor/scalable/apps/$id.svg" \
     usr/bin/velmora-render usr/share/man/man1/velmora.1.gz usr/share/man/man1/velmora-lib.1.gz \
     usr/share/man/man1/velmora-render.1.gz \
     usr/share/doc/velmora/copyright usr/share/doc/velmora/changelog.gz; do
@@ -64,4 +66,18 @@ out=$("$root/usr/bin/velmora-lib" list "$root/usr/share/velmora/main.zdl") ||
     fail "the unpacked velmora-lib list failed: $out"
 grep -qE '^Picturez \([1-9][0-9]*\):' <<<"$out" || fail "no pictures listed: $out"
 grep -qE '^Soundz \([1-9][0-9]*\):' <<<"$out" || fail "no sounds listed: $out"
+
+# Tags that cannot apply to a package built outside the archive, each with its reason (none
+# so far): tag names, one a line.
+exceptions=""
+said=$(lintian --display-info "$deb" 2>&1 | grep -E '^[EWI]: ' || true)
+echo "deb_package: lintian: $(grep -cE '^[EW]: ' <<<"$said" || true) errors and warnings"
+problems=$(awk -v skip="$exceptions" '
+    BEGIN { n = split(skip, list, "\n"); for (i = 1; i <= n; i++) ok[list[i]] = 1 }
+    /^[EW]: / && !($3 in ok)' <<<"$said")
+[ -z "$problems" ] || fail "lintian: $problems"
+if [ "$hardening" = hardened ]; then
+    weak=$(grep -E '^I: [^ ]+ hardening-' <<<"$said" || true)
+    [ -z "$weak" ] || fail "lintian in a hardened build: $weak"
+fi
 echo "deb_package: passed"
