@@ -13,13 +13,14 @@ run_packages=(
   fonts-dejavu-core
 )
 
-# Tests, benchmarks, fuzz targets, the files made by independent tools, the desktop
-# metadata validators, an independent SVG renderer for the scalable icon, and the Debian
-# package with lintian.
+# Tests, benchmarks, fuzz targets, the files made by independent tools, X11 and Wayland
+# servers, the desktop metadata validators, an independent SVG renderer for the scalable
+# icon, and the Debian package with lintian.
 test_packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-apps x11-utils libx11-dev
+  weston qt6-wayland
   imagemagick sox icoutils binutils-mingw-w64-i686
   pulseaudio pulseaudio-utils
   dpkg-dev file desktop-file-utils appstream groff-base librsvg2-bin lintian
