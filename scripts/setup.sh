@@ -23,6 +23,7 @@ test_packages=(
   weston qt6-wayland
   imagemagick sox icoutils binutils-mingw-w64-i686
   pulseaudio pulseaudio-utils
+  pipewire pipewire-pulse wireplumber dbus-daemon
   dpkg-dev file desktop-file-utils appstream groff-base librsvg2-bin lintian
 )
 
