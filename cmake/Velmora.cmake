@@ -14,6 +14,15 @@ if(VELMORA_SANITIZE)
     target_compile_options(velmora_options INTERFACE -Werror)
   endif()
 endif()
+# Optimised builds get the distribution's hardening: checked string and memory functions,
+# stack canaries and stack-clash probes, position-independent programs, and relocations
+# resolved at start and then made read-only. Sanitised and fuzzing builds do their own checks.
+if(VELMORA_HARDENING AND NOT VELMORA_SANITIZE AND NOT VELMORA_LIBFUZZER)
+  set(optimised "$<NOT:$<CONFIG:Debug>>")
+  target_compile_options(velmora_options INTERFACE
+    "$<${optimised}:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2;-fstack-protector-strong;-fstack-clash-protection>")
+  target_link_options(velmora_options INTERFACE "$<${optimised}:LINKER:-z,relro,-z,now>")
+endif()
 if(VELMORA_LIBFUZZER)
   # Coverage for every library, so the fuzzer sees inside the readers it drives.
   target_compile_options(velmora_options INTERFACE -fsanitize=fuzzer-no-link)

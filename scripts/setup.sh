@@ -5,23 +5,26 @@
 #                          Debian package need (the default, so older callers get everything)
 set -euo pipefail
 
-# Building and running: compiler, build tools, Qt with its window-system plugins (only
-# recommended by Qt's GUI library, so named here), SDL for sound and one font for the labels.
+# Building and running: compiler, build tools, Qt (its GUI library brings the X11 platform
+# plugin), SDL for sound and one font for the labels.
 run_packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-qpa-plugins libsdl2-dev
+  qt6-base-dev libsdl2-dev
   fonts-dejavu-core
 )
 
-# Tests, benchmarks, fuzz targets, the files made by independent tools, the desktop
-# metadata validators and the Debian package.
+# Tests, benchmarks, fuzz targets, the files made by independent tools, X11 and Wayland
+# servers, the desktop metadata validators, an independent SVG renderer for the scalable
+# icon, and the Debian package with lintian.
 test_packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool x11-apps libx11-dev
+  xvfb xauth xdotool x11-apps x11-utils libx11-dev
+  weston qt6-wayland
   imagemagick sox icoutils binutils-mingw-w64-i686
   pulseaudio pulseaudio-utils
-  dpkg-dev file desktop-file-utils appstream groff-base
+  pipewire pipewire-pulse wireplumber dbus-daemon
+  dpkg-dev file desktop-file-utils appstream groff-base librsvg2-bin lintian
 )
 
 case "${1:-test}" in

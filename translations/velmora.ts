@@ -322,7 +322,8 @@ picture and modulation of sound</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>0.0,&apos; Гц&apos;</source>
+        <source>0.0,&apos; Hz&apos;</source>
+        <extracomment>The frequency box&apos;s number format; the unit is the quoted part.</extracomment>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -5,6 +5,8 @@
 #include <QImage>
 
 QImage MakeAppIcon(int size);
+// The same drawing as an SVG document, for the scalable icon.
+QByteArray AppIconSvg();
 
 // Gives every window the program's icon; SetProgramIdentity names the program.
 void SetProgramIcon();

@@ -3,10 +3,12 @@
 #include "app/About.h"
 #include "app/AppIcon.h"
 #include "app/CommandLine.h"
+#include "app/Translations.h"
 #include "app/main.h"
 #include "framework/Application.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <memory>
 
 int main(int argc, char** argv) {
@@ -17,6 +19,7 @@ int main(int argc, char** argv) {
     if (const auto status = AnswerCommandLine(arguments, false)) return *status;
 
     QApplication app(argc, argv);
+    InstallTranslations(QLocale::system());
     if (const auto status = AnswerCommandLine(QApplication::arguments(), true)) return *status;
     SetProgramIcon();
 

@@ -159,7 +159,8 @@ void TMainForm::BuildLayout() {
     FreqEdit->SetMinValue(kMinFrequency);
     FreqEdit->SetMaxValue(kMaxFrequency);
     FreqEdit->SetDecimalPlaces(3);
-    FreqEdit->SetDisplayFormat(tr("0.0,' Гц'"));
+    //: The frequency box's number format; the unit is the quoted part.
+    FreqEdit->SetDisplayFormat(tr("0.0,' Hz'"));
     FreqEdit->SetFormatOnEditing(true);
     FreqEdit->SetZeroEmpty(false);
     FreqEdit->SetAlignment(taCenter);

@@ -2,9 +2,22 @@
 
 #include "framework/Application.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+
+namespace {
+
+// Wayland grants pointer grabs to popup menus only and warns at every other attempt. There the
+// button follows the pointer through leave events; a press is held by the window system's
+// implicit grab until the release, wherever that happens.
+bool PointerGrabs() {
+    static const bool grabs = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    return grabs;
+}
+
+} // namespace
 
 TImgBtn::TImgBtn(QWidget* owner) : TImage(owner) {
     setMouseTracking(true);
@@ -26,7 +39,7 @@ void TImgBtn::Hold() {
         window()->installEventFilter(this);
         watchingWindow_ = true;
     }
-    if (QWidget::mouseGrabber() != this) grabMouse();
+    if (PointerGrabs() && QWidget::mouseGrabber() != this) grabMouse();
 }
 
 void TImgBtn::ReleaseHold() {
@@ -46,6 +59,8 @@ bool TImgBtn::event(QEvent* event) {
         window()->removeEventFilter(this);
         watchingWindow_ = false;
     }
+    // Without a grab no move outside arrives: leaving is that move.
+    if (event->type() == QEvent::Leave && !PointerGrabs() && enabled_ && !pressed_) Show(upPict_);
     return TImage::event(event);
 }
 
@@ -156,7 +171,7 @@ void TImgBtn::mouseReleaseEvent(QMouseEvent* event) {
         }
         if (left && enabled_) {
             Show(upPict_);
-            releaseMouse();
+            if (QWidget::mouseGrabber() == this) releaseMouse();
         }
         if (OnMouseUp) OnMouseUp(this, event->button(), event->modifiers(), p.x(), p.y());
         pressed_ = false;

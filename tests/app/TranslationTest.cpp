@@ -3,11 +3,14 @@
 #include "MainWindowFixture.h"
 #include "app/About.h"
 #include "app/RunParameters.h"
+#include "app/Translations.h"
+#include "controls/CurrEdit.h"
 #include "framework/Messages.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QLabel>
+#include <QLocale>
 #include <QToolButton>
 #include <QTranslator>
 
@@ -79,4 +82,33 @@ TEST_F(TranslationTest, BandNamesAndMessagesGoThroughTheTranslator) {
     EXPECT_EQ(BandLabel(100), QStringLiteral("[Alpha]"));
     EXPECT_EQ(BandLabel(1), QString()) << "below every band no text is shown";
     EXPECT_EQ(FormatMessage(Msg::ValueBetween, {1LL, 9LL}), "[Value must be between 1 and 9]");
+}
+
+// The languages that abbreviate hertz in Cyrillic read the frequency's unit so; all others,
+// Cyrillic-writing Serbian among them, read "Hz". The value itself does not change.
+TEST_F(MainWindowTest, TheFrequencyUnitFollowsTheUsersLanguage) {
+    const auto unit = [] {
+        return QCoreApplication::translate("TMainForm", "0.0,' Hz'")
+            .section(QLatin1Char('\''), 1, 1);
+    };
+    for (const char* name : {"ru_RU", "uk_UA", "be_BY", "bg_BG"}) {
+        InstallTranslations(QLocale(QLatin1String(name)));
+        EXPECT_EQ(unit(), QString::fromUtf8(" Гц")) << name;
+    }
+    for (const char* name : {"en_US", "de_DE", "sr_RS", "kk_KZ", "C"}) {
+        InstallTranslations(QLocale(QLatin1String(name)));
+        EXPECT_EQ(unit(), QStringLiteral(" Hz")) << name;
+    }
+
+    InstallTranslations(QLocale(QStringLiteral("ru_RU")));
+    auto form = Open();
+    EXPECT_TRUE(form->FreqEdit->DisplayText().endsWith(QString::fromUtf8(" Гц")))
+        << form->FreqEdit->DisplayText().toStdString();
+    EXPECT_EQ(form->FreqEdit->Value(), 7.0L);
+    Close(form);
+    InstallTranslations(QLocale(QStringLiteral("en_GB")));
+    form = Open();
+    EXPECT_TRUE(form->FreqEdit->DisplayText().endsWith(QLatin1String(" Hz")))
+        << form->FreqEdit->DisplayText().toStdString();
+    Close(form);
 }

@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
 # The desktop entry, the AppStream metainfo and the man pages pass their validators without
-# a single error, warning or hint, and name one application id and the project's version.
-# Usage: desktop_metadata.sh APP-ID VERSION DESKTOP METAINFO MANPAGE...
+# a single error, warning or hint, and name one application id and the project's version; the
+# icons have their sizes and the scalable one looks like them; the desktop entry names the
+# window class that the program's window carries under X11.
+# Usage: desktop_metadata.sh APP-ID VERSION DESKTOP METAINFO ICON-DIR VELMORA MANPAGE...
 set -euo pipefail
-id=$1 version=$2 desktop=$3 metainfo=$4
-shift 4
+id=$1 version=$2 desktop=$3 metainfo=$4 icons=$5 program=$6
+shift 6
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 
 [ "$(basename "$desktop")" = "$id.desktop" ] || { echo "desktop entry named $desktop" >&2; exit 1; }
 grep -qx "Icon=$id" "$desktop" || { echo "the desktop entry's icon is not $id" >&2; exit 1; }
-for text in "<id>$id</id>" "<launchable type=\"desktop-id\">$id.desktop</launchable>" \
+grep -qx "StartupNotify=true" "$desktop" || { echo "the desktop entry lacks StartupNotify" >&2; exit 1; }
+for text in "<id>$id</id>" "<project_license>GPL-3.0-or-later</project_license>" \
+    "<launchable type=\"desktop-id\">$id.desktop</launchable>" \
     "<release version=\"$version\"" "<content_rating type=" "Photosensitivity warning"; do
     grep -qF "$text" "$metainfo" || { echo "the metainfo lacks $text" >&2; exit 1; }
 done
@@ -31,4 +37,30 @@ for page in "$@"; do
         exit 1
     fi
 done
+
+for size in 16 24 32 48 64 128 256; do
+    said=$(identify -format '%wx%h' "$icons/$size/$id.png" 2>&1) || true
+    [ "$said" = "${size}x$size" ] || { echo "the $size-pixel icon: $said" >&2; exit 1; }
+done
+# The scalable icon, drawn by an independent renderer, differs from the painted one only
+# where antialiasing does.
+rsvg-convert -w 256 -h 256 -o "$work/scalable.png" "$icons/scalable/$id.svg" ||
+    { echo "the scalable icon does not render" >&2; exit 1; }
+difference=$(compare -metric RMSE "$work/scalable.png" "$icons/256/$id.png" null: 2>&1 || true)
+echo "desktop_metadata: the scalable icon differs from the painted one by $difference"
+share=$(sed -n 's/.*(\(.*\))$/\1/p' <<<"$difference")
+awk -v d="$share" 'BEGIN { exit !(d != "" && d + 0 < 0.02) }' ||
+    { echo "the scalable icon does not look like the painted one: $difference" >&2; exit 1; }
+
+# The window's X11 class is the one the desktop entry names.
+wm_class=$(sed -n 's/^StartupWMClass=//p' "$desktop")
+class=$(XDG_CONFIG_HOME="$work" QT_QPA_PLATFORM=xcb \
+    xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash -c '
+    "$1" >/dev/null 2>&1 &
+    pid=$!
+    window=$(timeout 60 xdotool search --sync --onlyvisible --name "^Velmora" | head -n1)
+    xprop -id "$window" WM_CLASS
+    kill -KILL "$pid"' - "$program" 2>&1 || true)
+[[ "$class" == *", \"$wm_class\"" ]] ||
+    { echo "the window's class is $class, the desktop entry says $wm_class" >&2; exit 1; }
 echo "desktop_metadata: passed"

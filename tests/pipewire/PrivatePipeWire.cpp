@@ -1,0 +1,180 @@
+#include "PrivatePipeWire.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Starts a program with the current environment, its output (both streams) into a file; with
+// ownGroup it leads a process group of its own, so that it can be ended with its children.
+pid_t Spawn(const std::vector<std::string>& args, const std::string& output,
+            bool ownGroup = false) {
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    if (ownGroup) {
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+        posix_spawnattr_setpgroup(&attributes, 0);
+    }
+    pid_t pid = -1;
+    const int failed = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    return failed ? -1 : pid;
+}
+
+int Reap(pid_t pid) {
+    int status = 0;
+    if (pid <= 0 || waitpid(pid, &status, 0) != pid) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void Sleep(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+} // namespace
+
+PrivatePipeWire::PrivatePipeWire() {
+    char path[] = "/tmp/velmora-pipewire.XXXXXX"; // mkdtemp makes it 0700
+    if (mkdtemp(path) != nullptr) dir_ = path;
+}
+
+PrivatePipeWire::~PrivatePipeWire() {
+    Stop();
+    std::error_code ignored; // the bus may still be removing its socket
+    if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
+}
+
+bool PrivatePipeWire::Start() {
+    if (dir_.empty()) {
+        error_ = "no runtime directory for PipeWire";
+        return false;
+    }
+    // A session bus that listens inside the runtime directory, for wireplumber.
+    std::ofstream(dir_ + "/bus.conf")
+        << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+           " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+           "<busconfig>\n  <type>session</type>\n  <listen>unix:dir="
+        << dir_
+        << "</listen>\n  <auth>EXTERNAL</auth>\n"
+           "  <policy context=\"default\">\n    <allow send_destination=\"*\" "
+           "eavesdrop=\"true\"/>\n"
+           "    <allow eavesdrop=\"true\"/>\n    <allow own=\"*\"/>\n  </policy>\n</busconfig>\n";
+    for (const char* name : {"HOME", "XDG_RUNTIME_DIR", "XDG_CONFIG_HOME", "XDG_STATE_HOME"})
+        setenv(name, dir_.c_str(), 1);
+    unsetenv("PIPEWIRE_REMOTE");
+    setenv("PULSE_SERVER", ("unix:" + dir_ + "/pulse/native").c_str(), 1);
+
+    servers_ = Spawn({"dbus-run-session", "--config-file=" + dir_ + "/bus.conf", "--", "sh", "-c",
+                      "pipewire & wireplumber & pipewire-pulse & wait"},
+                     dir_ + "/servers.log", true);
+    const auto failed = [&](const std::string& what) {
+        error_ = what + " (are pipewire, pipewire-pulse and wireplumber installed?): " +
+                 ReadFile(dir_ + "/servers.log");
+        Stop();
+        return false;
+    };
+    if (servers_ < 0 || !WaitUntilAnswering()) return failed("PipeWire did not start");
+
+    const std::string log = dir_ + "/pactl.log";
+    if (Reap(Spawn({"pactl", "load-module", "module-null-sink", "sink_name=velmora",
+                    "format=float32le", "rate=44100", "channels=2"},
+                   log)) != 0 ||
+        Reap(Spawn({"pactl", "set-default-sink", "velmora"}, log)) != 0)
+        return failed("no null sink: " + ReadFile(log));
+
+    recorder_ =
+        Spawn({"pw-record", "--target", "velmora", "-P", "{ stream.capture.sink=true }", "--rate",
+               "44100", "--channels", "2", "--format", "f32", dir_ + "/recording.wav"},
+              dir_ + "/recorder.log");
+    for (int i = 0; i < 100 && RecordedFrames() == 0; ++i)
+        Sleep(50);
+    if (RecordedFrames() == 0)
+        return failed("pw-record records nothing from the sink: " +
+                      ReadFile(dir_ + "/recorder.log"));
+    return true;
+}
+
+bool PrivatePipeWire::WaitUntilAnswering() {
+    for (int i = 0; i < 150; ++i) {
+        if (Reap(Spawn({"pactl", "info"}, "/dev/null")) == 0) return true;
+        int status = 0;
+        if (waitpid(servers_, &status, WNOHANG) == servers_) {
+            servers_ = -1;
+            return false;
+        }
+        Sleep(100);
+    }
+    return false;
+}
+
+void PrivatePipeWire::Stop() {
+    if (recorder_ > 0) {
+        kill(recorder_, SIGINT);
+        Reap(recorder_);
+        recorder_ = -1;
+    }
+    if (servers_ > 0) {
+        kill(-servers_, SIGTERM);
+        Reap(servers_);
+        servers_ = -1;
+    }
+}
+
+std::string PrivatePipeWire::RecordedBytes() const {
+    const std::string file = ReadFile(dir_ + "/recording.wav");
+    // RIFF header, then chunks of an id and a size up to "data"; a chunk is padded to even size.
+    size_t at = 12;
+    while (file.size() >= 12 && at <= file.size() - 8) {
+        uint32_t size = 0;
+        std::memcpy(&size, file.data() + at + 4, 4);
+        if (file.compare(at, 4, "data") == 0) return file.substr(at + 8);
+        if (size > file.size() - at - 8) break;
+        at += 8 + size + (size & 1);
+    }
+    return {};
+}
+
+size_t PrivatePipeWire::RecordedFrames() const {
+    return RecordedBytes().size() / 8;
+}
+
+std::vector<float> PrivatePipeWire::RecordedSince(size_t frame) const {
+    const std::string bytes = RecordedBytes();
+    const size_t frames = bytes.size() / 8;
+    if (frame >= frames) return {};
+    std::vector<float> out(2 * (frames - frame));
+    std::memcpy(out.data(), bytes.data() + frame * 8, out.size() * sizeof(float));
+    return out;
+}
+
+std::string PrivatePipeWire::Streams() const {
+    const std::string file = dir_ + "/streams.txt";
+    Reap(Spawn({"pactl", "list", "sink-inputs"}, file));
+    return ReadFile(file);
+}

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Runs the real program on Wayland: a headless weston in its own runtime directory, the program
+# on Qt's wayland platform with a fresh configuration holding a turned-up Depth knob, and a
+# scripted user loaded as a Qt input plugin (the compositor has no input devices). The run must
+# start and stop, the settings must be saved on close, and the program must print nothing but
+# the scripted user's lines. Usage: wayland.sh VELMORA PLUGIN-DIR
+set -euo pipefail
+program=$(readlink -f "$1")
+plugins=$(readlink -f "$2")
+
+work=$(mktemp -d)
+chmod 700 "$work"
+weston_pid="" pid=""
+cleanup() {
+    [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
+    [ -n "$weston_pid" ] && kill "$weston_pid" 2>/dev/null && wait "$weston_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+log=$work/velmora.log
+fail() {
+    echo "wayland: $*" >&2
+    echo "--- program output:" >&2
+    cat "$log" >&2 2>/dev/null || true
+    echo "--- weston log:" >&2
+    tail -n 20 "$work/runtime/weston.log" >&2 2>/dev/null || true
+    exit 1
+}
+
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+socket=velmora-test
+weston --backend=headless-backend.so --socket="$socket" --use-pixman --no-config \
+    --idle-time=0 --log="$XDG_RUNTIME_DIR/weston.log" >/dev/null 2>&1 &
+weston_pid=$!
+for _ in $(seq 1 100); do
+    [ -S "$XDG_RUNTIME_DIR/$socket" ] && break
+    kill -0 "$weston_pid" 2>/dev/null || fail "weston ended at start"
+    sleep 0.1
+done
+[ -S "$XDG_RUNTIME_DIR/$socket" ] || fail "weston made no socket"
+
+export XDG_CONFIG_HOME=$work/config
+settings=$XDG_CONFIG_HOME/velmora/Zandrel.ini
+mkdir -p "$(dirname "$settings")"
+printf '[TMainForm]\nUpDown1_Position=7\n' >"$settings"
+
+# Started from its own directory so that the default library beside it is found either way.
+# Sound goes to SDL's silent output: without a sound card or server the sound library prints
+# errors of its own, and the sound-server tests play through real servers.
+(cd "$(dirname "$program")" && exec env -u DISPLAY WAYLAND_DISPLAY="$socket" \
+    QT_QPA_PLATFORM=wayland QT_PLUGIN_PATH="$plugins" QT_QPA_GENERIC_PLUGINS=velmorascripteduser \
+    SDL_AUDIODRIVER=dummy "$program") >"$log" 2>&1 &
+pid=$!
+status=0
+for _ in $(seq 1 600); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "the program was still running after a minute"
+wait "$pid" || status=$?
+pid=""
+[ "$status" -eq 0 ] || fail "the program ended with status $status"
+
+grep -q '^scripted user: the window is up on wayland$' "$log" || fail "the window did not come up on wayland"
+grep -q '^scripted user: closing the window$' "$log" || fail "the scripted user did not finish"
+! grep -q '^scripted user: FAILED' "$log" || fail "a step failed"
+others=$(grep -v '^scripted user: ' "$log" || true)
+[ -z "$others" ] || fail "the program printed: $others"
+grep -q '^\[Options\]' "$settings" || fail "the settings file has no [Options] section"
+grep -q '^UpDown1_Position=7' "$settings" || fail "the Depth knob's value was not saved"
+grep '^scripted user: saw' "$log"
+echo "wayland: passed"
