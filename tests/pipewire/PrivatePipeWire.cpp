@@ -66,7 +66,7 @@ PrivatePipeWire::PrivatePipeWire() {
 
 PrivatePipeWire::~PrivatePipeWire() {
     Stop();
-    std::error_code ignored; // the bus may still be removing its socket
+    std::error_code ignored;
     if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
 }
 
@@ -140,8 +140,13 @@ void PrivatePipeWire::Stop() {
         recorder_ = -1;
     }
     if (servers_ > 0) {
+        // The whole group: the bus and the servers end together, and only then is the
+        // runtime directory theirs no longer.
         kill(-servers_, SIGTERM);
         Reap(servers_);
+        for (int i = 0; i < 100 && kill(-servers_, 0) == 0; ++i)
+            Sleep(50);
+        kill(-servers_, SIGKILL);
         servers_ = -1;
     }
 }
