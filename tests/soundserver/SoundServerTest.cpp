@@ -174,7 +174,7 @@ TEST_F(SoundServerTest, TheSoundTimersStepsAreHeardAtTheirDueTimes) {
     }
     EXPECT_GE(heard, kSteps * 97 / 100);
     ASSERT_GT(compared, kSteps / 2);
-    EXPECT_GE(onTime, compared * 98 / 100) << "of " << compared << " neighbouring steps";
+    EXPECT_GE(onTime, compared * 95 / 100) << "of " << compared << " neighbouring steps";
 }
 
 TEST_F(SoundServerTest, TheLoopSeamDoesNotClick) {
