@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <numeric>
 #include <vector>
 
@@ -100,29 +101,51 @@ int64_t MostInField(const TFlashPicture& p, const std::array<bool, SidesGroups>&
                     bool split, int rw, int rh) {
     const int w = p.Width;
     const int h = p.Height;
-    const int half = split ? w / 2 : w;
-    std::vector<uint32_t> sat(static_cast<size_t>(w + 1) * static_cast<size_t>(h + 1), 0);
+    const int leftEnd = std::min(w, (split ? w / 2 : w) + 1);
+    std::array<uint32_t, SidesGroups> one{};
+    for (size_t g = 0; g < SidesGroups; ++g)
+        one[g] = flagged[g] ? 1 : 0;
+    const uint32_t* left = one.data();
+    const uint32_t* right = one.data() + 256;
+    if (rw >= w && rh >= h) {
+        // The field holds the whole picture: a plain count does.
+        int64_t n = 0;
+        for (int y = 0; y < h; ++y) {
+            const uint8_t* row = p.Top + y * p.RowStep;
+            for (int x = 0; x < leftEnd; ++x)
+                n += left[row[x]];
+            for (int x = leftEnd; x < w; ++x)
+                n += right[row[x]];
+        }
+        return n;
+    }
     const size_t stride = static_cast<size_t>(w) + 1;
+    // Every entry past the first row is written before it is read.
+    const std::unique_ptr<uint32_t[]> sat(new uint32_t[stride * static_cast<size_t>(h + 1)]);
+    std::fill_n(sat.get(), stride, 0u);
     for (int y = 0; y < h; ++y) {
         const uint8_t* row = p.Top + y * p.RowStep;
-        uint32_t* above = &sat[static_cast<size_t>(y) * stride];
-        uint32_t* here = above + stride;
+        const uint32_t* above = &sat[static_cast<size_t>(y) * stride];
+        uint32_t* here = &sat[static_cast<size_t>(y + 1) * stride];
+        here[0] = 0;
         uint32_t run = 0;
-        for (int x = 0; x < w; ++x) {
-            run += flagged[(x > half ? 256u : 0u) + row[x]] ? 1u : 0u;
+        for (int x = 0; x < leftEnd; ++x) {
+            run += left[row[x]];
+            here[x + 1] = above[x + 1] + run;
+        }
+        for (int x = leftEnd; x < w; ++x) {
+            run += right[row[x]];
             here[x + 1] = above[x + 1] + run;
         }
     }
     rw = std::min(rw, w);
     rh = std::min(rh, h);
-    int64_t most = 0;
+    uint32_t most = 0;
     for (int y = 0; y + rh <= h; ++y) {
         const uint32_t* top = &sat[static_cast<size_t>(y) * stride];
         const uint32_t* bottom = &sat[static_cast<size_t>(y + rh) * stride];
-        for (int x = 0; x + rw <= w; ++x) {
-            const int64_t n = int64_t{bottom[x + rw]} - bottom[x] - top[x + rw] + top[x];
-            most = std::max(most, n);
-        }
+        for (int x = 0; x + rw <= w; ++x)
+            most = std::max(most, bottom[x + rw] - bottom[x] - top[x + rw] + top[x]);
     }
     return most;
 }
@@ -187,15 +210,19 @@ TFlashReport CheckFlashing(const TFlashPicture& picture, const TFlashSettings& s
     if (m <= 0 || level <= 0 || level % m == 0) return report;
 
     // Pixels per side and value; values above the modulus never change.
-    std::array<int64_t, SidesGroups> weight{};
-    const int half = split ? picture.Width / 2 : picture.Width;
+    // Four counts in turn, so that runs of equal pixels do not wait on one counter.
+    std::array<std::array<int64_t, SidesGroups>, 4> counts{};
+    const int leftEnd = std::min(picture.Width, (split ? picture.Width / 2 : picture.Width) + 1);
     for (int y = 0; y < picture.Height; ++y) {
         const uint8_t* row = picture.Top + y * picture.RowStep;
-        for (int x = 0; x <= half && x < picture.Width; ++x)
-            ++weight[row[x]];
-        for (int x = half + 1; x < picture.Width; ++x)
-            ++weight[256u + row[x]];
+        for (int x = 0; x < leftEnd; ++x)
+            ++counts[static_cast<size_t>(x & 3)][row[x]];
+        for (int x = leftEnd; x < picture.Width; ++x)
+            ++counts[static_cast<size_t>(x & 3)][256u + row[x]];
     }
+    std::array<int64_t, SidesGroups> weight{};
+    for (size_t g = 0; g < SidesGroups; ++g)
+        weight[g] = counts[0][g] + counts[1][g] + counts[2][g] + counts[3][g];
 
     std::array<TFlashColour, 256> colour;
     for (size_t i = 0; i < 256; ++i) {
@@ -282,6 +309,9 @@ TFlashReport CheckFlashing(const TFlashPicture& picture, const TFlashSettings& s
         double Screen = 0;
         double Field = 0;
     };
+    std::array<bool, SidesGroups> fieldFlagged{};
+    int64_t fieldMost = 0;
+    bool fieldKnown = false;
     auto worstOf = [&](const std::vector<int64_t>& area, uint8_t bit) {
         Worst worst;
         const auto most = std::max_element(area.begin(), area.end());
@@ -291,7 +321,13 @@ TFlashReport CheckFlashing(const TFlashPicture& picture, const TFlashSettings& s
         std::array<bool, SidesGroups> flagged{};
         for (size_t g = 0; g < SidesGroups; ++g)
             flagged[g] = flags[g * windows + w] & bit;
-        const int64_t inField = MostInField(picture, flagged, split, fieldW, fieldH);
+        // The kinds often flag the same groups; one sum serves them all then.
+        if (!fieldKnown || flagged != fieldFlagged) {
+            fieldFlagged = flagged;
+            fieldMost = MostInField(picture, flagged, split, fieldW, fieldH);
+            fieldKnown = true;
+        }
+        const int64_t inField = fieldMost;
         worst.Field = std::min(1.0, static_cast<double>(inField) / (double{1} * fieldW * fieldH));
         return worst;
     };

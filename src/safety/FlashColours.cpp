@@ -61,7 +61,9 @@ TFlashColour MeasureColour(int red, int green, int blue) {
 
 bool IsRedTransition(const TFlashColour& a, const TFlashColour& b) {
     if (!a.SaturatedRed && !b.SaturatedRed) return false;
-    return std::hypot(a.U - b.U, a.V - b.V) > 0.2;
+    const double du = a.U - b.U;
+    const double dv = a.V - b.V;
+    return du * du + dv * dv > 0.2 * 0.2;
 }
 
 std::array<QRgb, 256> ReducedFlashingLookup(const std::array<QRgb, 256>& lookup) {
