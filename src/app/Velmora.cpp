@@ -4,6 +4,7 @@
 #include "app/AppIcon.h"
 #include "app/CommandLine.h"
 #include "app/main.h"
+#include "app/mainFlash.h"
 #include "framework/Application.h"
 
 #include <QApplication>
@@ -24,6 +25,8 @@ int main(int argc, char** argv) {
     {
         // Closing the main window ends the loop; it is destroyed here, while the
         // application object still exists.
+        // The program asks for the photosensitivity warning to be accepted before its first run.
+        TMainFlash::AskWarning = true;
         TMainForm mainForm;
         TAboutBox aboutBox;
         SetAboutBox(&aboutBox);
