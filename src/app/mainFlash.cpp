@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPalette>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -41,7 +42,6 @@ TMainFlash::TMainFlash(TMainForm& form) : QObject(&form), form_(form) {
     Mark->setObjectName(QStringLiteral("FlashMark"));
     Mark->setGeometry(448, 90, 116, 17);
     Mark->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Mark->setTextFormat(Qt::RichText);
 
     form.PopupMenu1->addSeparator();
     FlashCheck1 = form.PopupMenu1->addAction(tr("Flash Check..."));
@@ -138,13 +138,14 @@ void TMainFlash::ShowVerdict() {
         Mark->setToolTip(QString());
         return;
     }
-    const char* colour = report_.Over ? "#c00000" : "#008000";
-    Mark->setText(QStringLiteral("<span style=\"color:%1\">&#9679;</span> %2")
-                      .arg(QLatin1String(colour),
-                           report_.Over ? tr("Flashing: over") : tr("Flashing: below")));
-    Mark->setToolTip(
-        QStringLiteral("<b>%1</b><br>%2<br><br>%3")
-            .arg(Html(report_.VerdictText()), Html(report_.Reason), Html(report_.Figures())));
+    // A coloured mark and a word; the figures are in the tooltip.
+    QPalette palette = Mark->palette();
+    palette.setColor(QPalette::WindowText, report_.Over ? QColor(0xc0, 0, 0) : QColor(0, 0x80, 0));
+    Mark->setPalette(palette);
+    Mark->setText(report_.Over ? tr("\u25CF Flashing: over") : tr("\u25CF Flashing: below"));
+    Mark->setToolTip(tr("Flash check: %1")
+                         .arg(QString::fromStdString(report_.VerdictText() + "\n" + report_.Reason +
+                                                     "\n\n" + report_.Figures())));
     if (dialog_ && dialog_->isVisible()) ShowFlashCheck();
 }
 
