@@ -102,12 +102,11 @@ TFlashSettings TMainFlash::CurrentSettings() const {
 }
 
 TMainFlash::TKey TMainFlash::CurrentKey() const {
-    TDIB& dib = form_.PaintBox1->DIB();
-    const TDIBSharedImage& image = dib.Image();
+    // Stepping changes the pixels but not what the check finds, so they are left out.
+    const TDIBSharedImage& image = form_.PaintBox1->DIB().Image();
     const TFlashSettings s = CurrentSettings();
     const QScreen* screen = form_.screen();
-    return {&image,
-            image.Width,
+    return {image.Width,
             image.Height,
             image.ColorTable,
             s.TransformLevel,
@@ -123,10 +122,13 @@ TMainFlash::TKey TMainFlash::CurrentKey() const {
 void TMainFlash::Update() {
     const TKey key = CurrentKey();
     if (checked_ && key == key_) return;
+    // During a run a session may glide the frequency; the run's steps come first.
+    if (checked_ && MainState::Running && sinceCheck_.isValid() && sinceCheck_.elapsed() < 2000)
+        return;
     key_ = key;
     checked_ = true;
-    TDIB& dib = form_.PaintBox1->DIB();
-    TFlashPicture picture = FlashPictureOf(dib);
+    sinceCheck_.start();
+    TFlashPicture picture = FlashPictureOf(form_.PaintBox1->DIB());
     if (Reduced()) picture.Colours = ReducedFlashingColours(picture.Colours);
     report_ = CheckFlashing(picture, CurrentSettings());
     ShowVerdict();

@@ -8,6 +8,7 @@
 
 #include "safety/FlashCheck.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QRect>
 #include <QTimer>
@@ -48,8 +49,7 @@ public:
     static bool AskWarning;
 
 private:
-    using TKey = std::tuple<const void*, int, int, TColorTable, int, int, bool, int, QRect, QRect,
-                            double, bool>;
+    using TKey = std::tuple<int, int, TColorTable, int, int, bool, int, QRect, QRect, double, bool>;
     TKey CurrentKey() const;
     void ShowVerdict();
 
@@ -58,6 +58,7 @@ private:
     TFlashReport report_;
     TKey key_{};
     bool checked_ = false;
+    QElapsedTimer sinceCheck_;
     QDialog* dialog_ = nullptr;
     QLabel* dialogText_ = nullptr;
 };
