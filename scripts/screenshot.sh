@@ -20,7 +20,8 @@ fi
 work=$SCREENSHOT_IN_X
 export XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=xcb
 mkdir -p "$XDG_CONFIG_HOME/velmora"
-printf '[TMainForm]\nUpDown1_Position=7\nUpDown2_Position=4\nUpDown3_Position=3\n' \
+# The photosensitivity warning was accepted before, so Start starts at once.
+printf '[Options]\nWarningAccepted=1\n[TMainForm]\nUpDown1_Position=7\nUpDown2_Position=4\nUpDown3_Position=3\n' \
     >"$XDG_CONFIG_HOME/velmora/Zandrel.ini"
 
 # Started from its own directory, so the default library beside it is found.

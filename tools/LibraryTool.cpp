@@ -3,21 +3,28 @@
 //   velmora-lib list LIB
 //   velmora-lib extract LIB DIR
 //   velmora-lib pack OUT --picture NAME=FILE.bmp ... --sound NAME=FILE.wav ...
+//   velmora-lib flashcheck LIB --picture NAME --frequency F --depth L [options]
 //   velmora-lib --help | --version
 
 #include "BuildInfo.h"
 #include "framework/Exception.h"
 #include "framework/ResourceStream.h"
+#include "framework/Rounding.h"
 #include "library/LibraryFormat.h"
+#include "library/LibraryLoader.h"
 #include "library/NameLists.h"
 #include "library/PackedDib.h"
+#include "picture/DIB.h"
 #include "platform/PeReader.h"
 #include "platform/ResourceModule.h"
+#include "safety/FlashAdvice.h"
+#include "safety/FlashCheck.h"
 #include "sound/Wave.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -32,11 +39,14 @@ namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitOverLimits = 3;
 
 const char* const kUsage =
     "usage: velmora-lib list LIB\n"
     "       velmora-lib extract LIB DIR\n"
     "       velmora-lib pack OUT [--picture NAME=FILE.bmp]... [--sound NAME=FILE.wav]...\n"
+    "       velmora-lib flashcheck LIB --picture NAME --frequency F --depth L [--difference]\n"
+    "                  [--window WxH] [--screen WxH] [--refresh HZ] [--reduced] [--json]\n"
     "       velmora-lib --help | --version\n";
 
 struct UsageError : Exception {
@@ -291,6 +301,124 @@ int Pack(const std::string& out, const QStringList& pictureValues, const QString
     return 0;
 }
 
+// What flashcheck was asked, as the window would run it.
+struct FlashQuestion {
+    std::string Library;
+    std::string Picture;
+    double Frequency = 0;
+    int Depth = 0;
+    bool Difference = false;
+    int WindowWidth = 568; // the program's picture area in its first size
+    int WindowHeight = 246;
+    int ScreenWidth = 1920;
+    int ScreenHeight = 1080;
+    double Refresh = 60;
+    bool Reduced = false;
+    bool Json = false;
+};
+
+double NumberArgument(const QString& option, const QString& text, double lo, double hi) {
+    bool ok = false;
+    const double v = text.toDouble(&ok);
+    if (!ok || !(v >= lo && v <= hi)) {
+        throw UsageError("--" + option.toStdString() + " wants a number from " +
+                         QString::number(lo).toStdString() + " to " +
+                         QString::number(hi).toStdString() + ", not \"" + text.toStdString() +
+                         "\"");
+    }
+    return v;
+}
+
+void SizeArgument(const QString& option, const QString& text, int& width, int& height) {
+    const QStringList parts = text.split(QLatin1Char('x'));
+    bool okW = false, okH = false;
+    const int w = parts.size() == 2 ? parts[0].toInt(&okW) : 0;
+    const int h = parts.size() == 2 ? parts[1].toInt(&okH) : 0;
+    if (!okW || !okH || w < 1 || h < 1 || w > 100000 || h > 100000) {
+        throw UsageError("--" + option.toStdString() + " wants WIDTHxHEIGHT, not \"" +
+                         text.toStdString() + "\"");
+    }
+    width = w;
+    height = h;
+}
+
+std::string JsonNumber(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4g", v);
+    return text;
+}
+
+std::string JsonString(const std::string& s) {
+    std::string out = "\"";
+    for (const char c : s) {
+        if (c == '"' || c == '\\') out += '\\';
+        if (static_cast<unsigned char>(c) >= 0x20) out += c;
+    }
+    return out + "\"";
+}
+
+int FlashCheck(const FlashQuestion& q) {
+    OpenLibrary library(q.Library);
+    const auto pictures = NameListOf(library.Handle(), kPictureList);
+    if (std::find(pictures.begin(), pictures.end(), q.Picture) == pictures.end())
+        throw UsageError("no picture \"" + q.Picture + "\" in " + q.Library);
+    TDIB dib;
+    int32_t modulus = 0;
+    {
+        TResourceStream header(library.Handle(), q.Picture, TResourceName(RT_BITMAP));
+        modulus = CycleModulusFromHeader(header);
+    }
+    {
+        TResourceStream bitmap(library.Handle(), q.Picture, TResourceName(RT_BITMAP));
+        dib.ReadPackedDib(bitmap);
+    }
+    if (dib.Image().Compressed && !dib.IsEmpty()) dib.ScanLine(0); // expanded, as shown
+    TFlashPicture picture = FlashPictureOf(dib);
+    if (q.Reduced) picture.Colours = ReducedFlashingColours(picture.Colours);
+    TFlashSettings s;
+    s.TransformLevel = q.Depth;
+    s.CycleModulus = modulus;
+    s.RightLeftDifference = q.Difference;
+    // The picture timer's interval as the window derives it from the frequency.
+    const int64_t slider = std::clamp<int64_t>(RoundToInt64(q.Frequency * 10.0L), 1, 250);
+    s.PictureIntervalMs = static_cast<int>(5000 / slider);
+    s.ShownWidth = q.WindowWidth;
+    s.ShownHeight = q.WindowHeight;
+    s.ScreenWidth = q.ScreenWidth;
+    s.ScreenHeight = q.ScreenHeight;
+    s.RefreshHz = q.Refresh;
+    const TFlashReport r = CheckFlashing(picture, s);
+    if (!r.Checked) throw Exception(q.Picture + ": " + r.Reason);
+    if (q.Json) {
+        std::cout << "{\"verdict\": \"" << (r.Over ? "over" : "below") << "\""
+                  << ", \"general_flashes_per_second\": " << JsonNumber(r.GeneralFlashesPerSecond)
+                  << ", \"red_flashes_per_second\": " << JsonNumber(r.RedFlashesPerSecond)
+                  << ", \"screen_area_fraction\": " << JsonNumber(r.ScreenAreaFraction)
+                  << ", \"wcag_area_fraction\": " << JsonNumber(r.WcagAreaFraction)
+                  << ", \"extended\": " << (r.Extended ? "true" : "false")
+                  << ", \"refresh_hz\": " << JsonNumber(r.RefreshHz)
+                  << ", \"reason\": " << JsonString(r.Reason) << "}\n";
+    } else {
+        char head[256];
+        std::snprintf(head, sizeof head,
+                      "%s at %.1f Hz, depth %d%s%s, shown %d x %d on a %d x %d screen at %.0f Hz",
+                      q.Picture.c_str(), q.Frequency, q.Depth,
+                      q.Difference ? ", right/left difference" : "",
+                      q.Reduced ? ", reduced flashing" : "", q.WindowWidth, q.WindowHeight,
+                      q.ScreenWidth, q.ScreenHeight, r.RefreshHz);
+        char figures[320];
+        std::snprintf(figures, sizeof figures,
+                      "%.1f general and %.1f red flashes a second at most; %.0f %% of the screen "
+                      "and %.0f %% of a 10-degree field flash more than 3 times a second; "
+                      "extended flashing: %s.",
+                      r.GeneralFlashesPerSecond, r.RedFlashesPerSecond, r.ScreenAreaFraction * 100,
+                      r.WcagAreaFraction * 100, r.Extended ? "yes" : "no");
+        std::cout << head << ": " << r.VerdictText() << " (" << r.Reason << "). " << figures
+                  << "\n";
+    }
+    return r.Over ? kExitOverLimits : 0;
+}
+
 QString HelpText(const QCommandLineParser& parser) {
     QString text = parser.helpText();
     // The parser's first line names the program as it was called; the usage says more.
@@ -312,7 +440,11 @@ int Run(const QStringList& arguments) {
         "                   WAV file and both name lists into DIR.\n"
         "  pack OUT         Builds the library OUT from the pictures and sounds\n"
         "                   given with --picture and --sound, each list in the\n"
-        "                   order given; nothing is written if a file is unusable."));
+        "                   order given; nothing is written if a file is unusable.\n"
+        "  flashcheck LIB   Grades how strongly the picture NAME flashes at the\n"
+        "                   frequency F and depth L against the limits for\n"
+        "                   photosensitive viewers. Exit status 0 below the limits,\n"
+        "                   3 over them, 2 for bad arguments."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   LibraryTool::tr("Shows this help and exits."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
@@ -321,13 +453,40 @@ int Run(const QStringList& arguments) {
     parser.addOption(version);
     const QCommandLineOption picture(
         QStringLiteral("picture"),
-        LibraryTool::tr("With pack: adds an 8-bit palette BMP file under NAME."),
+        LibraryTool::tr("With pack: adds an 8-bit palette BMP file under NAME. With "
+                        "flashcheck: the picture NAME."),
         QStringLiteral("NAME=FILE.bmp"));
     const QCommandLineOption sound(QStringLiteral("sound"),
                                    LibraryTool::tr("With pack: adds a WAV file under NAME."),
                                    QStringLiteral("NAME=FILE.wav"));
     parser.addOption(picture);
     parser.addOption(sound);
+    const QCommandLineOption frequency(QStringLiteral("frequency"),
+                                       LibraryTool::tr("flashcheck: the main frequency in Hz."),
+                                       QStringLiteral("F"));
+    const QCommandLineOption depth(QStringLiteral("depth"),
+                                   LibraryTool::tr("flashcheck: the transform level, 1 to 15."),
+                                   QStringLiteral("L"));
+    const QCommandLineOption difference(QStringLiteral("difference"),
+                                        LibraryTool::tr("flashcheck: Right/Left Difference on."));
+    const QCommandLineOption window(
+        QStringLiteral("window"),
+        LibraryTool::tr("flashcheck: the picture's size on the screen (568x246)."),
+        QStringLiteral("WxH"));
+    const QCommandLineOption screen(QStringLiteral("screen"),
+                                    LibraryTool::tr("flashcheck: the screen's size (1920x1080)."),
+                                    QStringLiteral("WxH"));
+    const QCommandLineOption refresh(QStringLiteral("refresh"),
+                                     LibraryTool::tr("flashcheck: the refresh rate (60)."),
+                                     QStringLiteral("HZ"));
+    const QCommandLineOption reduced(QStringLiteral("reduced"),
+                                     LibraryTool::tr("flashcheck: with reduced flashing."));
+    const QCommandLineOption json(QStringLiteral("json"),
+                                  LibraryTool::tr("flashcheck: prints one JSON object."));
+    const QList<QCommandLineOption> flashOptions = {frequency, depth,   difference, window,
+                                                    screen,    refresh, reduced,    json};
+    for (const QCommandLineOption& o : flashOptions)
+        parser.addOption(o);
 
     if (!parser.parse(arguments)) throw UsageError(parser.errorText().toStdString());
     if (parser.isSet(help)) {
@@ -347,6 +506,36 @@ int Run(const QStringList& arguments) {
     if (command == "pack") {
         if (rest.size() != 1) throw UsageError("pack takes one output file");
         return Pack(rest[0], parser.values(picture), parser.values(sound));
+    }
+    if (command == "flashcheck") {
+        if (rest.size() != 1) throw UsageError("flashcheck takes one library");
+        if (parser.values(picture).size() != 1 || !parser.isSet(frequency) || !parser.isSet(depth))
+            throw UsageError("flashcheck wants one --picture, --frequency and --depth");
+        if (parser.isSet(sound)) throw UsageError("--sound belongs to pack");
+        FlashQuestion q;
+        q.Library = rest[0];
+        q.Picture = Bytes(parser.value(picture));
+        q.Frequency = NumberArgument(QStringLiteral("frequency"), parser.value(frequency), 0.1, 35);
+        q.Depth =
+            static_cast<int>(NumberArgument(QStringLiteral("depth"), parser.value(depth), 1, 15));
+        if (q.Depth != NumberArgument(QStringLiteral("depth"), parser.value(depth), 1, 15))
+            throw UsageError("--depth wants a whole number");
+        q.Difference = parser.isSet(difference);
+        if (parser.isSet(window))
+            SizeArgument(QStringLiteral("window"), parser.value(window), q.WindowWidth,
+                         q.WindowHeight);
+        if (parser.isSet(screen))
+            SizeArgument(QStringLiteral("screen"), parser.value(screen), q.ScreenWidth,
+                         q.ScreenHeight);
+        if (parser.isSet(refresh))
+            q.Refresh = NumberArgument(QStringLiteral("refresh"), parser.value(refresh), 1, 1000);
+        q.Reduced = parser.isSet(reduced);
+        q.Json = parser.isSet(json);
+        return FlashCheck(q);
+    }
+    for (const QCommandLineOption& o : flashOptions) {
+        if (parser.isSet(o))
+            throw UsageError("--" + o.names()[0].toStdString() + " belongs to flashcheck");
     }
     if (parser.isSet(picture) || parser.isSet(sound)) {
         throw UsageError("--picture and --sound belong to pack");

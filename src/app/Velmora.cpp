@@ -5,6 +5,7 @@
 #include "app/CommandLine.h"
 #include "app/Translations.h"
 #include "app/main.h"
+#include "app/mainFlash.h"
 #include "framework/Application.h"
 
 #include <QApplication>
@@ -27,6 +28,8 @@ int main(int argc, char** argv) {
     {
         // Closing the main window ends the loop; it is destroyed here, while the
         // application object still exists.
+        // The program asks for the photosensitivity warning to be accepted before its first run.
+        TMainFlash::AskWarning = true;
         TMainForm mainForm;
         TAboutBox aboutBox;
         SetAboutBox(&aboutBox);

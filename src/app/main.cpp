@@ -3,6 +3,7 @@
 
 #include "app/Placemnt.h"
 #include "app/RunParameters.h"
+#include "app/mainFlash.h"
 #include "app/mainSession.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
@@ -76,6 +77,7 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
 
     Guard([this] { FormCreate(this); });
     Guard([this] { Session_->LoadRemembered(); });
+    Guard([this] { Flash_->LoadOptions(); });
 
     // Sees every key before the control with the focus does, so no control can keep Esc from
     // stopping a run.

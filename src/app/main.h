@@ -26,6 +26,7 @@ class TDXSound;
 class TFormStorage;
 class TImgBtn;
 class TIniFile;
+class TMainFlash;
 class TMainSession;
 class TPicture;
 class TRxSlider;
@@ -128,6 +129,8 @@ public:
     TIniFile* IniFile() const { return IniFile_.get(); }
     // The session the window follows (mainSession.h).
     TMainSession* Session() const { return Session_.get(); }
+    // The flash check, reduced flashing and the photosensitivity warning (mainFlash.h).
+    TMainFlash* Flash() const { return Flash_.get(); }
 
 protected:
     // Esc pressed anywhere in this window stops a run, whichever control has the focus.
@@ -158,4 +161,5 @@ private:
     std::unique_ptr<TPicture> SourcePicture_;
     std::unique_ptr<TIniFile> IniFile_;
     std::unique_ptr<TMainSession> Session_;
+    std::unique_ptr<TMainFlash> Flash_;
 };

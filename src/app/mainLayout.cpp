@@ -5,6 +5,7 @@
 #include "app/AppFont.h"
 #include "app/Placemnt.h"
 #include "app/RunParameters.h"
+#include "app/mainFlash.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/ImgBtn.h"
@@ -256,6 +257,7 @@ void TMainForm::BuildMenu() {
     LoadPicture = item("LoadPicture", tr("Load Picture"), false);
     LoadSound = item("LoadSound", tr("Load Sound"), false);
     BuildSession();
+    Flash_ = std::make_unique<TMainFlash>(*this);
 }
 
 // The panels are aligned by hand: Panel1 at the bottom at its own height, Panel2 filling the

@@ -3,6 +3,7 @@
 #include "app/main.h"
 
 #include "app/RunParameters.h"
+#include "app/mainFlash.h"
 #include "app/mainSession.h"
 #include "controls/ImgBtn.h"
 #include "framework/Application.h"
@@ -37,6 +38,7 @@ void TMainForm::SetStartPictures(const char* up, const char* over, const char* d
 
 void TMainForm::StartButtonClick(QObject*) {
     if (!MainState::Running) {
+        if (!Flash_->ConfirmStart()) return;
         Session_->RunStarting(); // the session's settings are in place before the timers run
         SetStartPictures("Stopup", "Stopover", "Startup");
         MainState::Running = true;

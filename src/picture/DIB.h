@@ -163,6 +163,14 @@ public:
     HPALETTE PaletteHandle() override;
     void SetPaletteHandle(HPALETTE palette) override;
 
+    // The colours indexed pixels are drawn in instead of the palette's, until set back to
+    // nullptr; the pixels and the colour table stay as they are. Set changed when the table
+    // behind the same pointer now holds other colours, so the next drawing converts again.
+    void SetDrawLookup(const QRgb* lookup, bool changed) {
+        drawLookup_ = lookup;
+        if (changed) image_->DrawCache.MarkAllChanged();
+    }
+
     // Row y (0 is the top row), writable; the image is made private and expanded first. The
     // next drawing takes the row as changed, so write through it before drawing again.
     uint8_t* ScanLine(int y) {
@@ -237,4 +245,5 @@ private:
     uint8_t* topRow_ = nullptr;
     int32_t width_ = 0;
     int32_t widthBytes_ = 0;
+    const QRgb* drawLookup_ = nullptr;
 };

@@ -158,7 +158,9 @@ void TDIB::DrawStretched(TCanvas& canvas, const QRect& rect) {
     if (size_ == 0 || rect.width() <= 0 || rect.height() <= 0) return;
     if (image_->Compressed) MakePrivate(true);
     TDIBSharedImage& image = *image_;
-    const QRgb* lookup = image.PaletteCount > 0 ? PaletteHandle()->Lookup().data() : nullptr;
+    const QRgb* lookup = image.PaletteCount == 0 ? nullptr
+                         : drawLookup_           ? drawLookup_
+                                                 : PaletteHandle()->Lookup().data();
 
     canvas.Paint([&](QPainter& painter) {
         // Only the part of the rectangle that lands on the device is worked out.

@@ -38,6 +38,25 @@ void TCustomDXPaintBox::SetDIB(const TDIB* picture) {
     update();
 }
 
+void TCustomDXPaintBox::SetColourMap(TColourMap map) {
+    colourMap_ = std::move(map);
+    mapValid_ = false;
+    update();
+}
+
+const QRgb* TCustomDXPaintBox::MappedLookup(bool& changed) {
+    changed = false;
+    if (!colourMap_ || dib_->Image().PaletteCount == 0) return nullptr;
+    const std::array<QRgb, 256>& palette = dib_->PaletteHandle()->Lookup();
+    if (!mapValid_ || palette != mapSource_) {
+        mapSource_ = palette;
+        mapped_ = colourMap_(palette);
+        mapValid_ = true;
+        changed = true;
+    }
+    return mapped_.data();
+}
+
 void TCustomDXPaintBox::PaintNow() {
     repaint();
 }
@@ -84,6 +103,14 @@ void TCustomDXPaintBox::paintEvent(QPaintEvent*) {
 void TCustomDXPaintBox::DrawImageAt(QPainter& painter, int w, int h) {
     const QPoint at = PositionFor(w, h);
     TPainterCanvas canvas(painter);
+    bool changed = false;
+    const QRgb* mapped = MappedLookup(changed);
+    // The mapped colours serve this paint only; other drawings of the picture use its own.
+    dib_->SetDrawLookup(mapped, changed);
+    struct Reset {
+        TDIB& dib;
+        ~Reset() { dib.SetDrawLookup(nullptr, false); }
+    } reset{*dib_};
     if (w == dib_->Width() && h == dib_->Height()) {
         canvas.Draw(at.x(), at.y(), *dib_);
     } else {

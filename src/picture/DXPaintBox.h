@@ -7,6 +7,9 @@
 
 #include <QWidget>
 
+#include <array>
+#include <functional>
+
 class TCustomDXPaintBox : public QWidget {
     Q_OBJECT
     Q_PROPERTY(bool AutoStretch READ AutoStretch WRITE SetAutoStretch)
@@ -31,6 +34,13 @@ public:
     // The palette the window realizes for this control: the picture's.
     HPALETTE Palette() { return dib_->PaletteHandle(); }
 
+    // Turns the picture's palette into the colours shown, worked out once per palette, so a
+    // paint costs nothing more; the picture and its colour table stay as they are. An empty
+    // map shows the palette itself.
+    using TColourMap = std::function<std::array<QRgb, 256>(const std::array<QRgb, 256>&)>;
+    void SetColourMap(TColourMap map);
+    bool HasColourMap() const { return static_cast<bool>(colourMap_); }
+
     // Paints at once, before returning.
     void PaintNow();
 
@@ -47,8 +57,15 @@ private:
     QSize DrawnSize() const;
     QPoint PositionFor(int w, int h) const;
 
+    // The shown colours for the palette they were made from.
+    const QRgb* MappedLookup(bool& changed);
+
     bool autoStretch_ = false;
     bool center_ = false;
+    TColourMap colourMap_;
+    bool mapValid_ = false;
+    std::array<QRgb, 256> mapSource_{};
+    std::array<QRgb, 256> mapped_{};
     std::unique_ptr<TDIB> dib_;
     bool stretch_ = false;
 };

@@ -31,7 +31,8 @@ log="$work/velmora.log"
 mkdir -p "$(dirname "$settings")"
 slider=$(awk -v f="$frequency" 'BEGIN { v = int(f * 10 + 0.5); if (v > 250) v = 250; print v }')
 interval=$((5000 / slider))
-printf '[TMainForm]\nFreqEdit_Value=%s\nRxSlider1_Value=%s\nTimer1_Interval=%s\nUpDown1_Position=7\n' \
+# The photosensitivity warning was accepted before, so Start starts at once.
+printf '[Options]\nWarningAccepted=1\n[TMainForm]\nFreqEdit_Value=%s\nRxSlider1_Value=%s\nTimer1_Interval=%s\nUpDown1_Position=7\n' \
     "$frequency" "$slider" "$interval" >"$settings"
 
 tag=light

@@ -24,7 +24,8 @@ export QT_QPA_PLATFORM=xcb
 settings="$XDG_CONFIG_HOME/velmora/Zandrel.ini"
 log="$work/velmora.log"
 mkdir -p "$(dirname "$settings")"
-printf '[TMainForm]\nUpDown1_Position=7\n' >"$settings"
+# The photosensitivity warning was accepted before, so Start starts at once.
+printf '[Options]\nWarningAccepted=1\n[TMainForm]\nUpDown1_Position=7\n' >"$settings"
 
 tag=smoke
 # shellcheck source=program.sh

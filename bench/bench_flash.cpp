@@ -1,0 +1,63 @@
+// The flash check, as the window reruns it on every change of picture, frequency, depth,
+// window size or screen: the first default picture in the default window area, and a
+// 1920 x 1080 picture whose every part flashes, so both area sums run.
+#include "common/LibraryTargets.h"
+#include "library/LibraryLoader.h"
+#include "picture/DIB.h"
+#include "safety/FlashCheck.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+// main.zdl is built beside the program, one directory above the benchmarks.
+std::string DefaultLibraryPath() {
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe");
+    return (exe.parent_path().parent_path() / "main.zdl").string();
+}
+
+TFlashSettings Settings(int shownWidth, int shownHeight) {
+    TFlashSettings s;
+    s.TransformLevel = 7;
+    s.PictureIntervalMs = 71; // 7 Hz
+    s.ShownWidth = shownWidth;
+    s.ShownHeight = shownHeight;
+    return s;
+}
+
+void BM_FlashCheckDefaultPicture(benchmark::State& state) {
+    TOfflineLibraryTargets loaded;
+    LoadStimulusLibrary(DefaultLibraryPath(), loaded.Targets);
+    const TFlashPicture picture = FlashPictureOf(loaded.Display);
+    const TFlashSettings settings = Settings(568, 246); // the window's picture area
+    for (auto _ : state)
+        benchmark::DoNotOptimize(CheckFlashing(picture, settings).Over);
+    state.counters["pixels"] = picture.Width * picture.Height;
+}
+BENCHMARK(BM_FlashCheckDefaultPicture)->Unit(benchmark::kMillisecond);
+
+void BM_FlashCheckFullHd(benchmark::State& state) {
+    TDIB dib;
+    for (size_t i = 0; i < 256; ++i) {
+        const uint8_t v = i % 2 ? 0 : 255;
+        dib.ColorTable[i] = TRGBQuad{v, v, v, 0};
+    }
+    dib.Allocate(1920, 1080, 8);
+    for (int y = 0; y < 1080; ++y) {
+        uint8_t* row = dib.ScanLine(y);
+        for (int x = 0; x < 1920; ++x)
+            row[x] = static_cast<uint8_t>((x + y) / 8);
+    }
+    const TFlashPicture picture = FlashPictureOf(dib);
+    const TFlashSettings settings = Settings(1920, 1080);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(CheckFlashing(picture, settings).Over);
+}
+BENCHMARK(BM_FlashCheckFullHd)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,15 @@
+#pragma once
+// What would bring a run under the flash limits: a lower frequency, reduced flashing, or a
+// smaller picture on the screen, each tried with the check itself.
+
+#include "safety/FlashCheck.h"
+
+struct TFlashAdvice {
+    double BelowAtHz = 0;        // the highest tried frequency that is below; 0 for none
+    bool ReducedIsBelow = false; // reduced flashing alone brings it below
+    double BelowAtScale = 0;     // the largest tried share of the picture's size; 0 for none
+};
+
+// The picture's colours through the lookup of reduced flashing.
+TColorTable ReducedFlashingColours(const TColorTable& colours);
+TFlashAdvice AdviseFlashing(const TFlashPicture& picture, const TFlashSettings& settings);

@@ -1,0 +1,362 @@
+#include "safety/FlashCheck.h"
+
+#include "picture/DIB.h"
+#include "safety/FlashColours.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <numeric>
+#include <vector>
+
+namespace {
+
+constexpr double GeneralChange = 0.1; // a luminance change that makes a transition
+constexpr double DarkLimit = 0.8;     // the darker state must be below this
+// More than 3 flashes in a second: 7 transitions are three and a half flashes.
+constexpr int OverTransitions = 7;
+constexpr int ExtendedTransitions = 4;
+constexpr int SidesGroups = 2 * 256;
+
+struct Frame {
+    double Time;
+    int64_t Step;
+};
+
+// A general transition is a swing of at least 0.1 in luminance between two turning points,
+// counted when the swing reaches 0.1; smaller wobbles on the way do not turn it.
+class Swings {
+public:
+    bool Next(double y) {
+        if (!started_) {
+            started_ = true;
+            lo_ = hi_ = extreme_ = y;
+            return false;
+        }
+        if (direction_ == 0) {
+            lo_ = std::min(lo_, y);
+            hi_ = std::max(hi_, y);
+            if (y - lo_ >= GeneralChange) return Turn(1, y, lo_);
+            if (hi_ - y >= GeneralChange) return Turn(-1, y, y);
+            return false;
+        }
+        if (direction_ > 0) {
+            if (y > extreme_) {
+                extreme_ = y;
+                return false;
+            }
+            return extreme_ - y >= GeneralChange && Turn(-1, y, y);
+        }
+        if (y < extreme_) {
+            extreme_ = y;
+            return false;
+        }
+        return y - extreme_ >= GeneralChange && Turn(1, y, extreme_);
+    }
+
+private:
+    // Turns towards direction at y; the transition counts when its darker state is dark enough.
+    bool Turn(int direction, double y, double darker) {
+        direction_ = direction;
+        extreme_ = y;
+        return darker < DarkLimit;
+    }
+
+    bool started_ = false;
+    int direction_ = 0;
+    double lo_ = 0, hi_ = 0, extreme_ = 0;
+};
+
+// The states the display shows: at each refresh the latest step, kept only when it changed.
+std::vector<Frame> ShownFrames(int intervalMs, double refreshHz, double until) {
+    std::vector<Frame> frames;
+    const double stepsPerRefresh = 1000.0 / (refreshHz * intervalMs);
+    const auto refreshes = static_cast<int64_t>(std::ceil(until * refreshHz)) + 1;
+    int64_t last = -1;
+    for (int64_t k = 0; k < refreshes; ++k) {
+        const auto step = static_cast<int64_t>(std::floor(k * stepsPerRefresh + 1e-9));
+        if (step != last) frames.push_back({k / refreshHz, step});
+        last = step;
+    }
+    return frames;
+}
+
+// For each window start i, the first frame at or after frames[i].Time + seconds.
+std::vector<size_t> WindowEnds(const std::vector<Frame>& frames, size_t starts, double seconds) {
+    std::vector<size_t> ends(starts);
+    size_t j = 0;
+    for (size_t i = 0; i < starts; ++i) {
+        while (j < frames.size() && frames[j].Time < frames[i].Time + seconds - 1e-9)
+            ++j;
+        ends[i] = j;
+    }
+    return ends;
+}
+
+// The most pixels marked by flagged (per side and value) inside any rw x rh rectangle of the
+// picture, through a summed-area table; a rectangle larger than the picture takes all of it.
+int64_t MostInField(const TFlashPicture& p, const std::array<bool, SidesGroups>& flagged,
+                    bool split, int rw, int rh) {
+    const int w = p.Width;
+    const int h = p.Height;
+    const int leftEnd = std::min(w, (split ? w / 2 : w) + 1);
+    std::array<uint32_t, SidesGroups> one{};
+    for (size_t g = 0; g < SidesGroups; ++g)
+        one[g] = flagged[g] ? 1 : 0;
+    const uint32_t* left = one.data();
+    const uint32_t* right = one.data() + 256;
+    if (rw >= w && rh >= h) {
+        // The field holds the whole picture: a plain count does.
+        int64_t n = 0;
+        for (int y = 0; y < h; ++y) {
+            const uint8_t* row = p.Top + y * p.RowStep;
+            for (int x = 0; x < leftEnd; ++x)
+                n += left[row[x]];
+            for (int x = leftEnd; x < w; ++x)
+                n += right[row[x]];
+        }
+        return n;
+    }
+    const size_t stride = static_cast<size_t>(w) + 1;
+    // Every entry past the first row is written before it is read.
+    const std::unique_ptr<uint32_t[]> sat(new uint32_t[stride * static_cast<size_t>(h + 1)]);
+    std::fill_n(sat.get(), stride, 0u);
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* row = p.Top + y * p.RowStep;
+        const uint32_t* above = &sat[static_cast<size_t>(y) * stride];
+        uint32_t* here = &sat[static_cast<size_t>(y + 1) * stride];
+        here[0] = 0;
+        uint32_t run = 0;
+        for (int x = 0; x < leftEnd; ++x) {
+            run += left[row[x]];
+            here[x + 1] = above[x + 1] + run;
+        }
+        for (int x = leftEnd; x < w; ++x) {
+            run += right[row[x]];
+            here[x + 1] = above[x + 1] + run;
+        }
+    }
+    rw = std::min(rw, w);
+    rh = std::min(rh, h);
+    uint32_t most = 0;
+    for (int y = 0; y + rh <= h; ++y) {
+        const uint32_t* top = &sat[static_cast<size_t>(y) * stride];
+        const uint32_t* bottom = &sat[static_cast<size_t>(y + rh) * stride];
+        for (int x = 0; x + rw <= w; ++x)
+            most = std::max(most, bottom[x + rw] - bottom[x] - top[x + rw] + top[x]);
+    }
+    return most;
+}
+
+std::string Percent(double fraction) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f %%", fraction * 100);
+    return text;
+}
+
+std::string OneDecimal(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
+} // namespace
+
+std::string TFlashReport::VerdictText() const {
+    if (!Checked) return "not checked";
+    return Over ? "over the limits" : "below the limits";
+}
+
+std::string TFlashReport::Figures() const {
+    if (!Checked) return Reason;
+    return "General flashes: " + OneDecimal(GeneralFlashesPerSecond) + " a second\n" +
+           "Red flashes: " + OneDecimal(RedFlashesPerSecond) + " a second\n" +
+           "Flashing area: " + Percent(ScreenAreaFraction) + " of the screen, " +
+           Percent(WcagAreaFraction) + " of a 10-degree field\n" +
+           "Extended flashing: " + (Extended ? "yes" : "no") + "\n" +
+           "Display refresh: " + OneDecimal(RefreshHz) + " Hz";
+}
+
+TFlashPicture FlashPictureOf(const TDIB& dib) {
+    TFlashPicture p;
+    const TDIBSharedImage& image = dib.Image();
+    if (image.BitCount != 8 || image.Compressed || !image.TopRow || dib.IsEmpty()) return p;
+    p.Top = image.TopRow;
+    p.RowStep = image.RowStep;
+    p.Width = image.Width;
+    p.Height = image.Height;
+    p.Colours = image.ColorTable;
+    return p;
+}
+
+TFlashReport CheckFlashing(const TFlashPicture& picture, const TFlashSettings& settings) {
+    TFlashReport report;
+    report.RefreshHz = std::clamp(settings.RefreshHz > 0 ? settings.RefreshHz : 60.0, 1.0, 1000.0);
+    const int interval = std::max(1, settings.PictureIntervalMs);
+    report.StepsPerSecond = 1000.0 / interval;
+    if (!picture.Top || picture.Width <= 0 || picture.Height <= 0) {
+        report.Reason = "the picture is not an 8-bit picture";
+        return report;
+    }
+    report.Checked = true;
+    report.Reason = "no part larger than a quarter of the screen or of a 10-degree field "
+                    "flashes more than 3 times a second";
+
+    const int m = settings.CycleModulus;
+    const int level = settings.TransformLevel;
+    const bool split = settings.RightLeftDifference;
+    if (m <= 0 || level <= 0 || level % m == 0) return report;
+
+    // Pixels per side and value; values above the modulus never change.
+    // Four counts in turn, so that runs of equal pixels do not wait on one counter.
+    std::array<std::array<int64_t, SidesGroups>, 4> counts{};
+    const int leftEnd = std::min(picture.Width, (split ? picture.Width / 2 : picture.Width) + 1);
+    for (int y = 0; y < picture.Height; ++y) {
+        const uint8_t* row = picture.Top + y * picture.RowStep;
+        for (int x = 0; x < leftEnd; ++x)
+            ++counts[static_cast<size_t>(x & 3)][row[x]];
+        for (int x = leftEnd; x < picture.Width; ++x)
+            ++counts[static_cast<size_t>(x & 3)][256u + row[x]];
+    }
+    std::array<int64_t, SidesGroups> weight{};
+    for (size_t g = 0; g < SidesGroups; ++g)
+        weight[g] = counts[0][g] + counts[1][g] + counts[2][g] + counts[3][g];
+
+    std::array<TFlashColour, 256> colour;
+    for (size_t i = 0; i < 256; ++i) {
+        const TRGBQuad& q = picture.Colours[i];
+        colour[i] = MeasureColour(q.Red, q.Green, q.Blue);
+    }
+
+    // One cycle of the ring warms the turning-point tracking up; windows start in the second.
+    const int64_t lm = level % m;
+    const int64_t cycleSteps = m / std::gcd(lm, int64_t{m});
+    const double cycle = static_cast<double>(cycleSteps) * interval / 1000.0;
+    const std::vector<Frame> frames = ShownFrames(interval, report.RefreshHz, 2 * cycle + 5.5);
+    size_t first = 0;
+    while (first < frames.size() && frames[first].Time < cycle)
+        ++first;
+    size_t starts = first;
+    while (starts < frames.size() && frames[starts].Time < 2 * cycle)
+        ++starts;
+    if (starts == first) starts = first + 1;
+    const size_t windows = starts - first;
+    std::array<std::vector<size_t>, 6> ends;
+    for (int k = 0; k <= 5; ++k)
+        ends[static_cast<size_t>(k)] = WindowEnds(frames, starts, k);
+
+    // Per group and window: bit 1 general, bit 2 red, bit 4 extended flashing.
+    std::vector<uint8_t> flags(SidesGroups * windows, 0);
+    std::vector<int64_t> generalArea(windows, 0), redArea(windows, 0), extendedArea(windows, 0);
+    int mostGeneral = 0;
+    int mostRed = 0;
+    std::vector<int> generalSum(frames.size() + 1), redSum(frames.size() + 1);
+    for (int g = 0; g < SidesGroups; ++g) {
+        const int value = g & 255;
+        if (weight[static_cast<size_t>(g)] == 0 || value > m) continue;
+        const bool right = g >= 256;
+        // The right side moves backwards; a level above the modulus throws it off the ring.
+        if (right && level > m) continue;
+        const int64_t step = right ? m - lm : lm;
+        Swings swings;
+        TFlashColour anchor = colour[static_cast<size_t>(value % m)];
+        for (size_t j = 0; j < frames.size(); ++j) {
+            const auto index = static_cast<size_t>((value % m + frames[j].Step % m * step) % m);
+            const TFlashColour& c = colour[index];
+            const bool general = swings.Next(c.Luminance);
+            const bool red = IsRedTransition(anchor, c);
+            if (red) anchor = c;
+            generalSum[j + 1] = generalSum[j] + (general ? 1 : 0);
+            redSum[j + 1] = redSum[j] + (red ? 1 : 0);
+        }
+        for (size_t w = 0; w < windows; ++w) {
+            const size_t i = first + w;
+            const int general = generalSum[ends[1][i]] - generalSum[i];
+            const int red = redSum[ends[1][i]] - redSum[i];
+            mostGeneral = std::max(mostGeneral, general);
+            mostRed = std::max(mostRed, red);
+            int busySeconds = 0;
+            for (size_t k = 0; k < 5; ++k) {
+                busySeconds +=
+                    generalSum[ends[k + 1][i]] - generalSum[ends[k][i]] >= ExtendedTransitions;
+            }
+            uint8_t& f = flags[static_cast<size_t>(g) * windows + w];
+            const int64_t n = weight[static_cast<size_t>(g)];
+            if (general >= OverTransitions) f |= 1, generalArea[w] += n;
+            if (red >= OverTransitions) f |= 2, redArea[w] += n;
+            if (busySeconds >= 4) f |= 4, extendedArea[w] += n;
+        }
+    }
+    report.GeneralFlashesPerSecond = mostGeneral / 2.0;
+    report.RedFlashesPerSecond = mostRed / 2.0;
+
+    const int shownW = settings.ShownWidth > 0 ? settings.ShownWidth : picture.Width;
+    const int shownH = settings.ShownHeight > 0 ? settings.ShownHeight : picture.Height;
+    const int screenW = settings.ScreenWidth > 0 ? settings.ScreenWidth : shownW;
+    const int screenH = settings.ScreenHeight > 0 ? settings.ScreenHeight : shownH;
+    const double pixelOnScreen = static_cast<double>(shownW) * shownH /
+                                 (static_cast<double>(picture.Width) * picture.Height);
+    const double screenArea = static_cast<double>(screenW) * screenH;
+    const int fieldW =
+        std::max(1, static_cast<int>(std::lround(screenW * 341.0 / 1024 * picture.Width / shownW)));
+    const int fieldH =
+        std::max(1, static_cast<int>(std::lround(screenH * 256.0 / 768 * picture.Height / shownH)));
+
+    // The worst window of one kind, on the screen and in the worst field.
+    struct Worst {
+        double Screen = 0;
+        double Field = 0;
+    };
+    std::array<bool, SidesGroups> fieldFlagged{};
+    int64_t fieldMost = 0;
+    bool fieldKnown = false;
+    auto worstOf = [&](const std::vector<int64_t>& area, uint8_t bit) {
+        Worst worst;
+        const auto most = std::max_element(area.begin(), area.end());
+        if (most == area.end() || *most == 0) return worst;
+        const auto w = static_cast<size_t>(most - area.begin());
+        worst.Screen = std::min(1.0, static_cast<double>(*most) * pixelOnScreen / screenArea);
+        std::array<bool, SidesGroups> flagged{};
+        for (size_t g = 0; g < SidesGroups; ++g)
+            flagged[g] = flags[g * windows + w] & bit;
+        // The kinds often flag the same groups; one sum serves them all then.
+        if (!fieldKnown || flagged != fieldFlagged) {
+            fieldFlagged = flagged;
+            fieldMost = MostInField(picture, flagged, split, fieldW, fieldH);
+            fieldKnown = true;
+        }
+        const int64_t inField = fieldMost;
+        worst.Field = std::min(1.0, static_cast<double>(inField) / (double{1} * fieldW * fieldH));
+        return worst;
+    };
+    const Worst general = worstOf(generalArea, 1);
+    const Worst red = worstOf(redArea, 2);
+    const Worst extended = worstOf(extendedArea, 4);
+    report.ScreenAreaFraction = std::max(general.Screen, red.Screen);
+    report.WcagAreaFraction = std::max(general.Field, red.Field);
+    report.ExtendedScreenFraction = extended.Screen;
+    report.ExtendedWcagFraction = extended.Field;
+
+    std::vector<std::string> reasons;
+    auto judge = [&](const Worst& worst, const std::string& what) {
+        if (worst.Screen > FlashAreaLimit) {
+            reasons.push_back(what + " over " + Percent(worst.Screen) + " of the screen");
+        } else if (worst.Field > FlashAreaLimit) {
+            reasons.push_back(what + " over " + Percent(worst.Field) + " of a 10-degree field");
+        }
+    };
+    judge(general, "more than 3 general flashes a second");
+    judge(red, "more than 3 red flashes a second");
+    const size_t before = reasons.size();
+    judge(extended, "4 or more transitions a second for 4 of 5 seconds");
+    report.Extended = reasons.size() > before;
+    if (!reasons.empty()) {
+        report.Over = true;
+        report.Reason.clear();
+        for (const std::string& r : reasons)
+            report.Reason += (report.Reason.empty() ? "" : "; ") + r;
+    }
+    return report;
+}

@@ -1,0 +1,67 @@
+#pragma once
+// The flash check: how strongly the displayed picture flashes with the run's settings on a
+// given display, graded against the broadcast limit (25 % of the screen) and the web's
+// (25 % of any 10-degree field of view, a 341 x 256 rectangle of a 1024 x 768 screen scaled
+// to the screen). Every pixel of value up to the cycle modulus runs through the same ring of
+// palette entries, shifted by its own value, so the work is per palette index and side, each
+// weighted by how many pixels hold it; only the area sums look at the pixels again.
+
+#include "framework/DibFormat.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class TDIB;
+
+// An 8-bit picture as the display holds it: row y starts at Top + y * RowStep.
+struct TFlashPicture {
+    const uint8_t* Top = nullptr;
+    ptrdiff_t RowStep = 0;
+    int Width = 0;
+    int Height = 0;
+    TColorTable Colours{};
+};
+
+struct TFlashSettings {
+    int TransformLevel = 1;
+    int CycleModulus = 255;
+    bool RightLeftDifference = false;
+    int PictureIntervalMs = 71; // between two frame steps
+    int ShownWidth = 0;         // the picture's size on the screen, in screen pixels
+    int ShownHeight = 0;
+    int ScreenWidth = 1920;
+    int ScreenHeight = 1080;
+    double RefreshHz = 60;
+};
+
+struct TFlashReport {
+    bool Checked = false; // false when the picture is not an 8-bit one
+    // Flashes in the worst one-second window of any part of the picture.
+    double GeneralFlashesPerSecond = 0;
+    double RedFlashesPerSecond = 0;
+    // The part of the screen flashing more than 3 times in its worst second.
+    double ScreenAreaFraction = 0;
+    // The largest part of any 10-degree-field rectangle flashing more than 3 times a second.
+    double WcagAreaFraction = 0;
+    // Four or more transitions a second held for 4 of any 5 seconds over more than the limits.
+    bool Extended = false;
+    double ExtendedScreenFraction = 0;
+    double ExtendedWcagFraction = 0;
+    double RefreshHz = 0;
+    double StepsPerSecond = 0;
+    bool Over = false;
+    std::string Reason; // why it is over, or that it is below
+
+    // "below the limits" or "over the limits".
+    std::string VerdictText() const;
+    // A few lines with the figures, for a tooltip or a paragraph.
+    std::string Figures() const;
+};
+
+// The share of the screen or of a field above which flashing is over the limits.
+constexpr double FlashAreaLimit = 0.25;
+
+TFlashReport CheckFlashing(const TFlashPicture& picture, const TFlashSettings& settings);
+// The picture of an 8-bit TDIB; an empty picture (Top null) for any other.
+TFlashPicture FlashPictureOf(const TDIB& dib);

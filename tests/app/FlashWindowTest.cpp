@@ -1,0 +1,130 @@
+// The window's flash check: the verdict before Start and after a change, the "Flash Check..."
+// window, reduced flashing on the display only, and the photosensitivity warning that the
+// first Start shows until it is accepted.
+#include "MainWindowFixture.h"
+
+#include "app/mainFlash.h"
+#include "controls/ASswitch.h"
+#include "controls/CurrEdit.h"
+#include "framework/Picture.h"
+#include "picture/DIB.h"
+#include "picture/DXPaintBox.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// Answers the next modal message box with the button whose text is answer; counts the boxes.
+void AnswerNextBox(const QString& answer, int& seen) {
+    QTimer::singleShot(50, [answer, &seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        ++seen;
+        for (QAbstractButton* b : box->buttons()) {
+            if (b->text().remove(QLatin1Char('&')) == answer) b->click();
+        }
+    });
+}
+
+// The real program's warning, for one test.
+struct AskingWarning {
+    AskingWarning() { TMainFlash::AskWarning = true; }
+    ~AskingWarning() { TMainFlash::AskWarning = false; }
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, VerdictShowsBeforeStartAndFollowsTheFrequency) {
+    auto form = Open();
+    TMainFlash& flash = *form->Flash();
+    form->UpDown1->SetPosition(15);
+    flash.Update();
+    ASSERT_TRUE(flash.Report().Checked);
+    EXPECT_TRUE(flash.Mark->isVisible());
+    EXPECT_TRUE(flash.Mark->text().contains(QStringLiteral("Flashing:")));
+    EXPECT_TRUE(flash.Mark->toolTip().contains(QStringLiteral("General flashes")));
+
+    form->FreqEdit->SetValue(25.0L);
+    flash.Update();
+    const double fast = flash.Report().GeneralFlashesPerSecond;
+    EXPECT_TRUE(flash.Report().Over);
+    EXPECT_TRUE(flash.Mark->text().contains(QStringLiteral("over")));
+    form->FreqEdit->SetValue(0.1L);
+    flash.Update();
+    EXPECT_LT(flash.Report().GeneralFlashesPerSecond, fast);
+    EXPECT_FALSE(flash.Report().Over) << flash.Report().Reason;
+
+    form->FreqEdit->SetValue(25.0L);
+    flash.FlashCheck1->trigger();
+    auto* dialog = form->findChild<QDialog*>(QStringLiteral("FlashCheckDialog"));
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    const QString text = dialog->findChild<QLabel*>(QStringLiteral("FlashCheckText"))->text();
+    EXPECT_TRUE(text.contains(QStringLiteral("Display refresh"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Under the limits with"))) << text.toStdString();
+    Close(form);
+}
+
+TEST_F(MainWindowTest, ReducedFlashingChangesOnlyTheShownColoursAndIsRemembered) {
+    auto form = Open();
+    TMainFlash& flash = *form->Flash();
+    form->UpDown1->SetPosition(15);
+    form->FreqEdit->SetValue(25.0L);
+    flash.Update();
+    EXPECT_TRUE(flash.Report().Over);
+    TDIB& dib = form->PaintBox1->DIB();
+    const QByteArray pixels = Pixels(dib);
+    const TColorTable colours = dib.Image().ColorTable;
+    const QImage before = form->PaintBox1->grab().toImage();
+
+    flash.ReducedFlashing1->trigger();
+    EXPECT_TRUE(flash.Reduced());
+    EXPECT_FALSE(flash.Report().Over) << flash.Report().Reason;
+    const QImage after = form->PaintBox1->grab().toImage();
+    EXPECT_NE(before, after);
+    EXPECT_EQ(Pixels(dib), pixels);
+    EXPECT_TRUE(dib.Image().ColorTable == colours);
+    EXPECT_TRUE(ReadSettings().contains(QStringLiteral("ReducedFlashing=1")));
+    Close(form);
+
+    form = Open();
+    EXPECT_TRUE(form->Flash()->Reduced());
+    EXPECT_TRUE(form->PaintBox1->HasColourMap());
+    form->Flash()->ReducedFlashing1->trigger();
+    EXPECT_FALSE(form->PaintBox1->HasColourMap());
+    EXPECT_EQ(form->PaintBox1->grab().toImage(), before);
+    Close(form);
+}
+
+TEST_F(MainWindowTest, FirstStartAsksOnceAndRemembersTheAnswer) {
+    const AskingWarning asking;
+    auto form = Open();
+    int boxes = 0;
+    AnswerNextBox(QStringLiteral("Cancel"), boxes);
+    form->StartButtonClick(nullptr);
+    EXPECT_EQ(boxes, 1);
+    EXPECT_FALSE(MainState::Running);
+    EXPECT_FALSE(ReadSettings().contains(QStringLiteral("WarningAccepted")));
+
+    AnswerNextBox(QStringLiteral("Start"), boxes);
+    form->StartButtonClick(nullptr);
+    EXPECT_EQ(boxes, 2);
+    EXPECT_TRUE(MainState::Running);
+    EXPECT_TRUE(ReadSettings().contains(QStringLiteral("WarningAccepted=1")));
+    form->StartButtonClick(nullptr); // Stop
+
+    // A box now would be answered Cancel and keep the run from starting.
+    AnswerNextBox(QStringLiteral("Cancel"), boxes);
+    form->StartButtonClick(nullptr);
+    EXPECT_TRUE(MainState::Running);
+    QTest::qWait(100);
+    EXPECT_EQ(boxes, 2);
+    form->StartButtonClick(nullptr);
+    Close(form);
+}

@@ -1,0 +1,175 @@
+// The flash check on pictures and colour tables built here, whose flashing is known by how
+// they are made: a whole picture blinking, changes too small or too dark to count, a red
+// blink, a stripe moving across, and the display's refresh swallowing steps.
+
+#include "safety/FlashCheck.h"
+#include "safety/FlashColours.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+TRGBQuad Rgb(int r, int g, int b) {
+    return TRGBQuad{static_cast<uint8_t>(b), static_cast<uint8_t>(g), static_cast<uint8_t>(r), 0};
+}
+
+// An 8-bit picture whose pixel (x, y) holds index(x, y).
+struct TestPicture {
+    TestPicture(int w, int h, int (*index)(int, int)) : pixels(static_cast<size_t>(w * h)) {
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                pixels[static_cast<size_t>(y * w + x)] = index(x, y);
+        view.Top = pixels.data();
+        view.RowStep = w;
+        view.Width = w;
+        view.Height = h;
+    }
+    // Palette entries alternating between two colours from one index to the next.
+    void Alternate(TRGBQuad even, TRGBQuad odd) {
+        for (size_t i = 0; i < 256; ++i)
+            view.Colours[i] = i % 2 ? odd : even;
+    }
+    std::vector<uint8_t> pixels;
+    TFlashPicture view;
+};
+
+// A run at main frequency hz: the picture timer's interval as the window derives it, the
+// picture filling a 640 x 480 screen at 60 Hz.
+TFlashSettings At(double hz) {
+    TFlashSettings s;
+    s.TransformLevel = 1;
+    s.PictureIntervalMs = 5000 / static_cast<int>(std::lround(hz * 10));
+    s.ShownWidth = s.ScreenWidth = 640;
+    s.ShownHeight = s.ScreenHeight = 480;
+    return s;
+}
+
+int Uniform(int, int) {
+    return 0;
+}
+
+const TRGBQuad White = Rgb(255, 255, 255);
+const TRGBQuad Black = Rgb(0, 0, 0);
+
+} // namespace
+
+TEST(FlashCheck, WholePictureBlinkingWhiteAndBlack) {
+    TestPicture p(64, 48, Uniform);
+    p.Alternate(White, Black);
+
+    const TFlashReport fast = CheckFlashing(p.view, At(10));
+    ASSERT_TRUE(fast.Checked);
+    EXPECT_DOUBLE_EQ(fast.GeneralFlashesPerSecond, 10);
+    EXPECT_DOUBLE_EQ(fast.RedFlashesPerSecond, 0);
+    EXPECT_DOUBLE_EQ(fast.ScreenAreaFraction, 1);
+    EXPECT_DOUBLE_EQ(fast.WcagAreaFraction, 1);
+    EXPECT_TRUE(fast.Over);
+    EXPECT_NE(fast.Reason.find("general flashes"), std::string::npos) << fast.Reason;
+
+    const TFlashReport slow = CheckFlashing(p.view, At(1));
+    EXPECT_DOUBLE_EQ(slow.GeneralFlashesPerSecond, 1);
+    EXPECT_DOUBLE_EQ(slow.ScreenAreaFraction, 0);
+    EXPECT_FALSE(slow.Extended);
+    EXPECT_FALSE(slow.Over) << slow.Reason;
+
+    // 2.5 Hz: five transitions a second are under 3 flashes but held on, so extended.
+    const TFlashReport held = CheckFlashing(p.view, At(2.5));
+    EXPECT_DOUBLE_EQ(held.GeneralFlashesPerSecond, 2.5);
+    EXPECT_DOUBLE_EQ(held.ScreenAreaFraction, 0);
+    EXPECT_TRUE(held.Extended);
+    EXPECT_DOUBLE_EQ(held.ExtendedScreenFraction, 1);
+    EXPECT_TRUE(held.Over);
+
+    // 50 steps a second on a 25 Hz display: every shown state is an even step, so the
+    // display changes only where the ring of 255 (odd) entries wraps, once a cycle.
+    TFlashSettings swallowed = At(25);
+    swallowed.RefreshHz = 25;
+    const TFlashReport none = CheckFlashing(p.view, swallowed);
+    EXPECT_DOUBLE_EQ(none.GeneralFlashesPerSecond, 0.5);
+    EXPECT_FALSE(none.Over);
+    swallowed.RefreshHz = 30; // now steps 0, 1, 3, 5, 6, 8...: most shown states differ
+    EXPECT_GT(CheckFlashing(p.view, swallowed).GeneralFlashesPerSecond, 3);
+}
+
+TEST(FlashCheck, SmallBrightAndRedChanges) {
+    TestPicture p(32, 32, Uniform);
+    // Greys of luminance 0.50 and 0.55: a change of 0.05 is no transition.
+    int g50 = 0, g55 = 0;
+    for (int g = 0; g < 256; ++g) {
+        if (std::abs(LinearChannel(g) - 0.50) < std::abs(LinearChannel(g50) - 0.50)) g50 = g;
+        if (std::abs(LinearChannel(g) - 0.55) < std::abs(LinearChannel(g55) - 0.55)) g55 = g;
+    }
+    p.Alternate(Rgb(g50, g50, g50), Rgb(g55, g55, g55));
+    const TFlashReport small = CheckFlashing(p.view, At(10));
+    EXPECT_DOUBLE_EQ(small.GeneralFlashesPerSecond, 0);
+    EXPECT_FALSE(small.Over);
+
+    // Between two bright states (the darker one at 0.8 or more) there is no flash either.
+    p.Alternate(White, Rgb(235, 235, 235));
+    EXPECT_DOUBLE_EQ(CheckFlashing(p.view, At(10)).GeneralFlashesPerSecond, 0);
+
+    p.Alternate(Rgb(255, 0, 0), Black);
+    const TFlashReport red = CheckFlashing(p.view, At(10));
+    EXPECT_DOUBLE_EQ(red.RedFlashesPerSecond, 10);
+    EXPECT_TRUE(red.Over);
+    EXPECT_NE(red.Reason.find("red flashes"), std::string::npos) << red.Reason;
+    // A dark red against black changes luminance by under 0.1, yet it is a red flash.
+    p.Alternate(Rgb(120, 0, 0), Black);
+    const TFlashReport dark = CheckFlashing(p.view, At(10));
+    EXPECT_DOUBLE_EQ(dark.GeneralFlashesPerSecond, 0);
+    EXPECT_DOUBLE_EQ(dark.RedFlashesPerSecond, 10);
+}
+
+TEST(FlashCheck, MovingStripeIsSmallOnTheScreenButLargeInAField) {
+    // Index grows with x; only entries 100..129 blink, the rest is one grey. Every column
+    // passes through the band in turn, so the stripe travels across the whole picture.
+    TestPicture p(255, 60, [](int x, int) { return x; });
+    for (size_t i = 0; i < 256; ++i) {
+        p.view.Colours[i] = i >= 100 && i < 130 ? (i % 2 ? Black : White) : Rgb(124, 124, 124);
+    }
+    TFlashSettings s = At(10);
+    s.ShownWidth = s.ScreenWidth = 255;
+    s.ShownHeight = s.ScreenHeight = 60;
+    const TFlashReport r = CheckFlashing(p.view, s);
+    EXPECT_DOUBLE_EQ(r.GeneralFlashesPerSecond, 10);
+    // About 30 band columns plus the 20 the stripe moves in a second, less those that see
+    // under 7 transitions of it.
+    EXPECT_GE(r.ScreenAreaFraction, 30 / 255.0);
+    EXPECT_LE(r.ScreenAreaFraction, 40 / 255.0);
+    // The field is 85 of the 255 columns wide and holds the whole stripe.
+    EXPECT_NEAR(r.WcagAreaFraction, r.ScreenAreaFraction * 255 / 85, 1e-9);
+    EXPECT_TRUE(r.Over);
+    EXPECT_NE(r.Reason.find("10-degree field"), std::string::npos) << r.Reason;
+
+    // A blinking picture on a quarter of the screen: not more than 25 % of the screen, but
+    // it fills a field.
+    TestPicture whole(64, 48, Uniform);
+    whole.Alternate(White, Black);
+    TFlashSettings quarter = At(10);
+    quarter.ShownWidth = 320;
+    quarter.ShownHeight = 240;
+    const TFlashReport q = CheckFlashing(whole.view, quarter);
+    EXPECT_DOUBLE_EQ(q.ScreenAreaFraction, 0.25);
+    EXPECT_DOUBLE_EQ(q.WcagAreaFraction, 1);
+    EXPECT_TRUE(q.Over);
+}
+
+TEST(FlashCheck, ReducedFlashingKeepsEveryChangeSmallAndNoRed) {
+    TestPicture p(32, 32, Uniform);
+    p.Alternate(Rgb(255, 0, 0), White);
+    std::array<QRgb, 256> lookup{};
+    for (size_t i = 0; i < 256; ++i)
+        lookup[i] = qRgb(p.view.Colours[i].Red, p.view.Colours[i].Green, p.view.Colours[i].Blue);
+    const std::array<QRgb, 256> reduced = ReducedFlashingLookup(lookup);
+    for (size_t i = 0; i < 256; ++i)
+        p.view.Colours[i] = Rgb(qRed(reduced[i]), qGreen(reduced[i]), qBlue(reduced[i]));
+    const TFlashReport r = CheckFlashing(p.view, At(25));
+    EXPECT_DOUBLE_EQ(r.GeneralFlashesPerSecond, 0);
+    EXPECT_DOUBLE_EQ(r.RedFlashesPerSecond, 0);
+    EXPECT_FALSE(r.Over);
+    // Still not one colour: red stays the redder of the two.
+    EXPECT_GT(qRed(reduced[0]) - qGreen(reduced[0]), qRed(reduced[1]) - qGreen(reduced[1]));
+}
