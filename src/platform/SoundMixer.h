@@ -81,8 +81,9 @@ private:
     void Apply(ChangeKind kind, int32_t value, bool audible, uint32_t outputRate);
     void CatchUp(bool audible, uint32_t outputRate);
     void Retarget(bool audible, uint32_t outputRate);
-    // Mixes up to n frames from the current settings; fewer when a sound played once ends.
-    uint32_t Mix(float* out, uint32_t n, bool looping, uint32_t outputRate);
+    // Mixes up to n frames from the current settings; false once a sound played once has
+    // reached its end.
+    bool Mix(float* out, uint32_t n, bool looping, uint32_t outputRate);
 
     SampleFormat format_;
     uint32_t bytes_;

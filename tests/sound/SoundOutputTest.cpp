@@ -171,6 +171,41 @@ TEST_F(SoundOutputTest, PlayedOnceASoundStopsAtItsEndAndStartsAgainFromTheBeginn
     EXPECT_FLOAT_EQ(out[0], 0.25f);
 }
 
+TEST_F(SoundOutputTest, PlayedOnceASoundEndingOnAPullsEdgeOrAChangesFrameStopsThere) {
+    struct Case {
+        uint32_t frames, rate;
+        bool change; // a change due on the frame after the sound's last
+    };
+    const Case cases[] = {{511, 44100, false},  {512, 44100, false}, {513, 44100, false},
+                          {1024, 44100, false}, {300, 44100, true},  {512, 44100, true},
+                          {256, 22050, false},  {200, 22050, true}};
+    uint64_t rendered = 0;
+    for (const Case& c : cases) {
+        auto buffer =
+            Make(Format(1, 1, c.rate, 16), Samples16(std::vector<int16_t>(c.frames, 8192)));
+        const uint64_t heard = uint64_t{c.frames} * 44100 / c.rate;
+        if (c.change) {
+            device->SetOfflineTime(rendered + heard);
+            buffer->SetPan(100); // lowers the left channel only
+        }
+        ASSERT_EQ(buffer->Play(0, 0, 0), DS_OK);
+        uint64_t last = 0; // one past the last frame heard on the right
+        for (uint64_t at = 0; at < heard + 1024; at += 512) {
+            const auto out = Out(512);
+            for (size_t i = 0; i < 512; ++i) {
+                if (out[2 * i + 1] != 0.0f) last = at + i + 1;
+            }
+        }
+        rendered += (heard + 1024 + 511) / 512 * 512;
+        EXPECT_EQ(last, heard) << c.frames << " at " << c.rate << (c.change ? " changed" : "");
+        uint32_t status = 0, position = 1;
+        buffer->GetStatus(&status);
+        buffer->GetCurrentPosition(&position);
+        EXPECT_EQ(status & DSBSTATUS_PLAYING, 0u) << c.frames << " at " << c.rate;
+        EXPECT_EQ(position, 0u) << c.frames << " at " << c.rate;
+    }
+}
+
 TEST_F(SoundOutputTest, SettingsOutOfRangeAreRefusedAndTheOldOnesKept) {
     auto buffer = Constant();
     ASSERT_EQ(buffer->SetFrequency(100), DS_OK);
