@@ -1,6 +1,7 @@
 // velmora-render: renders what the program would play, with a session or at one frequency,
 // to a WAV file.
 
+#include "platform/SoundEnvironment.h"
 #include "render/SessionRender.h"
 #include "session/SessionFile.h"
 
@@ -141,6 +142,7 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
+    PrepareSoundEnvironment(); // before any thread starts
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (std::find(args.begin(), args.end(), "--help") != args.end()) {
         std::cout << kHelp;

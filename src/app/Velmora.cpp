@@ -5,11 +5,13 @@
 #include "app/CommandLine.h"
 #include "app/main.h"
 #include "framework/Application.h"
+#include "platform/SoundEnvironment.h"
 
 #include <QApplication>
 #include <memory>
 
 int main(int argc, char** argv) {
+    PrepareSoundEnvironment(); // before any thread starts
     SetProgramIdentity();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)

@@ -28,7 +28,8 @@ constexpr uint32_t kSdlRequestFrames = 256;
 
 // Opens the default SDL audio device feeding the mixer; none when no device opens. The
 // stream stays open until the output is closed; one that the sound server drops is opened
-// again in the background.
+// again in the background. The sound server's queue length comes from the environment that
+// PrepareSoundEnvironment (SoundEnvironment.h) set up at the start of the program.
 std::unique_ptr<SoundOutput> OpenSdlOutput(SoundMixer& mixer);
 // A thread that renders and discards blocks at the pace of a real device.
 std::unique_ptr<SoundOutput> OpenNullOutput(SoundMixer& mixer);

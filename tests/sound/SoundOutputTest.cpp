@@ -1,12 +1,15 @@
 // The sound output rendered offline: units of pan and volume, pitch, playback state,
 // buffer access and the formats it plays or refuses.
 
+#include "platform/SoundOutput.h"
 #include "SoundTestSupport.h"
 #include "platform/SoundMixer.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace soundtest;
 
@@ -379,6 +382,22 @@ TEST(SoundOutput, BuffersComeAndGoWhileTheNullOutputMixes) {
     // The device may go first; its buffers keep what they need alive.
     device.reset();
     EXPECT_EQ(keep->Stop(), DS_OK);
+}
+
+TEST(SoundOutput, OpeningTheSdlOutputLeavesTheEnvironmentAsItFoundIt) {
+    // Threads run by then, and one may be reading the environment. The check runs in a child
+    // process, so that its own change of the environment meets no other thread.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        unsetenv("PULSE_LATENCY_MSEC");
+        SoundMixer mixer(kOutputRate);
+        if (auto output = OpenSdlOutput(mixer)) output->Close();
+        _exit(std::getenv("PULSE_LATENCY_MSEC") == nullptr ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 TEST(SoundMixer, RemovedVoicesAreFreedOnlyAfterTheBlockThatMayHoldThem) {
