@@ -22,6 +22,9 @@ public:
 constexpr uint32_t kOutputRate = 44100;
 // Frames the null output mixes at a time.
 constexpr uint32_t kOutputBlockFrames = 512;
+// How a sound server names the program and its stream.
+constexpr const char* kSoundAppName = "Velmora";
+constexpr const char* kSoundStreamName = "Stimulation sound";
 // Frames asked of the SDL device at a time: 5.8 ms, small enough that a change reaches the
 // speakers well within the 2 ms steps' own rhythm.
 constexpr uint32_t kSdlRequestFrames = 256;
