@@ -5,6 +5,7 @@
 #include "app/CommandLine.h"
 #include "app/main.h"
 #include "framework/Application.h"
+#include "platform/QuitSignals.h"
 #include "platform/SoundEnvironment.h"
 
 #include <QApplication>
@@ -27,6 +28,14 @@ int main(int argc, char** argv) {
         // Closing the main window ends the loop; it is destroyed here, while the
         // application object still exists.
         TMainForm mainForm;
+        // A request to end the program from outside closes the window as its close button
+        // does, so the settings are saved; a dialog waiting for an answer is dismissed first.
+        TQuitSignals quitSignals([&mainForm](int) {
+            Guard([&mainForm] {
+                if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+                mainForm.close();
+            });
+        });
         TAboutBox aboutBox;
         SetAboutBox(&aboutBox);
         mainForm.show();

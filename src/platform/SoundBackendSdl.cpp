@@ -129,6 +129,9 @@ private:
 std::unique_ptr<SoundOutput> OpenSdlOutput(SoundMixer& mixer) {
     // Let SDL ask for a real-time audio thread too; the watcher makes sure of it.
     SDL_SetHint(SDL_HINT_THREAD_FORCE_REALTIME_TIME_CRITICAL, "1");
+    // The audio subsystem brings SDL's event subsystem, whose signal handlers would swallow
+    // SIGTERM and SIGINT; the program handles those itself (QuitSignals.h).
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // Sound settings and mixers list the stream under these names.
     SDL_SetHint(SDL_HINT_APP_NAME, kSoundAppName);
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, kSoundStreamName);
