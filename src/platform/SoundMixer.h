@@ -96,7 +96,7 @@ private:
     std::atomic<uint32_t> control_{0};
     std::atomic<uint64_t> publishedPosition_{0};
     std::atomic<int32_t> mixedPan_{0};
-    SpscRing<ParameterChange> changes_{kChangeCapacity};
+    SpscRing<ParameterChange, kChangeCapacity> changes_;
     std::atomic<uint64_t> overflowed_{0};
     std::atomic<bool> catchUp_{false};
 
