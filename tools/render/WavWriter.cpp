@@ -61,6 +61,10 @@ uint64_t TWavWriter::MaxFrames(TWavFormat format) {
     return (uint64_t{0xFFFFFFFFu} - HeaderBytes(format)) / BytesPerFrame(format);
 }
 
+void TWavWriter::RequireOpen() const {
+    if (file_ == nullptr) throw Exception(path_ + " is already closed");
+}
+
 void TWavWriter::Put(const void* bytes, size_t count) {
     if (std::fwrite(bytes, 1, count, file_) != count) throw Exception("cannot write " + path_);
 }
@@ -94,6 +98,7 @@ void TWavWriter::WriteHeader(uint64_t frames) {
 }
 
 void TWavWriter::Write(const float* frames, uint32_t count) {
+    RequireOpen();
     if (frames_ + count > MaxFrames(format_)) throw Exception(path_ + " would exceed 4 GiB");
     frames_ += count;
     const size_t samples = 2 * size_t{count};
@@ -118,6 +123,7 @@ void TWavWriter::Write(const float* frames, uint32_t count) {
 }
 
 void TWavWriter::Finish() {
+    RequireOpen();
     if (std::fseek(file_, 0, SEEK_SET) != 0) throw Exception("cannot write " + path_);
     WriteHeader(frames_);
     const bool flushed = std::fflush(file_) == 0;

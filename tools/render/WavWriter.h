@@ -20,12 +20,14 @@ public:
 
     // Interleaved stereo frames, -1..1.
     void Write(const float* frames, uint32_t count);
+    // Completes the file; afterwards, and after a failed Finish, both fail.
     void Finish();
 
     // The most frames a WAV file of this format can hold: its sizes are 32-bit.
     static uint64_t MaxFrames(TWavFormat format);
 
 private:
+    void RequireOpen() const;
     void WriteHeader(uint64_t frames);
     void Put(const void* bytes, size_t count);
 
