@@ -11,13 +11,16 @@
 #include <vector>
 
 class IDirectSound;
+class IDirectSoundBuffer;
 
 class TOfflineTimeline {
 public:
     using Progress = std::function<void(uint64_t done, uint64_t total)>;
 
-    TOfflineTimeline(IDirectSound& device, TWavWriter& out, uint64_t totalFrames,
-                     Progress progress);
+    // The sound is the buffer the changes go to: a change that finds its queue full would
+    // sound late, so the render then fails rather than write a file the program would not play.
+    TOfflineTimeline(IDirectSound& device, const IDirectSoundBuffer& sound, TWavWriter& out,
+                     uint64_t totalFrames, Progress progress);
 
     // Changes made after this call sound from this frame on. Moments never go back.
     void AdvanceTo(uint64_t frame);
@@ -29,6 +32,7 @@ private:
     void Flush();
 
     IDirectSound& device_;
+    const IDirectSoundBuffer& sound_;
     TWavWriter& out_;
     uint64_t total_;
     Progress progress_;

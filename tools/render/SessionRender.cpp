@@ -142,7 +142,7 @@ void RenderToWav(const TRenderJob& job, const TRenderProgress& progress) {
     LoadSound(job, buffer);
 
     TWavWriter wav(job.OutputPath, job.Format, kOutputRate);
-    TOfflineTimeline output(device.RequireSound(), wav, total, progress);
+    TOfflineTimeline output(device.RequireSound(), buffer.RequireBuffer(), wav, total, progress);
     TPlayingWindow window(buffer);
     TSessionFollower follower(session);
 
