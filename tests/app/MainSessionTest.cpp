@@ -15,6 +15,8 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
+#include <QScreen>
+#include <QTest>
 
 namespace {
 
@@ -137,6 +139,36 @@ TEST_F(MainSessionTest, FollowsTheSessionThroughPauseHandMovesAndTheEnd) {
     EXPECT_TRUE(MainState::Running);
     EXPECT_EQ(form->FreqEdit->Value(), 10.0L);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Velmora Beta 2.4"));
+}
+
+// The Start button as the window shows it, once it has painted what was due.
+QImage ShownStartButton(TMainForm& form) {
+    QApplication::processEvents();
+    const QPoint at = form.Start->mapTo(&form, QPoint(0, 0));
+    return form.screen()
+        ->grabWindow(form.winId(), at.x(), at.y(), form.Start->width(), form.Start->height())
+        .toImage();
+}
+
+TEST_F(MainSessionTest, TheStartButtonShowsStartAsSoonAsARunEndsByEscOrTheSessionsEnd) {
+    const QString path = WriteSession("short.vsession", "0:00 10.0\n0:10 12.0\n");
+    auto form = Open();
+    Drive(*form);
+    LoadThroughMenu(*form, path);
+    form->FreqEdit->setFocus();
+    const QImage start = ShownStartButton(*form);
+    ASSERT_FALSE(start.isNull());
+    form->StartButtonClick(form->Start);
+    const QImage stop = ShownStartButton(*form);
+    EXPECT_NE(stop, start);
+    QTest::keyClick(form->FreqEdit, Qt::Key_Escape);
+    ASSERT_FALSE(MainState::Running);
+    EXPECT_EQ(ShownStartButton(*form), start) << "after Esc";
+    form->StartButtonClick(form->Start);
+    EXPECT_EQ(ShownStartButton(*form), stop);
+    At(*form, 10000);
+    ASSERT_FALSE(MainState::Running);
+    EXPECT_EQ(ShownStartButton(*form), start) << "after the session's end";
 }
 
 TEST_F(MainSessionTest, RemembersTheSessionDroppingAGoneFileSilentlyAndABrokenOneAfterOneReport) {
