@@ -81,6 +81,20 @@ TEST(RenderTool, SameArgumentsGiveTheSameBytesInEitherFormat) {
     }
 }
 
+TEST(RenderTool, TheVolumeKnobHoldsFromTheFirstFrame) {
+    libtest::TempDir dir("render-quiet");
+    const std::string out = (dir / "q.wav").string();
+    const auto r =
+        Render("--library " + DefaultLibrary() + " --volume 0 --duration 0:01 -o " + out);
+    ASSERT_EQ(r.Exit, 0) << r.Output;
+    const Rendered wav = ReadRendered(out);
+    ASSERT_EQ(wav.Samples.size(), 2u * 44100);
+    const auto heard =
+        std::find_if(wav.Samples.begin(), wav.Samples.end(), [](float s) { return s != 0.0f; });
+    EXPECT_EQ(heard, wav.Samples.end())
+        << "sound at frame " << (heard - wav.Samples.begin()) / 2 << " with the volume at 0";
+}
+
 TEST(RenderTool, RefusesBadArgumentsWithAMessageAndNoFile) {
     libtest::TempDir dir("render-bad");
     const std::string out = (dir / "o.wav").string();

@@ -17,11 +17,21 @@ TOfflineTimeline::TOfflineTimeline(IDirectSound& device, const IDirectSoundBuffe
     : device_(device), sound_(sound), out_(out), total_(totalFrames),
       progress_(std::move(progress)), chunk_(2 * size_t{kChunkFrames}) {}
 
+void TOfflineTimeline::LeadIn() {
+    // One frame is enough: the output applies every change due by a frame before mixing it.
+    float frame[2];
+    if (device_.RenderOffline(frame, 1) != DS_OK)
+        throw Exception("the offline sound output refused to render");
+    origin_ += 1;
+    if (device_.SetOfflineTime(origin_) != DS_OK)
+        throw Exception("the offline sound output cannot place changes");
+}
+
 void TOfflineTimeline::AdvanceTo(uint64_t frame) {
     // Every change for the frames of a chunk has been made once the moments pass its end.
     while (rendered_ + (kChunkFrames - held_) <= frame)
         RenderInto(kChunkFrames - held_);
-    if (device_.SetOfflineTime(frame) != DS_OK)
+    if (device_.SetOfflineTime(origin_ + frame) != DS_OK)
         throw Exception("the offline sound output cannot place changes");
 }
 

@@ -22,6 +22,11 @@ public:
     TOfflineTimeline(IDirectSound& device, const IDirectSoundBuffer& sound, TWavWriter& out,
                      uint64_t totalFrames, Progress progress);
 
+    // The program's output runs from the window's start, long before Start is pressed, so
+    // what the controls set before then is in place, without a glide, when the sound begins.
+    // Lets the output take the changes made so far while the sound is stopped, writing
+    // nothing; frames are counted from the end of it. Called once, before any AdvanceTo.
+    void LeadIn();
     // Changes made after this call sound from this frame on. Moments never go back.
     void AdvanceTo(uint64_t frame);
     // Renders and writes everything up to the total.
@@ -36,6 +41,7 @@ private:
     TWavWriter& out_;
     uint64_t total_;
     Progress progress_;
+    uint64_t origin_ = 0; // the output's frame of frame 0
     uint64_t rendered_ = 0;
     std::vector<float> chunk_; // a fixed chunk of interleaved stereo, written when full
     uint32_t held_ = 0;        // frames in the chunk

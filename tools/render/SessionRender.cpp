@@ -153,6 +153,7 @@ void RenderToWav(const TRenderJob& job, const TRenderProgress& progress) {
     window.SetKnob(TSessionKnob::FM, job.FM);
     window.SetKnob(TSessionKnob::Volume, job.Volume);
     window.SetKnob(TSessionKnob::Half, job.Half ? 1 : 0);
+    output.LeadIn();
 
     // Start: the session is followed to 0 before the timers run, then the sound plays and
     // the sound timer begins its first pause.
