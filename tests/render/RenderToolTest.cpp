@@ -15,7 +15,7 @@ using libtest::Bytes;
 using libtest::RunCommand;
 
 std::string Renderer() {
-    return std::string(VELMORA_BINARY_DIR) + "/tools/velmora-render";
+    return std::string(VELMORA_BINARY_DIR) + "/velmora-render";
 }
 
 std::string DefaultLibrary() {
@@ -93,6 +93,18 @@ TEST(RenderTool, TheVolumeKnobHoldsFromTheFirstFrame) {
         std::find_if(wav.Samples.begin(), wav.Samples.end(), [](float s) { return s != 0.0f; });
     EXPECT_EQ(heard, wav.Samples.end())
         << "sound at frame " << (heard - wav.Samples.begin()) / 2 << " with the volume at 0";
+}
+
+TEST(RenderTool, FindsTheDefaultLibraryBesideItselfFromAnyFolderAndNamesOneNotFound) {
+    libtest::TempDir dir("render-where");
+    const auto found =
+        RunCommand("cd " + dir.Path().string() + " && " + Renderer() + " --duration 0:01 -o o.wav");
+    EXPECT_EQ(found.Exit, 0) << found.Output;
+    EXPECT_TRUE(std::filesystem::exists(dir / "o.wav"));
+    const auto missing =
+        Render("--library nowhere.zdl --duration 0:01 -o " + (dir / "n.wav").string());
+    EXPECT_EQ(missing.Exit, 1);
+    EXPECT_NE(missing.Output.find("nowhere.zdl not found"), std::string::npos) << missing.Output;
 }
 
 TEST(RenderTool, RefusesBadArgumentsWithAMessageAndNoFile) {
