@@ -95,7 +95,11 @@ TRenderJob ParseArguments(const std::vector<std::string>& args) {
         if (has("--frequency") || has("--duration"))
             throw UsageError("--session sets the frequency and the length itself; leave out "
                              "--frequency and --duration");
-        job.Session = LoadSessionFile(given["--session"]);
+        try {
+            job.Session = LoadSessionFile(given["--session"]);
+        } catch (const Exception& e) {
+            throw UsageError(e.Message()); // a session that cannot be used is a bad argument
+        }
         return job;
     }
     if (!has("--duration")) throw UsageError("give either --session or --duration");

@@ -56,6 +56,8 @@ const char* SourceText(Msg id) {
         return QT_TRANSLATE_NOOP("Messages", "'%s' is not a valid floating point value");
     case Msg::SessionTooLarge:
         return QT_TRANSLATE_NOOP("Messages", "%s is larger than 1 MiB");
+    case Msg::SessionNotAFile:
+        return QT_TRANSLATE_NOOP("Messages", "%s is not a regular file");
     case Msg::SessionLine:
         return QT_TRANSLATE_NOOP("Messages", "%s, line %d: %s");
     case Msg::SessionNoPoints:

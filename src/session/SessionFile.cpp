@@ -216,6 +216,12 @@ TSession ParseSession(std::string_view text, const std::string& name) {
 
 TSession LoadSessionFile(const std::string& path) {
     const std::string name = std::filesystem::path(path).filename().string();
+    // Opening a FIFO waits for a writer, and a pipe or a device has no size to check: only
+    // a regular file is read. A missing one fails on opening, with its own message.
+    std::error_code error;
+    const auto type = std::filesystem::status(path, error).type();
+    if (!error && type != std::filesystem::file_type::regular)
+        throw ESessionError(Msg::SessionNotAFile, {name});
     TFileStream file(path, TFileMode::fmOpenRead);
     const int64_t size = file.Size();
     if (size < 0) throw EReadError(Msg::StreamReadError);

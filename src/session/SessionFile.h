@@ -27,6 +27,7 @@ bool ParseSessionFrequency(std::string_view text, int32_t& milli);
 // Parses a whole file's text; name stands for the file in the messages.
 TSession ParseSession(std::string_view text, const std::string& name);
 
-// Reads and parses a file. One over 1 MiB is refused before it is read; one that cannot be
-// opened fails with "Cannot open file %s".
+// Reads and parses a file. One over 1 MiB, and anything but a regular file (a FIFO, a pipe,
+// a folder), is refused before it is read; one that cannot be opened fails with "Cannot open
+// file %s".
 TSession LoadSessionFile(const std::string& path);

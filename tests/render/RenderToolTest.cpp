@@ -8,6 +8,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <numbers>
+#include <sys/stat.h>
 
 namespace {
 
@@ -131,13 +132,18 @@ TEST(RenderTool, RefusesBadArgumentsWithAMessageAndNoFile) {
         {"--volume 3 --volume 4 --duration 0:10 -o " + out, 2, "--volume is given twice"},
         {"--session " + (dir / "b.vsession").string() + " --duration 0:10 -o " + out, 2,
          "leave out --frequency and --duration"},
-        {"--session " + (dir / "b.vsession").string() + " -o " + out, 1,
+        {"--session " + (dir / "b.vsession").string() + " -o " + out, 2,
          "b.vsession, line 2: frequency 50.0 is outside 0.1..35.0"},
+        {"--session " + (dir / "none.vsession").string() + " -o " + out, 2, "none.vsession"},
+        // A FIFO would wait for a writer that never comes.
+        {"--session " + (dir / "fifo.vsession").string() + " -o " + out, 2,
+         "fifo.vsession is not a regular file"},
         {"--sound Nothing --duration 0:01 -o " + out, 1, "has no sound \"Nothing\" (it has: "},
         {"--duration 0:01 -o " + (dir / "missing" / "o.wav").string(), 1, "cannot write"},
     };
+    ASSERT_EQ(mkfifo((dir / "fifo.vsession").c_str(), 0600), 0);
     for (const Case& c : cases) {
-        const auto r = Render(c.args + lib);
+        const auto r = RunCommand("timeout 10 " + Renderer() + " " + c.args + lib);
         EXPECT_EQ(r.Exit, c.exit) << c.args;
         EXPECT_NE(r.Output.find(c.message), std::string::npos) << c.args << "\n" << r.Output;
         EXPECT_FALSE(std::filesystem::exists(out)) << c.args;
