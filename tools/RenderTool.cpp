@@ -27,7 +27,8 @@ const char* const kHelp =
     "\n"
     "usage: velmora-render [OPTION]... -o OUT.wav\n"
     "\n"
-    "  -o, --output FILE   the WAV file to write (replaced if it exists)\n"
+    "  -o, --output FILE   the WAV file to write (replaced if it exists); - for standard\n"
+    "                      output\n"
     "  --library LIB       stimulus library (default main.zdl, looked for beside the\n"
     "                      program, in its data directory, then in the current directory)\n"
     "  --sound NAME        sound of the library (default: the first it lists)\n"
@@ -75,6 +76,9 @@ TRenderJob ParseArguments(const std::vector<std::string>& args) {
     if (!has("--output") || given["--output"].empty())
         throw UsageError("no output file (-o) given");
     job.OutputPath = given["--output"];
+    if (job.OutputPath == TWavWriter::kStandardOutput && isatty(STDOUT_FILENO) != 0)
+        throw UsageError("-o - writes WAV data, which a terminal cannot show; send it into a "
+                         "pipe or give a file");
     if (has("--library")) job.LibraryPath = given["--library"];
     if (has("--sound")) job.SoundName = given["--sound"];
     if (has("--am")) job.AM = KnobValue("--am", given["--am"], 5);

@@ -108,6 +108,23 @@ TEST(RenderTool, FindsTheDefaultLibraryBesideItselfFromAnyFolderAndNamesOneNotFo
     EXPECT_NE(missing.Output.find("nowhere.zdl not found"), std::string::npos) << missing.Output;
 }
 
+TEST(RenderTool, WritesTheSameBytesIntoAPipeAndSaysWhyAWriteFailed) {
+    libtest::TempDir dir("render-pipe");
+    const std::string args = "--library " + DefaultLibrary() + " --sound Rain --duration 0:02";
+    const std::string file = (dir / "f.wav").string(), piped = (dir / "p.wav").string();
+    ASSERT_EQ(Render(args + " -o " + file).Exit, 0);
+    const auto r = RunCommand(Renderer() + " " + args + " -o - | cat > " + piped);
+    ASSERT_EQ(r.Exit, 0) << r.Output;
+    EXPECT_EQ(libtest::ReadFile(piped), libtest::ReadFile(file));
+    EXPECT_FALSE(std::filesystem::exists(dir / "-"));
+
+    const auto full = RunCommand("{ " + Renderer() + " " + args + " -o - > /dev/full; }");
+    EXPECT_EQ(full.Exit, 1);
+    EXPECT_NE(full.Output.find("cannot write standard output: No space left on device"),
+              std::string::npos)
+        << full.Output;
+}
+
 TEST(RenderTool, RefusesBadArgumentsWithAMessageAndNoFile) {
     libtest::TempDir dir("render-bad");
     const std::string out = (dir / "o.wav").string();
@@ -139,7 +156,10 @@ TEST(RenderTool, RefusesBadArgumentsWithAMessageAndNoFile) {
         {"--session " + (dir / "fifo.vsession").string() + " -o " + out, 2,
          "fifo.vsession is not a regular file"},
         {"--sound Nothing --duration 0:01 -o " + out, 1, "has no sound \"Nothing\" (it has: "},
-        {"--duration 0:01 -o " + (dir / "missing" / "o.wav").string(), 1, "cannot write"},
+        {"--duration 0:01 -o " + (dir / "missing" / "o.wav").string(), 1,
+         "o.wav: the folder " + (dir / "missing").string() + " does not exist"},
+        {"--duration 0:01 -o " + dir.Path().string(), 1,
+         "cannot write " + dir.Path().string() + ": it is a folder"},
     };
     ASSERT_EQ(mkfifo((dir / "fifo.vsession").c_str(), 0600), 0);
     for (const Case& c : cases) {

@@ -153,7 +153,7 @@ void RenderToWav(const TRenderJob& job, const TRenderProgress& progress) {
     TDirectSoundBuffer buffer(device);
     LoadSound(job, buffer);
 
-    TWavWriter wav(job.OutputPath, job.Format, kOutputRate);
+    TWavWriter wav(job.OutputPath, job.Format, kOutputRate, total);
     TOfflineTimeline output(device.RequireSound(), buffer.RequireBuffer(), wav, total, progress);
     TPlayingWindow window(buffer);
     TSessionFollower follower(session);
