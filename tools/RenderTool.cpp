@@ -5,7 +5,10 @@
 #include "render/SessionRender.h"
 #include "session/SessionFile.h"
 
+#include <climits>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <map>
 #include <unistd.h>
@@ -147,6 +150,31 @@ private:
     int last_ = -1;
 };
 
+// An interrupted render leaves no half-written file behind: the handler removes the file being
+// written, then the signal takes its default course. Both are safe inside a handler.
+char g_partPath[PATH_MAX + 8];
+
+void RemovePartFile(int signal) {
+    unlink(g_partPath);
+    raise(signal); // held back until the handler returns, then handled as by default
+}
+
+void RemovePartFileWhenInterrupted(const std::string& output) {
+    const std::string part = TWavWriter::PartPath(output);
+    if (output == TWavWriter::kStandardOutput || part.size() >= sizeof g_partPath) return;
+    std::memcpy(g_partPath, part.c_str(), part.size() + 1);
+    struct sigaction action = {};
+    action.sa_handler = &RemovePartFile;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction previous = {};
+        // A signal ignored when the renderer started (nohup) stays ignored.
+        if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN)
+            sigaction(signal, &action, nullptr);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -158,6 +186,7 @@ int main(int argc, char** argv) {
     }
     try {
         const TRenderJob job = ParseArguments(args);
+        RemovePartFileWhenInterrupted(job.OutputPath);
         ProgressBar bar;
         RenderToWav(job, [&bar](uint64_t done, uint64_t total) { bar(done, total); });
         return 0;

@@ -5,10 +5,13 @@
 #include "sound/Wave.h"
 
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <numbers>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -123,6 +126,36 @@ TEST(RenderTool, WritesTheSameBytesIntoAPipeAndSaysWhyAWriteFailed) {
     EXPECT_NE(full.Output.find("cannot write standard output: No space left on device"),
               std::string::npos)
         << full.Output;
+}
+
+TEST(RenderTool, AnInterruptedRenderLeavesNoPartFileBehind) {
+    libtest::TempDir dir("render-interrupt");
+    const std::string renderer = Renderer(), library = DefaultLibrary();
+    const std::string out = (dir / "long.wav").string(), part = out + ".part";
+    for (int signal : {SIGINT, SIGTERM}) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            execl(renderer.c_str(), "velmora-render", "--library", library.c_str(), "--duration",
+                  "30:00", "-o", out.c_str(), nullptr);
+            _exit(127);
+        }
+        // Under way once samples follow the header.
+        bool writing = false;
+        for (int i = 0; i < 400 && !writing; ++i) {
+            std::error_code error;
+            const auto size = std::filesystem::file_size(part, error);
+            writing = !error && size > 1000;
+            if (!writing) usleep(25000);
+        }
+        EXPECT_TRUE(writing);
+        kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_FALSE(std::filesystem::exists(part)) << strsignal(signal);
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
 }
 
 TEST(RenderTool, RefusesBadArgumentsWithAMessageAndNoFile) {
