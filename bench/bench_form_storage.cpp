@@ -9,6 +9,7 @@
 #include "app/Placemnt.h"
 #include "app/main.h"
 #include "platform/SoundDevice.h"
+#include "platform/SoundEnvironment.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -93,6 +94,7 @@ BENCHMARK(BM_CloseMainWindow)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
+    PrepareSoundEnvironment(); // before any thread starts
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir dir;
     qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());

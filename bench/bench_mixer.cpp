@@ -4,6 +4,7 @@
 
 #include "common/LoopingSound.h"
 #include "platform/SoundDevice.h"
+#include "platform/SoundEnvironment.h"
 
 #include <benchmark/benchmark.h>
 
@@ -190,4 +191,10 @@ BENCHMARK(BM_SetPanDelaySdlDevice)->UseManualTime()->Iterations(200)->Unit(bench
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    PrepareSoundEnvironment(); // before any thread starts
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -15,6 +15,7 @@
 #include "controls/CurrEdit.h"
 #include "picture/DXPaintBox.h"
 #include "picture/FrameStep.h"
+#include "platform/SoundEnvironment.h"
 #include "timing/ThdTimer.h"
 
 #include <QApplication>
@@ -118,6 +119,7 @@ void Wait(int ms) {
 } // namespace
 
 int main(int argc, char** argv) {
+    PrepareSoundEnvironment(); // before any thread starts
     QTemporaryDir config;
     setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
     if (!getenv("QT_QPA_PLATFORM") && !getenv("DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 1);

@@ -8,6 +8,7 @@
 
 #include "common/LoopingSound.h"
 #include "platform/SoundDevice.h"
+#include "platform/SoundEnvironment.h"
 #include "platform/SoundOutput.h"
 
 #include <benchmark/benchmark.h>
@@ -193,4 +194,10 @@ BENCHMARK(BM_SetPanToRecordedSample)
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    PrepareSoundEnvironment(); // before any thread starts
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -10,6 +10,7 @@
 #include "app/About.h"
 #include "app/main.h"
 #include "picture/DXPaintBox.h"
+#include "platform/SoundEnvironment.h"
 
 #include <QApplication>
 #include <QDir>
@@ -102,6 +103,7 @@ long long RunChild(const char* self) {
 } // namespace
 
 int main(int argc, char** argv) {
+    PrepareSoundEnvironment(); // before any thread starts
     if (argc > 1 && std::string(argv[1]) == "--child") return Child(argc, argv);
 
     // A fresh configuration directory: the first start of a new user, default library.

@@ -1,10 +1,14 @@
 // velmora-render: renders what the program would play, with a session or at one frequency,
 // to a WAV file.
 
+#include "platform/SoundEnvironment.h"
 #include "render/SessionRender.h"
 #include "session/SessionFile.h"
 
+#include <climits>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <map>
 #include <unistd.h>
@@ -26,7 +30,8 @@ const char* const kHelp =
     "\n"
     "usage: velmora-render [OPTION]... -o OUT.wav\n"
     "\n"
-    "  -o, --output FILE   the WAV file to write (replaced if it exists)\n"
+    "  -o, --output FILE   the WAV file to write (replaced if it exists); - for standard\n"
+    "                      output\n"
     "  --library LIB       stimulus library (default main.zdl, looked for beside the\n"
     "                      program, in its data directory, then in the current directory)\n"
     "  --sound NAME        sound of the library (default: the first it lists)\n"
@@ -74,6 +79,9 @@ TRenderJob ParseArguments(const std::vector<std::string>& args) {
     if (!has("--output") || given["--output"].empty())
         throw UsageError("no output file (-o) given");
     job.OutputPath = given["--output"];
+    if (job.OutputPath == TWavWriter::kStandardOutput && isatty(STDOUT_FILENO) != 0)
+        throw UsageError("-o - writes WAV data, which a terminal cannot show; send it into a "
+                         "pipe or give a file");
     if (has("--library")) job.LibraryPath = given["--library"];
     if (has("--sound")) job.SoundName = given["--sound"];
     if (has("--am")) job.AM = KnobValue("--am", given["--am"], 5);
@@ -94,7 +102,11 @@ TRenderJob ParseArguments(const std::vector<std::string>& args) {
         if (has("--frequency") || has("--duration"))
             throw UsageError("--session sets the frequency and the length itself; leave out "
                              "--frequency and --duration");
-        job.Session = LoadSessionFile(given["--session"]);
+        try {
+            job.Session = LoadSessionFile(given["--session"]);
+        } catch (const Exception& e) {
+            throw UsageError(e.Message()); // a session that cannot be used is a bad argument
+        }
         return job;
     }
     if (!has("--duration")) throw UsageError("give either --session or --duration");
@@ -138,9 +150,35 @@ private:
     int last_ = -1;
 };
 
+// An interrupted render leaves no half-written file behind: the handler removes the file being
+// written, then the signal takes its default course. Both are safe inside a handler.
+char g_partPath[PATH_MAX + 8];
+
+void RemovePartFile(int signal) {
+    unlink(g_partPath);
+    raise(signal); // held back until the handler returns, then handled as by default
+}
+
+void RemovePartFileWhenInterrupted(const std::string& output) {
+    const std::string part = TWavWriter::PartPath(output);
+    if (output == TWavWriter::kStandardOutput || part.size() >= sizeof g_partPath) return;
+    std::memcpy(g_partPath, part.c_str(), part.size() + 1);
+    struct sigaction action = {};
+    action.sa_handler = &RemovePartFile;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction previous = {};
+        // A signal ignored when the renderer started (nohup) stays ignored.
+        if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN)
+            sigaction(signal, &action, nullptr);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    PrepareSoundEnvironment(); // before any thread starts
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (std::find(args.begin(), args.end(), "--help") != args.end()) {
         std::cout << kHelp;
@@ -148,6 +186,7 @@ int main(int argc, char** argv) {
     }
     try {
         const TRenderJob job = ParseArguments(args);
+        RemovePartFileWhenInterrupted(job.OutputPath);
         ProgressBar bar;
         RenderToWav(job, [&bar](uint64_t done, uint64_t total) { bar(done, total); });
         return 0;

@@ -160,6 +160,10 @@ Commands:
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>%s is not a regular file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>%s, line %d: %s</source>
         <translation type="unfinished"></translation>
     </message>

@@ -7,12 +7,15 @@
 #include "app/main.h"
 #include "app/mainFlash.h"
 #include "framework/Application.h"
+#include "platform/QuitSignals.h"
+#include "platform/SoundEnvironment.h"
 
 #include <QApplication>
 #include <QLocale>
 #include <memory>
 
 int main(int argc, char** argv) {
+    PrepareSoundEnvironment(); // before any thread starts
     SetProgramIdentity();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -31,6 +34,14 @@ int main(int argc, char** argv) {
         // The program asks for the photosensitivity warning to be accepted before its first run.
         TMainFlash::AskWarning = true;
         TMainForm mainForm;
+        // A request to end the program from outside closes the window as its close button
+        // does, so the settings are saved; a dialog waiting for an answer is dismissed first.
+        TQuitSignals quitSignals([&mainForm](int) {
+            Guard([&mainForm] {
+                if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+                mainForm.close();
+            });
+        });
         TAboutBox aboutBox;
         SetAboutBox(&aboutBox);
         mainForm.show();

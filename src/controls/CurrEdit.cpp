@@ -238,6 +238,7 @@ void TCustomNumEdit::ReformatEditText() {
 }
 
 void TCustomNumEdit::TextChanged() {
+    shownText_ = text();
     if (formatting_) return;
     if (formatOnEditing_ && focused_) ReformatEditText();
     if (OnChange) OnChange(this);

@@ -88,6 +88,9 @@ public:
     long double CheckValue(long double value, bool raise) const;
     // Whether text would be accepted from the user: typed, pasted, dropped or committed.
     bool IsAcceptableText(const QString& text) const;
+    // Whether the user may change the text to this one: a deletion always, anything else
+    // when it is acceptable text. A text that is no number is then reported on leaving.
+    bool IsAcceptableChange(const QString& text) const;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -126,6 +129,7 @@ private:
     bool handlingKey_ = false;
     bool rejected_ = false;
     TFormatSettings fs_ = TFormatSettings::System();
+    QString shownText_; // the edit text before the change being made
 };
 
 class TCurrencyEdit : public TCustomNumEdit {

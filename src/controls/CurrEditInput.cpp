@@ -23,7 +23,7 @@ class TNumTextValidator : public QValidator {
 public:
     explicit TNumTextValidator(TCustomNumEdit& edit) : QValidator(&edit), edit_(edit) {}
     State validate(QString& input, int&) const override {
-        return edit_.IsAcceptableText(input) ? Acceptable : Invalid;
+        return edit_.IsAcceptableChange(input) ? Acceptable : Invalid;
     }
 
 private:
@@ -63,6 +63,22 @@ bool TCustomNumEdit::IsAcceptableText(const QString& text) const {
     if (!TextToFloat(s, value, dec)) return false;
     if (minValue_ >= 0 && maxValue_ > 0 && value < 0) return false;
     return true;
+}
+
+bool TCustomNumEdit::IsAcceptableChange(const QString& text) const {
+    // A deletion leaves the text before it with one stretch taken out.
+    const QString& before = shownText_;
+    if (text.size() < before.size()) {
+        qsizetype same = 0;
+        while (same < text.size() && text[same] == before[same])
+            ++same;
+        qsizetype tail = 0;
+        while (same + tail < text.size() &&
+               text[text.size() - 1 - tail] == before[before.size() - 1 - tail])
+            ++tail;
+        if (same + tail == text.size()) return true;
+    }
+    return IsAcceptableText(text);
 }
 
 bool TCustomNumEdit::IsValidChar(QChar key) const {

@@ -28,6 +28,11 @@ void TBitmap::Take(int width, int height, int bitCount, int64_t widthBytes,
     colors_ = colors;
     bits_ = std::move(bits);
     PaletteModified = true;
+    Changed();
+}
+
+void TBitmap::Changed() {
+    if (OnChange) OnChange();
 }
 
 TBitmap::~TBitmap() {
@@ -61,6 +66,7 @@ void TBitmap::SetSize(int width, int height) {
     height_ = height;
     widthBytes_ = DibWidthBytes(width, bitCount_);
     bits_.assign(static_cast<size_t>(*size), 0);
+    Changed();
 }
 
 HPALETTE TBitmap::PaletteHandle() {

@@ -7,6 +7,7 @@
 
 #include <QImage>
 
+#include <functional>
 #include <memory>
 
 class TBitmap : public TGraphic {
@@ -53,8 +54,13 @@ public:
     // The picture as opaque colours, top row first.
     QImage ToImage() const;
 
+    // Runs after a load, an assignment or a new size has replaced the picture (not after
+    // writes through ScanLine). A copy of the bitmap does not take it along.
+    std::function<void()> OnChange;
+
 private:
     void ReleasePalette();
+    void Changed();
     // Reads a packed DIB whose pixels start at pixelStart (see ReadDibHeader).
     void ReadDib(TStream& stream, int64_t pixelStart);
     void Take(int width, int height, int bitCount, int64_t widthBytes, const TColorMasks& masks,

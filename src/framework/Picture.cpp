@@ -63,7 +63,10 @@ TBitmap& TPicture::Bitmap() {
         graphic_ = std::make_unique<TBitmap>();
         Changed();
     }
-    return static_cast<TBitmap&>(*graphic_);
+    auto& bitmap = static_cast<TBitmap&>(*graphic_);
+    // Loading straight into the held bitmap changes the picture as much as assigning it.
+    bitmap.OnChange = [this] { Changed(); };
+    return bitmap;
 }
 
 void TPicture::Assign(const TPersistent* source) {

@@ -25,7 +25,8 @@ public:
     TGraphic* Graphic() const { return graphic_.get(); }
     // Holds a copy of graphic (nothing for nullptr).
     void SetGraphic(const TGraphic* graphic);
-    // The held bitmap; an empty bitmap replaces any graphic that is not one.
+    // The held bitmap; an empty bitmap replaces any graphic that is not one. Loading into it
+    // fires OnChange.
     TBitmap& Bitmap();
 
     // Copies a picture holder's graphic, or a graphic; nullptr empties the holder.

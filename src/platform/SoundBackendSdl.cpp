@@ -13,7 +13,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <cstdlib>
 #include <mutex>
 #include <thread>
 
@@ -130,11 +129,12 @@ private:
 std::unique_ptr<SoundOutput> OpenSdlOutput(SoundMixer& mixer) {
     // Let SDL ask for a real-time audio thread too; the watcher makes sure of it.
     SDL_SetHint(SDL_HINT_THREAD_FORCE_REALTIME_TIME_CRITICAL, "1");
-    // SDL asks a sound server to keep only one block queued; a busy moment of a few
-    // milliseconds then empties it and the sound drops out. A 10 ms queue rides over such
-    // moments and still puts a change within about 20 ms of its moment. A value the user has
-    // set is kept.
-    setenv("PULSE_LATENCY_MSEC", "10", 0);
+    // The audio subsystem brings SDL's event subsystem, whose signal handlers would swallow
+    // SIGTERM and SIGINT; the program handles those itself (QuitSignals.h).
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // Sound settings and mixers list the stream under these names.
+    SDL_SetHint(SDL_HINT_APP_NAME, kSoundAppName);
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, kSoundStreamName);
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
     auto output = std::make_unique<SdlOutput>(mixer);
     if (!output->Open()) {

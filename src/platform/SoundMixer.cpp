@@ -51,13 +51,15 @@ struct GainRamp {
     uint32_t* left;
 };
 
-// Mixes up to n frames with linear interpolation between neighbouring source frames.
-// Answers how many frames were mixed; fewer than n when a sound played once has ended.
+// Mixes up to n frames with linear interpolation between neighbouring source frames; stops
+// early when a sound played once reaches its end, leaving pos at or past it.
 template <SampleKind K, uint32_t C>
-uint32_t MixFrames(const uint8_t* mem, uint32_t frames, uint32_t align, uint64_t& pos,
-                   uint64_t step, bool looping, float* out, uint32_t n, GainRamp ramp) {
+void MixFrames(const uint8_t* mem, uint32_t frames, uint32_t align, uint64_t& pos, uint64_t step,
+               bool looping, float* out, uint32_t n, GainRamp ramp) {
     constexpr uint32_t kSample = BytesPerSample(K);
     const uint64_t end = static_cast<uint64_t>(frames) << 32;
+    // Past the end there is nothing to read.
+    if (!looping && pos >= end) return;
     float g0 = ramp.gain[0], g1 = ramp.gain[1];
     uint32_t left = *ramp.left;
     uint32_t done = 0;
@@ -126,11 +128,10 @@ uint32_t MixFrames(const uint8_t* mem, uint32_t frames, uint32_t align, uint64_t
     ramp.gain[0] = g0;
     ramp.gain[1] = g1;
     *ramp.left = left;
-    return done;
 }
 
-using MixFunction = uint32_t (*)(const uint8_t*, uint32_t, uint32_t, uint64_t&, uint64_t, bool,
-                                 float*, uint32_t, GainRamp);
+using MixFunction = void (*)(const uint8_t*, uint32_t, uint32_t, uint64_t&, uint64_t, bool, float*,
+                             uint32_t, GainRamp);
 
 template <SampleKind K> MixFunction MixFor(uint32_t channels) {
     return channels == 2 ? &MixFrames<K, 2> : &MixFrames<K, 1>;
@@ -256,11 +257,13 @@ void MixerVoice::CatchUp(bool audible, uint32_t outputRate) {
     Apply(ChangeKind::Volume, volume_.load(std::memory_order_relaxed), audible, outputRate);
 }
 
-uint32_t MixerVoice::Mix(float* out, uint32_t n, bool looping, uint32_t outputRate) {
+bool MixerVoice::Mix(float* out, uint32_t n, bool looping, uint32_t outputRate) {
     const uint64_t step = (static_cast<uint64_t>(appliedFrequency_) << 32) / outputRate;
     GainRamp ramp{gain_, gainStep_, target_, &rampLeft_};
-    return SelectMix(format_)(memory_.get(), frames_, format_.blockAlign, position_, step, looping,
-                              out, n, ramp);
+    SelectMix(format_)(memory_.get(), frames_, format_.blockAlign, position_, step, looping, out, n,
+                       ramp);
+    // The position tells the end, also when the last frame was the last one asked for.
+    return looping || position_ < (static_cast<uint64_t>(frames_) << 32);
 }
 
 void MixerVoice::MixInto(float* out, uint32_t frames, uint64_t firstFrame, const FrameClock& clock,
@@ -287,8 +290,7 @@ void MixerVoice::MixInto(float* out, uint32_t frames, uint64_t firstFrame, const
             continue;
         }
         if (audible) {
-            const uint32_t n = until - done;
-            if (Mix(out + 2 * static_cast<size_t>(done), n, looping, outputRate) < n) {
+            if (!Mix(out + 2 * static_cast<size_t>(done), until - done, looping, outputRate)) {
                 audible = false;
                 ended = true;
             }

@@ -81,8 +81,9 @@ private:
     void Apply(ChangeKind kind, int32_t value, bool audible, uint32_t outputRate);
     void CatchUp(bool audible, uint32_t outputRate);
     void Retarget(bool audible, uint32_t outputRate);
-    // Mixes up to n frames from the current settings; fewer when a sound played once ends.
-    uint32_t Mix(float* out, uint32_t n, bool looping, uint32_t outputRate);
+    // Mixes up to n frames from the current settings; false once a sound played once has
+    // reached its end.
+    bool Mix(float* out, uint32_t n, bool looping, uint32_t outputRate);
 
     SampleFormat format_;
     uint32_t bytes_;
@@ -95,7 +96,7 @@ private:
     std::atomic<uint32_t> control_{0};
     std::atomic<uint64_t> publishedPosition_{0};
     std::atomic<int32_t> mixedPan_{0};
-    SpscRing<ParameterChange> changes_{kChangeCapacity};
+    SpscRing<ParameterChange, kChangeCapacity> changes_;
     std::atomic<uint64_t> overflowed_{0};
     std::atomic<bool> catchUp_{false};
 

@@ -22,13 +22,17 @@ public:
 constexpr uint32_t kOutputRate = 44100;
 // Frames the null output mixes at a time.
 constexpr uint32_t kOutputBlockFrames = 512;
+// How a sound server names the program and its stream.
+constexpr const char* kSoundAppName = "Velmora";
+constexpr const char* kSoundStreamName = "Stimulation sound";
 // Frames asked of the SDL device at a time: 5.8 ms, small enough that a change reaches the
 // speakers well within the 2 ms steps' own rhythm.
 constexpr uint32_t kSdlRequestFrames = 256;
 
 // Opens the default SDL audio device feeding the mixer; none when no device opens. The
 // stream stays open until the output is closed; one that the sound server drops is opened
-// again in the background.
+// again in the background. The sound server's queue length comes from the environment that
+// PrepareSoundEnvironment (SoundEnvironment.h) set up at the start of the program.
 std::unique_ptr<SoundOutput> OpenSdlOutput(SoundMixer& mixer);
 // A thread that renders and discards blocks at the pace of a real device.
 std::unique_ptr<SoundOutput> OpenNullOutput(SoundMixer& mixer);

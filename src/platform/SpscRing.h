@@ -7,20 +7,23 @@
 #include <cstdint>
 #include <memory>
 
-template <typename T> class SpscRing {
+template <typename T, uint32_t Size> class SpscRing {
+    // The indices run freely and wrap at 2^32, so slots are found by masking.
+    static_assert(Size > 0 && (Size & (Size - 1)) == 0,
+                  "an SpscRing's capacity must be a power of two");
+
 public:
-    // capacity must be a power of two.
-    explicit SpscRing(uint32_t capacity) : mask_(capacity - 1), items_(new T[capacity]()) {}
+    SpscRing() : items_(new T[Size]()) {}
     SpscRing(const SpscRing&) = delete;
     SpscRing& operator=(const SpscRing&) = delete;
 
-    uint32_t Capacity() const { return mask_ + 1; }
+    static constexpr uint32_t Capacity() { return Size; }
 
     // Producer: false when the ring is full.
     bool TryPush(const T& value) {
         const uint32_t tail = tail_.load(std::memory_order_relaxed);
-        if (tail - head_.load(std::memory_order_acquire) > mask_) return false;
-        items_[tail & mask_] = value;
+        if (tail - head_.load(std::memory_order_acquire) > kMask) return false;
+        items_[tail & kMask] = value;
         tail_.store(tail + 1, std::memory_order_release);
         return true;
     }
@@ -29,7 +32,7 @@ public:
     const T* Front() const {
         const uint32_t head = head_.load(std::memory_order_relaxed);
         if (head == tail_.load(std::memory_order_acquire)) return nullptr;
-        return &items_[head & mask_];
+        return &items_[head & kMask];
     }
     // Consumer: drops the value Front answered.
     void Pop() {
@@ -37,7 +40,7 @@ public:
     }
 
 private:
-    const uint32_t mask_;
+    static constexpr uint32_t kMask = Size - 1;
     std::unique_ptr<T[]> items_;
     alignas(64) std::atomic<uint32_t> head_{0};
     alignas(64) std::atomic<uint32_t> tail_{0};

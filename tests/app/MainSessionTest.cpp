@@ -16,6 +16,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QToolButton>
+#include <QScreen>
+#include <QTest>
 
 namespace {
 
@@ -161,6 +163,36 @@ TEST_F(MainSessionTest, APointsVolumeAndHalfPeriodTakeEffectWhereTheControlsAlre
     EXPECT_EQ(form->Timer1->Interval(), 25);
     EXPECT_EQ(form->Timer2->Interval(), 5);
     form->StartButtonClick(form->Start);
+}
+
+// The Start button as the window shows it, once it has painted what was due.
+QImage ShownStartButton(TMainForm& form) {
+    QApplication::processEvents();
+    const QPoint at = form.Start->mapTo(&form, QPoint(0, 0));
+    return form.screen()
+        ->grabWindow(form.winId(), at.x(), at.y(), form.Start->width(), form.Start->height())
+        .toImage();
+}
+
+TEST_F(MainSessionTest, TheStartButtonShowsStartAsSoonAsARunEndsByEscOrTheSessionsEnd) {
+    const QString path = WriteSession("short.vsession", "0:00 10.0\n0:10 12.0\n");
+    auto form = Open();
+    Drive(*form);
+    LoadThroughMenu(*form, path);
+    form->FreqEdit->setFocus();
+    const QImage start = ShownStartButton(*form);
+    ASSERT_FALSE(start.isNull());
+    form->StartButtonClick(form->Start);
+    const QImage stop = ShownStartButton(*form);
+    EXPECT_NE(stop, start);
+    QTest::keyClick(form->FreqEdit, Qt::Key_Escape);
+    ASSERT_FALSE(MainState::Running);
+    EXPECT_EQ(ShownStartButton(*form), start) << "after Esc";
+    form->StartButtonClick(form->Start);
+    EXPECT_EQ(ShownStartButton(*form), stop);
+    At(*form, 10000);
+    ASSERT_FALSE(MainState::Running);
+    EXPECT_EQ(ShownStartButton(*form), start) << "after the session's end";
 }
 
 TEST_F(MainSessionTest, RemembersTheSessionDroppingAGoneFileSilentlyAndABrokenOneAfterOneReport) {

@@ -1,7 +1,10 @@
 // Test main for binaries that need no application object.
+#include "platform/SoundEnvironment.h"
+
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
+    PrepareSoundEnvironment(); // before any thread starts
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

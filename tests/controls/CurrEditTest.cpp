@@ -266,6 +266,28 @@ TEST_F(FrequencyEdit, PastingNoNumberRestoresTheText) {
     EXPECT_EQ(edit->refusals, 1);
 }
 
+TEST_F(FrequencyEdit, DeletingIsNeverRefusedAndWhatIsNoNumberIsReportedOnLeaving) {
+    Enter();
+    edit->selectAll();
+    QApplication::clipboard()->setText("1e5");
+    QTest::keySequence(edit, QKeySequence::Paste);
+    ASSERT_EQ(edit->text(), "1e5");
+    edit->end(false);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_EQ(edit->text(), "1e");
+    edit->home(false);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    EXPECT_EQ(edit->text(), "e");
+    EXPECT_EQ(edit->refusals, 0);
+    Type("x"); // typing is still checked
+    EXPECT_EQ(edit->text(), "e");
+    EXPECT_EQ(edit->refusals, 1);
+    Leave();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0], "'e' is not a valid floating point value");
+    EXPECT_TRUE(edit->hasFocus());
+}
+
 TEST(CurrEditRules, NewEditDefaults) {
     TCurrencyEdit edit;
     EXPECT_EQ(edit.Value(), 0.0L);

@@ -6,10 +6,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <numbers>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -17,7 +21,7 @@ using libtest::Bytes;
 using libtest::RunCommand;
 
 std::string Renderer() {
-    return std::string(VELMORA_BINARY_DIR) + "/tools/velmora-render";
+    return std::string(VELMORA_BINARY_DIR) + "/velmora-render";
 }
 
 std::string DefaultLibrary() {
@@ -83,6 +87,79 @@ TEST(RenderTool, SameArgumentsGiveTheSameBytesInEitherFormat) {
     }
 }
 
+TEST(RenderTool, TheVolumeKnobHoldsFromTheFirstFrame) {
+    libtest::TempDir dir("render-quiet");
+    const std::string out = (dir / "q.wav").string();
+    const auto r =
+        Render("--library " + DefaultLibrary() + " --volume 0 --duration 0:01 -o " + out);
+    ASSERT_EQ(r.Exit, 0) << r.Output;
+    const Rendered wav = ReadRendered(out);
+    ASSERT_EQ(wav.Samples.size(), 2u * 44100);
+    const auto heard =
+        std::find_if(wav.Samples.begin(), wav.Samples.end(), [](float s) { return s != 0.0f; });
+    EXPECT_EQ(heard, wav.Samples.end())
+        << "sound at frame " << (heard - wav.Samples.begin()) / 2 << " with the volume at 0";
+}
+
+TEST(RenderTool, FindsTheDefaultLibraryBesideItselfFromAnyFolderAndNamesOneNotFound) {
+    libtest::TempDir dir("render-where");
+    const auto found =
+        RunCommand("cd " + dir.Path().string() + " && " + Renderer() + " --duration 0:01 -o o.wav");
+    EXPECT_EQ(found.Exit, 0) << found.Output;
+    EXPECT_TRUE(std::filesystem::exists(dir / "o.wav"));
+    const auto missing =
+        Render("--library nowhere.zdl --duration 0:01 -o " + (dir / "n.wav").string());
+    EXPECT_EQ(missing.Exit, 1);
+    EXPECT_NE(missing.Output.find("nowhere.zdl not found"), std::string::npos) << missing.Output;
+}
+
+TEST(RenderTool, WritesTheSameBytesIntoAPipeAndSaysWhyAWriteFailed) {
+    libtest::TempDir dir("render-pipe");
+    const std::string args = "--library " + DefaultLibrary() + " --sound Rain --duration 0:02";
+    const std::string file = (dir / "f.wav").string(), piped = (dir / "p.wav").string();
+    ASSERT_EQ(Render(args + " -o " + file).Exit, 0);
+    const auto r = RunCommand(Renderer() + " " + args + " -o - | cat > " + piped);
+    ASSERT_EQ(r.Exit, 0) << r.Output;
+    EXPECT_EQ(libtest::ReadFile(piped), libtest::ReadFile(file));
+    EXPECT_FALSE(std::filesystem::exists(dir / "-"));
+
+    const auto full = RunCommand("{ " + Renderer() + " " + args + " -o - > /dev/full; }");
+    EXPECT_EQ(full.Exit, 1);
+    EXPECT_NE(full.Output.find("cannot write standard output: No space left on device"),
+              std::string::npos)
+        << full.Output;
+}
+
+TEST(RenderTool, AnInterruptedRenderLeavesNoPartFileBehind) {
+    libtest::TempDir dir("render-interrupt");
+    const std::string renderer = Renderer(), library = DefaultLibrary();
+    const std::string out = (dir / "long.wav").string(), part = out + ".part";
+    for (int signal : {SIGINT, SIGTERM}) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            execl(renderer.c_str(), "velmora-render", "--library", library.c_str(), "--duration",
+                  "30:00", "-o", out.c_str(), nullptr);
+            _exit(127);
+        }
+        // Under way once samples follow the header.
+        bool writing = false;
+        for (int i = 0; i < 400 && !writing; ++i) {
+            std::error_code error;
+            const auto size = std::filesystem::file_size(part, error);
+            writing = !error && size > 1000;
+            if (!writing) usleep(25000);
+        }
+        EXPECT_TRUE(writing);
+        kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_FALSE(std::filesystem::exists(part)) << strsignal(signal);
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
+}
+
 TEST(RenderTool, RefusesBadArgumentsWithAMessageAndNoFile) {
     libtest::TempDir dir("render-bad");
     const std::string out = (dir / "o.wav").string();
@@ -107,13 +184,21 @@ TEST(RenderTool, RefusesBadArgumentsWithAMessageAndNoFile) {
         {"--volume 3 --volume 4 --duration 0:10 -o " + out, 2, "--volume is given twice"},
         {"--session " + (dir / "b.vsession").string() + " --duration 0:10 -o " + out, 2,
          "leave out --frequency and --duration"},
-        {"--session " + (dir / "b.vsession").string() + " -o " + out, 1,
+        {"--session " + (dir / "b.vsession").string() + " -o " + out, 2,
          "b.vsession, line 2: frequency 50.0 is outside 0.1..35.0"},
+        {"--session " + (dir / "none.vsession").string() + " -o " + out, 2, "none.vsession"},
+        // A FIFO would wait for a writer that never comes.
+        {"--session " + (dir / "fifo.vsession").string() + " -o " + out, 2,
+         "fifo.vsession is not a regular file"},
         {"--sound Nothing --duration 0:01 -o " + out, 1, "has no sound \"Nothing\" (it has: "},
-        {"--duration 0:01 -o " + (dir / "missing" / "o.wav").string(), 1, "cannot write"},
+        {"--duration 0:01 -o " + (dir / "missing" / "o.wav").string(), 1,
+         "o.wav: the folder " + (dir / "missing").string() + " does not exist"},
+        {"--duration 0:01 -o " + dir.Path().string(), 1,
+         "cannot write " + dir.Path().string() + ": it is a folder"},
     };
+    ASSERT_EQ(mkfifo((dir / "fifo.vsession").c_str(), 0600), 0);
     for (const Case& c : cases) {
-        const auto r = Render(c.args + lib);
+        const auto r = RunCommand("timeout 10 " + Renderer() + " " + c.args + lib);
         EXPECT_EQ(r.Exit, c.exit) << c.args;
         EXPECT_NE(r.Output.find(c.message), std::string::npos) << c.args << "\n" << r.Output;
         EXPECT_FALSE(std::filesystem::exists(out)) << c.args;

@@ -1,12 +1,15 @@
 // The sound output rendered offline: units of pan and volume, pitch, playback state,
 // buffer access and the formats it plays or refuses.
 
+#include "platform/SoundOutput.h"
 #include "SoundTestSupport.h"
 #include "platform/SoundMixer.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace soundtest;
 
@@ -169,6 +172,41 @@ TEST_F(SoundOutputTest, PlayedOnceASoundStopsAtItsEndAndStartsAgainFromTheBeginn
     buffer->Play(0, 0, 0);
     out = Out(16);
     EXPECT_FLOAT_EQ(out[0], 0.25f);
+}
+
+TEST_F(SoundOutputTest, PlayedOnceASoundEndingOnAPullsEdgeOrAChangesFrameStopsThere) {
+    struct Case {
+        uint32_t frames, rate;
+        bool change; // a change due on the frame after the sound's last
+    };
+    const Case cases[] = {{511, 44100, false},  {512, 44100, false}, {513, 44100, false},
+                          {1024, 44100, false}, {300, 44100, true},  {512, 44100, true},
+                          {256, 22050, false},  {200, 22050, true}};
+    uint64_t rendered = 0;
+    for (const Case& c : cases) {
+        auto buffer =
+            Make(Format(1, 1, c.rate, 16), Samples16(std::vector<int16_t>(c.frames, 8192)));
+        const uint64_t heard = uint64_t{c.frames} * 44100 / c.rate;
+        if (c.change) {
+            device->SetOfflineTime(rendered + heard);
+            buffer->SetPan(100); // lowers the left channel only
+        }
+        ASSERT_EQ(buffer->Play(0, 0, 0), DS_OK);
+        uint64_t last = 0; // one past the last frame heard on the right
+        for (uint64_t at = 0; at < heard + 1024; at += 512) {
+            const auto out = Out(512);
+            for (size_t i = 0; i < 512; ++i) {
+                if (out[2 * i + 1] != 0.0f) last = at + i + 1;
+            }
+        }
+        rendered += (heard + 1024 + 511) / 512 * 512;
+        EXPECT_EQ(last, heard) << c.frames << " at " << c.rate << (c.change ? " changed" : "");
+        uint32_t status = 0, position = 1;
+        buffer->GetStatus(&status);
+        buffer->GetCurrentPosition(&position);
+        EXPECT_EQ(status & DSBSTATUS_PLAYING, 0u) << c.frames << " at " << c.rate;
+        EXPECT_EQ(position, 0u) << c.frames << " at " << c.rate;
+    }
 }
 
 TEST_F(SoundOutputTest, SettingsOutOfRangeAreRefusedAndTheOldOnesKept) {
@@ -344,6 +382,22 @@ TEST(SoundOutput, BuffersComeAndGoWhileTheNullOutputMixes) {
     // The device may go first; its buffers keep what they need alive.
     device.reset();
     EXPECT_EQ(keep->Stop(), DS_OK);
+}
+
+TEST(SoundOutput, OpeningTheSdlOutputLeavesTheEnvironmentAsItFoundIt) {
+    // Threads run by then, and one may be reading the environment. The check runs in a child
+    // process, so that its own change of the environment meets no other thread.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        unsetenv("PULSE_LATENCY_MSEC");
+        SoundMixer mixer(kOutputRate);
+        if (auto output = OpenSdlOutput(mixer)) output->Close();
+        _exit(std::getenv("PULSE_LATENCY_MSEC") == nullptr ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 TEST(SoundMixer, RemovedVoicesAreFreedOnlyAfterTheBlockThatMayHoldThem) {

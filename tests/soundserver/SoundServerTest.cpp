@@ -245,6 +245,17 @@ TEST_F(SoundServerTest, TheAudioThreadGetsTheBestScheduleTheSystemGrants) {
     buffer->Stop();
 }
 
+TEST_F(SoundServerTest, TheServerListsTheStreamUnderTheProgramsName) {
+    auto buffer = Play(44100, std::vector<int16_t>(2 * 4410, 16384), 0);
+    const std::string list = g_server->Dir() + "/sink-inputs.txt";
+    ASSERT_EQ(RunToEnd({"pactl", "list", "sink-inputs"}, list), 0);
+    std::ifstream in(list);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_NE(text.find("application.name = \"Velmora\""), std::string::npos) << text;
+    EXPECT_NE(text.find("media.name = \"Stimulation sound\""), std::string::npos) << text;
+    buffer->Stop();
+}
+
 TEST_F(SoundServerTest, TheProgramShowsItsWindowWithoutClosingAStream) {
     const std::string counts = g_server->Dir() + "/program.txt";
     ASSERT_EQ(

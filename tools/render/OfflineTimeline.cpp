@@ -4,6 +4,7 @@
 #include "platform/SoundDevice.h"
 
 #include <algorithm>
+#include <string>
 
 namespace {
 // Between two renders the changes wait in the voice's queue: at the fastest modulation (a step
@@ -11,16 +12,26 @@ namespace {
 constexpr uint32_t kChunkFrames = 16384;
 } // namespace
 
-TOfflineTimeline::TOfflineTimeline(IDirectSound& device, TWavWriter& out, uint64_t totalFrames,
-                                   Progress progress)
-    : device_(device), out_(out), total_(totalFrames), progress_(std::move(progress)),
-      chunk_(2 * size_t{kChunkFrames}) {}
+TOfflineTimeline::TOfflineTimeline(IDirectSound& device, const IDirectSoundBuffer& sound,
+                                   TWavWriter& out, uint64_t totalFrames, Progress progress)
+    : device_(device), sound_(sound), out_(out), total_(totalFrames),
+      progress_(std::move(progress)), chunk_(2 * size_t{kChunkFrames}) {}
+
+void TOfflineTimeline::LeadIn() {
+    // One frame is enough: the output applies every change due by a frame before mixing it.
+    float frame[2];
+    if (device_.RenderOffline(frame, 1) != DS_OK)
+        throw Exception("the offline sound output refused to render");
+    origin_ += 1;
+    if (device_.SetOfflineTime(origin_) != DS_OK)
+        throw Exception("the offline sound output cannot place changes");
+}
 
 void TOfflineTimeline::AdvanceTo(uint64_t frame) {
     // Every change for the frames of a chunk has been made once the moments pass its end.
     while (rendered_ + (kChunkFrames - held_) <= frame)
         RenderInto(kChunkFrames - held_);
-    if (device_.SetOfflineTime(frame) != DS_OK)
+    if (device_.SetOfflineTime(origin_ + frame) != DS_OK)
         throw Exception("the offline sound output cannot place changes");
 }
 
@@ -34,6 +45,11 @@ void TOfflineTimeline::Finish() {
 void TOfflineTimeline::RenderInto(uint32_t frames) {
     if (device_.RenderOffline(chunk_.data() + 2 * size_t{held_}, frames) != DS_OK)
         throw Exception("the offline sound output refused to render");
+    if (const uint64_t late = sound_.OverflowedChanges()) {
+        throw Exception(std::to_string(late) +
+                        " changes of the sound found the output's queue full and would sound "
+                        "late; the render is not what the program plays");
+    }
     held_ += frames;
     rendered_ += frames;
     if (held_ == kChunkFrames) Flush();

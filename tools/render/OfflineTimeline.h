@@ -11,14 +11,22 @@
 #include <vector>
 
 class IDirectSound;
+class IDirectSoundBuffer;
 
 class TOfflineTimeline {
 public:
     using Progress = std::function<void(uint64_t done, uint64_t total)>;
 
-    TOfflineTimeline(IDirectSound& device, TWavWriter& out, uint64_t totalFrames,
-                     Progress progress);
+    // The sound is the buffer the changes go to: a change that finds its queue full would
+    // sound late, so the render then fails rather than write a file the program would not play.
+    TOfflineTimeline(IDirectSound& device, const IDirectSoundBuffer& sound, TWavWriter& out,
+                     uint64_t totalFrames, Progress progress);
 
+    // The program's output runs from the window's start, long before Start is pressed, so
+    // what the controls set before then is in place, without a glide, when the sound begins.
+    // Lets the output take the changes made so far while the sound is stopped, writing
+    // nothing; frames are counted from the end of it. Called once, before any AdvanceTo.
+    void LeadIn();
     // Changes made after this call sound from this frame on. Moments never go back.
     void AdvanceTo(uint64_t frame);
     // Renders and writes everything up to the total.
@@ -29,9 +37,11 @@ private:
     void Flush();
 
     IDirectSound& device_;
+    const IDirectSoundBuffer& sound_;
     TWavWriter& out_;
     uint64_t total_;
     Progress progress_;
+    uint64_t origin_ = 0; // the output's frame of frame 0
     uint64_t rendered_ = 0;
     std::vector<float> chunk_; // a fixed chunk of interleaved stereo, written when full
     uint32_t held_ = 0;        // frames in the chunk

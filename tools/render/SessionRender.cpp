@@ -5,6 +5,7 @@
 #include "framework/ResourceStream.h"
 #include "library/LibraryFormat.h"
 #include "library/NameLists.h"
+#include "platform/ModuleSearch.h"
 #include "platform/ResourceModule.h"
 #include "platform/SoundOutput.h"
 #include "session/SessionFollower.h"
@@ -12,6 +13,7 @@
 #include "sound/ModulationStep.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <limits>
 
 namespace {
@@ -81,6 +83,16 @@ std::vector<std::string> SoundNames(TModuleHandle module) {
 
 // Loads the named sound (or the list's first) of a library into the buffer.
 void LoadSound(const TRenderJob& job, TDirectSoundBuffer& buffer) {
+    std::error_code error;
+    if (!std::filesystem::exists(ResolveModulePath(job.LibraryPath), error)) {
+        std::string where;
+        if (job.LibraryPath.find('/') == std::string::npos) {
+            for (const std::string& dir : ModuleSearchDirectories())
+                where += (where.empty() ? " (looked in " : ", ") + dir;
+            if (!where.empty()) where += ")";
+        }
+        throw Exception(job.LibraryPath + " not found" + where);
+    }
     const TModuleHandle module = LoadResourceModule(job.LibraryPath);
     if (module == kNoModule) throw Exception(job.LibraryPath + " is no stimulus library");
     struct Release {
@@ -133,8 +145,8 @@ void RenderToWav(const TRenderJob& job, const TRenderProgress& progress) {
     TDirectSoundBuffer buffer(device);
     LoadSound(job, buffer);
 
-    TWavWriter wav(job.OutputPath, job.Format, kOutputRate);
-    TOfflineTimeline output(device.RequireSound(), wav, total, progress);
+    TWavWriter wav(job.OutputPath, job.Format, kOutputRate, total);
+    TOfflineTimeline output(device.RequireSound(), buffer.RequireBuffer(), wav, total, progress);
     TPlayingWindow window(buffer);
     TSessionFollower follower(session);
 
@@ -145,6 +157,7 @@ void RenderToWav(const TRenderJob& job, const TRenderProgress& progress) {
     window.SetKnob(TSessionKnob::FM, job.FM);
     window.SetKnob(TSessionKnob::Volume, job.Volume);
     window.SetKnob(TSessionKnob::Half, job.Half ? 1 : 0);
+    output.LeadIn();
 
     // Start: the session is followed to 0 before the timers run, then the sound plays and
     // the sound timer begins its first pause.

@@ -1,0 +1,5 @@
+// Must not compile for a capacity of zero or one that is not a power of two: the ring's mask
+// would then skip or reuse slots.
+#include "platform/SpscRing.h"
+
+SpscRing<int, VELMORA_RING_CAPACITY> ring;
