@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main of a benchmark that draws widgets: one application object on the offscreen
 // platform (unless the environment chooses another), then every registered benchmark.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing costs of the self-drawn controls. The knob redraws synchronously on every position
 // change of a drag, and the slider on every thumb move, so each must stay far below a
 // frame (16 ms) even in a debug build.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The flash check, as the window reruns it on every change of picture, frequency, depth,
 // window size or screen: the first default picture in the default window area, and a
 // 1920 x 1080 picture whose every part flashes, so both area sums run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long the settings keep a window waiting: the settings component's restore at first
 // showing and save at closing, with the main window's nine stored properties, and the close
 // of the real main window (the component's save, the window's own keys, the teardown), each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading the default library as start-up and "Apply" do: open main.zdl, read both lists,
 // load one sound into a sound buffer and one picture into the holder and a display bitmap.
 // Looking up and listing a hostile module of 1 MiB, with the peak memory it takes.

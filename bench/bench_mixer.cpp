@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mixing speed of one looping sound whose rate, pan and volume change every 2 ms of audio,
 // pulled in 512-frame blocks as a real output pulls them; whether every step of such a sweep
 // is heard at its frame; and the time from SetPan until an output block carries the new pan.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture's frame step against a plain copy of the same bytes, and the step plus an
 // immediate stretched paint on the offscreen platform.
 #include "GuiBenchMain.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-render's path: a 20-minute session through the offline output into a WAV file on
 // disk, the way the tool runs it. "x_realtime_cpu" is audio seconds per second of the
 // process's processor time (one core), "x_realtime_wall" per second of wall time, which a busy

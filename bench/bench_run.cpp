@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stimulation run at 25 Hz with the default library, Depth 7 and Volume 5 in the default
 // window size: the CPU time the whole process spends (every thread: the GUI thread's frame
 // and modulation steps, both timer workers, the sound output) per second of the run, and its

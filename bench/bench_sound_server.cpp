@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time from SetPan on the control side to the first sample recorded from the sound server
 // that carries the new pan, through the SDL output the program uses, and the underruns the
 // server suffered meanwhile.

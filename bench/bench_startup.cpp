@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // From process start to the first painted picture of the default library.
 //
 // The benchmark starts itself again as a child process several times; each child builds the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The balance sweep of a run as a listener hears it: a private PulseAudio server with a null
 // sink, the SDL output, a constant-level sound whose balance therefore is the pan, and the two
 // threaded timers of a run at the given main frequency: the sound timer's modulation steps

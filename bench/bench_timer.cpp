@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The threaded timer with an empty handler at the sound timer's shortest pause (2 ms) and at
 // 20 ms: the median cost of one hand-over to the GUI thread (the worker's blocking call, round
 // trip), the mean period divided by Interval, the 99th-percentile lateness of a firing (period

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The light's rate as the X server shows it, for the real program: at 25.0 and 7.0 Hz, in the
 # default window and in a window filling a 1920x1080 screen. Prints the picture's steps per
 # second against those due, the mean interval against the picture interval, its 99th

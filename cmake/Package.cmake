@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: `cpack -G DEB` in a build tree makes velmora_<version>_<arch>.deb from the
 # install rules, with the shared-library dependencies worked out from the binaries.
 set(CPACK_PACKAGE_NAME velmora)

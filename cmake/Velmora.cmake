@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared build settings and helpers for every target of the project.
 
 add_library(velmora_options INTERFACE)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the program's icon: make_icon OUT.png SIZE, or make_icon OUT.svg for the scalable form.
 #include "app/AppIcon.h"
 

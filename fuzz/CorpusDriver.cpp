@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a fuzz target once over every file of the directories (or files) it is given,
 // so that the seed corpus is exercised by ordinary builds under the sanitizers.
 #include <cstdint>

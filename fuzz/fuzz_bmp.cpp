@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the BMP reader, then uses whatever it accepted: rows, drawing and
 // writing it back, the framework bitmap's reader over the same bytes, whose picture must keep
 // its pixel values when assigned to a TDIB, and the library tool's packing of them as a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controls fed with outside data: the slider with images an owner's layout supplies (a
 // packed bitmap of any shape, any edge size and orientation), and the numeric edit with
 // texts as a settings file or the clipboard may carry them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Restores a window's placement and stored properties from an arbitrary settings file, then
 // saves them back, on a window whose controls cover every stored kind: Boolean, integer,
 // floating, text and enumeration.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Profile text from outside bytes: reading, writing and erasing must never crash, and a write
 // must read back while every other value stays as it was.
 #include "framework/IniFiles.h"

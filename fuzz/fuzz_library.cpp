@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opens a resource module from arbitrary bytes, lists it, reads both name lists and loads the
 // first picture and the first sound, as a library load does.
 

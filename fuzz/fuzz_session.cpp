@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Session files from outside bytes: the reader either refuses with a message or gives points in
 // strictly increasing time, within range, whose timeline stays between its points' values.
 #include "session/SessionFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Wave reading over arbitrary bytes: the container walk and the format block check.
 
 #include "framework/Streams.h"

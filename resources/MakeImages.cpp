@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the program's own pictures and cursor into a directory: the Start/Stop buttons,
 // the slider's thumbs and rulers, and the hand cursor. Run at build time; the results are
 // compiled into the program as Qt resources.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what building and running needs, builds the Release program without the tests and
 # starts it.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes docs/screenshot.png, the picture of the main window in the README: the program from a
 # build tree runs with the default library in a fresh X server, a few knobs turned up and
 # Start pressed, and the window is captured and stored as a small palette PNG.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages Velmora needs, only those missing.
 #   scripts/setup.sh run   what building and running the program needs
 #   scripts/setup.sh       that and everything the tests, benchmarks, fuzz targets and the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds everything with ASan and UBSan and runs every test through
 # ctest.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-lib: lists, extracts and packs stimulus libraries.
 //
 //   velmora-lib list LIB

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // make-default-library DIR: draws the pictures and synthesises the sounds of the default
 // stimulus library into DIR (NAME.bmp, NAME.wav), ready for "velmora-lib pack".
 //

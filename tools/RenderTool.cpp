@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-render: renders what the program would play, with a session or at one frequency,
 // to a WAV file.
 

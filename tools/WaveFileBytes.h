@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A 16-bit PCM RIFF WAVE file, byte by byte: the one writer of wave files shared by the tools
 // and the tests. Only what our own sounds need: interleaved 16-bit samples, any rate and

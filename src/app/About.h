@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The about box: the program's name and version, the credits with the photosensitivity
 // warning, and three links handed to the desktop's default handler.

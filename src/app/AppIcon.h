@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's icon, drawn by our own code: a glowing disc with rings travelling outwards,
 // the way the picture pulses.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's command line. The window takes no arguments; --help and --version answer in
 // the terminal, before and without any window system, so they work where no display is.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's one open-file dialog. Its filter is written "Description|*.ext" and
 // kept between runs; the way a file is chosen can be replaced (tests choose without a dialog).

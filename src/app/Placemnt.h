@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings component of a window: it restores the window's placement, state and chosen
 // control properties from the settings file when the window is shown, saves them when the

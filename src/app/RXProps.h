@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One save or restore of stored control properties: the section, the current object and its
 // key prefix ("Name_"), reading and writing through an open settings object.

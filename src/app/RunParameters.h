@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main frequency and the run parameters derived from it. The rules are pure functions of
 // their inputs; the run parameters themselves are plain program-wide values, written and read

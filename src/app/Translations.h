@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The translations that come with the program. The texts are written in English; so far only
 // the frequency's unit is translated: the languages that abbreviate hertz in Cyrillic read

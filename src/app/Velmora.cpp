@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Program start: the application object, the main window, the about box created hidden, the
 // message loop until the main window closes, then the end in reverse order.
 #include "app/About.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A window's placement record as the settings file keeps it, read from and applied to a Qt
 // top-level window, and the screen facts that decide whether a stored placement still fits.

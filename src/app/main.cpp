@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's life: building, FormCreate's steps, FormDestroy and the teardown order.
 #include "app/main.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: the picture above, the controls below, and the stimulation run that the
 // two threaded timers drive. The handlers keep the frequency edit, the slider, both timers,

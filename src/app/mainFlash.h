@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's flash check: a short verdict with a coloured mark under the Start button,
 // its figures in the tooltip, rechecked whenever the picture, the frequency, the depth, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's layout: panels, controls, components and the popup menu, each at its
 // position with its caption, hint, colours and font.
 #include "app/main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading: the current library through RezCharge (at start-up, on Apply and on Load Library),
 // and the two hidden single-file loads, all through the window's one open-file dialog.
 #include "app/main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frequency linking and the knobs: the edit, the slider, both timers, the base playback rate
 // and the band label follow the main frequency; the knobs set the run parameters.
 #include "app/main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stimulation run: Start and Stop, the frame step on each picture timer firing and the
 // modulation step on each sound timer firing.
 #include "app/main.h"

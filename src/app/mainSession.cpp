@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sessions in the main window: the "Load Session..." and "End Session" menu items, the
 // remembered session, and following the loaded one while the run is on.
 #include "app/mainSession.h"

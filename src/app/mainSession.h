@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window following a session: a loaded session file, its clock, and the follower
 // that sets the frequency edit and the knobs through the window's own handlers. Start starts

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hiding and showing the controls, keeping Start at the right edge, the popup menu and its
 // hidden items, and the about box.
 #include "app/main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TASSwitcher: a round, self-drawn knob with click positions 0..Max, turned clockwise from
 // the lower left to the lower right by dragging its pointer or with the arrow, Home and End

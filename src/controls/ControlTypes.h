@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the self-drawn controls share: the event signatures their owners assign, and the one
 // conversion of colours written 0xBBGGRR (blue in the high byte, red in the low byte).

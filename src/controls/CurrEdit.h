@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The numeric edit. TCurrencyEdit holds an extended-precision Value kept between MinValue
 // and MaxValue. Unfocused it paints the value formatted by DisplayFormat itself; focused it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The numeric edit's handling of the user: keystrokes, paste, focus and painting.
 
 #include "controls/CurrEdit.h"

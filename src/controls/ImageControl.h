@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TImage: a control that shows a picture it holds, at its own size or stretched, optionally
 // centred and with the bitmap's transparent colour left out.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TImgBtn: a button made of four pictures it owns: up, over (hovered), down (pressed) and
 // disabled. Its own Enabled flag only chooses pictures; the control keeps receiving the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A bitmap's transparent colour, as the controls that draw bitmaps transparently take it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TRxCustomSlider / TRxSlider: a slider drawn from bitmaps: a ruler strip built from a small
 // ruler image, a thumb that travels along it and a row of tick marks. It holds an integer

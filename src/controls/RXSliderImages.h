@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The bitmaps behind the slider: its default images from the program's resources, the
 // transparent colour of a bitmap, and the ruler strip built from a short ruler image.

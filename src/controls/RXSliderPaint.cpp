@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing of the slider: bevel, background, ruler, focus rectangle and ticks around the
 // thumb, then the thumb itself.
 

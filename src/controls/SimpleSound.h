@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The simple sound playback a control may use for its feedback sounds: a wave file by name
 // or a wave resource of the program itself, with the platform's playback flags.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application object: the message loop, the default error report and the guard that
 // every entry from Qt into our handlers passes, so that no exception ever crosses Qt code.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The framework's bitmap: a device-independent picture that keeps its pixel values and its
 // colour table exactly as loaded, so that copying it elsewhere loses nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The device-independent bitmap layout that bitmaps, BMP files and packed DIBs share: the
 // headers, their checks, rows padded to 4 bytes and stored bottom-up, and RLE decoding.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The base of every failure the system raises: it carries the message that the default
 // error report shows. EAbort is the silent failure that no report shows.

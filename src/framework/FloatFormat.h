@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Number formatting and conversion: the float format language of the display formats, the
 // locale's separators and currency settings, the general float-to-text that the settings file

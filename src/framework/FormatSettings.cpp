@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The locale's number and currency settings, read from Qt's system locale. Qt offers the
 // currency only as formatted text, so the placement codes are recovered from sample amounts.
 #include "framework/FloatFormat.h"

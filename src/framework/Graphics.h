@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The graphic base of the framework: a picture that a canvas can draw into a rectangle, that
 // loads from and saves to streams, and the canvas it draws on.

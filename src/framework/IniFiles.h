@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings object: typed access to one INI file through the profile functions. Every read
 // and write goes to the file at once; nothing is cached, except inside an update: between

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every message the system shows, in one table. Texts with "%s" and "%d" are filled in
 // by FormatMessage in the order of their arguments.

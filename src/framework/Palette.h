@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The palette object that stands in for the platform's logical palettes: up to 256 RGB
 // entries. "Realizing" a palette means using it as the lookup table when indexed pixels are

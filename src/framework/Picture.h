@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The picture holder: keeps one graphic of any registered class, loads it from a file by the
 // file's extension and hands out copies.

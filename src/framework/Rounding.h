@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Rounding to the nearest integer with an exact half going to the even neighbour,
 // computed in extended precision.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Byte streams: the abstract stream the readers and writers work on, a growable memory
 // stream and a file stream.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a stimulus library holds: two "TEXT" name lists, "WAV" sounds and bitmap pictures,
 // each picture and sound named by its entry in a list. Building one from its parts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Loading a stimulus library into what the main window shows and plays: the two name lists
 // with their selections, the picture holder, the display bitmap, the sound buffer and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The two name lists of a library ("Picturez" and "Soundz") and the selection the main window
 // keeps on each: plain data that the window maps onto its drop-down lists.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Bitmap files and bitmap resources: a resource is the file without its 14-byte file header,
 // the colour table and pixels following the info header directly.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writes a 32-bit PE module that holds resources and nothing else: no code, no entry point,
 // no imports; one ".rsrc" section whose directory is sorted as the format requires (named

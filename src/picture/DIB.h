@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The device-independent bitmap of the picture engine: 1, 4, 8, 16, 24 or 32 bits per pixel,
 // a 256-entry colour table and pixel rows held bottom-up in one block, addressed top row

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing a TDIB into a rectangle, and the canvas that draws onto a TDIB.
 #include "picture/DIB.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The colours of an image's last drawing, one per target pixel, kept with the image. The frame
 // step changes the picture up to 70 times a second and each change is painted once; keeping

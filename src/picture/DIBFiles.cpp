@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // BMP files, packed DIBs, clipboard data and the registration of TDIB as a picture format.
 #include "picture/DIB.h"
 

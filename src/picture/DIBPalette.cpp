@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pixel formats, the grey ramp and the palette manager.
 #include "picture/DIB.h"
 

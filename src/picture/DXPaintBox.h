@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The display surface: a control that owns one TDIB and draws it at its own size, stretched to
 // the control or shrunk to fit, centred or at the top-left corner. It never erases its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The frame step that animates the picture: every byte of every row is moved by the transform
 // level around a ring of cycle-modulus values; with the Right/Left difference on, the right

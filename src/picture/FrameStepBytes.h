@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The inner loop of the frame step: a span of bytes moved around the ring of cycle-modulus
 // values, many bytes at a time. The frame step runs up to 70 times a second over the whole

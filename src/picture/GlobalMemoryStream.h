@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A read-only stream over a global memory block: the block stays locked while the stream
 // lives and is unlocked, not freed, when it ends.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Libraries that the program finds by name at run time. They are built into the program:
 // a table of library names and, for each, its functions by name.

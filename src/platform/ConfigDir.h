@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The user's configuration directory, home of a settings file named without a directory:
 // $XDG_CONFIG_HOME/velmora when that is an absolute path, else ~/.config/velmora.

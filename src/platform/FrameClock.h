@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where a parameter change lands in the output. The control side stamps every change with
 // the moment it was made; the mixing side turns the stamp into an output frame.

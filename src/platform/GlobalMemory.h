@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Global memory blocks, as the clipboard exchanges them: a byte block that is locked to reach
 // its bytes and unlocked afterwards. A handle belongs to whoever was given it.

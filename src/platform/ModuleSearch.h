@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where a module named without a directory is looked for, in the order the module loader
 // searches: the program's own directory, the data directory, then the current directory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The resource section of a 32-bit PE file, read from its bytes alone. Every offset, count,
 // size and name is checked against the file before it is used; a damaged directory makes the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Profile files on disk. A write reads the whole file, edits it in memory and replaces the
 // file through a temporary file in the same directory (written, synced, renamed), so the old
 // file stays whole until the new one is complete.

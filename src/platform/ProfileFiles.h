@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Profile files: INI text read and written one value at a time. A line "[name]" opens a
 // section, "key=value" lines follow; lines starting with ';' or '#' are comments. Section and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and editing profile text in memory. Lines end at '\n'; a '\r' before it belongs to
 // the line end. Every other byte, junk included, is kept as it was.
 #include "platform/ProfileFiles.h"

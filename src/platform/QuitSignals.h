@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Requests to end the program from outside: SIGTERM (kill, timeout, a session's logout), SIGINT
 // (Ctrl+C in a terminal) and SIGHUP (the terminal went away). The signal handler only writes

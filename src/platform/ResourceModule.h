@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Resource modules: 32-bit PE files opened for their resources only. The reader only reads
 // bytes; nothing in a module is ever mapped executable or run. The program's own resources

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The desktop's shell: a web or "mailto:" address opened with the user's default handler.
 

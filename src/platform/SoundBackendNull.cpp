@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The null output: mixes and discards one block per block duration, so that playback
 // positions advance as they would on a device.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The SDL output: the mixer fills SDL's buffers in its audio callback. Only the audio
 // subsystem of SDL is used. Opening the stream happens once, on the caller's thread; a
 // stream the sound server drops is closed and opened again by a watcher thread, so neither

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sound output's device and buffer objects. A device mixes all its buffers into one
 // output; buffers keep their device's mixer alive, so either may be released first.

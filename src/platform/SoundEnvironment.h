@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the sound output needs from the process environment. Changing the environment is not
 // safe while other threads may read it, so every program calls this first in main, before Qt,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The software mixer: voices over sample memory, mixed into interleaved stereo float.
 // It knows nothing of any output device; an output calls Render from its own thread.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Outputs that drive the mixer: the SDL device, a silent null output that consumes
 // samples in real time when no device can be opened, and an offline output that only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Result codes, flags and records of the sound output. Results are 32-bit codes: 0 is
 // success, anything else a refusal that leaves the object as it was.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A bounded ring that hands values from one producer thread to one consumer thread. After
 // construction neither side allocates, locks or waits: a full ring refuses the value and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Relative thread priorities and timer resolution on Linux, for one kernel thread.
 //

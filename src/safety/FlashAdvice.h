@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What would bring a run under the flash limits: a lower frequency, reduced flashing, or a
 // smaller picture on the screen, each tried with the check itself.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The flash check: how strongly the displayed picture flashes with the run's settings on a
 // given display, graded against the broadcast limit (25 % of the screen) and the web's

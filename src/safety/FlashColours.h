@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Colour measures the flash check works with, per palette entry: relative luminance, whether
 // the colour is a saturated red, and its chromaticity; and the gentler colour lookup of reduced

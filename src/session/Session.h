@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A session: the main frequency as a programme over time, with knob settings at its points.
 // The frequency moves linearly from point to point; a knob setting takes effect at its point

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The session's clock: how far into its session a run has come. It runs while the
 // stimulation runs, stands still while it is paused and goes back to 0 when the session

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The session file, "*.vsession": UTF-8 text, one point a line. Blank lines and lines starting
 // with "#" are ignored; every other line holds a time (m:ss or h:mm:ss, strictly increasing),

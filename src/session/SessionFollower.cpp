@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/SessionFollower.h"
 
 bool TSessionFollower::Follow(int64_t elapsedMs, TSessionTarget& target) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Following a session: what to set, and when, as its clock moves on. The program's main
 // window and the renderer both follow through this one class, so a rendered file holds what

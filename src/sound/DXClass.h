@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Wrappers of the sound output's objects: the common base that records the result of
 // every call, the sound device, and the loader that finds the sound library's functions.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The loader of the sound library: loaded libraries are cached by their lower-cased
 // names and unloaded when the program ends.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound device component: opening and closing the device for its form.
 
 #include "sound/DXSounds.h"

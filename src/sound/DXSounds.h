@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sound buffer that plays one whole wave sound, and the sound device component that
 // opens the device for its form, keeps its primary buffer and reports opening, closing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound buffer: loading a whole sound into one platform buffer and the calls that
 // play and shape it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window hook: an event filter on the control that hands every event to a handler.
 
 #include "sound/DXSounds.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The modulation sequencer: a ten-step sine wave that swings the looping sound's pan and
 // playback rate, and the volume steps of the volume knob.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Wave sounds in memory and the reading of RIFF WAVE containers.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A timer whose pause is measured by a worker thread of settable priority and whose firings
 // run on the GUI thread. The worker sleeps until the next due time, hands Tick to the GUI

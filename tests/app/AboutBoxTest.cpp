@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The about box: links handed to the desktop without closing the box, OK and Enter closing it.
 #include "app/About.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's flash check: the verdict before Start and after a change, the "Flash Check..."
 // window, reduced flashing on the display only, and the photosensitivity warning that the
 // first Start shows until it is accepted.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window following a session on a clock the test drives: the frequency through the
 // edit's own path, the knobs at their points, pause and resume, a hand-moved control, the end,
 // and the session remembered from one start to the next.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's keyboard and sizing behaviour: Esc stops a run from any control, Start
 // works from the keyboard, hiding the controls gives back exactly what it took and leaves a
 // maximized window maximized, and a close writes the settings file once.

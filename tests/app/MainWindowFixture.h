@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A main window in a temporary configuration directory, with the sound output rendering
 // offline and failures recorded instead of shown.

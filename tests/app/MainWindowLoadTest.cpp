@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's loads and the run in real time: Apply, the single-file loads with the
 // dialog's filters, the timers stepping the picture and the sound, the about box during a run.
 #include "MainWindowFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window end to end on the offscreen platform: frequency linking, the knobs, the
 // check boxes, hiding the controls, the run, the menu loads, and a device that cannot open.
 #include "MainWindowFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings component's placement: keys and their order, screen size and pixels-per-inch
 // rules, the window state, when it saves and when it must not, and the size limits.
 #include "StorageTestWindow.h"

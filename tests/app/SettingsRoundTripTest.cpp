@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's settings across program starts in one configuration directory.
 #include "MainWindowFixture.h"
 

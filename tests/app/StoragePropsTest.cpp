@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stored control properties: binding by component and property name, the stored forms and
 // their conversions, trimming, the quote doubling, and failures while restoring.
 #include "StorageTestWindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A small window for the settings component tests: two check boxes, an integer, a floating
 // and a text property on plain objects, a timer-like object whose property differs in case

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every text the user reads goes through the translator: with one installed that marks what it
 // translates, every caption, hint, menu item, band name and message comes out marked.
 #include "MainWindowFixture.h"

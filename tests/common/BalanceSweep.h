@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A sweep of pan steps and how to find its levels in a recording: a stepper that runs at due
 // times on the steady clock, and the search for each step's balance in order.

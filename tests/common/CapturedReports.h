@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Records what the default error report would show, for as long as it lives, then puts the
 // previous report back.

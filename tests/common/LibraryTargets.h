@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Everything a library load fills, on a sound device that renders offline, for the library
 // tests and benchmarks. Selects the offline output while it lives.

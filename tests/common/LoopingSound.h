@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A looping 16-bit stereo sound made on a device and started, for the sound tests and
 // benchmarks.

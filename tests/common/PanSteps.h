@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Finds a series of pan levels, set one after another on a sound of equal level on both
 // channels, in a stereo recording of what a sound server played.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test main for binaries that need no application object.
 #include "platform/SoundEnvironment.h"
 

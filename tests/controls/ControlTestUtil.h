@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers shared by the control tests: an olive parent like the main window's panel, and
 // pictures of the controls saved into the build tree for a look.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The generated default library main.zdl: enough pictures and sounds of the promised form,
 // palettes that cycle without a seam and sounds that loop without a click.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-lib flashcheck on a library whose one picture blinks white and black from one
 // palette index to the next: its verdicts, figures, exit statuses and refusals.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading a library into the lists, the sound buffer, the picture holder and the display:
 // selections and fallbacks, the cycle modulus, and what each failure leaves behind.
 

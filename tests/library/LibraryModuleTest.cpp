@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Library modules as our writer makes them: read back through the reader, in the order the
 // format requires, with names refused that a list or lookup could not carry, and readable by
 // independent tools.

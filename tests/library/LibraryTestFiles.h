@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Small bitmap and wave files made in memory, and running the library tool, for the library
 // tests.

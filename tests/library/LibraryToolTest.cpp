@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-lib: pack, list and extract round trips, and clear failures.
 
 #include "LibraryTestFiles.h"

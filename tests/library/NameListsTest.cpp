@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Name lists: line rules and the selection rules of the two drop-down lists.
 
 #include "library/NameLists.h"

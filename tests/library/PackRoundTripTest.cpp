@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures in every form the library tool takes, written by ImageMagick (16-bit ones here):
 // packed with velmora-lib and loaded as the program loads a library, each shows the colours
 // ImageMagick decodes from the file, with the usual cycle modulus.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's own resources through the module interface: built-in .bmp files are served
 // as bitmap resources (packed, without the file header), names found without regard to case.
 

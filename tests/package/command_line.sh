@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The command lines of both programs: --help and --version answer without a window system,
 # the version is the project's, every library command is in the help, stray arguments are
 # refused. Usage: command_line.sh VELMORA VELMORA-LIB VERSION

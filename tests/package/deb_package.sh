@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from a build tree with cpack, unpacks it into a temporary folder
 # and checks its files, its control fields and the unpacked library tool on the unpacked
 # default library; lintian finds no error and no warning in it, and in a hardened build none

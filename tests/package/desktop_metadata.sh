@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop entry, the AppStream metainfo and the man pages pass their validators without
 # a single error, warning or hint, and name one application id and the project's version; the
 # icons have their sizes and the scalable one looks like them; the desktop entry names the

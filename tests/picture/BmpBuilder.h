@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Builds BMP files and packed DIBs byte by byte, so that tests can write exactly the headers
 // they need, valid or not.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures whose sizes, headers or colour counts try to make the picture engine overflow,
 // allocate for data that isn't there, lose pixel values or fail without saying so.
 #include "BmpBuilder.h"

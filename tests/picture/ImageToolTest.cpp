@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // BMP files written by an independent image tool load with the pixel values that the tool
 // itself decodes from them.
 #include "TestHelpers.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real sound engine played into a private PipeWire, through the SDL driver that
 // SDL_AUDIODRIVER names ("pipewire", the default here, or "pulseaudio" for PipeWire's
 // PulseAudio service), recorded with pw-record. SDL opens one stream per process, so each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // PipeWire as a desktop runs it, of the test's own: pipewire, wireplumber and pipewire-pulse on
 // a private session bus, everything they keep in a fresh 0700 runtime directory, a null sink

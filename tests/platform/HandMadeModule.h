@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Hand-made resource modules for the reader's tests: a minimal 32-bit PE file around a
 // resource section whose bytes a test writes field by field, so every kind of damage can be

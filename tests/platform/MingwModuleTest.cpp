@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Modules built at test time by an independent resource compiler and linker (MinGW's windres
 // and ld) read correctly: string types and names in any case, bitmaps, wave data, and one
 // name in several languages.

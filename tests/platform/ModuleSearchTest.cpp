@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Modules named without a directory: the program's directory, then the data directory, then
 // the current directory.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The resource-module reader on hand-made modules: a sound tree, each kind of damage, the
 // choice of language, and opening files by path.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The renderer's parts on their own: the WAV writer and the timeline that feeds it.
 #include "common/LoopingSound.h"
 #include "framework/Exception.h"

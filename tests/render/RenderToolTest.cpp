@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The renderer as users run it: the same arguments give the same bytes, bad arguments are
 // refused, and a 25 Hz session sweeps the balance at 50 Hz in the written file.
 #include "library/LibraryFormat.h"

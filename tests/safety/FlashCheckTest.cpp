@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The flash check on pictures and colour tables built here, whose flashing is known by how
 // they are made: a whole picture blinking, changes too small or too dark to count, a red
 // blink, a stripe moving across, and the display's refresh swallowing steps.

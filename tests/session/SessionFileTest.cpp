@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The session file's rules and refusals, and the timeline between its points.
 #include "session/SessionFile.h"
 

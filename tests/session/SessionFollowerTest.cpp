@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // When a follower sets the frequency and the knobs as its session's clock moves on.
 #include "session/SessionFollower.h"
 #include "session/SessionClock.h"

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: GPL-3.0-or-later */
 /* Watches the light as the X server shows it: reads one row of a window's picture from the
    server every quarter of a millisecond (reading without a pause would take a processor from
    the program and the server it watches), times every change of that row, and reports the picture's

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: GPL-3.0-or-later */
 /* Asks an X window to close the way a window manager does: a WM_DELETE_WINDOW client
    message. Usage: send-close WINDOW-ID */
 #include <X11/Xlib.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the real program in a fresh X server at a main frequency, Depth 7, clicks Start as a
 # user would and watches the light as the server shows it: one row of the picture read back
 # every quarter millisecond, every change timed (see LightWatch.c). Exits with the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the scripts that run the real program in an X server: sourced after they have set
 # `program` (the binary), `log` (where its output goes) and `tag` (the prefix of messages).
 

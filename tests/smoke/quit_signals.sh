@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the real program in a fresh X server, once for each of SIGTERM, SIGINT and SIGHUP,
 # with a fresh configuration directory holding only a turned-up Depth knob; once its window is
 # up, sends the signal and checks that the program ends by itself with status 0 within five

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the real program in a fresh X server with a fresh configuration directory holding only
 # a turned-up Depth knob, clicks Start through the server as a user would, checks that the
 # picture changes between two screenshots, asks the window to close and checks that the

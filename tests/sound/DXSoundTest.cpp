@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound device component on a form: opening, closing, events, options and the window
 // hook. These tests need an application object; this binary has no other use for one, so
 // the first of them makes it on the offscreen platform and keeps it for the process.

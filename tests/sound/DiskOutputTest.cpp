@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SDL's disk output writes what the mixer renders into a file, pulling its blocks on its own
 // coarse clock: about 16 % more frames per second than its nominal rate. The mixer's clock
 // must follow the rate the output really pulls for timed changes to land at their frames.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The modulation step, the volume steps and the sound timer's interval.
 
 #include "sound/ModulationStep.h"

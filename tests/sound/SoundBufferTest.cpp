@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound buffer wrapper: loading sounds, playing them and its failures.
 
 #include "SoundTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound output rendered offline: units of pan and volume, pitch, playback state,
 // buffer access and the formats it plays or refuses.
 

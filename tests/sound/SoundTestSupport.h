@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers of the sound tests: wave containers built byte by byte, an offline device and
 // measurements on rendered output.

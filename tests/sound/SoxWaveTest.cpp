@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Wave files written by sox load with the samples that sox itself decodes from them.
 
 #include "SoundTestSupport.h"

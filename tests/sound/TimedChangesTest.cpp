@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Changes of rate, pan and volume land at the output frame of their moment, inside the
 // block being mixed, in order, and none is lost when they come faster than they are mixed.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading RIFF WAVE containers into TWave, and the wave stream over sample bytes.
 
 #include "sound/Wave.h"

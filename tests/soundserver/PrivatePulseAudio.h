@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A PulseAudio server of the test's own: a null sink at 44.1 kHz in a fresh runtime
 // directory, started and stopped by the test and reached only through PULSE_SERVER, so a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real sound engine played through SDL's pulseaudio driver into a private PulseAudio
 // server, recorded from the null sink's monitor.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the program in a fresh X server while the sound server's stream events are
 # watched; once its window is visible, prints how many playback streams were opened and
 # closed so far. Usage: program_start.sh VELMORA (PULSE_SERVER names the server).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A user at a compositor without input devices: a Qt input plugin that the test loads into the
 // real program. It waits for the main window, points at Start and away, clicks it, sees the
 // picture change, presses on it and lets go elsewhere, stops the run with Esc, and closes the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the real program on Wayland: a headless weston in its own runtime directory, the program
 # on Qt's wayland platform with a fresh configuration holding a turned-up Depth knob, and a
 # scripted user loaded as a Qt input plugin (the compositor has no input devices). The run must

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controls and the main window under a real X server, with the pointer moved and pressed
 // through the server.
 #include "RealPointer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The X server's own pointer, moved and pressed through the server as a user would, so that
 // grabs, implicit grabs and the selection paste behave as they do for real.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the renderer meets the offline output. The output places every change of rate, pan or
 // volume at the frame that was "now" for it, so the renderer names the frame of each moment

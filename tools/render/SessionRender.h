@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Rendering what the program plays to a WAV file, as if its timers were perfect: the sound
 // timer fires exactly every Timer2.Interval ms (read at the start of each pause, as the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A WAV file written as it is rendered: the header goes out first with the sizes announced,
 // the samples follow in chunks, and Finish puts the sizes written in and moves the file into
