@@ -44,7 +44,8 @@ done
 export XDG_CONFIG_HOME=$work/config
 settings=$XDG_CONFIG_HOME/velmora/Zandrel.ini
 mkdir -p "$(dirname "$settings")"
-printf '[TMainForm]\nUpDown1_Position=7\n' >"$settings"
+# The photosensitivity warning was accepted at an earlier start.
+printf '[Options]\nWarningAccepted=1\n[TMainForm]\nUpDown1_Position=7\n' >"$settings"
 
 # Started from its own directory so that the default library beside it is found either way.
 # Sound goes to SDL's silent output: without a sound card or server the sound library prints
