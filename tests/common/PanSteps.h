@@ -3,14 +3,13 @@
 // Finds a series of pan levels, set one after another on a sound of equal level on both
 // channels, in a stereo recording of what a sound server played.
 
+#include "common/BalanceSweep.h"
+
 #include <cmath>
 #include <cstddef>
 #include <vector>
 
-// Balance of a recorded frame in hundredths of a decibel, as a pan sets it.
-inline double Balance(const std::vector<float>& rec, size_t frame) {
-    return 2000.0 * std::log10(double(rec[2 * frame + 1]) / double(rec[2 * frame]));
-}
+using sweep::Balance;
 
 struct PanStepsFound {
     int heard = 0;
@@ -27,25 +26,12 @@ inline bool RecordingGap(const std::vector<float>& rec, size_t f) {
            rec[2 * f - 1] > 0.01f && std::abs(Balance(rec, f) - Balance(rec, f - 1)) > 2.0;
 }
 
-// A level is heard when the balance stays within a hundredth of a decibel of it for five
-// frames running; levels are looked for in order, each after the one before.
+// Levels are found as sweep::FindLevels finds them; a missing one is excused where the server
+// played silence (or, with gapsExcused, the recording lost frames) between its neighbours.
 template <typename Pan>
 PanStepsFound FindPanSteps(const std::vector<float>& rec, int steps, Pan pan, bool gapsExcused) {
     const size_t frames = rec.size() / 2;
-    std::vector<size_t> foundAt(size_t(steps), 0);
-    size_t at = 0;
-    for (int i = 0; i < steps; ++i) {
-        int run = 0;
-        for (size_t f = at; f < frames; ++f) {
-            const bool level = rec[2 * f] > 0.01f && rec[2 * f + 1] > 0.01f &&
-                               std::abs(Balance(rec, f) - pan(i)) <= 1.0;
-            run = level ? run + 1 : 0;
-            if (run == 5) {
-                foundAt[size_t(i)] = at = f + 1;
-                break;
-            }
-        }
-    }
+    const std::vector<size_t> foundAt = sweep::FindLevels(rec, steps, pan);
     PanStepsFound found;
     for (int i = 0; i < steps; ++i) {
         if (foundAt[size_t(i)] != 0) {

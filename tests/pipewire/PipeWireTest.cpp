@@ -25,27 +25,6 @@ void Wait(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-// Runs f every period from now on, count times, at the best priority the system grants.
-template <typename F> void Every(std::chrono::microseconds period, int count, F f) {
-    std::thread stepper([&] {
-        sched_param param{};
-        param.sched_priority = 20;
-        pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
-        timespec next{};
-        clock_gettime(CLOCK_MONOTONIC, &next);
-        for (int i = 0; i < count; ++i) {
-            f(i);
-            next.tv_nsec += period.count() * 1000;
-            while (next.tv_nsec >= 1'000'000'000) {
-                next.tv_nsec -= 1'000'000'000;
-                ++next.tv_sec;
-            }
-            clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
-        }
-    });
-    stepper.join();
-}
-
 } // namespace
 
 TEST(PipeWireTest, PanStepsEvery2MsAreHeardAsDistinctLevelsInOrder) {
@@ -71,7 +50,8 @@ TEST(PipeWireTest, PanStepsEvery2MsAreHeardAsDistinctLevelsInOrder) {
     const size_t from = server.RecordedFrames();
     constexpr int kSteps = 500;
     const auto pan = [](int i) { return -2495 + 10 * i; };
-    Every(std::chrono::microseconds(2000), kSteps, [&](int i) { buffer->SetPan(pan(i)); });
+    sweep::Every(std::chrono::microseconds(2000), kSteps,
+                 [&](int i, int64_t) { buffer->SetPan(pan(i)); });
     // The recorder may lag behind the server on a busy machine: wait for the whole sweep.
     const size_t wanted = from + 44100 * (2 * kSteps + 300) / 1000;
     for (int i = 0; i < 200 && server.RecordedFrames() < wanted; ++i)

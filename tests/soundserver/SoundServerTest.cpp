@@ -5,6 +5,7 @@
 #include "PrivatePulseAudio.h"
 #include "common/BalanceSweep.h"
 #include "common/LoopingSound.h"
+#include "common/PanSteps.h"
 #include "platform/FrameClock.h"
 #include "platform/SoundDevice.h"
 #include "platform/ThreadScheduling.h"
@@ -66,8 +67,6 @@ protected:
     std::shared_ptr<IDirectSound> device;
 };
 
-using sweep::Balance;
-
 void Wait(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
@@ -97,25 +96,8 @@ TEST_F(SoundServerTest, PanStepsEvery2MsAreHeardAsDistinctLevelsInOrder) {
     buffer->Stop();
 
     const size_t frames = rec.size() / 2;
-    const std::vector<size_t> foundAt = sweep::FindLevels(rec, kSteps, pan);
-    // A level the server never played (it ran dry and played silence instead) is no fault
-    // of the engine: a missing level with silence between its found neighbours is excused.
-    int heard = 0, excused = 0;
-    for (int i = 0; i < kSteps; ++i) {
-        if (foundAt[i] != 0) {
-            ++heard;
-            continue;
-        }
-        size_t before = 0, after = frames;
-        for (int j = i - 1; j >= 0 && before == 0; --j)
-            before = foundAt[j];
-        for (int j = i + 1; j < kSteps && after == frames; ++j)
-            after = foundAt[j] != 0 ? foundAt[j] : frames;
-        bool silence = false;
-        for (size_t f = before; f < after && !silence; ++f)
-            silence = rec[2 * f] == 0.0f;
-        excused += silence;
-    }
+    const PanStepsFound found = FindPanSteps(rec, kSteps, pan, false);
+    const int heard = found.heard, excused = found.excused;
     ASSERT_LT(excused, kSteps / 2) << "the server played silence for most of the steps";
     EXPECT_GE(heard, (kSteps - excused) * 99 / 100)
         << "of " << kSteps << " steps, " << excused << " lost in the server's silence, in "
