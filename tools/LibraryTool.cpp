@@ -309,8 +309,8 @@ struct FlashQuestion {
     double Frequency = 0;
     int Depth = 0;
     bool Difference = false;
-    int WindowWidth = 568; // the program's picture area in its first size
-    int WindowHeight = 246;
+    int WindowWidth = kFirstShownWidth;
+    int WindowHeight = kFirstShownHeight;
     int ScreenWidth = 1920;
     int ScreenHeight = 1080;
     double Refresh = 60;
@@ -365,15 +365,7 @@ int FlashCheck(const FlashQuestion& q) {
         throw UsageError("no picture \"" + q.Picture + "\" in " + q.Library);
     TDIB dib;
     int32_t modulus = 0;
-    {
-        TResourceStream header(library.Handle(), q.Picture, TResourceName(RT_BITMAP));
-        modulus = CycleModulusFromHeader(header);
-    }
-    {
-        TResourceStream bitmap(library.Handle(), q.Picture, TResourceName(RT_BITMAP));
-        dib.ReadPackedDib(bitmap);
-    }
-    if (dib.Image().Compressed && !dib.IsEmpty()) dib.ScanLine(0); // expanded, as shown
+    LoadLibraryPicture(library.Handle(), q.Picture, dib, modulus);
     TFlashPicture picture = FlashPictureOf(dib);
     if (q.Reduced) picture.Colours = ReducedFlashingColours(picture.Colours);
     TFlashSettings s;

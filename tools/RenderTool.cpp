@@ -3,6 +3,7 @@
 // to a WAV file.
 
 #include "platform/SoundEnvironment.h"
+#include "render/FlashReport.h"
 #include "render/SessionRender.h"
 #include "session/SessionFile.h"
 
@@ -18,11 +19,13 @@ namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitOverLimits = 3;
 
 const char* const kUsage =
     "usage: velmora-render [--library LIB] [--sound NAME] --session FILE -o OUT.wav\n"
     "       velmora-render [--library LIB] [--sound NAME] [--frequency HZ] --duration TIME "
     "-o OUT.wav\n"
+    "       velmora-render --flash-report --picture NAME [--library LIB] --session FILE\n"
     "Try velmora-render --help for more.\n";
 
 const char* const kHelp =
@@ -46,6 +49,17 @@ const char* const kHelp =
     "  --format s16|f32    16-bit PCM (default) or 32-bit float samples\n"
     "  --help              show this text\n"
     "\n"
+    "  --flash-report      instead of rendering, print for each minute the frequencies,\n"
+    "                      the depths and how strongly the picture flashes; exit status 3\n"
+    "                      when any minute is over the limits for photosensitive viewers\n"
+    "  --picture NAME      the library's picture to check\n"
+    "  --depth N           Depth knob, the transform level, 1..15 (default 1)\n"
+    "  --difference on|off \"Right/Left Difference\" (default off)\n"
+    "  --reduced on|off    reduced flashing (default off)\n"
+    "  --window WxH        the picture's size on the screen (default 568x246)\n"
+    "  --screen WxH        the screen's size (default 1920x1080)\n"
+    "  --refresh HZ        the display's refresh rate (default 60)\n"
+    "\n"
     "With a session the knob options give the knobs as they stand when the run starts; the\n"
     "session's points set them from there. The same arguments always give the same file.\n";
 
@@ -61,54 +75,52 @@ int KnobValue(const std::string& option, const std::string& text, int max) {
     return std::stoi(text);
 }
 
-TRenderJob ParseArguments(const std::vector<std::string>& args) {
-    std::map<std::string, std::string> given;
+using TGiven = std::map<std::string, std::string>;
+
+const char* const kRenderOptions[] = {"--output", "--sound", "--am",    "--fm",
+                                      "--volume", "--half",  "--format"};
+const char* const kFlashOptions[] = {"--picture", "--depth",  "--difference", "--reduced",
+                                     "--window",  "--screen", "--refresh"};
+
+template <size_t N> bool Among(const char* const (&options)[N], const std::string& option) {
+    return std::find(std::begin(options), std::end(options), option) != std::end(options);
+}
+
+TGiven GivenOptions(const std::vector<std::string>& args) {
+    TGiven given;
     for (size_t i = 0; i < args.size(); ++i) {
         std::string option = args[i];
         if (option == "-o") option = "--output";
-        static const char* const known[] = {"--output",    "--library",  "--sound", "--session",
-                                            "--frequency", "--duration", "--am",    "--fm",
-                                            "--volume",    "--half",     "--format"};
-        if (std::find(std::begin(known), std::end(known), option) == std::end(known))
-            throw UsageError("unknown option \"" + args[i] + "\"");
+        const bool known = Among(kRenderOptions, option) || Among(kFlashOptions, option) ||
+                           option == "--library" || option == "--session" ||
+                           option == "--frequency" || option == "--duration";
+        if (!known) throw UsageError("unknown option \"" + args[i] + "\"");
         if (i + 1 >= args.size()) throw UsageError(option + " needs a value");
         if (!given.emplace(option, args[++i]).second) throw UsageError(option + " is given twice");
     }
+    return given;
+}
+
+bool OnOff(const TGiven& given, const char* option) {
+    const auto found = given.find(option);
+    if (found == given.end()) return false;
+    if (found->second != "on" && found->second != "off")
+        throw UsageError(std::string(option) + " takes on or off");
+    return found->second == "on";
+}
+
+// The session to follow: a session file, or one frequency held for a duration.
+TSession SessionOf(TGiven& given) {
     auto has = [&](const char* o) { return given.count(o) != 0; };
-
-    TRenderJob job;
-    if (!has("--output") || given["--output"].empty())
-        throw UsageError("no output file (-o) given");
-    job.OutputPath = given["--output"];
-    if (job.OutputPath == TWavWriter::kStandardOutput && isatty(STDOUT_FILENO) != 0)
-        throw UsageError("-o - writes WAV data, which a terminal cannot show; send it into a "
-                         "pipe or give a file");
-    if (has("--library")) job.LibraryPath = given["--library"];
-    if (has("--sound")) job.SoundName = given["--sound"];
-    if (has("--am")) job.AM = KnobValue("--am", given["--am"], 5);
-    if (has("--fm")) job.FM = KnobValue("--fm", given["--fm"], 10);
-    if (has("--volume")) job.Volume = KnobValue("--volume", given["--volume"], 10);
-    if (has("--half")) {
-        const std::string& h = given["--half"];
-        if (h != "on" && h != "off") throw UsageError("--half takes on or off");
-        job.Half = h == "on";
-    }
-    if (has("--format")) {
-        const std::string& f = given["--format"];
-        if (f != "s16" && f != "f32") throw UsageError("--format takes s16 or f32");
-        job.Format = f == "s16" ? TWavFormat::Pcm16 : TWavFormat::Float32;
-    }
-
     if (has("--session")) {
         if (has("--frequency") || has("--duration"))
             throw UsageError("--session sets the frequency and the length itself; leave out "
                              "--frequency and --duration");
         try {
-            job.Session = LoadSessionFile(given["--session"]);
+            return LoadSessionFile(given["--session"]);
         } catch (const Exception& e) {
             throw UsageError(e.Message()); // a session that cannot be used is a bad argument
         }
-        return job;
     }
     if (!has("--duration")) throw UsageError("give either --session or --duration");
     int64_t length = 0;
@@ -124,8 +136,89 @@ TRenderJob ParseArguments(const std::vector<std::string>& args) {
     TSessionPoint start, finish;
     start.FrequencyMilli = finish.FrequencyMilli = milli;
     finish.TimeMs = length;
-    job.Session = TSession({start, finish});
+    return TSession({start, finish});
+}
+
+TRenderJob RenderJobOf(TGiven& given) {
+    auto has = [&](const char* o) { return given.count(o) != 0; };
+    for (const char* option : kFlashOptions)
+        if (has(option)) throw UsageError(std::string(option) + " belongs to --flash-report");
+    TRenderJob job;
+    if (!has("--output") || given["--output"].empty())
+        throw UsageError("no output file (-o) given");
+    job.OutputPath = given["--output"];
+    if (job.OutputPath == TWavWriter::kStandardOutput && isatty(STDOUT_FILENO) != 0)
+        throw UsageError("-o - writes WAV data, which a terminal cannot show; send it into a "
+                         "pipe or give a file");
+    if (has("--library")) job.LibraryPath = given["--library"];
+    if (has("--sound")) job.SoundName = given["--sound"];
+    if (has("--am")) job.AM = KnobValue("--am", given["--am"], 5);
+    if (has("--fm")) job.FM = KnobValue("--fm", given["--fm"], 10);
+    if (has("--volume")) job.Volume = KnobValue("--volume", given["--volume"], 10);
+    job.Half = OnOff(given, "--half");
+    if (has("--format")) {
+        const std::string& f = given["--format"];
+        if (f != "s16" && f != "f32") throw UsageError("--format takes s16 or f32");
+        job.Format = f == "s16" ? TWavFormat::Pcm16 : TWavFormat::Float32;
+    }
+    job.Session = SessionOf(given);
     return job;
+}
+
+void SizeValue(const std::string& option, const std::string& text, int& width, int& height) {
+    unsigned w = 0, h = 0;
+    char rest = 0;
+    if (std::sscanf(text.c_str(), "%5ux%5u%c", &w, &h, &rest) != 2 || w < 1 || h < 1)
+        throw UsageError(option + " takes WIDTHxHEIGHT in pixels, as 1920x1080");
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+}
+
+TFlashReportJob FlashJobOf(TGiven& given) {
+    auto has = [&](const char* o) { return given.count(o) != 0; };
+    for (const char* option : kRenderOptions)
+        if (has(option))
+            throw UsageError(std::string(option) + " is for rendering sound; --flash-report "
+                                                   "prints its report to the terminal");
+    TFlashReportJob job;
+    if (!has("--picture") || given["--picture"].empty())
+        throw UsageError("--flash-report needs the --picture to check");
+    job.PictureName = given["--picture"];
+    if (has("--library")) job.LibraryPath = given["--library"];
+    if (has("--depth") && (job.Depth = KnobValue("--depth", given["--depth"], 15)) == 0)
+        throw UsageError("--depth takes a whole number from 1 to 15");
+    job.Display.RightLeftDifference = OnOff(given, "--difference");
+    job.Reduced = OnOff(given, "--reduced");
+    job.Display.ShownWidth = kFirstShownWidth;
+    job.Display.ShownHeight = kFirstShownHeight;
+    if (has("--window"))
+        SizeValue("--window", given["--window"], job.Display.ShownWidth, job.Display.ShownHeight);
+    if (has("--screen"))
+        SizeValue("--screen", given["--screen"], job.Display.ScreenWidth, job.Display.ScreenHeight);
+    if (has("--refresh")) {
+        char* end = nullptr;
+        const double hz = std::strtod(given["--refresh"].c_str(), &end);
+        if (*end != '\0' || !(hz >= 1 && hz <= 1000))
+            throw UsageError("--refresh takes the display's refresh rate, 1 to 1000 Hz");
+        job.Display.RefreshHz = hz;
+    }
+    job.Session = SessionOf(given);
+    return job;
+}
+
+// Prints the report; 3 when any minute is over the limits, as velmora-lib flashcheck.
+int PrintFlashReport(const TFlashReportJob& job) {
+    const std::vector<TFlashMinute> minutes = ReportSessionFlashing(job);
+    size_t over = 0;
+    for (const TFlashMinute& m : minutes) {
+        std::cout << DescribeFlashMinute(m) << "\n";
+        over += m.Worst.Over ? 1 : 0;
+    }
+    if (over == 0)
+        std::cout << "Below the limits throughout.\n";
+    else
+        std::cout << "Over the limits in " << over << " of " << minutes.size() << " minutes.\n";
+    return over == 0 ? 0 : kExitOverLimits;
 }
 
 // A bar on the terminal, redrawn when a whole percent more is done.
@@ -186,7 +279,16 @@ int main(int argc, char** argv) {
         return 0;
     }
     try {
-        const TRenderJob job = ParseArguments(args);
+        std::vector<std::string> options = args;
+        const auto flash = std::find(options.begin(), options.end(), "--flash-report");
+        TGiven given;
+        if (flash != options.end()) {
+            options.erase(flash);
+            given = GivenOptions(options);
+            return PrintFlashReport(FlashJobOf(given));
+        }
+        given = GivenOptions(options);
+        const TRenderJob job = RenderJobOf(given);
         RemovePartFileWhenInterrupted(job.OutputPath);
         ProgressBar bar;
         RenderToWav(job, [&bar](uint64_t done, uint64_t total) { bar(done, total); });

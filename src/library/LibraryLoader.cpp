@@ -82,6 +82,17 @@ void LoadStimulusLibrary(const std::string& libraryPath, TLibraryTargets& target
     targets.Display.AssignFrom(&targets.SourcePicture);
 }
 
+void LoadLibraryPicture(TModuleHandle module, const std::string& name, TDIB& picture,
+                        int32_t& cycleModulus) {
+    {
+        TResourceStream header(module, name, RT_BITMAP);
+        cycleModulus = CycleModulusFromHeader(header);
+    }
+    TResourceStream bitmap(module, name, RT_BITMAP);
+    picture.ReadPackedDib(bitmap);
+    if (picture.Image().Compressed && !picture.IsEmpty()) picture.ScanLine(0); // expands it
+}
+
 void LoadPictureFile(const std::string& fileName, TDIB& display, int32_t& cycleModulus) {
     display.LoadBmpFile(fileName);
     TFileStream file(fileName, TFileMode::fmOpenRead);

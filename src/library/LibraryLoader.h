@@ -5,6 +5,7 @@
 // cycle modulus. Failures are raised as they happen; what was done before stays done.
 
 #include "library/NameLists.h"
+#include "platform/ResourceModule.h"
 
 #include <cstdint>
 #include <string>
@@ -34,6 +35,11 @@ void LoadStimulusLibrary(const std::string& libraryPath, TLibraryTargets& target
 // The cycle modulus a picture's data gives: 255 minus the 16-bit word at byte 6 of its first
 // 14 bytes. Fails with "Stream read error" when fewer than 14 bytes are left.
 int32_t CycleModulusFromHeader(TStream& stream);
+
+// One picture of an open library, as the window shows it (a compressed one expanded), and its
+// cycle modulus. Fails as the resource stream does when the library has no such picture.
+void LoadLibraryPicture(TModuleHandle module, const std::string& name, TDIB& picture,
+                        int32_t& cycleModulus);
 
 // A single bitmap file into the display, then the cycle modulus from the file's own header
 // (its first reserved word). The display keeps its picture when the file cannot be read.

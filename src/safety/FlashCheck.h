@@ -24,6 +24,10 @@ struct TFlashPicture {
     TColorTable Colours{};
 };
 
+// The program's picture area in the window's first size, in screen pixels.
+constexpr int kFirstShownWidth = 568;
+constexpr int kFirstShownHeight = 246;
+
 struct TFlashSettings {
     int TransformLevel = 1;
     int CycleModulus = 255;

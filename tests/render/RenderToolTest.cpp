@@ -268,3 +268,44 @@ TEST(RenderedSweep, AHalfPeriodPointTakesEffectAlsoWhenTheBoxIsAlreadyTicked) {
 }
 
 } // namespace
+
+// A picture that blinks white and black from one palette index to the next, followed through a
+// session that stays at 1 Hz for a minute, then climbs to 10 Hz.
+TEST(RenderTool, FlashReportGradesEachMinuteOfTheSession) {
+    libtest::TempDir dir("render-flash");
+    Bytes bitmap = libtest::BitmapFile(64, 48, 0);
+    for (size_t i = 0; i < 256; ++i)
+        for (size_t c = 0; c < 3; ++c)
+            bitmap[54 + 4 * i + c] = i % 2 ? 0 : 255;
+    libtest::WriteFile(dir / "blink.bmp", bitmap);
+    libtest::WriteFile(dir / "s.wav", libtest::WaveFile(22050, {1, 2, 3}));
+    ASSERT_EQ(RunCommand(libtest::Tool() + " pack " + (dir / "blink.zdl").string() +
+                         " --picture Blink=" + (dir / "blink.bmp").string() +
+                         " --sound S=" + (dir / "s.wav").string())
+                  .Exit,
+              0);
+    std::ofstream(dir / "s.vsession") << "0:00 1.0\n1:00 1.0\n1:30 10.0 depth=3\n2:30 10.0\n";
+    const std::string report = "--flash-report --library " + (dir / "blink.zdl").string() +
+                               " --session " + (dir / "s.vsession").string();
+
+    const auto r = Render(report + " --picture Blink");
+    EXPECT_EQ(r.Exit, 3) << r.Output;
+    EXPECT_NE(r.Output.find("0:00-1:00  1.0 Hz, depth 1: below the limits"), std::string::npos)
+        << r.Output;
+    EXPECT_NE(r.Output.find("1:00-2:00  1.0-10.0 Hz, depth 1-3: over the limits"),
+              std::string::npos);
+    EXPECT_NE(r.Output.find("2:00-2:30  10.0 Hz, depth 3: over the limits"), std::string::npos);
+    EXPECT_NE(r.Output.find("Over the limits in 2 of 3 minutes."), std::string::npos);
+
+    const auto reduced = Render(report + " --picture Blink --reduced on");
+    EXPECT_EQ(reduced.Exit, 0) << reduced.Output;
+    EXPECT_NE(reduced.Output.find("Below the limits throughout."), std::string::npos)
+        << reduced.Output;
+
+    for (const char* bad : {"", " --picture Blink -o x.wav", " --picture Blink --depth 0",
+                            " --picture Blink --screen 0x5", " --picture Nothing"}) {
+        const auto refused = Render(report + bad);
+        EXPECT_NE(refused.Exit, 0) << bad;
+        EXPECT_EQ(refused.Output.find("limits"), std::string::npos) << bad << refused.Output;
+    }
+}

@@ -84,18 +84,7 @@ std::vector<std::string> SoundNames(TModuleHandle module) {
 
 // Loads the named sound (or the list's first) of a library into the buffer.
 void LoadSound(const TRenderJob& job, TDirectSoundBuffer& buffer) {
-    std::error_code error;
-    if (!std::filesystem::exists(ResolveModulePath(job.LibraryPath), error)) {
-        std::string where;
-        if (job.LibraryPath.find('/') == std::string::npos) {
-            for (const std::string& dir : ModuleSearchDirectories())
-                where += (where.empty() ? " (looked in " : ", ") + dir;
-            if (!where.empty()) where += ")";
-        }
-        throw Exception(job.LibraryPath + " not found" + where);
-    }
-    const TModuleHandle module = LoadResourceModule(job.LibraryPath);
-    if (module == kNoModule) throw Exception(job.LibraryPath + " is no stimulus library");
+    const TModuleHandle module = OpenLibraryModule(job.LibraryPath);
     struct Release {
         TModuleHandle m;
         ~Release() { FreeResourceModule(m); }
@@ -122,6 +111,22 @@ void LoadSound(const TRenderJob& job, TDirectSoundBuffer& buffer) {
 }
 
 } // namespace
+
+TModuleHandle OpenLibraryModule(const std::string& libraryPath) {
+    std::error_code error;
+    if (!std::filesystem::exists(ResolveModulePath(libraryPath), error)) {
+        std::string where;
+        if (libraryPath.find('/') == std::string::npos) {
+            for (const std::string& dir : ModuleSearchDirectories())
+                where += (where.empty() ? " (looked in " : ", ") + dir;
+            if (!where.empty()) where += ")";
+        }
+        throw Exception(libraryPath + " not found" + where);
+    }
+    const TModuleHandle module = LoadResourceModule(libraryPath);
+    if (module == kNoModule) throw Exception(libraryPath + " is no stimulus library");
+    return module;
+}
 
 uint64_t FrameAtMs(int64_t ms) {
     // 44.1 frames per millisecond, to the nearest frame.

@@ -7,6 +7,7 @@
 // program's.
 
 #include "WavWriter.h"
+#include "platform/ResourceModule.h"
 #include "session/Session.h"
 
 #include <cstdint>
@@ -25,6 +26,10 @@ struct TRenderJob {
     TWavFormat Format = TWavFormat::Pcm16;
     std::string OutputPath;
 };
+
+// A library found as the program finds it, open; the caller frees it. Fails saying whether it
+// was not found or is no stimulus library.
+TModuleHandle OpenLibraryModule(const std::string& libraryPath);
 
 // Frames rendered so far and in all.
 using TRenderProgress = std::function<void(uint64_t done, uint64_t total)>;
