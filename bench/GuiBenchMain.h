@@ -3,7 +3,7 @@
 // The main of a benchmark that draws widgets: one application object on the offscreen
 // platform (unless the environment chooses another), then every registered benchmark.
 
-#include "platform/SoundEnvironment.h"
+#include "audio/SoundEnvironment.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

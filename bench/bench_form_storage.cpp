@@ -9,8 +9,8 @@
 // from the build directory, the parent of this program's directory.
 #include "app/Placemnt.h"
 #include "app/main.h"
-#include "platform/SoundDevice.h"
-#include "platform/SoundEnvironment.h"
+#include "audio/SoundDevice.h"
+#include "audio/SoundEnvironment.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -3,13 +3,13 @@
 // load one sound into a sound buffer and one picture into the holder and a display bitmap.
 // Looking up and listing a hostile module of 1 MiB, with the peak memory it takes.
 
+#include "audio/SoundDevice.h"
 #include "common/LibraryTargets.h"
 #include "framework/Picture.h"
 #include "library/LibraryFormat.h"
 #include "library/LibraryLoader.h"
 #include "picture/DIB.h"
 #include "platform/ResourceModule.h"
-#include "platform/SoundDevice.h"
 #include "sound/DXSounds.h"
 
 #include <benchmark/benchmark.h>

@@ -3,9 +3,9 @@
 // pulled in 512-frame blocks as a real output pulls them; whether every step of such a sweep
 // is heard at its frame; and the time from SetPan until an output block carries the new pan.
 
+#include "audio/SoundDevice.h"
+#include "audio/SoundEnvironment.h"
 #include "common/LoopingSound.h"
-#include "platform/SoundDevice.h"
-#include "platform/SoundEnvironment.h"
 
 #include <benchmark/benchmark.h>
 

@@ -10,13 +10,13 @@
 // directory, the parent of this program's directory. Set QT_QPA_PLATFORM or DISPLAY to choose
 // the platform. The first argument is the measured time in seconds (default 10).
 #include "app/About.h"
-#include "app/RunParameters.h"
 #include "app/main.h"
+#include "audio/SoundEnvironment.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "picture/DXPaintBox.h"
 #include "picture/FrameStep.h"
-#include "platform/SoundEnvironment.h"
+#include "run/RunParameters.h"
 #include "timing/ThdTimer.h"
 
 #include <QApplication>

@@ -7,10 +7,10 @@
 // driver for it) and parec; the default sink's monitor is recorded. A sample counts as
 // "recorded" when parec has handed it over, so the figures include the recording's own delay.
 
+#include "audio/SoundDevice.h"
+#include "audio/SoundEnvironment.h"
+#include "audio/SoundOutput.h"
 #include "common/LoopingSound.h"
-#include "platform/SoundDevice.h"
-#include "platform/SoundEnvironment.h"
-#include "platform/SoundOutput.h"
 
 #include <benchmark/benchmark.h>
 

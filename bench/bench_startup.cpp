@@ -10,8 +10,8 @@
 // parent of this program's directory). Set QT_QPA_PLATFORM or DISPLAY to choose the platform.
 #include "app/About.h"
 #include "app/main.h"
+#include "audio/SoundEnvironment.h"
 #include "picture/DXPaintBox.h"
-#include "platform/SoundEnvironment.h"
 
 #include <QApplication>
 #include <QDir>

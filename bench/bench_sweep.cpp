@@ -10,10 +10,10 @@
 // Usage: bench_sweep [FREQUENCY-HZ [SECONDS [PAINT-US]]]   (defaults 25, 10, 1000)
 
 #include "../tests/soundserver/PrivatePulseAudio.h"
+#include "audio/FrameClock.h"
+#include "audio/SoundDevice.h"
 #include "common/BalanceSweep.h"
 #include "common/LoopingSound.h"
-#include "platform/FrameClock.h"
-#include "platform/SoundDevice.h"
 #include "sound/ModulationStep.h"
 #include "timing/ThdTimer.h"
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Wave reading over arbitrary bytes: the container walk and the format block check.
 
+#include "audio/SoundFormats.h"
 #include "framework/Streams.h"
-#include "platform/SoundFormats.h"
 #include "sound/Wave.h"
 
 #include <cstdint>

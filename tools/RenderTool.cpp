@@ -2,7 +2,7 @@
 // velmora-render: renders what the program would play, with a session or at one frequency,
 // to a WAV file.
 
-#include "platform/SoundEnvironment.h"
+#include "audio/SoundEnvironment.h"
 #include "render/FlashReport.h"
 #include "render/SessionRender.h"
 #include "session/SessionFile.h"

@@ -7,9 +7,9 @@
 #include "app/Translations.h"
 #include "app/main.h"
 #include "app/mainFlash.h"
+#include "audio/SoundEnvironment.h"
 #include "framework/Application.h"
 #include "platform/QuitSignals.h"
-#include "platform/SoundEnvironment.h"
 
 #include <QApplication>
 #include <QLocale>

@@ -3,7 +3,6 @@
 #include "app/main.h"
 
 #include "app/Placemnt.h"
-#include "app/RunParameters.h"
 #include "app/mainFlash.h"
 #include "app/mainSession.h"
 #include "controls/ASswitch.h"
@@ -15,6 +14,7 @@
 #include "framework/Picture.h"
 #include "picture/DXPaintBox.h"
 #include "platform/ModuleSearch.h"
+#include "run/RunParameters.h"
 #include "sound/DXSounds.h"
 #include "timing/ThdTimer.h"
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainFlash.h"
 
-#include "app/RunParameters.h"
 #include "app/main.h"
 #include "framework/Application.h"
 #include "framework/IniFiles.h"
 #include "picture/DXPaintBox.h"
+#include "run/RunParameters.h"
 #include "safety/FlashAdvice.h"
 #include "safety/FlashColours.h"
 #include "timing/ThdTimer.h"

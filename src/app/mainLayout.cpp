@@ -5,7 +5,6 @@
 
 #include "app/AppFont.h"
 #include "app/Placemnt.h"
-#include "app/RunParameters.h"
 #include "app/mainFlash.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
@@ -13,6 +12,7 @@
 #include "controls/RXSlider.h"
 #include "controls/RXSliderImages.h"
 #include "picture/DXPaintBox.h"
+#include "run/RunParameters.h"
 #include "sound/DXSounds.h"
 #include "timing/ThdTimer.h"
 

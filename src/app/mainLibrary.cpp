@@ -3,11 +3,11 @@
 // and the two hidden single-file loads, all through the window's one open-file dialog.
 #include "app/main.h"
 
-#include "app/RunParameters.h"
 #include "controls/CurrEdit.h"
 #include "framework/Picture.h"
 #include "library/LibraryLoader.h"
 #include "picture/DXPaintBox.h"
+#include "run/RunParameters.h"
 #include "sound/DXSounds.h"
 
 #include <QComboBox>

@@ -3,13 +3,13 @@
 // and the band label follow the main frequency; the knobs set the run parameters.
 #include "app/main.h"
 
-#include "app/RunParameters.h"
 #include "app/mainSession.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/RXSlider.h"
 #include "framework/Picture.h"
 #include "picture/DXPaintBox.h"
+#include "run/RunParameters.h"
 #include "sound/DXSounds.h"
 #include "sound/ModulationStep.h"
 #include "timing/ThdTimer.h"
@@ -35,11 +35,10 @@ void TMainForm::SetRunIntervals(int picture, int sound) {
 
 void TMainForm::FreqEditChange(QObject*) {
     Session_->FrequencyChanged(); // by hand, unless the session itself set it
-    RxSlider1->SetValue(SliderValueFromFrequency(FreqEdit->Value()));
-    // The frequency handlers always take a tenth, whatever "1/2 Period" shows.
-    const int picture = PictureInterval(RxSlider1->Value());
-    SetRunIntervals(picture, SoundInterval(picture, false));
-    RunParams.BaseRate = BaseRateFromFrequency(FreqEdit->Value());
+    const TFrequencySettings settings = FrequencySettings(FreqEdit->Value());
+    RxSlider1->SetValue(settings.SliderValue);
+    SetRunIntervals(settings.PictureInterval, settings.SoundInterval);
+    RunParams.BaseRate = settings.BaseRate;
     SetSoundFrequency(RunParams.BaseRate);
     SetWaveLabel();
 }

@@ -3,9 +3,9 @@
 // Wrappers of the sound output's objects: the common base that records the result of
 // every call, the sound device, and the loader that finds the sound library's functions.
 
+#include "audio/BuiltInLibraries.h"
+#include "audio/SoundDevice.h"
 #include "framework/Exception.h"
-#include "platform/BuiltInLibraries.h"
-#include "platform/SoundDevice.h"
 
 #include <memory>
 #include <string>

@@ -4,21 +4,21 @@
 // and the session remembered from one start to the next.
 #include "MainWindowFixture.h"
 
-#include "app/RunParameters.h"
 #include "app/mainSession.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/ImgBtn.h"
 #include "controls/RXSlider.h"
+#include "run/RunParameters.h"
 #include "timing/ThdTimer.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
-#include <QToolButton>
 #include <QScreen>
 #include <QTest>
+#include <QToolButton>
 
 namespace {
 

@@ -4,11 +4,11 @@
 // maximized window maximized, and a close writes the settings file once.
 #include "MainWindowFixture.h"
 
-#include "app/RunParameters.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/ImgBtn.h"
 #include "controls/RXSlider.h"
+#include "run/RunParameters.h"
 #include "timing/ThdTimer.h"
 
 #include <QCheckBox>

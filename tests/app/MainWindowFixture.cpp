@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "MainWindowFixture.h"
 
-#include "app/RunParameters.h"
+#include "audio/SoundDevice.h"
+#include "audio/SoundTypes.h"
 #include "controls/ASswitch.h"
 #include "framework/Picture.h"
 #include "picture/DIB.h"
-#include "platform/SoundDevice.h"
-#include "platform/SoundTypes.h"
+#include "run/RunParameters.h"
 #include "sound/DXSounds.h"
 
 #include <QDir>

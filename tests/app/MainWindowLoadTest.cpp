@@ -5,13 +5,13 @@
 #include "tools/WaveFileBytes.h"
 
 #include "app/About.h"
-#include "app/RunParameters.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/ImgBtn.h"
 #include "framework/Picture.h"
 #include "picture/DIB.h"
 #include "picture/DXPaintBox.h"
+#include "run/RunParameters.h"
 #include "sound/DXSounds.h"
 #include "timing/ThdTimer.h"
 

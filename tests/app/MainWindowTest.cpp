@@ -3,12 +3,12 @@
 // check boxes, hiding the controls, the run, the menu loads, and a device that cannot open.
 #include "MainWindowFixture.h"
 
-#include "app/RunParameters.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/ImgBtn.h"
 #include "controls/RXSlider.h"
 #include "picture/DXPaintBox.h"
+#include "run/RunParameters.h"
 #include "sound/DXSounds.h"
 #include "timing/ThdTimer.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/RunParameters.h"
+#include "run/RunParameters.h"
 
 #include <gtest/gtest.h>
 

@@ -2,13 +2,13 @@
 // The main window's settings across program starts in one configuration directory.
 #include "MainWindowFixture.h"
 
-#include "app/RunParameters.h"
+#include "audio/SoundDevice.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/ImgBtn.h"
 #include "controls/RXSlider.h"
 #include "picture/DXPaintBox.h"
-#include "platform/SoundDevice.h"
+#include "run/RunParameters.h"
 #include "timing/ThdTimer.h"
 
 #include <QCheckBox>

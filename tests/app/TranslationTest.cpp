@@ -3,10 +3,10 @@
 // translates, every caption, hint, menu item, band name and message comes out marked.
 #include "MainWindowFixture.h"
 #include "app/About.h"
-#include "app/RunParameters.h"
 #include "app/Translations.h"
 #include "controls/CurrEdit.h"
 #include "framework/Messages.h"
+#include "run/RunParameters.h"
 
 #include <QAbstractButton>
 #include <QAction>

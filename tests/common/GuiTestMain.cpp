@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Test main for widget tests: one application object for the whole binary, on the
 // offscreen platform unless the environment chooses another.
-#include "platform/SoundEnvironment.h"
+#include "audio/SoundEnvironment.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

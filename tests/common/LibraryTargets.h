@@ -3,10 +3,10 @@
 // Everything a library load fills, on a sound device that renders offline, for the library
 // tests and benchmarks. Selects the offline output while it lives.
 
+#include "audio/SoundDevice.h"
 #include "framework/Picture.h"
 #include "library/LibraryLoader.h"
 #include "picture/DIB.h"
-#include "platform/SoundDevice.h"
 #include "sound/DXSounds.h"
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 // A looping 16-bit stereo sound made on a device and started, for the sound tests and
 // benchmarks.
 
-#include "platform/SoundDevice.h"
+#include "audio/SoundDevice.h"
 
 #include <cstdint>
 #include <cstring>

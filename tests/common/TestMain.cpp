@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Test main for binaries that need no application object.
-#include "platform/SoundEnvironment.h"
+#include "audio/SoundEnvironment.h"
 
 #include <gtest/gtest.h>
 

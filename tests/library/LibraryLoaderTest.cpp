@@ -4,6 +4,7 @@
 
 #include "LibraryTestFiles.h"
 
+#include "audio/SoundDevice.h"
 #include "framework/Bitmap.h"
 #include "framework/Exception.h"
 #include "framework/Picture.h"
@@ -12,7 +13,6 @@
 #include "library/PackedDib.h"
 #include "library/ResourceModuleWriter.h"
 #include "picture/DIB.h"
-#include "platform/SoundDevice.h"
 #include "sound/DXSounds.h"
 
 #include <gtest/gtest.h>

@@ -6,12 +6,12 @@
 #include "LibraryTestFiles.h"
 #include "common/LibraryTargets.h"
 
+#include "audio/SoundDevice.h"
 #include "framework/DibFormat.h"
 #include "framework/Exception.h"
 #include "framework/Picture.h"
 #include "library/LibraryLoader.h"
 #include "picture/DIB.h"
-#include "platform/SoundDevice.h"
 #include "sound/DXSounds.h"
 
 #include <gtest/gtest.h>

@@ -5,9 +5,9 @@
 // driver runs in a process of its own.
 
 #include "PrivatePipeWire.h"
+#include "audio/SoundDevice.h"
 #include "common/LoopingSound.h"
 #include "common/PanSteps.h"
-#include "platform/SoundDevice.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The renderer's parts on their own: the WAV writer and the timeline that feeds it.
+#include "audio/SoundDevice.h"
 #include "common/LoopingSound.h"
 #include "framework/Exception.h"
 #include "library/LibraryTestFiles.h"
-#include "platform/SoundDevice.h"
 #include "render/OfflineTimeline.h"
 #include "render/WavWriter.h"
 

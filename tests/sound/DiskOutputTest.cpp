@@ -4,10 +4,10 @@
 // must follow the rate the output really pulls for timed changes to land at their frames.
 // Run by the disk_output test, which selects the driver; skipped elsewhere.
 
+#include "audio/FrameClock.h"
+#include "audio/SoundDevice.h"
 #include "common/BalanceSweep.h"
 #include "common/LoopingSound.h"
-#include "platform/FrameClock.h"
-#include "platform/SoundDevice.h"
 
 #include <gtest/gtest.h>
 

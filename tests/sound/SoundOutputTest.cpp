@@ -2,9 +2,9 @@
 // The sound output rendered offline: units of pan and volume, pitch, playback state,
 // buffer access and the formats it plays or refuses.
 
-#include "platform/SoundOutput.h"
+#include "audio/SoundOutput.h"
 #include "SoundTestSupport.h"
-#include "platform/SoundMixer.h"
+#include "audio/SoundMixer.h"
 
 #include <gtest/gtest.h>
 

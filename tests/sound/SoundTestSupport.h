@@ -3,7 +3,7 @@
 // Helpers of the sound tests: wave containers built byte by byte, an offline device and
 // measurements on rendered output.
 
-#include "platform/SoundDevice.h"
+#include "audio/SoundDevice.h"
 #include "sound/DXClass.h"
 
 #include <cmath>

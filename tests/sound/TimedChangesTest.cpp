@@ -3,9 +3,9 @@
 // block being mixed, in order, and none is lost when they come faster than they are mixed.
 
 #include "SoundTestSupport.h"
+#include "audio/FrameClock.h"
+#include "audio/SoundMixer.h"
 #include "common/LoopingSound.h"
-#include "platform/FrameClock.h"
-#include "platform/SoundMixer.h"
 
 #include <gtest/gtest.h>
 

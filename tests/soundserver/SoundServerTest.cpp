@@ -3,11 +3,11 @@
 // server, recorded from the null sink's monitor.
 
 #include "PrivatePulseAudio.h"
+#include "audio/FrameClock.h"
+#include "audio/SoundDevice.h"
 #include "common/BalanceSweep.h"
 #include "common/LoopingSound.h"
 #include "common/PanSteps.h"
-#include "platform/FrameClock.h"
-#include "platform/SoundDevice.h"
 #include "platform/ThreadScheduling.h"
 #include "timing/ThdTimer.h"
 

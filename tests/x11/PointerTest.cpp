@@ -7,11 +7,11 @@
 #include "app/AppIcon.h"
 #include "app/CommandLine.h"
 #include "app/main.h"
+#include "audio/SoundDevice.h"
 #include "common/CapturedReports.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/ImgBtn.h"
-#include "platform/SoundDevice.h"
 #include "timing/ThdTimer.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OfflineTimeline.h"
 
+#include "audio/SoundDevice.h"
 #include "framework/Exception.h"
-#include "platform/SoundDevice.h"
 
 #include <algorithm>
 #include <string>

@@ -2,13 +2,13 @@
 #include "SessionRender.h"
 
 #include "OfflineTimeline.h"
-#include "app/RunParameters.h"
+#include "audio/SoundOutput.h"
 #include "framework/ResourceStream.h"
 #include "library/LibraryFormat.h"
 #include "library/NameLists.h"
 #include "platform/ModuleSearch.h"
 #include "platform/ResourceModule.h"
-#include "platform/SoundOutput.h"
+#include "run/RunParameters.h"
 #include "session/SessionFollower.h"
 #include "sound/DXSounds.h"
 #include "sound/ModulationStep.h"
@@ -31,10 +31,11 @@ public:
         if (frequencySet_ && value == frequency_) return; // the edit fires only on a change
         frequencySet_ = true;
         frequency_ = value;
-        // As FreqEditChange: slider, picture interval, a tenth of it for sound, base rate.
-        pictureInterval_ = PictureInterval(SliderValueFromFrequency(value));
-        soundInterval_ = SoundInterval(pictureInterval_, false);
-        params_.BaseRate = BaseRateFromFrequency(value);
+        // As the window's frequency edit does.
+        const TFrequencySettings settings = FrequencySettings(value);
+        pictureInterval_ = settings.PictureInterval;
+        soundInterval_ = settings.SoundInterval;
+        params_.BaseRate = settings.BaseRate;
         buffer_.SetFrequency(params_.BaseRate);
     }
 

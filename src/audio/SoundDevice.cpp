@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/SoundDevice.h"
+#include "audio/SoundDevice.h"
 
-#include "platform/SoundMixer.h"
-#include "platform/SoundOutput.h"
+#include "audio/SoundMixer.h"
+#include "audio/SoundOutput.h"
 
 #include <atomic>
 #include <cstring>

@@ -5,8 +5,8 @@
 // Every operation answers a result code (SoundTypes.h) and leaves the object as it was
 // when it refuses.
 
-#include "platform/SoundFormats.h"
-#include "platform/SoundTypes.h"
+#include "audio/SoundFormats.h"
+#include "audio/SoundTypes.h"
 
 #include <cstdint>
 #include <memory>

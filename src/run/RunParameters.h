@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The main frequency and the run parameters derived from it. The rules are pure functions of
+// The main frequency and the run parameters derived from it: one home for the rules, shared by
+// the window and the renderer so that both make the same sound. The rules are pure functions of
 // their inputs; the run parameters themselves are plain program-wide values, written and read
 // on the GUI thread only (both timers hand their firings to it), so they need no locks.
 
@@ -26,6 +27,16 @@ int PictureInterval(int sliderValue);
 int SoundInterval(int pictureInterval, bool halfPeriod);
 // round(F x 2205) samples per second, halves to even, from the edit's own value.
 int32_t BaseRateFromFrequency(long double frequency);
+// What a main frequency sets where it is typed in or followed from a session: the slider's
+// value, both timer intervals (the sound's a tenth of the picture's, since the frequency's
+// handlers never consult "1/2 Period") and the base playback rate from the frequency itself.
+struct TFrequencySettings {
+    int SliderValue = 0;
+    int PictureInterval = 0;
+    int SoundInterval = 0;
+    int32_t BaseRate = 0;
+};
+TFrequencySettings FrequencySettings(long double frequency);
 // The brainwave band named under the slider; empty below 0.5 Hz.
 QString BandLabel(int sliderValue);
 // The transform-level knob springs back from 0 to 1 when it reports a change.

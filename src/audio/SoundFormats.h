@@ -2,7 +2,7 @@
 #pragma once
 // The sample formats the sound output plays, read from a wave format block.
 
-#include "platform/SoundTypes.h"
+#include "audio/SoundTypes.h"
 
 #include <cstddef>
 #include <cstdint>

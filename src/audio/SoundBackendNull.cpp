@@ -2,8 +2,8 @@
 // The null output: mixes and discards one block per block duration, so that playback
 // positions advance as they would on a device.
 
-#include "platform/SoundMixer.h"
-#include "platform/SoundOutput.h"
+#include "audio/SoundMixer.h"
+#include "audio/SoundOutput.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -9,9 +9,9 @@
 // freed by the control side once no block that could have seen it is still being mixed.
 // Nothing on the mixing side allocates, waits or throws.
 
-#include "platform/FrameClock.h"
-#include "platform/SoundFormats.h"
-#include "platform/SpscRing.h"
+#include "audio/FrameClock.h"
+#include "audio/SoundFormats.h"
+#include "audio/SpscRing.h"
 
 #include <array>
 #include <atomic>

@@ -4,8 +4,8 @@
 // stream the sound server drops is closed and opened again by a watcher thread, so neither
 // ever waits on SDL's audio thread from the program's own threads while it runs.
 
-#include "platform/SoundMixer.h"
-#include "platform/SoundOutput.h"
+#include "audio/SoundMixer.h"
+#include "audio/SoundOutput.h"
 #include "platform/ThreadScheduling.h"
 
 #include <SDL.h>

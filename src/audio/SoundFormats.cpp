@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/SoundFormats.h"
+#include "audio/SoundFormats.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/RunParameters.h"
+#include "run/RunParameters.h"
 
 #include "framework/Rounding.h"
 
@@ -31,6 +31,15 @@ int32_t BaseRateFromFrequency(long double frequency) {
     const int64_t rate = RoundToInt64(frequency * 2205.0L);
     return static_cast<int32_t>(std::clamp<int64_t>(rate, std::numeric_limits<int32_t>::min(),
                                                     std::numeric_limits<int32_t>::max()));
+}
+
+TFrequencySettings FrequencySettings(long double frequency) {
+    TFrequencySettings s;
+    s.SliderValue = SliderValueFromFrequency(frequency);
+    s.PictureInterval = PictureInterval(s.SliderValue);
+    s.SoundInterval = SoundInterval(s.PictureInterval, false);
+    s.BaseRate = BaseRateFromFrequency(frequency);
+    return s;
 }
 
 QString BandLabel(int sliderValue) {

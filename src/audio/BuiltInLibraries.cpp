@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/BuiltInLibraries.h"
+#include "audio/BuiltInLibraries.h"
 
-#include "platform/SoundDevice.h"
+#include "audio/SoundDevice.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/SoundMixer.h"
+#include "audio/SoundMixer.h"
 
-#include "platform/SoundOutput.h"
+#include "audio/SoundOutput.h"
 
 #include <algorithm>
 #include <cmath>

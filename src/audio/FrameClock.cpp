@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/FrameClock.h"
+#include "audio/FrameClock.h"
 
 #include <algorithm>
 #include <chrono>
