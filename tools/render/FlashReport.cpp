@@ -2,11 +2,11 @@
 #include "FlashReport.h"
 
 #include "SessionRender.h"
-#include "app/RunParameters.h"
 #include "framework/Exception.h"
 #include "library/LibraryFormat.h"
 #include "library/LibraryLoader.h"
 #include "picture/DIB.h"
+#include "run/RunParameters.h"
 #include "safety/FlashAdvice.h"
 #include "session/SessionFollower.h"
 
