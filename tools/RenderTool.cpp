@@ -43,10 +43,15 @@ const char* const kHelp =
     "  --fm N              Oscilator 2, the playback-rate swing, 0..10 (default 0)\n"
     "  --volume N          volume knob, 0..10 (default 10)\n"
     "  --half on|off       \"1/2 Period\" (default off)\n"
+    "  --tone off|binaural|isochronic\n"
+    "                      the tone at the main frequency under the sound (default off)\n"
+    "  --carrier HZ        the tone's carrier, 50..1000 (default 200)\n"
+    "  --tone-level DB     the tone's level against the sound, -60..0 (default -6)\n"
     "  --format s16|f32    16-bit PCM (default) or 32-bit float samples\n"
     "  --help              show this text\n"
     "\n"
-    "With a session the knob options give the knobs as they stand when the run starts; the\n"
+    "With a session the knob and tone options give the settings as they stand when the run starts; "
+    "the\n"
     "session's points set them from there. The same arguments always give the same file.\n";
 
 struct UsageError : Exception {
@@ -66,9 +71,10 @@ TRenderJob ParseArguments(const std::vector<std::string>& args) {
     for (size_t i = 0; i < args.size(); ++i) {
         std::string option = args[i];
         if (option == "-o") option = "--output";
-        static const char* const known[] = {"--output",    "--library",  "--sound", "--session",
-                                            "--frequency", "--duration", "--am",    "--fm",
-                                            "--volume",    "--half",     "--format"};
+        static const char* const known[] = {"--output",    "--library",   "--sound",  "--session",
+                                            "--frequency", "--duration",  "--am",     "--fm",
+                                            "--volume",    "--half",      "--format", "--tone",
+                                            "--carrier",   "--tone-level"};
         if (std::find(std::begin(known), std::end(known), option) == std::end(known))
             throw UsageError("unknown option \"" + args[i] + "\"");
         if (i + 1 >= args.size()) throw UsageError(option + " needs a value");
@@ -92,6 +98,27 @@ TRenderJob ParseArguments(const std::vector<std::string>& args) {
         const std::string& h = given["--half"];
         if (h != "on" && h != "off") throw UsageError("--half takes on or off");
         job.Half = h == "on";
+    }
+    if (has("--tone") && !ParseToneMode(given["--tone"], job.Tone))
+        throw UsageError("--tone takes off, binaural or isochronic");
+    if (has("--carrier")) {
+        const std::string& c = given["--carrier"];
+        if (c.empty() || c.size() > 4 || c.find_first_not_of("0123456789") != std::string::npos ||
+            std::stoi(c) < kToneCarrierMin || std::stoi(c) > kToneCarrierMax)
+            throw UsageError("--carrier takes a whole number of hertz from 50 to 1000");
+        job.Carrier = std::stoi(c);
+    }
+    if (has("--tone-level")) {
+        const std::string& l = given["--tone-level"];
+        const bool minus = !l.empty() && l[0] == '-';
+        const std::string digits = l.substr(minus ? 1 : 0);
+        if (digits.empty() || digits.size() > 2 ||
+            digits.find_first_not_of("0123456789") != std::string::npos ||
+            std::stoi(digits) > -kToneLevelMin)
+            throw UsageError("--tone-level takes a whole number of decibels from -60 to 0");
+        job.ToneLevel = minus ? -std::stoi(digits) : std::stoi(digits);
+        if (job.ToneLevel > kToneLevelMax)
+            throw UsageError("--tone-level takes a whole number of decibels from -60 to 0");
     }
     if (has("--format")) {
         const std::string& f = given["--format"];

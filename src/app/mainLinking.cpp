@@ -5,6 +5,7 @@
 
 #include "app/RunParameters.h"
 #include "app/mainSession.h"
+#include "app/mainTone.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/RXSlider.h"
@@ -41,6 +42,7 @@ void TMainForm::FreqEditChange(QObject*) {
     SetRunIntervals(picture, SoundInterval(picture, false));
     RunParams.BaseRate = BaseRateFromFrequency(FreqEdit->Value());
     SetSoundFrequency(RunParams.BaseRate);
+    Tone_->FrequencyChanged();
     SetWaveLabel();
 }
 
@@ -51,6 +53,7 @@ void TMainForm::RxSlider1Changed(QObject*) {
     SetRunIntervals(picture, SoundInterval(picture, false));
     RunParams.BaseRate = BaseRateFromFrequency(FreqEdit->Value());
     SetSoundFrequency(RunParams.BaseRate);
+    Tone_->FrequencyChanged();
     SetWaveLabel();
 }
 
@@ -74,6 +77,7 @@ void TMainForm::Edit3Change(QObject*) {
 
 void TMainForm::VolumeChange(QObject*) {
     if (TDirectSoundBuffer* sound = LoadedSound()) ApplyVolumeStep(Volume->Position(), sound);
+    Tone_->VolumeChanged();
 }
 
 void TMainForm::HalfClick(QObject*) {

@@ -53,7 +53,7 @@ TEST(SessionFile, RefusesEachBrokenRuleNamingTheLine) {
     const std::string ok = "0:00 10.0\n";
     const std::string frequency = "\" is not a number with a decimal point and up to three "
                                   "decimals";
-    const std::string settings = "\" (depth, am, fm, volume, half)";
+    const std::string settings = "\" (depth, am, fm, volume, half, tone, carrier)";
     const std::pair<std::string, std::string> cases[] = {
         {ok + "0:60 10.0", "line 2: time \"0:60\" is not m:ss or h:mm:ss"},
         {ok + "1:5 10.0", "line 2: time \"1:5\" is not m:ss or h:mm:ss"},
@@ -112,7 +112,7 @@ TEST(SessionFile, LimitsPointsAndFileSize) {
     const std::string ok = "0:00 10.0\n";
     const std::string frequency = "\" is not a number with a decimal point and up to three "
                                   "decimals";
-    const std::string settings = "\" (depth, am, fm, volume, half)";
+    const std::string settings = "\" (depth, am, fm, volume, half, tone, carrier)";
     const std::string word(900000, 'w');
     EXPECT_EQ(Refusal(ok + "0:30 " + word),
               "s.vsession, line 2: frequency \"" + std::string(40, 'w') + "..." + frequency);
