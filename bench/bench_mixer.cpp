@@ -64,7 +64,8 @@ void RenderSweep(IDirectSound& device, IDirectSoundBuffer& buffer, uint32_t fram
     }
 }
 
-// The argument is the tone under the sound: 0 none, 1 binaural beat, 2 isochronic pulse.
+// The arguments: the tone under the sound (0 none, 1 binaural beat, 2 isochronic pulse) and the
+// frames pulled at a time (the SDL device's 256, the null output's 512).
 void BM_MixWithChangesEvery2Ms(benchmark::State& state) {
     constexpr uint32_t kFrames = 44100; // one second of audio per iteration
     std::vector<float> out(2 * kFrames);
@@ -78,7 +79,8 @@ void BM_MixWithChangesEvery2Ms(benchmark::State& state) {
         device->SetToneVolume(-600);
         device->PlayTone();
         state.ResumeTiming();
-        RenderSweep(*device, *buffer, kFrames, 512, out.data(), true);
+        RenderSweep(*device, *buffer, kFrames, static_cast<uint32_t>(state.range(1)), out.data(),
+                    true);
         benchmark::DoNotOptimize(out.data());
     }
     state.counters["x_realtime"] =
@@ -86,10 +88,8 @@ void BM_MixWithChangesEvery2Ms(benchmark::State& state) {
 }
 // Against the wall clock, which counts time lost to other work on the machine.
 BENCHMARK(BM_MixWithChangesEvery2Ms)
-    ->ArgName("tone")
-    ->Arg(0)
-    ->Arg(1)
-    ->Arg(2)
+    ->ArgNames({"tone", "pull"})
+    ->ArgsProduct({{0, 1, 2}, {256, 512}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

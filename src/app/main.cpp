@@ -92,6 +92,8 @@ TMainForm::~TMainForm() {
     // No firing may reach a window that is going away.
     Timer1->SetEnabled(false);
     Timer2->SetEnabled(false);
+    // The tone belongs to the process's sound output, which outlives the window.
+    Guard([this] { Tone_->RunStopped(); });
     // The settings component saves first if it has not yet, then the window's own destroy
     // handler; closing the sound device runs DXSoundFinalize, which frees the sound buffer
     // before the device.

@@ -296,6 +296,18 @@ HRESULT IDirectSound::StopTone() {
     return DS_OK;
 }
 
+HRESULT IDirectSound::GetTone(uint32_t* mode, uint32_t* carrierMilliHz, uint32_t* beatMilliHz,
+                              int32_t* volume, bool* playing) const {
+    if (!mode || !carrierMilliHz || !beatMilliHz || !volume || !playing) return DSERR_INVALIDPARAM;
+    const ToneVoice& tone = engine_->mixer->Tone();
+    *mode = static_cast<uint32_t>(tone.Mode());
+    *carrierMilliHz = tone.Carrier();
+    *beatMilliHz = tone.Beat();
+    *volume = tone.Volume();
+    *playing = tone.Playing();
+    return DS_OK;
+}
+
 uint64_t IDirectSound::ToneOverflowedChanges() const {
     return engine_->mixer->Tone().OverflowedChanges();
 }

@@ -105,6 +105,9 @@ public:
     HRESULT SetToneVolume(int32_t volume);
     HRESULT PlayTone();
     HRESULT StopTone();
+    // The tone's settings as last set, and whether it was last played or stopped.
+    HRESULT GetTone(uint32_t* mode, uint32_t* carrierMilliHz, uint32_t* beatMilliHz,
+                    int32_t* volume, bool* playing) const;
     // Tone changes that came faster than the output took them.
     uint64_t ToneOverflowedChanges() const;
 
