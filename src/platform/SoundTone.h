@@ -69,7 +69,14 @@ private:
     void Retune();
     void Retarget();
     void Generate(float* out, uint32_t n);
+    struct Rotor;
+    // Frame by frame, for glides and a pulse's edges.
     template <bool Isochronic, bool Gliding> void Run(float* out, uint32_t n);
+    // At a steady gain: the binaural beat, or the carrier in both ears.
+    template <bool Binaural> void RunSteady(float* out, uint32_t n);
+    // Frames of a pulse's edge that do not reach its end.
+    void RunEdge(float* out, uint32_t n, bool rising);
+    void RunPulse(float* out, uint32_t n);
     float Sine(uint64_t phase) const;
 
     const uint32_t rate_;
@@ -94,6 +101,7 @@ private:
     bool appliedPlaying_ = false;
     uint64_t leftPhase_ = 0, rightPhase_ = 0, pulsePhase_ = 0;
     uint64_t leftStep_ = 0, rightStep_ = 0, pulseStep_ = 0;
+    float leftTurn_[2] = {1.0f, 0.0f}, rightTurn_[2] = {1.0f, 0.0f};
     // The pulse: on from the start of its cycle until onEnd_, its envelope rising (or falling
     // once past onEnd_) by edgeStep_ a frame; the envelope is a raised cosine of edge_, which
     // glides on across a change of beat rather than jumping.
