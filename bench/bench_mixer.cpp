@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Mixing speed of one looping sound whose rate, pan and volume change every 2 ms of audio,
-// pulled in 512-frame blocks as a real output pulls them; whether every step of such a sweep
-// is heard at its frame; and the time from SetPan until an output block carries the new pan.
+// pulled in 512-frame blocks as a real output pulls them, without and with the tone; whether every
+// step of such a sweep is heard at its frame; and the time from SetPan until an output block
+// carries the new pan.
 
 #include "audio/SoundDevice.h"
 #include "audio/SoundEnvironment.h"
@@ -63,6 +64,8 @@ void RenderSweep(IDirectSound& device, IDirectSoundBuffer& buffer, uint32_t fram
     }
 }
 
+// The arguments: the tone under the sound (0 none, 1 binaural beat, 2 isochronic pulse) and the
+// frames pulled at a time (the SDL device's 256, the null output's 512).
 void BM_MixWithChangesEvery2Ms(benchmark::State& state) {
     constexpr uint32_t kFrames = 44100; // one second of audio per iteration
     std::vector<float> out(2 * kFrames);
@@ -70,15 +73,25 @@ void BM_MixWithChangesEvery2Ms(benchmark::State& state) {
         state.PauseTiming();
         auto device = OpenDevice(SoundOutputChoice::Offline);
         auto buffer = LoopingSound(*device);
+        device->SetToneMode(static_cast<uint32_t>(state.range(0)));
+        device->SetToneCarrier(200000);
+        device->SetToneBeat(10000);
+        device->SetToneVolume(-600);
+        device->PlayTone();
         state.ResumeTiming();
-        RenderSweep(*device, *buffer, kFrames, 512, out.data(), true);
+        RenderSweep(*device, *buffer, kFrames, static_cast<uint32_t>(state.range(1)), out.data(),
+                    true);
         benchmark::DoNotOptimize(out.data());
     }
     state.counters["x_realtime"] =
         benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 // Against the wall clock, which counts time lost to other work on the machine.
-BENCHMARK(BM_MixWithChangesEvery2Ms)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MixWithChangesEvery2Ms)
+    ->ArgNames({"tone", "pull"})
+    ->ArgsProduct({{0, 1, 2}, {256, 512}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // The balance of a frame in hundredths of a decibel, as a pan sets it.
 double Balance(const std::vector<float>& out, size_t frame) {

@@ -18,7 +18,8 @@ void Check(bool ok) {
 struct Bounds : TSessionTarget {
     void SetFrequency(int32_t milli) override { Check(milli >= 100 && milli <= 35000); }
     void SetKnob(TSessionKnob knob, int value) override {
-        Check(value >= 0 && value <= kSessionKnobMax[static_cast<int>(knob)]);
+        Check(value >= kSessionKnobMin[static_cast<int>(knob)] &&
+              value <= kSessionKnobMax[static_cast<int>(knob)]);
     }
 };
 

@@ -6,11 +6,13 @@
 // and wraps around 256, and every palette is a smooth closed loop of colours, so stepping the
 // indices makes the colours flow without a seam. Sounds are 16-bit mono at 22050 Hz and loop
 // without a click: tones have a whole number of cycles in the loop, noises are cross-faded
-// from their end into their start, and events near the end continue at the start.
+// from their end into their start or made periodic in the first place, and events near the
+// end continue at the start.
 
 #include "WaveFileBytes.h"
 
 #include <cmath>
+#include <complex>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -175,6 +177,8 @@ const Picture kPictures[] = {
 // A small deterministic noise source, so every build makes the same library.
 class Noise {
 public:
+    Noise() = default;
+    explicit Noise(uint64_t seed) : state_(seed) {}
     double Next() {
         state_ ^= state_ << 13;
         state_ ^= state_ >> 7;
@@ -321,13 +325,74 @@ std::vector<double> Rain() {
     return s;
 }
 
+// In-place radix-2 FFT of a power-of-two length; inverse without the 1/n scaling.
+void Fft(std::vector<std::complex<double>>& a, bool inverse) {
+    const std::size_t n = a.size();
+    for (std::size_t i = 1, j = 0; i < n; ++i) {
+        std::size_t bit = n >> 1;
+        for (; j & bit; bit >>= 1)
+            j ^= bit;
+        j ^= bit;
+        if (i < j) std::swap(a[i], a[j]);
+    }
+    for (std::size_t len = 2; len <= n; len <<= 1) {
+        const double angle = (inverse ? kTwoPi : -kTwoPi) / static_cast<double>(len);
+        const std::complex<double> turn(std::cos(angle), std::sin(angle));
+        for (std::size_t i = 0; i < n; i += len) {
+            std::complex<double> w(1);
+            for (std::size_t k = 0; k < len / 2; ++k, w *= turn) {
+                const std::complex<double> u = a[i + k], v = a[i + k + len / 2] * w;
+                a[i + k] = u + v;
+                a[i + k + len / 2] = u - v;
+            }
+        }
+    }
+}
+
+// Noise whose power falls by dbPerOctave per octave, made as one period of a periodic signal:
+// every frequency of the loop gets exactly that level and a random phase, so the spectrum is
+// the slope itself and the end leads into the start as any sample into the next. Below 20 Hz it
+// fades away, so that the loop carries no slow drift.
+std::vector<double> SlopedNoise(double dbPerOctave, uint64_t seed) {
+    const std::size_t n = std::size_t{1} << 17; // 5.9 s
+    Noise noise(seed);
+    std::vector<std::complex<double>> spectrum(n);
+    const double exponent = dbPerOctave / (20.0 * std::log10(2.0)); // amplitude ~ f^exponent
+    for (std::size_t k = 1; k < n / 2; ++k) {
+        const double f = static_cast<double>(k) * kRate / static_cast<double>(n);
+        double level = std::pow(f, exponent);
+        if (f < 20.0) level *= std::pow(f / 20.0, 2);
+        const double phase = kPi * noise.Next();
+        spectrum[k] = std::polar(level, phase);
+        spectrum[n - k] = std::conj(spectrum[k]);
+    }
+    Fft(spectrum, true);
+    std::vector<double> s(n);
+    for (std::size_t i = 0; i < n; ++i)
+        s[i] = spectrum[i].real();
+    return s;
+}
+
+std::vector<double> PinkNoise() {
+    return SlopedNoise(-3.0, 0x243F6A8885A308D3ull);
+}
+
+std::vector<double> BrownNoise() {
+    return SlopedNoise(-6.0, 0x13198A2E03707344ull);
+}
+
 struct Sound {
     const char* Name;
     std::vector<double> (*Make)();
 };
 
-const Sound kSounds[] = {
-    {"Drone", Drone}, {"Surf", Surf}, {"Bell", Bell}, {"Hum", Hum}, {"Rain", Rain}};
+const Sound kSounds[] = {{"Drone", Drone},
+                         {"Surf", Surf},
+                         {"Bell", Bell},
+                         {"Hum", Hum},
+                         {"Rain", Rain},
+                         {"Pink Noise", PinkNoise},
+                         {"Brown Noise", BrownNoise}};
 
 } // namespace
 

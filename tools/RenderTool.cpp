@@ -46,6 +46,10 @@ const char* const kHelp =
     "  --fm N              Oscilator 2, the playback-rate swing, 0..10 (default 0)\n"
     "  --volume N          volume knob, 0..10 (default 10)\n"
     "  --half on|off       \"1/2 Period\" (default off)\n"
+    "  --tone off|binaural|isochronic\n"
+    "                      the tone at the main frequency under the sound (default off)\n"
+    "  --carrier HZ        the tone's carrier, 50..1000 (default 200)\n"
+    "  --tone-level DB     the tone's level against the sound, -60..0 (default -6)\n"
     "  --format s16|f32    16-bit PCM (default) or 32-bit float samples\n"
     "  --help              show this text\n"
     "\n"
@@ -60,8 +64,9 @@ const char* const kHelp =
     "  --screen WxH        the screen's size (default 1920x1080)\n"
     "  --refresh HZ        the display's refresh rate (default 60)\n"
     "\n"
-    "With a session the knob options give the knobs as they stand when the run starts; the\n"
-    "session's points set them from there. The same arguments always give the same file.\n";
+    "With a session the knob and tone options give the settings as they stand when the run\n"
+    "starts; the session's points set them from there. The same arguments always give the\n"
+    "same file.\n";
 
 struct UsageError : Exception {
     using Exception::Exception;
@@ -77,8 +82,9 @@ int KnobValue(const std::string& option, const std::string& text, int max) {
 
 using TGiven = std::map<std::string, std::string>;
 
-const char* const kRenderOptions[] = {"--output", "--sound", "--am",    "--fm",
-                                      "--volume", "--half",  "--format"};
+const char* const kRenderOptions[] = {"--output",  "--sound",     "--am",     "--fm",
+                                      "--volume",  "--half",      "--format", "--tone",
+                                      "--carrier", "--tone-level"};
 const char* const kFlashOptions[] = {"--picture", "--depth",  "--difference", "--reduced",
                                      "--window",  "--screen", "--refresh"};
 
@@ -156,6 +162,27 @@ TRenderJob RenderJobOf(TGiven& given) {
     if (has("--fm")) job.FM = KnobValue("--fm", given["--fm"], 10);
     if (has("--volume")) job.Volume = KnobValue("--volume", given["--volume"], 10);
     job.Half = OnOff(given, "--half");
+    if (has("--tone") && !ParseToneMode(given["--tone"], job.Tone))
+        throw UsageError("--tone takes off, binaural or isochronic");
+    if (has("--carrier")) {
+        const std::string& c = given["--carrier"];
+        if (c.empty() || c.size() > 4 || c.find_first_not_of("0123456789") != std::string::npos ||
+            std::stoi(c) < kToneCarrierMin || std::stoi(c) > kToneCarrierMax)
+            throw UsageError("--carrier takes a whole number of hertz from 50 to 1000");
+        job.Carrier = std::stoi(c);
+    }
+    if (has("--tone-level")) {
+        const std::string& l = given["--tone-level"];
+        const bool minus = !l.empty() && l[0] == '-';
+        const std::string digits = l.substr(minus ? 1 : 0);
+        if (digits.empty() || digits.size() > 2 ||
+            digits.find_first_not_of("0123456789") != std::string::npos ||
+            std::stoi(digits) > -kToneLevelMin)
+            throw UsageError("--tone-level takes a whole number of decibels from -60 to 0");
+        job.ToneLevel = minus ? -std::stoi(digits) : std::stoi(digits);
+        if (job.ToneLevel > kToneLevelMax)
+            throw UsageError("--tone-level takes a whole number of decibels from -60 to 0");
+    }
     if (has("--format")) {
         const std::string& f = given["--format"];
         if (f != "s16" && f != "f32") throw UsageError("--format takes s16 or f32");

@@ -196,7 +196,7 @@ Commands:
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>unknown setting &quot;%s&quot; (depth, am, fm, volume, half)</source>
+        <source>unknown setting &quot;%s&quot; (depth, am, fm, volume, half, tone, carrier)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -205,6 +205,10 @@ Commands:
     </message>
     <message>
         <source>half must be on or off</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>tone must be off, binaural or isochronic</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

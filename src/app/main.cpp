@@ -5,6 +5,7 @@
 #include "app/Placemnt.h"
 #include "app/mainFlash.h"
 #include "app/mainSession.h"
+#include "app/mainTone.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/ImgBtn.h"
@@ -79,6 +80,7 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
     Guard([this] { FormCreate(this); });
     Guard([this] { Session_->LoadRemembered(); });
     Guard([this] { Flash_->LoadOptions(); });
+    Guard([this] { Tone_->LoadOptions(); });
 
     // Sees every key before the control with the focus does, so no control can keep Esc from
     // stopping a run.
@@ -90,6 +92,8 @@ TMainForm::~TMainForm() {
     // No firing may reach a window that is going away.
     Timer1->SetEnabled(false);
     Timer2->SetEnabled(false);
+    // The tone belongs to the process's sound output, which outlives the window.
+    Guard([this] { Tone_->RunStopped(); });
     // The settings component saves first if it has not yet, then the window's own destroy
     // handler; closing the sound device runs DXSoundFinalize, which frees the sound buffer
     // before the device.
@@ -134,6 +138,7 @@ void TMainForm::FormCreate(QObject*) {
     // 9.
     RunParams.BaseRate = BaseRateFromFrequency(FreqEdit->Value());
     SetSoundFrequency(RunParams.BaseRate);
+    Tone_->FrequencyChanged();
     // 10. A plain copy: the Depth knob springs to 1 only when it is moved.
     RunParams.TransformLevel = UpDown1->Position();
     RunParams.FMDepth = FMDepthFromKnob(UpDown3->Position());

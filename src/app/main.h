@@ -29,6 +29,7 @@ class TImgBtn;
 class TIniFile;
 class TMainFlash;
 class TMainSession;
+class TMainTone;
 class TPicture;
 class TRxSlider;
 class TThreadedTimer;
@@ -132,6 +133,8 @@ public:
     TMainSession* Session() const { return Session_.get(); }
     // The flash check, reduced flashing and the photosensitivity warning (mainFlash.h).
     TMainFlash* Flash() const { return Flash_.get(); }
+    // The tone under the sound (mainTone.h).
+    TMainTone* Tone() const { return Tone_.get(); }
 
 protected:
     // Esc pressed anywhere in this window stops a run, whichever control has the focus.
@@ -163,4 +166,5 @@ private:
     std::unique_ptr<TIniFile> IniFile_;
     std::unique_ptr<TMainSession> Session_;
     std::unique_ptr<TMainFlash> Flash_;
+    std::unique_ptr<TMainTone> Tone_;
 };

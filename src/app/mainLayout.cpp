@@ -6,6 +6,7 @@
 #include "app/AppFont.h"
 #include "app/Placemnt.h"
 #include "app/mainFlash.h"
+#include "app/mainTone.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/ImgBtn.h"
@@ -258,6 +259,7 @@ void TMainForm::BuildMenu() {
     LoadPicture = item("LoadPicture", tr("Load Picture"), false);
     LoadSound = item("LoadSound", tr("Load Sound"), false);
     BuildSession();
+    Tone_ = std::make_unique<TMainTone>(*this);
     Flash_ = std::make_unique<TMainFlash>(*this);
 }
 

@@ -4,6 +4,7 @@
 #include "app/main.h"
 
 #include "app/mainSession.h"
+#include "app/mainTone.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/RXSlider.h"
@@ -40,6 +41,7 @@ void TMainForm::FreqEditChange(QObject*) {
     SetRunIntervals(settings.PictureInterval, settings.SoundInterval);
     RunParams.BaseRate = settings.BaseRate;
     SetSoundFrequency(RunParams.BaseRate);
+    Tone_->FrequencyChanged();
     SetWaveLabel();
 }
 
@@ -50,6 +52,7 @@ void TMainForm::RxSlider1Changed(QObject*) {
     SetRunIntervals(picture, SoundInterval(picture, false));
     RunParams.BaseRate = BaseRateFromFrequency(FreqEdit->Value());
     SetSoundFrequency(RunParams.BaseRate);
+    Tone_->FrequencyChanged();
     SetWaveLabel();
 }
 
@@ -73,6 +76,7 @@ void TMainForm::Edit3Change(QObject*) {
 
 void TMainForm::VolumeChange(QObject*) {
     if (TDirectSoundBuffer* sound = LoadedSound()) ApplyVolumeStep(Volume->Position(), sound);
+    Tone_->VolumeChanged();
 }
 
 void TMainForm::HalfClick(QObject*) {

@@ -5,6 +5,7 @@
 
 #include "app/mainFlash.h"
 #include "app/mainSession.h"
+#include "app/mainTone.h"
 #include "audio/FrameClock.h"
 #include "controls/ImgBtn.h"
 #include "framework/Application.h"
@@ -49,6 +50,7 @@ void TMainForm::StartButtonClick(QObject*) {
             Timer2->SetEnabled(true);
         }
         if (TDirectSoundBuffer* sound = LoadedSound()) sound->Play(DSBPLAY_LOOPING);
+        Tone_->RunStarted();
         ApplyButton->setEnabled(false);
         DublButton->setText(tr("Stop"));
     } else {
@@ -57,6 +59,7 @@ void TMainForm::StartButtonClick(QObject*) {
         Timer1->SetEnabled(false);
         Timer2->SetEnabled(false);
         if (TDirectSoundBuffer* sound = LoadedSound()) sound->Stop();
+        Tone_->RunStopped(); // fades out
         Session_->RunStopped();
         ApplyButton->setEnabled(true);
         DublButton->setText(tr("Start"));

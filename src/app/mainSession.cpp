@@ -4,6 +4,7 @@
 #include "app/mainSession.h"
 
 #include "app/main.h"
+#include "app/mainTone.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/ImgBtn.h"
@@ -203,6 +204,12 @@ void TMainSession::SetKnob(TSessionKnob knob, int value) {
             form_.HalfClick(form_.Half);
         else
             form_.Half->setChecked(value != 0);
+        break;
+    case TSessionKnob::Tone:
+        form_.Tone()->SetMode(static_cast<TToneMode>(value));
+        break;
+    case TSessionKnob::Carrier:
+        form_.Tone()->SetCarrier(value);
         break;
     }
 }

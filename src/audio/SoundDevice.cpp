@@ -262,6 +262,56 @@ HRESULT IDirectSound::SetOfflineTime(uint64_t frame) {
     return DS_OK;
 }
 
+HRESULT IDirectSound::SetToneMode(uint32_t mode) {
+    if (mode > DSTONE_ISOCHRONIC) return DSERR_INVALIDPARAM;
+    engine_->mixer->Tone().SetMode(static_cast<ToneMode>(mode), engine_->mixer->Now());
+    return DS_OK;
+}
+
+HRESULT IDirectSound::SetToneCarrier(uint32_t milliHz) {
+    if (milliHz < DSTONE_CARRIER_MIN || milliHz > DSTONE_CARRIER_MAX) return DSERR_INVALIDPARAM;
+    engine_->mixer->Tone().SetCarrier(milliHz, engine_->mixer->Now());
+    return DS_OK;
+}
+
+HRESULT IDirectSound::SetToneBeat(uint32_t milliHz) {
+    if (milliHz > DSTONE_BEAT_MAX) return DSERR_INVALIDPARAM;
+    engine_->mixer->Tone().SetBeat(milliHz, engine_->mixer->Now());
+    return DS_OK;
+}
+
+HRESULT IDirectSound::SetToneVolume(int32_t volume) {
+    if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX) return DSERR_INVALIDPARAM;
+    engine_->mixer->Tone().SetVolume(volume, engine_->mixer->Now());
+    return DS_OK;
+}
+
+HRESULT IDirectSound::PlayTone() {
+    engine_->mixer->Tone().Play(engine_->mixer->Now());
+    return DS_OK;
+}
+
+HRESULT IDirectSound::StopTone() {
+    engine_->mixer->Tone().Stop(engine_->mixer->Now());
+    return DS_OK;
+}
+
+HRESULT IDirectSound::GetTone(uint32_t* mode, uint32_t* carrierMilliHz, uint32_t* beatMilliHz,
+                              int32_t* volume, bool* playing) const {
+    if (!mode || !carrierMilliHz || !beatMilliHz || !volume || !playing) return DSERR_INVALIDPARAM;
+    const ToneVoice& tone = engine_->mixer->Tone();
+    *mode = static_cast<uint32_t>(tone.Mode());
+    *carrierMilliHz = tone.Carrier();
+    *beatMilliHz = tone.Beat();
+    *volume = tone.Volume();
+    *playing = tone.Playing();
+    return DS_OK;
+}
+
+uint64_t IDirectSound::ToneOverflowedChanges() const {
+    return engine_->mixer->Tone().OverflowedChanges();
+}
+
 HRESULT IDirectSound::SetCooperativeLevel(uintptr_t window, uint32_t level) {
     if (window == 0 || level < DSSCL_NORMAL || level > DSSCL_WRITEPRIMARY) {
         return DSERR_INVALIDPARAM;

@@ -96,6 +96,21 @@ public:
     HRESULT RenderOffline(float* out, uint32_t frames);
     HRESULT SetOfflineTime(uint64_t frame);
 
+    // The tone voice beside the buffers (SoundTone.h), timed as a buffer's changes are. Modes:
+    // DSTONE_OFF, DSTONE_BINAURAL, DSTONE_ISOCHRONIC; the carrier and the beat in thousandths
+    // of a hertz; the volume in hundredths of a decibel, as a buffer's.
+    HRESULT SetToneMode(uint32_t mode);
+    HRESULT SetToneCarrier(uint32_t milliHz);
+    HRESULT SetToneBeat(uint32_t milliHz);
+    HRESULT SetToneVolume(int32_t volume);
+    HRESULT PlayTone();
+    HRESULT StopTone();
+    // The tone's settings as last set, and whether it was last played or stopped.
+    HRESULT GetTone(uint32_t* mode, uint32_t* carrierMilliHz, uint32_t* beatMilliHz,
+                    int32_t* volume, bool* playing) const;
+    // Tone changes that came faster than the output took them.
+    uint64_t ToneOverflowedChanges() const;
+
 private:
     friend HRESULT DirectSoundCreate(const SoundDeviceId*, std::shared_ptr<IDirectSound>*, void*);
     explicit IDirectSound(std::shared_ptr<SoundEngine> engine);

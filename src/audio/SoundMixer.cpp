@@ -312,7 +312,8 @@ void MixerVoice::MixInto(float* out, uint32_t frames, uint64_t firstFrame, const
 // ---- SoundMixer
 
 SoundMixer::SoundMixer(uint32_t outputRate, FrameClock::Mode mode)
-    : outputRate_(outputRate == 0 ? kOutputRate : outputRate), clock_(mode, outputRate_) {
+    : outputRate_(outputRate == 0 ? kOutputRate : outputRate), clock_(mode, outputRate_),
+      tone_(outputRate_) {
     for (auto& slot : slots_)
         slot.store(nullptr, std::memory_order_relaxed);
 }
@@ -375,6 +376,7 @@ void SoundMixer::RenderBlock(float* out, uint32_t frames) {
         MixerVoice* voice = slot.load(std::memory_order_seq_cst);
         if (voice != nullptr) voice->MixInto(out, frames, framesRendered_, clock_, outputRate_);
     }
+    tone_.MixInto(out, frames, framesRendered_, clock_);
     for (uint32_t i = 0; i < 2 * frames; ++i)
         out[i] = std::clamp(out[i], -1.0f, 1.0f);
     epoch_.fetch_add(1, std::memory_order_seq_cst);

@@ -11,6 +11,7 @@
 
 #include "audio/FrameClock.h"
 #include "audio/SoundFormats.h"
+#include "audio/SoundTone.h"
 #include "audio/SpscRing.h"
 
 #include <array>
@@ -130,6 +131,8 @@ public:
     FrameClock& Clock() { return clock_; }
     // Control side: the stamp of a change made now.
     int64_t Now() const { return clock_.Now(); }
+    // The one tone voice, mixed after the sounds.
+    ToneVoice& Tone() { return tone_; }
 
     // Control side. AddVoice answers false when every slot is taken.
     bool AddVoice(MixerVoice* voice);
@@ -153,6 +156,7 @@ private:
     uint32_t outputRate_;
     FrameClock clock_;
     uint64_t framesRendered_ = 0; // mixing side only
+    ToneVoice tone_;
     std::array<std::atomic<MixerVoice*>, kMaxVoices> slots_{};
     // Odd while a block is being mixed; advances by two per block.
     std::atomic<uint64_t> epoch_{0};

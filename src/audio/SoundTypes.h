@@ -45,6 +45,14 @@ constexpr int32_t DSBPAN_RIGHT = 10000;
 constexpr int32_t DSBVOLUME_MIN = -10000;
 constexpr int32_t DSBVOLUME_MAX = 0;
 
+// Tone modes and the ranges of the tone's frequencies, in thousandths of a hertz.
+constexpr uint32_t DSTONE_OFF = 0;
+constexpr uint32_t DSTONE_BINAURAL = 1;
+constexpr uint32_t DSTONE_ISOCHRONIC = 2;
+constexpr uint32_t DSTONE_CARRIER_MIN = 20000;
+constexpr uint32_t DSTONE_CARRIER_MAX = 20000000;
+constexpr uint32_t DSTONE_BEAT_MAX = 100000;
+
 // The largest sound buffer accepted, in bytes.
 constexpr uint32_t DSBSIZE_MAX = 0x0FFFFFFF;
 

@@ -80,12 +80,14 @@ const char* SourceText(Msg id) {
     case Msg::SessionFrequencyRange:
         return QT_TRANSLATE_NOOP("Messages", "frequency %s is outside 0.1..35.0");
     case Msg::SessionUnknownSetting:
-        return QT_TRANSLATE_NOOP("Messages",
-                                 "unknown setting \"%s\" (depth, am, fm, volume, half)");
+        return QT_TRANSLATE_NOOP(
+            "Messages", "unknown setting \"%s\" (depth, am, fm, volume, half, tone, carrier)");
     case Msg::SessionSettingRange:
         return QT_TRANSLATE_NOOP("Messages", "%s must be a whole number from %d to %d");
     case Msg::SessionHalfValue:
         return QT_TRANSLATE_NOOP("Messages", "half must be on or off");
+    case Msg::SessionToneValue:
+        return QT_TRANSLATE_NOOP("Messages", "tone must be off, binaural or isochronic");
     case Msg::SessionSettingTwice:
         return QT_TRANSLATE_NOOP("Messages", "%s is set twice");
     case Msg::SessionTooManyPoints:

@@ -10,20 +10,23 @@
 #include <string>
 #include <vector>
 
-enum class TSessionKnob { Depth, AM, FM, Volume, Half };
-inline constexpr int kSessionKnobCount = 5;
+// The knobs a point may set. Tone is 0 off, 1 binaural beat, 2 isochronic pulse; Carrier is the
+// tone's carrier in Hz.
+enum class TSessionKnob { Depth, AM, FM, Volume, Half, Tone, Carrier };
+inline constexpr int kSessionKnobCount = 7;
 
 // A knob setting a point leaves alone.
-inline constexpr int8_t kKnobUnset = -1;
+inline constexpr int16_t kKnobUnset = -1;
 
 struct TSessionPoint {
     int64_t TimeMs = 0;
     int32_t FrequencyMilli = 0; // thousandths of a hertz
-    std::array<int8_t, kSessionKnobCount> Knobs{kKnobUnset, kKnobUnset, kKnobUnset, kKnobUnset,
-                                                kKnobUnset}; // "half": 1 on, 0 off
-    int Line = 0;                                            // where the point stands in its file
+    std::array<int16_t, kSessionKnobCount> Knobs{
+        kKnobUnset, kKnobUnset, kKnobUnset, kKnobUnset,
+        kKnobUnset, kKnobUnset, kKnobUnset}; // "half": 1 on, 0 off
+    int Line = 0;                            // where the point stands in its file
 
-    int8_t Knob(TSessionKnob knob) const { return Knobs[static_cast<size_t>(knob)]; }
+    int16_t Knob(TSessionKnob knob) const { return Knobs[static_cast<size_t>(knob)]; }
 };
 
 // The frequency edit's value for a number of thousandths: the nearest extended-precision

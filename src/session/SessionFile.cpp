@@ -11,7 +11,8 @@
 
 namespace {
 
-constexpr std::string_view kKnobNames[kSessionKnobCount] = {"depth", "am", "fm", "volume", "half"};
+constexpr std::string_view kKnobNames[kSessionKnobCount] = {"depth", "am",   "fm",     "volume",
+                                                            "half",  "tone", "carrier"};
 
 // A refusal of one line; the caller adds the file and the line.
 struct LineError {
@@ -149,11 +150,20 @@ void ParseSetting(std::string_view s, TSessionPoint& point) {
         point.Knobs[knob] = value == "on" ? 1 : 0;
         return;
     }
-    if (value.size() > 2 || !AllDigits(value) || Number(value) < kSessionKnobMin[knob] ||
+    if (static_cast<TSessionKnob>(knob) == TSessionKnob::Tone) {
+        for (int16_t i = 0; i < 3; ++i) {
+            if (value == kSessionToneWords[i]) {
+                point.Knobs[knob] = i;
+                return;
+            }
+        }
+        Refuse(Msg::SessionToneValue);
+    }
+    if (value.size() > 4 || !AllDigits(value) || Number(value) < kSessionKnobMin[knob] ||
         Number(value) > kSessionKnobMax[knob])
         Refuse(Msg::SessionSettingRange,
                {std::string(name), kSessionKnobMin[knob] + 0LL, kSessionKnobMax[knob] + 0LL});
-    point.Knobs[knob] = static_cast<int8_t>(Number(value));
+    point.Knobs[knob] = static_cast<int16_t>(Number(value));
 }
 
 std::vector<std::string_view> Words(std::string_view line) {

@@ -3,8 +3,9 @@
 // The session file, "*.vsession": UTF-8 text, one point a line. Blank lines and lines starting
 // with "#" are ignored; every other line holds a time (m:ss or h:mm:ss, strictly increasing),
 // a frequency in hertz with a decimal point (0.1..35.0, up to three decimals) and optional
-// knob settings: depth=1..15 am=0..5 fm=0..10 volume=0..10 half=on|off. A file that breaks
-// any rule is refused as a whole, naming the line and what is wrong.
+// knob settings: depth=1..15 am=0..5 fm=0..10 volume=0..10 half=on|off
+// tone=off|binaural|isochronic carrier=50..1000. A file that breaks any rule is refused as a
+// whole, naming the line and what is wrong.
 
 #include "framework/Exception.h"
 #include "session/Session.h"
@@ -18,10 +19,13 @@ VELMORA_EXCEPTION(ESessionError, Exception);
 inline constexpr int64_t kSessionMaxBytes = int64_t{1} << 20;
 inline constexpr size_t kSessionMaxPoints = 10000;
 
-// The smallest and largest position of each knob, in TSessionKnob order; "half" is 0 or 1. The
-// Depth knob springs back from 0 to 1, so a session cannot ask for 0.
-inline constexpr int kSessionKnobMin[kSessionKnobCount] = {1, 0, 0, 0, 0};
-inline constexpr int kSessionKnobMax[kSessionKnobCount] = {15, 5, 10, 10, 1};
+// The smallest and largest position of each knob, in TSessionKnob order; "half" is 0 or 1,
+// "tone" 0..2 in the order of its words. The Depth knob springs back from 0 to 1, so a session
+// cannot ask for 0.
+inline constexpr int kSessionKnobMin[kSessionKnobCount] = {1, 0, 0, 0, 0, 0, 50};
+inline constexpr int kSessionKnobMax[kSessionKnobCount] = {15, 5, 10, 10, 1, 2, 1000};
+// The words of "tone=", in the order of their values.
+inline constexpr const char* kSessionToneWords[3] = {"off", "binaural", "isochronic"};
 
 // One time or one frequency written as a session file writes it; false when it breaks a rule.
 bool ParseSessionTime(std::string_view text, int64_t& ms);

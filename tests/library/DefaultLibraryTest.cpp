@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The generated default library main.zdl: enough pictures and sounds of the promised form,
-// palettes that cycle without a seam and sounds that loop without a click.
+// palettes that cycle without a seam, sounds that loop without a click, and noises whose
+// spectra fall as their names promise.
 
 #include "library/LibraryFormat.h"
 #include "library/NameLists.h"
@@ -11,7 +12,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <cstdlib>
+#include <iostream>
+#include <numbers>
 #include <set>
 
 namespace {
@@ -104,5 +108,103 @@ TEST_F(DefaultLibrary, SoundsLoopWithoutAClick) {
         EXPECT_LE(jump, std::max(usual, 2 * beside))
             << name << ": steps " << usual << ", " << beside;
         EXPECT_GT(*std::max_element(samples.begin(), samples.end()), 8000) << name << " is audible";
+    }
+}
+
+namespace {
+
+// In-place radix-2 FFT of a power-of-two length.
+void Transform(std::vector<std::complex<double>>& a) {
+    const size_t n = a.size();
+    for (size_t i = 1, j = 0; i < n; ++i) {
+        size_t bit = n >> 1;
+        for (; j & bit; bit >>= 1)
+            j ^= bit;
+        j ^= bit;
+        if (i < j) std::swap(a[i], a[j]);
+    }
+    for (size_t len = 2; len <= n; len <<= 1) {
+        const std::complex<double> turn = std::polar(1.0, -2 * std::numbers::pi / double(len));
+        for (size_t i = 0; i < n; i += len) {
+            std::complex<double> w(1);
+            for (size_t k = 0; k < len / 2; ++k, w *= turn) {
+                const auto u = a[i + k], v = a[i + k + len / 2] * w;
+                a[i + k] = u + v;
+                a[i + k + len / 2] = u - v;
+            }
+        }
+    }
+}
+
+// The power density of a looping sound, averaged over Hann-windowed pieces that run on across
+// the loop's seam as the sound does when it plays.
+std::vector<double> Density(const std::vector<double>& x, size_t piece) {
+    std::vector<double> power(piece / 2, 0.0);
+    for (size_t start = 0; start < x.size(); start += piece / 2) {
+        std::vector<std::complex<double>> a(piece);
+        for (size_t i = 0; i < piece; ++i) {
+            const double w = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * double(i) / double(piece));
+            a[i] = w * x[(start + i) % x.size()];
+        }
+        Transform(a);
+        for (size_t k = 0; k < piece / 2; ++k)
+            power[k] += std::norm(a[k]);
+    }
+    return power;
+}
+
+double BandDensity(const std::vector<double>& power, double rate, double from, double to) {
+    const double bin = rate / (2.0 * double(power.size()));
+    double sum = 0;
+    int count = 0;
+    for (size_t k = size_t(std::ceil(from / bin)); double(k) * bin < to; ++k, ++count)
+        sum += power[k];
+    return sum / count;
+}
+
+double Rms(const std::vector<double>& x, size_t from, size_t to) {
+    double sum = 0;
+    for (size_t i = from; i < to; ++i)
+        sum += x[i] * x[i];
+    return std::sqrt(sum / double(to - from));
+}
+
+} // namespace
+
+TEST_F(DefaultLibrary, NoisesFallByTheirSlopeAndRunOnAcrossTheSeam) {
+    for (const auto& [name, slope] : {std::pair<std::string, double>{"Pink Noise", -3.0},
+                                      std::pair<std::string, double>{"Brown Noise", -6.0}}) {
+        const auto d = FindResourceData(module, name, kSoundType);
+        ASSERT_TRUE(d) << name;
+        const uint8_t* w = d->Data;
+        ASSERT_EQ(w[22], 1) << name; // mono
+        const uint32_t bytes = U32(w + 40);
+        ASSERT_LE(44 + size_t{bytes}, d->Size);
+        std::vector<double> x(bytes / 2);
+        for (size_t i = 0; i < x.size(); ++i)
+            x[i] = static_cast<int16_t>(w[44 + 2 * i] | (w[45 + 2 * i] << 8)) / 32768.0;
+        EXPECT_GE(x.size() / 22050.0, 4.0) << name;
+
+        // Octaves from 125 Hz up to 8 kHz, stepping by half an octave.
+        const std::vector<double> power = Density(x, 4096);
+        std::vector<double> octaves;
+        for (int k = 0; k <= 10; ++k) {
+            const double low = 125 * std::pow(2.0, k / 2.0);
+            octaves.push_back(10 * std::log10(BandDensity(power, 22050, low, 2 * low)));
+        }
+        std::string seen;
+        for (size_t k = 0; k + 2 < octaves.size(); ++k) {
+            const double step = octaves[k + 2] - octaves[k];
+            seen += " " + std::to_string(step).substr(0, 5);
+            EXPECT_NEAR(step, slope, 1.0)
+                << name << " from " << 125 * std::pow(2.0, k / 2.0) << " Hz";
+        }
+        std::cout << name << ": dB per octave" << seen << "; " << bytes << " bytes of samples\n";
+
+        // The seam is no fade: the level at the end and at the start is the sound's own.
+        const size_t tenth = 2205;
+        const double whole = Rms(x, 0, x.size());
+        EXPECT_GT(Rms(x, 0, tenth), 0.5 * whole) << name;
+        EXPECT_GT(Rms(x, x.size() - tenth, x.size()), 0.5 * whole) << name;
     }
 }

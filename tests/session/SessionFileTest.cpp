@@ -27,9 +27,11 @@ TEST(SessionFile, ReadsPointsSettingsCommentsAndBlankLines) {
                                     "  # indented comment\n"
                                     "2:00\t14.0\n"
                                     "1:00:00 7.525 half=on\n"
-                                    "1:20:05 0.1 half=off volume=0",
+                                    "1:20:05 0.1 half=off volume=0 tone=isochronic carrier=1000\n"
+                                    "1:30:00 0.1 tone=off carrier=50 \n"
+                                    "1:40:00 0.1 tone=binaural",
                                     "s");
-    ASSERT_EQ(s.Points().size(), 4u);
+    ASSERT_EQ(s.Points().size(), 6u);
     const TSessionPoint& first = s.Points()[0];
     EXPECT_EQ(first.Line, 2);
     EXPECT_EQ(first.FrequencyMilli, 14000);
@@ -46,14 +48,22 @@ TEST(SessionFile, ReadsPointsSettingsCommentsAndBlankLines) {
     EXPECT_EQ(s.Points()[2].Knob(TSessionKnob::Half), 1);
     EXPECT_EQ(s.Points()[3].Knob(TSessionKnob::Half), 0);
     EXPECT_EQ(s.Points()[3].Knob(TSessionKnob::Volume), 0);
-    EXPECT_EQ(s.LengthMs(), (3600 + 20 * 60 + 5) * 1000);
+    // The tone's words in their order, and the carrier in Hz, which is wider than the knobs.
+    EXPECT_EQ(first.Knob(TSessionKnob::Tone), kKnobUnset);
+    EXPECT_EQ(first.Knob(TSessionKnob::Carrier), kKnobUnset);
+    EXPECT_EQ(s.Points()[3].Knob(TSessionKnob::Tone), 2);
+    EXPECT_EQ(s.Points()[3].Knob(TSessionKnob::Carrier), 1000);
+    EXPECT_EQ(s.Points()[4].Knob(TSessionKnob::Tone), 0);
+    EXPECT_EQ(s.Points()[4].Knob(TSessionKnob::Carrier), 50);
+    EXPECT_EQ(s.Points()[5].Knob(TSessionKnob::Tone), 1);
+    EXPECT_EQ(s.LengthMs(), 100 * 60 * 1000);
 }
 
 TEST(SessionFile, RefusesEachBrokenRuleNamingTheLine) {
     const std::string ok = "0:00 10.0\n";
     const std::string frequency = "\" is not a number with a decimal point and up to three "
                                   "decimals";
-    const std::string settings = "\" (depth, am, fm, volume, half)";
+    const std::string settings = "\" (depth, am, fm, volume, half, tone, carrier)";
     const std::pair<std::string, std::string> cases[] = {
         {ok + "0:60 10.0", "line 2: time \"0:60\" is not m:ss or h:mm:ss"},
         {ok + "1:5 10.0", "line 2: time \"1:5\" is not m:ss or h:mm:ss"},
@@ -76,6 +86,12 @@ TEST(SessionFile, RefusesEachBrokenRuleNamingTheLine) {
         {ok + "0:30 5.0 volume=", "line 2: volume must be a whole number from 0 to 10"},
         {ok + "0:30 5.0 half=yes", "line 2: half must be on or off"},
         {ok + "0:30 5.0 am=1 am=2", "line 2: am is set twice"},
+        {ok + "0:30 5.0 tone=on", "line 2: tone must be off, binaural or isochronic"},
+        {ok + "0:30 5.0 tone=", "line 2: tone must be off, binaural or isochronic"},
+        {ok + "0:30 5.0 carrier=49", "line 2: carrier must be a whole number from 50 to 1000"},
+        {ok + "0:30 5.0 carrier=1001", "line 2: carrier must be a whole number from 50 to 1000"},
+        {ok + "0:30 5.0 carrier=99999", "line 2: carrier must be a whole number from 50 to 1000"},
+        {ok + "0:30 5.0 tone=off tone=off", "line 2: tone is set twice"},
         {ok + "0:30 5.0\n# caf\xC3\n", "line 3: not UTF-8 text"},
         {ok + std::string("0:30 5.0\0", 9), "line 2: not UTF-8 text"},
         {"\n0:00 5.0\n", "line 2: the last point is at 0:00, so the session has no length"},
@@ -112,7 +128,7 @@ TEST(SessionFile, LimitsPointsAndFileSize) {
     const std::string ok = "0:00 10.0\n";
     const std::string frequency = "\" is not a number with a decimal point and up to three "
                                   "decimals";
-    const std::string settings = "\" (depth, am, fm, volume, half)";
+    const std::string settings = "\" (depth, am, fm, volume, half, tone, carrier)";
     const std::string word(900000, 'w');
     EXPECT_EQ(Refusal(ok + "0:30 " + word),
               "s.vsession, line 2: frequency \"" + std::string(40, 'w') + "..." + frequency);

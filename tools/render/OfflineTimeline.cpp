@@ -46,7 +46,7 @@ void TOfflineTimeline::Finish() {
 void TOfflineTimeline::RenderInto(uint32_t frames) {
     if (device_.RenderOffline(chunk_.data() + 2 * size_t{held_}, frames) != DS_OK)
         throw Exception("the offline sound output refused to render");
-    if (const uint64_t late = sound_.OverflowedChanges()) {
+    if (const uint64_t late = sound_.OverflowedChanges() + device_.ToneOverflowedChanges()) {
         throw Exception(std::to_string(late) +
                         " changes of the sound found the output's queue full and would sound "
                         "late; the render is not what the program plays");

@@ -12,6 +12,7 @@
 #include "session/SessionFollower.h"
 #include "sound/DXSounds.h"
 #include "sound/ModulationStep.h"
+#include "sound/Tone.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -19,12 +20,13 @@
 
 namespace {
 
-// The part of the main window that makes the sound: its frequency handler, knob handlers and
-// "1/2 Period" handler, acting on the run parameters, the two timer intervals and the buffer
-// exactly as the window's do.
+// The part of the main window that makes the sound: its frequency handler, knob handlers,
+// "1/2 Period" handler and tone, acting on the run parameters, the two timer intervals, the
+// buffer and the device's tone exactly as the window's do.
 class TPlayingWindow : public TSessionTarget {
 public:
-    explicit TPlayingWindow(TDirectSoundBuffer& buffer) : buffer_(buffer) {}
+    TPlayingWindow(TDirectSound& device, TDirectSoundBuffer& buffer, int toneLevel)
+        : device_(device), buffer_(buffer), toneLevel_(toneLevel) {}
 
     void SetFrequency(int32_t milli) override {
         const long double value = FrequencyFromMilli(milli);
@@ -37,6 +39,7 @@ public:
         soundInterval_ = settings.SoundInterval;
         params_.BaseRate = settings.BaseRate;
         buffer_.SetFrequency(params_.BaseRate);
+        SetToneBeat(device_, value);
     }
 
     void SetKnob(TSessionKnob knob, int value) override {
@@ -51,9 +54,16 @@ public:
             break;
         case TSessionKnob::Volume: // set also where the knob already shows it, as the window does
             ApplyVolumeStep(value, &buffer_);
+            ApplyToneVolume(device_, value, toneLevel_);
             break;
         case TSessionKnob::Half:
             soundInterval_ = SoundInterval(pictureInterval_, value != 0);
+            break;
+        case TSessionKnob::Tone:
+            SetToneMode(device_, static_cast<TToneMode>(value));
+            break;
+        case TSessionKnob::Carrier:
+            SetToneCarrier(device_, value);
             break;
         }
     }
@@ -68,7 +78,9 @@ public:
     int64_t NextPause() const { return std::max(soundInterval_, 1); }
 
 private:
+    TDirectSound& device_;
     TDirectSoundBuffer& buffer_;
+    int toneLevel_;
     TRunParameters params_;
     long double frequency_ = 0;
     bool frequencySet_ = false;
@@ -154,7 +166,7 @@ void RenderToWav(const TRenderJob& job, const TRenderProgress& progress) {
 
     TWavWriter wav(job.OutputPath, job.Format, kOutputRate, total);
     TOfflineTimeline output(device.RequireSound(), buffer.RequireBuffer(), wav, total, progress);
-    TPlayingWindow window(buffer);
+    TPlayingWindow window(device, buffer, job.ToneLevel);
     TSessionFollower follower(session);
 
     // The controls as the user left them before pressing Start: the first frequency typed
@@ -164,12 +176,15 @@ void RenderToWav(const TRenderJob& job, const TRenderProgress& progress) {
     window.SetKnob(TSessionKnob::FM, job.FM);
     window.SetKnob(TSessionKnob::Volume, job.Volume);
     window.SetKnob(TSessionKnob::Half, job.Half ? 1 : 0);
+    window.SetKnob(TSessionKnob::Tone, static_cast<int>(job.Tone));
+    window.SetKnob(TSessionKnob::Carrier, job.Carrier);
     output.LeadIn();
 
     // Start: the session is followed to 0 before the timers run, then the sound plays and
     // the sound timer begins its first pause.
     follower.Follow(0, window);
     buffer.Play(DSBPLAY_LOOPING);
+    PlayTone(device);
     const int64_t end = session.LengthMs();
     int64_t nextTick = kSessionTickMs;
     int64_t nextStep = window.NextPause();

@@ -9,6 +9,7 @@
 #include "WavWriter.h"
 #include "platform/ResourceModule.h"
 #include "session/Session.h"
+#include "sound/Tone.h"
 
 #include <cstdint>
 #include <functional>
@@ -23,6 +24,9 @@ struct TRenderJob {
     int FM = 0;
     int Volume = 10;
     bool Half = false;
+    TToneMode Tone = TToneMode::Off;
+    int Carrier = kToneCarrierDefault; // Hz
+    int ToneLevel = kToneLevelDefault; // dB below the sound
     TWavFormat Format = TWavFormat::Pcm16;
     std::string OutputPath;
 };

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sound/Tone.h"
+
+#include "framework/Rounding.h"
+#include "sound/DXClass.h"
+#include "sound/ModulationStep.h"
+
+#include <algorithm>
+
+const char* ToneModeName(TToneMode mode) {
+    switch (mode) {
+    case TToneMode::Binaural:
+        return "binaural";
+    case TToneMode::Isochronic:
+        return "isochronic";
+    case TToneMode::Off:
+        break;
+    }
+    return "off";
+}
+
+bool ParseToneMode(std::string_view text, TToneMode& mode) {
+    for (TToneMode m : {TToneMode::Off, TToneMode::Binaural, TToneMode::Isochronic}) {
+        if (text == ToneModeName(m)) {
+            mode = m;
+            return true;
+        }
+    }
+    return false;
+}
+
+int32_t ToneVolume(int32_t position, int32_t levelDb) {
+    const int32_t step = kVolumeSteps[std::clamp(position, 0, 10)];
+    if (step <= DSBVOLUME_MIN) return DSBVOLUME_MIN;
+    return std::clamp(step + levelDb * 100, DSBVOLUME_MIN, DSBVOLUME_MAX);
+}
+
+uint32_t ToneBeatMilliHz(long double frequency) {
+    return static_cast<uint32_t>(std::max<int64_t>(0, RoundToInt64(frequency * 1000.0L)));
+}
+
+void SetToneMode(TDirectSound& device, TToneMode mode) {
+    device.SetResult(device.RequireSound().SetToneMode(static_cast<uint32_t>(mode)));
+}
+
+void SetToneCarrier(TDirectSound& device, int hz) {
+    device.SetResult(device.RequireSound().SetToneCarrier(static_cast<uint32_t>(hz) * 1000u));
+}
+
+void SetToneBeat(TDirectSound& device, long double frequency) {
+    device.SetResult(device.RequireSound().SetToneBeat(ToneBeatMilliHz(frequency)));
+}
+
+void ApplyToneVolume(TDirectSound& device, int32_t position, int32_t levelDb) {
+    if (position < 0 || position > 10) return;
+    device.SetResult(device.RequireSound().SetToneVolume(ToneVolume(position, levelDb)));
+}
+
+void PlayTone(TDirectSound& device) {
+    device.SetResult(device.RequireSound().PlayTone());
+}
+
+void StopTone(TDirectSound& device) {
+    device.SetResult(device.RequireSound().StopTone());
+}
