@@ -1,15 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-render: renders what the program would play, with a session or at one frequency,
-// to a WAV file.
+// to a WAV file; draws a session's picture; converts a binaural-beat schedule to a session.
 
+#include "app/SessionPlot.h"
 #include "platform/SoundEnvironment.h"
+#include "render/SbgImport.h"
 #include "render/SessionRender.h"
 #include "session/SessionFile.h"
+
+#include <QGuiApplication>
+#include <QImage>
 
 #include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <unistd.h>
@@ -23,6 +29,8 @@ const char* const kUsage =
     "usage: velmora-render [--library LIB] [--sound NAME] --session FILE -o OUT.wav\n"
     "       velmora-render [--library LIB] [--sound NAME] [--frequency HZ] --duration TIME "
     "-o OUT.wav\n"
+    "       velmora-render --session FILE --plot OUT.png [-o OUT.wav]\n"
+    "       velmora-render --import-sbg FILE.sbg -o OUT.vsession\n"
     "Try velmora-render --help for more.\n";
 
 const char* const kHelp =
@@ -44,6 +52,10 @@ const char* const kHelp =
     "  --volume N          volume knob, 0..10 (default 10)\n"
     "  --half on|off       \"1/2 Period\" (default off)\n"
     "  --format s16|f32    16-bit PCM (default) or 32-bit float samples\n"
+    "  --plot FILE         draw the session's frequency over time into a PNG file, as the\n"
+    "                      program's Session window shows it (with -o the sound as well)\n"
+    "  --import-sbg FILE   convert a binaural-beat schedule (.sbg) into the session file -o;\n"
+    "                      what a session cannot hold is listed on standard error\n"
     "  --help              show this text\n"
     "\n"
     "With a session the knob options give the knobs as they stand when the run starts; the\n"
@@ -61,14 +73,20 @@ int KnobValue(const std::string& option, const std::string& text, int max) {
     return std::stoi(text);
 }
 
-TRenderJob ParseArguments(const std::vector<std::string>& args) {
+struct TToolJob {
+    TRenderJob Render;
+    std::string Plot;      // the session's picture, a PNG file
+    std::string ImportSbg; // a schedule to convert into the session file Render.OutputPath
+};
+
+TToolJob ParseArguments(const std::vector<std::string>& args) {
     std::map<std::string, std::string> given;
     for (size_t i = 0; i < args.size(); ++i) {
         std::string option = args[i];
         if (option == "-o") option = "--output";
-        static const char* const known[] = {"--output",    "--library",  "--sound", "--session",
-                                            "--frequency", "--duration", "--am",    "--fm",
-                                            "--volume",    "--half",     "--format"};
+        static const char* const known[] = {
+            "--output", "--library", "--sound", "--session", "--frequency", "--duration",  "--am",
+            "--fm",     "--volume",  "--half",  "--format",  "--plot",      "--import-sbg"};
         if (std::find(std::begin(known), std::end(known), option) == std::end(known))
             throw UsageError("unknown option \"" + args[i] + "\"");
         if (i + 1 >= args.size()) throw UsageError(option + " needs a value");
@@ -76,8 +94,20 @@ TRenderJob ParseArguments(const std::vector<std::string>& args) {
     }
     auto has = [&](const char* o) { return given.count(o) != 0; };
 
-    TRenderJob job;
-    if (!has("--output") || given["--output"].empty())
+    TToolJob tool;
+    TRenderJob& job = tool.Render;
+    if (has("--import-sbg")) {
+        if (given.size() != 2 || !has("--output") || given["--output"].empty())
+            throw UsageError("--import-sbg takes -o FILE.vsession and nothing else");
+        tool.ImportSbg = given["--import-sbg"];
+        job.OutputPath = given["--output"];
+        return tool;
+    }
+    if (has("--plot")) {
+        if (!has("--session")) throw UsageError("--plot draws a session: give --session");
+        tool.Plot = given["--plot"];
+    }
+    if ((!has("--output") || given["--output"].empty()) && tool.Plot.empty())
         throw UsageError("no output file (-o) given");
     job.OutputPath = given["--output"];
     if (job.OutputPath == TWavWriter::kStandardOutput && isatty(STDOUT_FILENO) != 0)
@@ -108,7 +138,7 @@ TRenderJob ParseArguments(const std::vector<std::string>& args) {
         } catch (const Exception& e) {
             throw UsageError(e.Message()); // a session that cannot be used is a bad argument
         }
-        return job;
+        return tool;
     }
     if (!has("--duration")) throw UsageError("give either --session or --duration");
     int64_t length = 0;
@@ -125,7 +155,29 @@ TRenderJob ParseArguments(const std::vector<std::string>& args) {
     start.FrequencyMilli = finish.FrequencyMilli = milli;
     finish.TimeMs = length;
     job.Session = TSession({start, finish});
-    return job;
+    return tool;
+}
+
+// Drawn offscreen: the picture needs fonts, not a window system.
+void PlotSession(const TSession& session, const std::string& path) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "velmora-render";
+    char* argv[] = {name, nullptr};
+    const QGuiApplication app(argc, argv);
+    const QImage image = TSessionPlot(session).Render(QSize(960, 400));
+    if (!image.save(QString::fromStdString(path), "PNG"))
+        throw Exception("cannot write the picture " + path);
+}
+
+void ImportSchedule(const TToolJob& tool) {
+    const TSbgImport imported = ImportSbgFile(tool.ImportSbg);
+    for (const std::string& line : imported.Report)
+        std::cerr << line << "\n";
+    std::ofstream out(tool.Render.OutputPath, std::ios::binary | std::ios::trunc);
+    out << imported.Text;
+    out.close();
+    if (!out) throw Exception("cannot write " + tool.Render.OutputPath);
 }
 
 // A bar on the terminal, redrawn when a whole percent more is done.
@@ -186,7 +238,14 @@ int main(int argc, char** argv) {
         return 0;
     }
     try {
-        const TRenderJob job = ParseArguments(args);
+        const TToolJob tool = ParseArguments(args);
+        if (!tool.ImportSbg.empty()) {
+            ImportSchedule(tool);
+            return 0;
+        }
+        if (!tool.Plot.empty()) PlotSession(tool.Render.Session, tool.Plot);
+        const TRenderJob& job = tool.Render;
+        if (job.OutputPath.empty()) return 0;
         RemovePartFileWhenInterrupted(job.OutputPath);
         ProgressBar bar;
         RenderToWav(job, [&bar](uint64_t done, uint64_t total) { bar(done, total); });
