@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <QVector>
 
 #include <algorithm>
 #include <array>
@@ -128,26 +129,40 @@ void TSessionPlot::Draw(QPainter& painter, const QRect& rect, int64_t cursorMs) 
     painter.drawLine(area.bottomLeft() + QPoint(0, 1), area.bottomRight() + QPoint(0, 1));
     painter.drawLine(area.topLeft() - QPoint(1, 0), area.bottomLeft() - QPoint(1, -1));
 
-    // The curve: straight from point to point, the first point's value before it.
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    QPolygonF curve;
+    // The curve: straight from point to point, the first point's value before it. Drawn as
+    // separate lines, not one path: a path of thousands of crossing segments takes the stroker
+    // seconds. With more lines than columns a thin line without smoothing shows the same and
+    // takes a fraction of the time.
     const auto& points = session_.Points();
-    curve << PointAt(rect, 0, points.front().FrequencyMilli);
-    for (const TSessionPoint& p : points)
-        curve << PointAt(rect, p.TimeMs, p.FrequencyMilli);
+    QVector<QLineF> lines;
+    lines.reserve(static_cast<qsizetype>(points.size()));
+    QPointF from = PointAt(rect, 0, points.front().FrequencyMilli);
+    for (const TSessionPoint& p : points) {
+        const QPointF to = PointAt(rect, p.TimeMs, p.FrequencyMilli);
+        if (to != from) lines.append(QLineF(from, to));
+        from = to;
+    }
+    const bool dense = lines.size() > area.width();
     painter.setClipRect(area.adjusted(-2, -2, 2, 2));
-    painter.setPen(
-        QPen(QColor::fromRgb(kCurveColour), 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.drawPolyline(curve);
+    painter.setRenderHint(QPainter::Antialiasing, !dense);
+    QPen pen(QColor::fromRgb(kCurveColour), dense ? 1.0 : 2.0, Qt::SolidLine, Qt::RoundCap,
+             Qt::RoundJoin);
+    pen.setCosmetic(dense);
+    painter.setPen(pen);
+    painter.drawLines(lines);
+    painter.setRenderHint(QPainter::Antialiasing, true);
 
-    // A diamond where a point turns knobs.
+    // A diamond where a point turns knobs; where they crowd, one every few columns.
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor::fromRgb(kMarkColour));
+    double lastMark = -1e9;
     for (const TSessionPoint& p : points) {
         const bool turns =
             std::any_of(p.Knobs.begin(), p.Knobs.end(), [](int8_t k) { return k != kKnobUnset; });
         if (!turns) continue;
         const QPointF c = PointAt(rect, p.TimeMs, p.FrequencyMilli);
+        if (c.x() - lastMark < 4) continue;
+        lastMark = c.x();
         painter.drawPolygon(QPolygonF(
             {c + QPointF(0, -5), c + QPointF(5, 0), c + QPointF(0, 5), c + QPointF(-5, 0)}));
     }

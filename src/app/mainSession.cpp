@@ -60,7 +60,9 @@ void TMainForm::BuildSession() {
     connect(SessionView1, &QAction::triggered, this,
             [this] { Guard([this] { Session_->ShowWindow(); }); });
     for (const TSessionEntry& entry : ListSessionFiles(FindDataFolder("sessions"))) {
+        // The title is the file's own text, not the program's: it is not translated.
         QAction* item = Sessions1->addAction(QString::fromStdString(entry.Title));
+        item->setObjectName(QStringLiteral("ShippedSession"));
         const std::string path = entry.Path;
         connect(item, &QAction::triggered, this,
                 [this, path] { Guard([this, &path] { Session_->Load(path, true); }); });
