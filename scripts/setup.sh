@@ -26,6 +26,7 @@ test_packages=(
   pulseaudio pulseaudio-utils
   pipewire pipewire-pulse wireplumber dbus-daemon
   dpkg-dev file desktop-file-utils appstream groff-base librsvg2-bin lintian
+  shared-mime-info libglib2.0-bin
 )
 
 case "${1:-test}" in

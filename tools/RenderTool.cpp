@@ -1,18 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-render: renders what the program would play, with a session or at one frequency,
-// to a WAV file.
+// to a WAV file; grades how strongly a session's picture flashes; draws a session's picture;
+// converts a binaural-beat schedule to a session.
 
+#include "BuildInfo.h"
 #include "audio/SoundEnvironment.h"
 #include "render/FlashReport.h"
+#include "render/SbgImport.h"
 #include "render/SessionRender.h"
+#include "run/SessionPlot.h"
 #include "session/SessionFile.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QImage>
 
 #include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -22,55 +33,106 @@ constexpr int kExitUsage = 2;
 constexpr int kExitOverLimits = 3;
 
 const char* const kUsage =
-    "usage: velmora-render [--library LIB] [--sound NAME] --session FILE -o OUT.wav\n"
-    "       velmora-render [--library LIB] [--sound NAME] [--frequency HZ] --duration TIME "
-    "-o OUT.wav\n"
-    "       velmora-render --flash-report --picture NAME [--library LIB] --session FILE\n"
+    "usage: velmora-render [OPTION]... --session FILE -o OUT.wav\n"
+    "       velmora-render [OPTION]... [--frequency HZ] --duration TIME -o OUT.wav\n"
+    "       velmora-render --session FILE --plot OUT.png [-o OUT.wav]\n"
+    "       velmora-render --flash-report --picture NAME [OPTION]... --session FILE\n"
+    "       velmora-render --import-sbg FILE.sbg -o OUT.vsession\n"
     "Try velmora-render --help for more.\n";
 
-const char* const kHelp =
-    "velmora-render renders the sound Velmora plays to a WAV file, exactly as the program\n"
-    "would play it with perfect timers: the same modulation, frequency rules and mixing.\n"
-    "\n"
-    "usage: velmora-render [OPTION]... -o OUT.wav\n"
-    "\n"
-    "  -o, --output FILE   the WAV file to write (replaced if it exists); - for standard\n"
-    "                      output\n"
-    "  --library LIB       stimulus library (default main.zdl, looked for beside the\n"
-    "                      program, in its data directory, then in the current directory)\n"
-    "  --sound NAME        sound of the library (default: the first it lists)\n"
-    "  --session FILE      follow a session file (*.vsession) from its start to its end\n"
-    "  --frequency HZ      main frequency without a session, 0.1..35.0 (default 7.0)\n"
-    "  --duration TIME     length without a session, m:ss or h:mm:ss\n"
-    "  --am N              Oscilator 1, the balance swing, 0..5 (default 0)\n"
-    "  --fm N              Oscilator 2, the playback-rate swing, 0..10 (default 0)\n"
-    "  --volume N          volume knob, 0..10 (default 10)\n"
-    "  --half on|off       \"1/2 Period\" (default off)\n"
-    "  --tone off|binaural|isochronic\n"
-    "                      the tone at the main frequency under the sound (default off)\n"
-    "  --carrier HZ        the tone's carrier, 50..1000 (default 200)\n"
-    "  --tone-level DB     the tone's level against the sound, -60..0 (default -6)\n"
-    "  --format s16|f32    16-bit PCM (default) or 32-bit float samples\n"
-    "  --help              show this text\n"
-    "\n"
-    "  --flash-report      instead of rendering, print for each minute the frequencies,\n"
-    "                      the depths and how strongly the picture flashes; exit status 3\n"
-    "                      when any minute is over the limits for photosensitive viewers\n"
-    "  --picture NAME      the library's picture to check\n"
-    "  --depth N           Depth knob, the transform level, 1..15 (default 1)\n"
-    "  --difference on|off \"Right/Left Difference\" (default off)\n"
-    "  --reduced on|off    reduced flashing (default off)\n"
-    "  --window WxH        the picture's size on the screen (default 568x246)\n"
-    "  --screen WxH        the screen's size (default 1920x1080)\n"
-    "  --refresh HZ        the display's refresh rate (default 60)\n"
-    "\n"
-    "With a session the knob and tone options give the settings as they stand when the run\n"
-    "starts; the session's points set them from there. The same arguments always give the\n"
-    "same file.\n";
+struct RenderTool {
+    Q_DECLARE_TR_FUNCTIONS(RenderTool)
+};
 
 struct UsageError : Exception {
     using Exception::Exception;
 };
+
+// Every option that takes a value, with its value's name and what it does.
+struct TValueOption {
+    const char* Name;
+    const char* Value;
+    const char* Help;
+};
+
+const TValueOption kValueOptions[] = {
+    {"library", "LIB",
+     QT_TRANSLATE_NOOP("RenderTool", "Stimulus library (default main.zdl, looked for beside the "
+                                     "program, in its data directory, then in the current "
+                                     "directory).")},
+    {"session", "FILE",
+     QT_TRANSLATE_NOOP("RenderTool", "Follow a session file (*.vsession) from its start to its "
+                                     "end.")},
+    {"frequency", "HZ",
+     QT_TRANSLATE_NOOP("RenderTool", "Main frequency without a session, 0.1..35.0 (default "
+                                     "7.0).")},
+    {"duration", "TIME",
+     QT_TRANSLATE_NOOP("RenderTool", "Length without a session, m:ss or "
+                                     "h:mm:ss.")},
+    {"output", "FILE",
+     QT_TRANSLATE_NOOP("RenderTool", "The file to write (replaced if it exists); - writes the "
+                                     "WAV data to standard output.")},
+    {"sound", "NAME",
+     QT_TRANSLATE_NOOP("RenderTool", "Sound of the library (default: the first "
+                                     "it lists).")},
+    {"am", "N",
+     QT_TRANSLATE_NOOP("RenderTool", "Oscilator 1, the balance swing, 0..5 (default "
+                                     "0).")},
+    {"fm", "N",
+     QT_TRANSLATE_NOOP("RenderTool", "Oscilator 2, the playback-rate swing, 0..10 "
+                                     "(default 0).")},
+    {"volume", "N", QT_TRANSLATE_NOOP("RenderTool", "Volume knob, 0..10 (default 10).")},
+    {"half", "on|off", QT_TRANSLATE_NOOP("RenderTool", "\"1/2 Period\" (default off).")},
+    {"tone", "off|binaural|isochronic",
+     QT_TRANSLATE_NOOP("RenderTool", "The tone at the main frequency under the sound (default "
+                                     "off).")},
+    {"carrier", "HZ",
+     QT_TRANSLATE_NOOP("RenderTool", "The tone's carrier, 50..1000 (default "
+                                     "200).")},
+    {"tone-level", "DB",
+     QT_TRANSLATE_NOOP("RenderTool", "The tone's level against the sound, -60..0 (default "
+                                     "-6).")},
+    {"format", "s16|f32",
+     QT_TRANSLATE_NOOP("RenderTool", "16-bit PCM (default) or 32-bit float samples.")},
+    {"plot", "FILE",
+     QT_TRANSLATE_NOOP("RenderTool", "Draw the session's frequency over time into a PNG file, "
+                                     "as the program's Session window shows it (with -o the "
+                                     "sound as well).")},
+    {"import-sbg", "FILE",
+     QT_TRANSLATE_NOOP("RenderTool", "Convert a binaural-beat schedule (.sbg) into the session "
+                                     "file -o; what a session cannot hold is listed on "
+                                     "standard error.")},
+    {"picture", "NAME",
+     QT_TRANSLATE_NOOP("RenderTool", "With --flash-report: the library's picture to check.")},
+    {"depth", "N",
+     QT_TRANSLATE_NOOP("RenderTool", "With --flash-report: the Depth knob, the "
+                                     "transform level, 1..15 (default 1).")},
+    {"difference", "on|off",
+     QT_TRANSLATE_NOOP("RenderTool", "With --flash-report: \"Right/Left Difference\" (default "
+                                     "off).")},
+    {"reduced", "on|off",
+     QT_TRANSLATE_NOOP("RenderTool", "With --flash-report: reduced flashing (default off).")},
+    {"window", "WxH",
+     QT_TRANSLATE_NOOP("RenderTool", "With --flash-report: the picture's size "
+                                     "on the screen (default 568x246).")},
+    {"screen", "WxH",
+     QT_TRANSLATE_NOOP("RenderTool", "With --flash-report: the screen's size "
+                                     "(default 1920x1080).")},
+    {"refresh", "HZ",
+     QT_TRANSLATE_NOOP("RenderTool", "With --flash-report: the display's "
+                                     "refresh rate (default 60).")},
+};
+
+const char* const kDescription = QT_TRANSLATE_NOOP(
+    "RenderTool",
+    "Renders the sound Velmora plays to a WAV file, exactly as the program would play it with "
+    "perfect timers: the same modulation, frequency rules and mixing. With a session the knob "
+    "and tone options give the settings as they stand when the run starts; the session's points "
+    "set them from there. The same arguments always give the same file.\n"
+    "\n"
+    "--flash-report prints instead, for each minute of the session, the frequencies, the depths "
+    "and how strongly the picture flashes; its exit status is 3 when any minute is over the "
+    "limits for photosensitive viewers. Bad arguments give exit status 2, failures 1.");
 
 int KnobValue(const std::string& option, const std::string& text, int max) {
     if (text.empty() || text.size() > 2 ||
@@ -82,29 +144,68 @@ int KnobValue(const std::string& option, const std::string& text, int max) {
 
 using TGiven = std::map<std::string, std::string>;
 
-const char* const kRenderOptions[] = {"--output",  "--sound",     "--am",     "--fm",
-                                      "--volume",  "--half",      "--format", "--tone",
-                                      "--carrier", "--tone-level"};
+const char* const kRenderOptions[] = {"--output",  "--sound",      "--am",     "--fm",
+                                      "--volume",  "--half",       "--format", "--tone",
+                                      "--carrier", "--tone-level", "--plot",   "--import-sbg"};
 const char* const kFlashOptions[] = {"--picture", "--depth",  "--difference", "--reduced",
                                      "--window",  "--screen", "--refresh"};
 
-template <size_t N> bool Among(const char* const (&options)[N], const std::string& option) {
-    return std::find(std::begin(options), std::end(options), option) != std::end(options);
+struct TParsed {
+    TGiven Given; // "--name" -> value
+    bool FlashReport = false;
+};
+
+QString HelpText(const QCommandLineParser& parser) {
+    QString text = parser.helpText();
+    // The parser's first line names the program as it was called; the usage says more.
+    text.replace(0, text.indexOf(QLatin1Char('\n')), QString::fromLatin1(kUsage).trimmed());
+    return text;
 }
 
-TGiven GivenOptions(const std::vector<std::string>& args) {
-    TGiven given;
-    for (size_t i = 0; i < args.size(); ++i) {
-        std::string option = args[i];
-        if (option == "-o") option = "--output";
-        const bool known = Among(kRenderOptions, option) || Among(kFlashOptions, option) ||
-                           option == "--library" || option == "--session" ||
-                           option == "--frequency" || option == "--duration";
-        if (!known) throw UsageError("unknown option \"" + args[i] + "\"");
-        if (i + 1 >= args.size()) throw UsageError(option + " needs a value");
-        if (!given.emplace(option, args[++i]).second) throw UsageError(option + " is given twice");
+// Reads the arguments; prints the help or the version and returns nothing when asked for them.
+std::unique_ptr<TParsed> ParseArguments(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(RenderTool::tr(kDescription));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  RenderTool::tr("Shows this help and exits."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     RenderTool::tr("Shows the version and exits."));
+    const QCommandLineOption flash(
+        QStringLiteral("flash-report"),
+        RenderTool::tr("Grade how strongly the picture flashes, minute by minute, instead of "
+                       "rendering."));
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.addOption(flash);
+    std::vector<QCommandLineOption> valued;
+    for (const TValueOption& o : kValueOptions) {
+        QStringList names{QString::fromLatin1(o.Name)};
+        if (std::strcmp(o.Name, "output") == 0) names.prepend(QStringLiteral("o"));
+        valued.emplace_back(names, RenderTool::tr(o.Help), QString::fromLatin1(o.Value));
+        parser.addOption(valued.back());
     }
-    return given;
+    if (!parser.parse(arguments)) throw UsageError(parser.errorText().toStdString());
+    if (parser.isSet(help)) {
+        std::cout << HelpText(parser).toStdString();
+        return nullptr;
+    }
+    if (parser.isSet(version)) {
+        std::cout << "velmora-render " << kVelmoraVersion << "\n";
+        return nullptr;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        throw UsageError("unexpected argument \"" +
+                         parser.positionalArguments().front().toStdString() + "\"");
+    auto parsed = std::make_unique<TParsed>();
+    parsed->FlashReport = parser.isSet(flash);
+    for (const QCommandLineOption& o : valued) {
+        const QStringList values = parser.values(o);
+        const std::string name = "--" + o.names().back().toStdString();
+        if (values.size() > 1) throw UsageError(name + " is given twice");
+        if (values.size() == 1) parsed->Given[name] = values.front().toLocal8Bit().toStdString();
+    }
+    return parsed;
 }
 
 bool OnOff(const TGiven& given, const char* option) {
@@ -150,9 +251,11 @@ TRenderJob RenderJobOf(TGiven& given) {
     for (const char* option : kFlashOptions)
         if (has(option)) throw UsageError(std::string(option) + " belongs to --flash-report");
     TRenderJob job;
-    if (!has("--output") || given["--output"].empty())
+    const bool plot = has("--plot");
+    if (plot && !has("--session")) throw UsageError("--plot draws a session: give --session");
+    if (!plot && (!has("--output") || given["--output"].empty()))
         throw UsageError("no output file (-o) given");
-    job.OutputPath = given["--output"];
+    if (has("--output")) job.OutputPath = given["--output"];
     if (job.OutputPath == TWavWriter::kStandardOutput && isatty(STDOUT_FILENO) != 0)
         throw UsageError("-o - writes WAV data, which a terminal cannot show; send it into a "
                          "pipe or give a file");
@@ -248,6 +351,23 @@ int PrintFlashReport(const TFlashReportJob& job) {
     return over == 0 ? 0 : kExitOverLimits;
 }
 
+// Drawn offscreen (see main): the picture needs fonts, not a window system.
+void PlotSession(const TSession& session, const std::string& path) {
+    const QImage image = TSessionPlot(session).Render(QSize(960, 400));
+    if (!image.save(QString::fromStdString(path), "PNG"))
+        throw Exception("cannot write the picture " + path);
+}
+
+void ImportSchedule(const std::string& schedule, const std::string& output) {
+    const TSbgImport imported = ImportSbgFile(schedule);
+    for (const std::string& line : imported.Report)
+        std::cerr << line << "\n";
+    std::ofstream out(output, std::ios::binary | std::ios::trunc);
+    out << imported.Text;
+    out.close();
+    if (!out) throw Exception("cannot write " + output);
+}
+
 // A bar on the terminal, redrawn when a whole percent more is done.
 class ProgressBar {
 public:
@@ -300,22 +420,36 @@ void RemovePartFileWhenInterrupted(const std::string& output) {
 
 int main(int argc, char** argv) {
     PrepareSoundEnvironment(); // before any thread starts
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    if (std::find(args.begin(), args.end(), "--help") != args.end()) {
-        std::cout << kHelp;
-        return 0;
+    // Each byte as one character, so paths come back byte for byte, whatever their encoding.
+    QStringList arguments;
+    bool plot = false;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+        plot =
+            plot || std::strncmp(argv[i], "--plot", 6) == 0 || std::strcmp(argv[i], "-plot") == 0;
+    }
+    // Drawing needs the GUI library's fonts, offscreen, never a window system.
+    std::unique_ptr<QCoreApplication> app;
+    if (plot) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
     }
     try {
-        std::vector<std::string> options = args;
-        const auto flash = std::find(options.begin(), options.end(), "--flash-report");
-        TGiven given;
-        if (flash != options.end()) {
-            options.erase(flash);
-            given = GivenOptions(options);
-            return PrintFlashReport(FlashJobOf(given));
+        const std::unique_ptr<TParsed> parsed = ParseArguments(arguments);
+        if (!parsed) return 0;
+        TGiven given = parsed->Given;
+        if (parsed->FlashReport) return PrintFlashReport(FlashJobOf(given));
+        if (given.count("--import-sbg") != 0) {
+            if (given.size() != 2 || given["--output"].empty())
+                throw UsageError("--import-sbg takes -o FILE.vsession and nothing else");
+            ImportSchedule(given["--import-sbg"], given["--output"]);
+            return 0;
         }
-        given = GivenOptions(options);
         const TRenderJob job = RenderJobOf(given);
+        if (given.count("--plot") != 0) PlotSession(job.Session, given["--plot"]);
+        if (job.OutputPath.empty()) return 0;
         RemovePartFileWhenInterrupted(job.OutputPath);
         ProgressBar bar;
         RenderToWav(job, [&bar](uint64_t done, uint64_t total) { bar(done, total); });

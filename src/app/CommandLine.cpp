@@ -27,7 +27,8 @@ void SetProgramIdentity() {
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kVelmoraAppId));
 }
 
-std::optional<int> AnswerCommandLine(const QStringList& arguments, bool toolkitOptionsTaken) {
+std::optional<int> AnswerCommandLine(const QStringList& arguments, bool toolkitOptionsTaken,
+                                     QString* fileToOpen) {
     QCommandLineParser parser;
     // "-platform" is one unknown option, not the letters p, l, a... of which h would ask for help.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -39,13 +40,18 @@ std::optional<int> AnswerCommandLine(const QStringList& arguments, bool toolkitO
                                      CommandLine::tr("Shows the version and exits."));
     parser.addOption(help);
     parser.addOption(version);
+    parser.addPositionalArgument(
+        QStringLiteral("FILE"),
+        CommandLine::tr("A session (*.vsession) to load in place of the remembered one, or a "
+                        "stimulus library (*.zdl) to use."),
+        QStringLiteral("[FILE]"));
     const bool parsed = parser.parse(arguments);
 
     if (parser.isSet(help)) {
         QString text = parser.helpText();
         // The first line names the program as the user typed it; name it plainly.
         text.replace(0, text.indexOf(QLatin1Char('\n')),
-                     CommandLine::tr("Usage: %1 [options]").arg(QStringLiteral("velmora")));
+                     CommandLine::tr("Usage: %1 [options] [FILE]").arg(QStringLiteral("velmora")));
         Print(stdout, text);
         return 0;
     }
@@ -57,9 +63,11 @@ std::optional<int> AnswerCommandLine(const QStringList& arguments, bool toolkitO
     QString error;
     if (!parsed) {
         error = parser.errorText();
-    } else if (!parser.positionalArguments().isEmpty()) {
-        error = CommandLine::tr("velmora takes no arguments, not \"%1\".")
-                    .arg(parser.positionalArguments().constFirst());
+    } else if (parser.positionalArguments().size() > 1) {
+        error = CommandLine::tr("velmora opens one file, not \"%1\" as well.")
+                    .arg(parser.positionalArguments().at(1));
+    } else if (parser.positionalArguments().size() == 1 && fileToOpen != nullptr) {
+        *fileToOpen = parser.positionalArguments().constFirst();
     }
     if (error.isEmpty()) return std::nullopt;
     Print(

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The program's command line. The window takes no arguments; --help and --version answer in
-// the terminal, before and without any window system, so they work where no display is.
+// The program's command line: at most one file to open, a session (*.vsession) or a stimulus
+// library (*.zdl); --help and --version answer in the terminal, before and without any window
+// system, so they work where no display is.
 
 #include <QStringList>
 #include <optional>
@@ -11,6 +12,7 @@ void SetProgramIdentity();
 
 // The exit status when the command line is answered without opening the window, or nothing
 // when the window should open. Until the toolkit has taken its own options (-platform,
-// -display...) from the arguments, only --help and --version are answered; afterwards every
-// other argument is refused.
-std::optional<int> AnswerCommandLine(const QStringList& arguments, bool toolkitOptionsTaken);
+// -display...) from the arguments, only --help and --version are answered; afterwards one file
+// is taken into fileToOpen and everything else is refused.
+std::optional<int> AnswerCommandLine(const QStringList& arguments, bool toolkitOptionsTaken,
+                                     QString* fileToOpen = nullptr);

@@ -5,8 +5,8 @@
 #include <QStringList>
 
 TOpenDialog::TOpenDialog() {
-    Choose = [](QWidget* owner, const QString& filter) {
-        return QFileDialog::getOpenFileName(owner, QString(), QString(), QtFilter(filter));
+    Choose = [this](QWidget* owner, const QString& filter) {
+        return QFileDialog::getOpenFileName(owner, QString(), InitialDir, QtFilter(filter));
     };
 }
 

@@ -12,12 +12,17 @@ class TOpenDialog {
 public:
     QString Filter;
     QString FileName;
+    // Where the dialog opens; empty for the toolkit's choice.
+    QString InitialDir;
 
     // Chooses a file for the given filter; returns an empty text when the user cancels.
     using Chooser = std::function<QString(QWidget* owner, const QString& filter)>;
     Chooser Choose;
 
     TOpenDialog();
+    // The default chooser reads InitialDir of its own dialog.
+    TOpenDialog(const TOpenDialog&) = delete;
+    TOpenDialog& operator=(const TOpenDialog&) = delete;
 
     // Runs the dialog; true with FileName set when a file was chosen.
     bool Execute(QWidget* owner);

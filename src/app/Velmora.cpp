@@ -25,7 +25,9 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     InstallTranslations(QLocale::system());
-    if (const auto status = AnswerCommandLine(QApplication::arguments(), true)) return *status;
+    QString fileToOpen;
+    if (const auto status = AnswerCommandLine(QApplication::arguments(), true, &fileToOpen))
+        return *status;
     SetProgramIcon();
 
     int status = 0;
@@ -35,6 +37,7 @@ int main(int argc, char** argv) {
         // The program asks for the photosensitivity warning to be accepted before its first run.
         TMainFlash::AskWarning = true;
         TMainForm mainForm;
+        if (!fileToOpen.isEmpty()) Guard([&] { mainForm.OpenFile(fileToOpen); });
         // A request to end the program from outside closes the window as its close button
         // does, so the settings are saved; a dialog waiting for an answer is dismissed first.
         TQuitSignals quitSignals([&mainForm](int) {

@@ -91,6 +91,10 @@ public:
     QAction* LoadSound = nullptr;
     QAction* LoadSession1 = nullptr;
     QAction* EndSession1 = nullptr;
+    // The shipped sessions by title.
+    QMenu* Sessions1 = nullptr;
+    // The "Session..." window of the loaded session.
+    QAction* SessionView1 = nullptr;
 
     // Handlers.
     void FormCreate(QObject* sender);
@@ -119,6 +123,9 @@ public:
     void DXSoundFinalize(QObject* sender);
     void LoadSession1Click(QObject* sender);
     void EndSession1Click(QObject* sender);
+    // A file named on the command line: a library (*.zdl) is used as "Load Library" uses it,
+    // anything else is loaded as a session in place of the remembered one.
+    void OpenFile(const QString& path);
 
     // The lower area's height with the controls shown, and the bottom bar's, which is all
     // that is left of it with the controls hidden.

@@ -3,6 +3,8 @@
 // remembered session, and following the loaded one while the run is on.
 #include "app/mainSession.h"
 
+#include "run/RunParameters.h"
+#include "app/SessionWindow.h"
 #include "app/main.h"
 #include "app/mainTone.h"
 #include "controls/ASswitch.h"
@@ -10,6 +12,7 @@
 #include "controls/ImgBtn.h"
 #include "framework/Application.h"
 #include "framework/IniFiles.h"
+#include "platform/ModuleSearch.h"
 #include "session/SessionFile.h"
 
 #include <QAction>
@@ -22,6 +25,8 @@
 namespace {
 const char* const kOptions = "Options";
 const char* const kSessionKey = "SessionFile";
+// The folder "Load Session..." last took a file from.
+const char* const kSessionFolderKey = "SessionFolder";
 QString Caption() {
     return TMainForm::tr("Velmora Beta 2.4");
 }
@@ -46,6 +51,24 @@ void TMainForm::BuildSession() {
     EndSession1 = PopupMenu1->addAction(TMainForm::tr("End Session"));
     EndSession1->setObjectName(QStringLiteral("EndSession1"));
     EndSession1->setVisible(false);
+    Sessions1 = new QMenu(TMainForm::tr("Sessions"), PopupMenu1);
+    Sessions1->setObjectName(QStringLiteral("Sessions1"));
+    PopupMenu1->insertMenu(EndSession1, Sessions1);
+    SessionView1 = new QAction(TMainForm::tr("Session..."), PopupMenu1);
+    SessionView1->setObjectName(QStringLiteral("SessionView1"));
+    SessionView1->setVisible(false);
+    PopupMenu1->insertAction(EndSession1, SessionView1);
+    connect(SessionView1, &QAction::triggered, this,
+            [this] { Guard([this] { Session_->ShowWindow(); }); });
+    for (const TSessionEntry& entry : ListSessionFiles(FindDataFolder("sessions"))) {
+        // The title is the file's own text, not the program's: it is not translated.
+        QAction* item = Sessions1->addAction(QString::fromStdString(entry.Title));
+        item->setObjectName(QStringLiteral("ShippedSession"));
+        const std::string path = entry.Path;
+        connect(item, &QAction::triggered, this,
+                [this, path] { Guard([this, &path] { Session_->Load(path, true); }); });
+    }
+    Sessions1->menuAction()->setEnabled(!Sessions1->isEmpty());
     connect(LoadSession1, &QAction::triggered, this,
             [this] { Guard([this] { LoadSession1Click(LoadSession1); }); });
     connect(EndSession1, &QAction::triggered, this,
@@ -56,11 +79,39 @@ void TMainForm::BuildSession() {
 void TMainForm::LoadSession1Click(QObject*) {
     struct RestoreFilter {
         TOpenDialog& dialog;
-        ~RestoreFilter() { dialog.Filter = TMainForm::tr(kLibraryFilter); }
+        ~RestoreFilter() {
+            dialog.Filter = TMainForm::tr(kLibraryFilter);
+            dialog.InitialDir.clear();
+        }
     } restore{OpenDialog1};
     OpenDialog1.Filter = SessionFilter();
+    // The user's last folder, else the shipped sessions.
+    std::string folder = IniFile_ ? IniFile_->ReadString(kOptions, kSessionFolderKey, "") : "";
+    if (folder.empty() || !QFileInfo(QString::fromStdString(folder)).isDir())
+        folder = FindDataFolder("sessions");
+    OpenDialog1.InitialDir = QString::fromStdString(folder);
     if (!OpenDialog1.Execute(this)) return;
+    const QString chosenFolder = QFileInfo(OpenDialog1.FileName).absolutePath();
+    if (IniFile_) IniFile_->WriteString(kOptions, kSessionFolderKey, chosenFolder.toStdString());
     Session_->Load(OpenDialog1.FileName.toStdString(), true);
+}
+
+void TMainForm::OpenFile(const QString& path) {
+    // Absolute, so that a bare name means the file here, not one the module search finds first.
+    const QFileInfo file(path);
+    if (file.suffix().compare(QLatin1String("zdl"), Qt::CaseInsensitive) == 0) {
+        // One that cannot be loaded is reported now and not kept for the next start.
+        const std::string previous = RunParams.LibraryPath;
+        RunParams.LibraryPath = file.absoluteFilePath().toStdString();
+        try {
+            RezCharge();
+        } catch (...) {
+            RunParams.LibraryPath = previous;
+            throw;
+        }
+        return;
+    }
+    Session_->Load(file.absoluteFilePath().toStdString(), true);
 }
 
 void TMainForm::EndSession1Click(QObject*) {
@@ -78,7 +129,37 @@ TMainSession::TMainSession(TMainForm& form) : form_(form) {
     });
 }
 
-TMainSession::~TMainSession() = default;
+TMainSession::~TMainSession() {
+    // The window looks at this session; it goes first.
+    delete window_.data();
+}
+
+int64_t TMainSession::PositionMs() const {
+    if (!session_) return 0;
+    return std::min(clock_.ElapsedMs(), session_->LengthMs());
+}
+
+void TMainSession::Seek(int64_t ms) {
+    if (!session_ || MainState::Running) return;
+    const int64_t position = std::clamp<int64_t>(ms, 0, session_->LengthMs());
+    // Followed afresh from the start, so every knob stands as the session has it there.
+    follower_->Rewind();
+    clock_.Seek(position);
+    Follow(position);
+    ShowTimes();
+}
+
+TSessionWindow* TMainSession::Window() const {
+    return window_;
+}
+
+void TMainSession::ShowWindow() {
+    if (!session_) return;
+    if (!window_) window_ = new TSessionWindow(*this, &form_);
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+}
 
 void TMainSession::Load(const std::string& path, bool remember) {
     const std::string absolute =
@@ -231,4 +312,5 @@ void TMainSession::ShowTimes() {
 
 void TMainSession::ShowMenu() {
     form_.EndSession1->setVisible(session_ != nullptr);
+    form_.SessionView1->setVisible(session_ != nullptr);
 }

@@ -8,6 +8,7 @@
 #include "session/SessionClock.h"
 #include "session/SessionFollower.h"
 
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
@@ -15,6 +16,7 @@
 #include <string>
 
 class TMainForm;
+class TSessionWindow;
 
 class TMainSession : public TSessionTarget {
 public:
@@ -39,6 +41,15 @@ public:
     // The session remembered in the settings, at program start: a file that has gone is
     // forgotten silently, a broken one is forgotten and its message raised.
     void LoadRemembered();
+
+    // How far the session has come, within its length.
+    int64_t PositionMs() const;
+    // While stopped: moves the session to ms, setting the controls as the session has them
+    // there; the next Start goes on from it. Ignored during a run.
+    void Seek(int64_t ms);
+    // The "Session..." window, made on first use.
+    void ShowWindow();
+    TSessionWindow* Window() const;
 
     // Hooks of the window's handlers.
     void RunStarting(); // Start, before the timers run
@@ -65,5 +76,6 @@ private:
     std::unique_ptr<TSessionFollower> follower_;
     TSessionClock clock_;
     QTimer ticker_;
+    QPointer<TSessionWindow> window_;
     bool applying_ = false; // the session itself is setting a control
 };

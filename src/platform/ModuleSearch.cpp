@@ -35,3 +35,15 @@ std::string ResolveModulePath(const std::string& name) {
     }
     return name;
 }
+
+std::string FindDataFolder(const std::string& name) {
+    std::error_code error;
+    const fs::path program = fs::read_symlink("/proc/self/exe", error);
+    if (error || !program.has_parent_path()) return {};
+    const fs::path programDir = program.parent_path();
+    for (const fs::path& dir :
+         {programDir / name, programDir / VELMORA_DATADIR_FROM_BINDIR / name}) {
+        if (fs::is_directory(dir, error)) return dir.lexically_normal().string();
+    }
+    return {};
+}

@@ -12,3 +12,7 @@ std::vector<std::string> ModuleSearchDirectories();
 // name becomes the first existing file of that name in the search directories, or stays as
 // it is when there is none (so that opening it fails as a missing file).
 std::string ResolveModulePath(const std::string& name);
+
+// A folder of the program's data ("sessions"), found as a module is: beside the program (a
+// build tree), else in the data directory. Empty when neither holds it.
+std::string FindDataFolder(const std::string& name);

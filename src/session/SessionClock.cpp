@@ -40,6 +40,11 @@ void TSessionClock::Rewind() {
     elapsedBefore_ = 0;
 }
 
+void TSessionClock::Seek(int64_t ms) {
+    running_ = false;
+    elapsedBefore_ = ms > 0 ? ms : 0;
+}
+
 int64_t TSessionClock::ElapsedMs() const {
     if (!running_) return elapsedBefore_;
     const int64_t stretch = now_() - startedAt_;

@@ -25,6 +25,8 @@ public:
     void Pause();
     // Back to 0, paused.
     void Rewind();
+    // Stands at ms, paused.
+    void Seek(int64_t ms);
 
     bool Running() const { return running_; }
     int64_t ElapsedMs() const;

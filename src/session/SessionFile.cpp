@@ -3,6 +3,7 @@
 
 #include "framework/Streams.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
@@ -276,4 +277,46 @@ TSession LoadSessionFile(const std::string& path) {
         throw ESessionError(Msg::SessionTooLarge, {name});
     text.resize(have);
     return ParseSession(text, name);
+}
+
+std::string SessionTitle(std::string_view text) {
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    std::string_view line = text.substr(0, text.find('\n'));
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const size_t first = line.find_first_not_of(" \t");
+    if (first == std::string_view::npos || line[first] != '#') return {};
+    line.remove_prefix(first + 1);
+    const size_t start = line.find_first_not_of(" \t#");
+    if (start == std::string_view::npos) return {};
+    line.remove_prefix(start);
+    line.remove_suffix(line.size() - line.find_last_not_of(" \t") - 1);
+    return IsUtf8(line) ? Quoted(line, 60) : std::string();
+}
+
+std::vector<TSessionEntry> ListSessionFiles(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::vector<TSessionEntry> entries;
+    std::error_code error;
+    fs::directory_iterator it(folder, error);
+    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+        const fs::path& path = it->path();
+        std::error_code statError;
+        if (path.extension() != ".vsession" || !it->is_regular_file(statError)) continue;
+        std::string head(4096, '\0');
+        size_t have = 0;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0) continue;
+        const ssize_t got = ::read(fd, head.data(), head.size());
+        ::close(fd);
+        if (got > 0) have = static_cast<size_t>(got);
+        head.resize(have);
+        std::string title = SessionTitle(head);
+        if (title.empty()) title = Quoted(path.stem().string(), 60);
+        entries.push_back({path.string(), std::move(title)});
+        if (entries.size() == 1000) break; // a menu, not a file manager
+    }
+    std::sort(entries.begin(), entries.end(), [](const TSessionEntry& a, const TSessionEntry& b) {
+        return a.Title != b.Title ? a.Title < b.Title : a.Path < b.Path;
+    });
+    return entries;
 }

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 VELMORA_EXCEPTION(ESessionError, Exception);
 
@@ -38,3 +39,18 @@ TSession ParseSession(std::string_view text, const std::string& name);
 // caller until something writes to it); one over 1 MiB is refused before it is parsed; one
 // that cannot be opened fails with "Cannot open file %s".
 TSession LoadSessionFile(const std::string& path);
+
+// A session's title: the first line of its text when that is a comment, without the "#" and
+// the blanks around it, cut to a few dozen characters and without control characters; empty
+// when the first line is no comment.
+std::string SessionTitle(std::string_view text);
+
+struct TSessionEntry {
+    std::string Path;
+    std::string Title;
+};
+
+// The session files ("*.vsession", regular files only) of a folder with their titles, a file
+// without one named by its file name; sorted by title. Only the start of each file is read,
+// and nothing is parsed: loading one still checks it whole.
+std::vector<TSessionEntry> ListSessionFiles(const std::string& folder);

@@ -4,18 +4,24 @@
 // and the session remembered from one start to the next.
 #include "MainWindowFixture.h"
 
+#include "app/SessionWindow.h"
 #include "app/mainSession.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/ImgBtn.h"
 #include "controls/RXSlider.h"
 #include "run/RunParameters.h"
+#include "session/SessionFile.h"
 #include "timing/ThdTimer.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QScreen>
 #include <QTest>
 #include <QToolButton>
@@ -234,6 +240,120 @@ TEST_F(MainSessionTest, RemembersTheSessionDroppingAGoneFileSilentlyAndABrokenOn
     EXPECT_EQ(messages.size(), 2u);
     EXPECT_TRUE(ReadSettings().contains(QStringLiteral("SessionFile=\n")) ||
                 ReadSettings().endsWith(QStringLiteral("SessionFile=")));
+}
+
+TEST_F(MainSessionTest, ShippedSessionsAreListedByTitleAndLoadSessionOpensInTheLastFolder) {
+    // The test program finds them as the program does: in "sessions" beside itself.
+    const auto shipped = ListSessionFiles(QDir(QCoreApplication::applicationDirPath())
+                                              .filePath(QStringLiteral("sessions"))
+                                              .toStdString());
+    ASSERT_GE(shipped.size(), 10u);
+    auto form = Open();
+    const QList<QAction*> items = form->Sessions1->actions();
+    ASSERT_EQ(static_cast<size_t>(items.size()), shipped.size());
+    for (size_t i = 0; i < shipped.size(); ++i)
+        EXPECT_EQ(items[static_cast<qsizetype>(i)]->text().toStdString(), shipped[i].Title);
+    EXPECT_TRUE(form->PopupMenu1->actions().contains(form->Sessions1->menuAction()));
+
+    // A click loads it as "Load Session..." does, and it is remembered.
+    items[1]->trigger();
+    EXPECT_EQ(form->Session()->FileName(),
+              QFileInfo(QString::fromStdString(shipped[1].Path)).absoluteFilePath().toStdString());
+    EXPECT_TRUE(form->EndSession1->isVisible());
+    EXPECT_TRUE(ReadSettings().contains(QStringLiteral("SessionFile=") +
+                                        QString::fromStdString(form->Session()->FileName())));
+
+    // The dialog opens in the shipped folder until the user has chosen a file elsewhere.
+    QString openedIn;
+    form->OpenDialog1.Choose = [&](QWidget*, const QString&) {
+        openedIn = form->OpenDialog1.InitialDir;
+        return QString();
+    };
+    form->LoadSession1->trigger();
+    EXPECT_EQ(QDir(openedIn).canonicalPath(),
+              QFileInfo(QString::fromStdString(shipped[0].Path)).canonicalPath());
+    LoadThroughMenu(*form, WriteSession("mine.vsession", "0:00 8.0\n1:00 9.0\n"));
+    EXPECT_TRUE(form->OpenDialog1.InitialDir.isEmpty()); // the library dialog keeps its own
+    Close(form);
+    form = Open();
+    form->OpenDialog1.Choose = [&](QWidget*, const QString&) {
+        openedIn = form->OpenDialog1.InitialDir;
+        return QString();
+    };
+    form->LoadSession1->trigger();
+    EXPECT_EQ(QDir(openedIn).canonicalPath(), QDir(config.path()).canonicalPath());
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MainSessionTest, TheSessionWindowFollowsTheRunAndAClickWhileStoppedMovesTheSession) {
+    const QString path = WriteSession("view.vsession", "0:00 10.0 am=1\n"
+                                                       "0:20 20.0\n"
+                                                       "0:30 20.0 am=4\n"
+                                                       "0:40 10.0\n");
+    auto form = Open();
+    Drive(*form);
+    EXPECT_FALSE(form->SessionView1->isVisible());
+    LoadThroughMenu(*form, path);
+    ASSERT_TRUE(form->SessionView1->isVisible());
+    form->SessionView1->trigger();
+    TSessionWindow* window = form->Session()->Window();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Session - view.vsession"));
+    TSessionView& view = *window->View();
+    ASSERT_NE(view.Plot(), nullptr);
+
+    // The cursor follows the run.
+    auto cursorColumn = [&] {
+        const QImage shot = view.grab().toImage();
+        const QRect area = view.Plot()->CurveArea(view.rect());
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (shot.pixel(x, area.top() + 3) == TSessionPlot::kCursorColour) return x;
+        return -1;
+    };
+    form->StartButtonClick(form->Start);
+    At(*form, 10000);
+    window->Follow();
+    const int at10 = cursorColumn();
+    EXPECT_NEAR(at10, view.Plot()->PointAt(view.rect(), 10000, 0).x(), 2.0);
+    At(*form, 20000);
+    window->Follow();
+    EXPECT_NEAR(cursorColumn(), view.Plot()->PointAt(view.rect(), 20000, 0).x(), 2.0);
+
+    // A click during the run moves nothing.
+    const QPoint at35 = view.Plot()->PointAt(view.rect(), 35000, 15000).toPoint();
+    QTest::mouseClick(&view, Qt::LeftButton, {}, at35);
+    EXPECT_EQ(form->Session()->PositionMs(), 20000);
+
+    // Stopped, a click moves the session there: the frequency and the knobs as the session
+    // has them, the caption, and the next Start goes on from it.
+    form->StartButtonClick(form->Start);
+    QTest::mouseClick(&view, Qt::LeftButton, {}, at35);
+    const int64_t position = form->Session()->PositionMs();
+    EXPECT_NEAR(static_cast<double>(position), 35000.0, 100.0);
+    EXPECT_EQ(form->FreqEdit->Value(),
+              FrequencyFromMilli(form->Session()->Session()->FrequencyMilliAt(position)));
+    EXPECT_EQ(RunParams.AMDepth, 400);
+    const int64_t gone = position / 1000 * 1000;
+    EXPECT_EQ(form->windowTitle().toStdString(), "Velmora Beta 2.4 - " + FormatSessionTime(gone) +
+                                                     " elapsed, " +
+                                                     FormatSessionTime(40000 - gone) + " left");
+    EXPECT_NEAR(cursorColumn(), at35.x(), 2.0);
+    // Back before the knob point: Start sets the earlier knob again.
+    const QPoint at5 = view.Plot()->PointAt(view.rect(), 5000, 15000).toPoint();
+    QTest::mouseClick(&view, Qt::LeftButton, {}, at5);
+    EXPECT_EQ(RunParams.AMDepth, 100);
+    form->StartButtonClick(form->Start);
+    EXPECT_EQ(RunParams.AMDepth, 100);
+    EXPECT_NEAR(static_cast<double>(form->Session()->PositionMs()), 5000.0, 100.0);
+    form->StartButtonClick(form->Start);
+
+    // Ending the session closes the window on its next look.
+    form->EndSession1->trigger();
+    window->Follow();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(form->SessionView1->isVisible());
+    EXPECT_TRUE(messages.empty());
 }
 
 } // namespace

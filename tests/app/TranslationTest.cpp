@@ -67,7 +67,8 @@ protected:
 
 TEST_F(TranslationTest, EveryTextOfTheWindowsGoesThroughTheTranslator) {
     auto form = Open();
-    EXPECT_EQ(UnmarkedTexts(*form, {}), QStringList());
+    // The shipped sessions are listed by the titles their files give.
+    EXPECT_EQ(UnmarkedTexts(*form, {"ShippedSession"}), QStringList());
     form->ShowButton->click();
     EXPECT_EQ(form->ShowButton->text(), QStringLiteral("[Show Controls]"));
     form->ShowButton->click();

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The command lines of both programs: --help and --version answer without a window system,
-# the version is the project's, every library command is in the help, stray arguments are
-# refused. Usage: command_line.sh VELMORA VELMORA-LIB VERSION
+# the version is the project's, every library command is in the help, the file argument is
+# described, stray arguments are refused. Usage: command_line.sh VELMORA VELMORA-LIB VERSION
 set -euo pipefail
 velmora=$1 tool=$2 version=$3
 
@@ -20,13 +20,13 @@ run() {
 
 # No display at all: the help must not need one.
 run 0 env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$velmora" --help
-for text in "Usage: velmora [options]" "--help" "--version"; do
+for text in "Usage: velmora [options] [FILE]" "--help" "--version" "*.vsession" "*.zdl"; do
     grep -qF -- "$text" <<<"$out" || fail "velmora --help does not mention $text: $out"
 done
 run 0 env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$velmora" -v
 [ "$out" = "velmora $version" ] || fail "velmora -v says '$out'"
-run 1 env QT_QPA_PLATFORM=offscreen "$velmora" extra
-grep -qF 'takes no arguments, not "extra"' <<<"$out" || fail "velmora extra says: $out"
+run 1 env QT_QPA_PLATFORM=offscreen "$velmora" one.vsession extra
+grep -qF 'opens one file, not "extra" as well' <<<"$out" || fail "velmora one extra says: $out"
 run 1 env QT_QPA_PLATFORM=offscreen "$velmora" --frobnicate
 grep -qF "frobnicate" <<<"$out" || fail "velmora --frobnicate says: $out"
 

@@ -28,11 +28,14 @@ for file in usr/bin/velmora usr/bin/velmora-lib usr/share/velmora/main.zdl \
     "usr/share/icons/hicolor/scalable/apps/$id.svg" \
     usr/bin/velmora-render usr/share/man/man1/velmora.1.gz usr/share/man/man1/velmora-lib.1.gz \
     usr/share/man/man1/velmora-render.1.gz \
-    usr/share/doc/velmora/copyright usr/share/doc/velmora/changelog.gz; do
+    usr/share/doc/velmora/copyright usr/share/doc/velmora/changelog.gz \
+    "usr/share/mime/packages/$id.xml" usr/share/velmora/sessions/try-out.vsession; do
     [ -f "$root/$file" ] || fail "the package lacks /$file"
 done
+sessions=$(find "$root/usr/share/velmora/sessions" -name '*.vsession' | wc -l)
+[ "$sessions" -ge 10 ] || fail "the package holds $sessions sessions"
 # Nothing of the build tree beyond what is installed: no tests, headers or libraries.
-stray=$(cd "$root" && find . -type f | grep -vE '^\./usr/(bin/velmora[-a-z]*|share/(velmora|applications|metainfo|icons|man|doc/velmora)/.*)$' || true)
+stray=$(cd "$root" && find . -type f | grep -vE '^\./usr/(bin/velmora[-a-z]*|share/(velmora|applications|metainfo|icons|man|mime/packages|doc/velmora)/.*)$' || true)
 [ -z "$stray" ] || fail "the package holds files it should not: $stray"
 
 # The data inside is xz-compressed.

@@ -3,11 +3,14 @@
 # The desktop entry, the AppStream metainfo and the man pages pass their validators without
 # a single error, warning or hint, and name one application id and the project's version; the
 # icons have their sizes and the scalable one looks like them; the desktop entry names the
-# window class that the program's window carries under X11.
-# Usage: desktop_metadata.sh APP-ID VERSION DESKTOP METAINFO ICON-DIR VELMORA MANPAGE...
+# window class that the program's window carries under X11. The file types of sessions and
+# libraries are defined, opened by the desktop entry and named in the metainfo; a library is
+# taken for one by its name although it starts as an executable does.
+# Usage: desktop_metadata.sh APP-ID VERSION DESKTOP METAINFO ICON-DIR VELMORA MIME-XML LIBRARY
+#        MANPAGE...
 set -euo pipefail
-id=$1 version=$2 desktop=$3 metainfo=$4 icons=$5 program=$6
-shift 6
+id=$1 version=$2 desktop=$3 metainfo=$4 icons=$5 program=$6 mime=$7 library=$8
+shift 8
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -31,6 +34,41 @@ if [ "$status" -ne 0 ] || grep -qE '^[EW]:' <<<"$said"; then
     echo "appstreamcli validate ($status): $said" >&2
     exit 1
 fi
+types="application/x-velmora-session application/x-velmora-library"
+grep -qx 'Exec=velmora %f' "$desktop" || { echo "the desktop entry passes no file" >&2; exit 1; }
+grep -qx "MimeType=$(tr ' ' ';' <<<"$types");" "$desktop" ||
+    { echo "the desktop entry names other file types" >&2; exit 1; }
+for type in $types; do
+    grep -qF "<mediatype>$type</mediatype>" "$metainfo" ||
+        { echo "the metainfo does not provide $type" >&2; exit 1; }
+done
+# The file types as the desktop sees them: installed into a private data directory beside the
+# system's own, then asked for through GIO.
+mkdir -p "$work/share/mime/packages" "$work/files"
+cp "$mime" "$work/share/mime/packages/$id.xml"
+said=$(update-mime-database -V "$work/share/mime" 2>&1) ||
+    { echo "update-mime-database: $said" >&2; exit 1; }
+if grep -qiE 'warning|error|unknown' <<<"$said"; then
+    echo "update-mime-database: $said" >&2
+    exit 1
+fi
+cp "$library" "$work/files/mine.zdl"
+cp "$library" "$work/files/mine.exe"
+printf '# wind down\n0:00 14.0\n20:00 6.0\n' >"$work/files/mine.vsession"
+content_type() {
+    XDG_DATA_DIRS="$work/share:/usr/local/share:/usr/share" XDG_DATA_HOME="$work/home" \
+        gio info -a standard::content-type "$1" | sed -n 's/^ *standard::content-type: //p'
+}
+for pair in mine.zdl=application/x-velmora-library mine.vsession=application/x-velmora-session; do
+    file=${pair%%=*} want=${pair#*=}
+    got=$(content_type "$work/files/$file")
+    [ "$got" = "$want" ] || { echo "$file is taken for $got, not $want" >&2; exit 1; }
+done
+# The same bytes under another name are an executable: the name is what wins.
+got=$(content_type "$work/files/mine.exe")
+[[ "$got" == *executable* || "$got" == *msdownload* ]] ||
+    { echo "the library's bytes under another name are taken for $got" >&2; exit 1; }
+
 for page in "$@"; do
     said=$(zcat -f "$page" | LC_ALL=C.UTF-8 groff -man -ww -z 2>&1) || status=$?
     if [ "$status" -ne 0 ] || [ -n "$said" ]; then

@@ -12,9 +12,9 @@ fail() {
 cleanup() { kill "$pid" 2>/dev/null || true; }
 
 # Starts the program from its own directory, so that the default library beside it is found
-# either way; `pid` is its process.
+# either way, with the arguments given; `pid` is its process.
 start_program() {
-    (cd "$(dirname "$program")" && exec "$program") >"$log" 2>&1 &
+    (cd "$(dirname "$program")" && exec "$program" "$@") >"$log" 2>&1 &
     pid=$!
     trap cleanup EXIT
 }
