@@ -16,7 +16,8 @@ if [ -z "${OPEN_FILE_IN_X:-}" ]; then
     trap 'rm -rf "$work"' EXIT
     export OPEN_FILE_IN_X=1 OPEN_FILE_WORK="$work"
     status=0
-    xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@" || status=$?
+    # -noreset: the server must not reset between the program's runs, when no client is left.
+    xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp -noreset" "$0" "$@" || status=$?
     exit "$status"
 fi
 
