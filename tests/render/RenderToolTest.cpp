@@ -176,7 +176,8 @@ TEST(RenderTool, RefusesBadArgumentsWithAMessageAndNoFile) {
     }
     const Case cases[] = {
         {"--duration 0:10", 2, "no output file (-o) given"},
-        {"--duration 0:10 --speed 3 -o " + out, 2, "unknown option \"--speed\""},
+        {"--duration 0:10 --speed 3 -o " + out, 2, "Unknown option 'speed'"},
+        {"--duration 0:10 -o " + out + " stray", 2, "unexpected argument \"stray\""},
         {"--duration 0:10 --am 6 -o " + out, 2, "--am takes a whole number from 0 to 5"},
         {"--duration 0:10 --format mp3 -o " + out, 2, "--format takes s16 or f32"},
         {"--duration 0:10 --tone beat -o " + out, 2, "--tone takes off, binaural or isochronic"},
@@ -210,7 +211,16 @@ TEST(RenderTool, RefusesBadArgumentsWithAMessageAndNoFile) {
     }
     const auto help = Render("--help");
     EXPECT_EQ(help.Exit, 0);
-    EXPECT_NE(help.Output.find("--session FILE"), std::string::npos);
+    EXPECT_NE(help.Output.find("--session <FILE>"), std::string::npos) << help.Output;
+    EXPECT_NE(help.Output.find("--flash-report"), std::string::npos);
+    EXPECT_EQ(Render("-h").Output, help.Output);
+    const auto version = Render("--version");
+    EXPECT_EQ(version.Exit, 0);
+    EXPECT_EQ(version.Output.rfind("velmora-render ", 0), 0u) << version.Output;
+    // Options also take their value after an equals sign.
+    const auto equals = Render("--duration=0:01 --volume=3 --output=" + out + lib);
+    EXPECT_EQ(equals.Exit, 0) << equals.Output;
+    EXPECT_TRUE(std::filesystem::exists(out));
 }
 
 // A mono tone: the left and right channels then differ only by the balance, so their ratio

@@ -39,7 +39,7 @@ TEST(ShippedSessions, EachParsesHasATitleAndAHeaderAndStaysInTheProgramsRange) {
         // Every knob is set at the start, so a session never depends on what was left before.
         const TSessionPoint& first = session.Points().front();
         EXPECT_EQ(first.TimeMs, 0) << name;
-        for (int8_t knob : first.Knobs)
+        for (const auto knob : first.Knobs)
             EXPECT_NE(knob, kKnobUnset) << name;
         EXPECT_GE(session.LengthMs(), 5 * 60000) << name;
         EXPECT_LE(session.LengthMs(), 45 * 60000) << name;
