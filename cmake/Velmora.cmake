@@ -15,10 +15,20 @@ if(VELMORA_SANITIZE)
     target_compile_options(velmora_options INTERFACE -Werror)
   endif()
 endif()
+# The sanitizers' settings for every test run.
+set(VELMORA_SANITIZER_ENV
+  "ASAN_OPTIONS=detect_leaks=0;UBSAN_OPTIONS=print_stacktrace=1;TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:die_after_fork=0:suppressions=${CMAKE_SOURCE_DIR}/tests/tsan.supp")
+if(VELMORA_TSAN)
+  if(VELMORA_SANITIZE)
+    message(FATAL_ERROR "VELMORA_TSAN and VELMORA_SANITIZE cannot be combined")
+  endif()
+  target_compile_options(velmora_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(velmora_options INTERFACE -fsanitize=thread)
+endif()
 # Optimised builds get the distribution's hardening: checked string and memory functions,
 # stack canaries and stack-clash probes, position-independent programs, and relocations
 # resolved at start and then made read-only. Sanitised and fuzzing builds do their own checks.
-if(VELMORA_HARDENING AND NOT VELMORA_SANITIZE AND NOT VELMORA_LIBFUZZER)
+if(VELMORA_HARDENING AND NOT VELMORA_SANITIZE AND NOT VELMORA_TSAN AND NOT VELMORA_LIBFUZZER)
   set(optimised "$<NOT:$<CONFIG:Debug>>")
   target_compile_options(velmora_options INTERFACE
     "$<${optimised}:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2;-fstack-protector-strong;-fstack-clash-protection>")
@@ -76,6 +86,6 @@ function(velmora_add_test folder)
     VELMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}" VELMORA_BINARY_DIR="${CMAKE_BINARY_DIR}")
   add_test(NAME ${folder} COMMAND ${target})
   set_tests_properties(${folder} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0;UBSAN_OPTIONS=print_stacktrace=1"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${VELMORA_SANITIZER_ENV}"
     TIMEOUT 900)
 endfunction()
