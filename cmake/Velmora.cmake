@@ -5,15 +5,16 @@ add_library(velmora_options INTERFACE)
 target_compile_options(velmora_options INTERFACE
   -Wall -Wextra -Wshadow -Wpedantic
   "$<$<COMPILE_LANGUAGE:CXX>:-Woverloaded-virtual;-Wnon-virtual-dtor>")
-target_compile_definitions(velmora_options INTERFACE QT_NO_KEYWORDS)
+# A signal connected to a slot that narrows its argument does not compile.
+target_compile_definitions(velmora_options INTERFACE QT_NO_KEYWORDS
+  QT_NO_NARROWING_CONVERSIONS_IN_CONNECT)
+if(VELMORA_WERROR)
+  target_compile_options(velmora_options INTERFACE -Werror)
+endif()
 if(VELMORA_SANITIZE)
   target_compile_options(velmora_options INTERFACE
     -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   target_link_options(velmora_options INTERFACE -fsanitize=address,undefined)
-  # The checked build is the one every test run uses: a warning there fails it.
-  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-    target_compile_options(velmora_options INTERFACE -Werror)
-  endif()
 endif()
 # The sanitizers' settings for every test run.
 set(VELMORA_SANITIZER_ENV
@@ -39,6 +40,12 @@ if(VELMORA_LIBFUZZER)
   target_compile_options(velmora_options INTERFACE -fsanitize=fuzzer-no-link)
 endif()
 
+# The program's own code (src and tools, not the tests) also keeps its conversions explicit.
+add_library(velmora_strict INTERFACE)
+target_compile_options(velmora_strict INTERFACE
+  "$<$<COMPILE_LANGUAGE:CXX>:-Wconversion;-Wsign-conversion;-Wold-style-cast>"
+  "$<$<AND:$<COMPILE_LANGUAGE:CXX>,$<CXX_COMPILER_ID:GNU>>:-Wuseless-cast>")
+
 # velmora_add_library(<folder> [DEPS ...]): a static library velmora_<folder> from
 # every .cpp and .h in src/<folder>; an interface library while the folder is empty.
 function(velmora_add_library folder)
@@ -58,6 +65,7 @@ function(velmora_add_library folder)
     add_library(${target} STATIC ${sources})
     target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR}/src)
     target_link_libraries(${target} PUBLIC velmora_options ${ARG_DEPS})
+    target_link_libraries(${target} PRIVATE velmora_strict)
   else()
     add_library(${target} INTERFACE)
     target_include_directories(${target} INTERFACE ${CMAKE_SOURCE_DIR}/src)

@@ -10,7 +10,8 @@ CC=clang CXX=clang++ cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWit
   -DVELMORA_TSAN=ON -DVELMORA_TESTS=ON
 cmake --build build/tsan --target test_sound test_timing test_session
 (cd build/tsan && ctest --output-on-failure -j2)
-cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_TESTS=ON
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_TESTS=ON \
+  -DVELMORA_WERROR=ON
 cmake --build build/asan
 cd build/asan
 ctest --output-on-failure -j2

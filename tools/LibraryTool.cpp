@@ -131,9 +131,10 @@ std::string DescribeWave(const std::vector<uint8_t>& bytes) {
     const unsigned long perSecond = f[8] | (f[9] << 8) | (f[10] << 16) | (uint32_t{f[11]} << 24);
     const unsigned bits = f[14] | (f[15] << 8);
     char text[160];
-    std::snprintf(text, sizeof text, "format %u, %lu Hz, %u bits, %u channel%s, %.2f s", tag, rate,
-                  bits, channels, channels == 1 ? "" : "s",
-                  perSecond ? static_cast<double>(wave.SampleBytes()) / perSecond : 0.0);
+    std::snprintf(
+        text, sizeof text, "format %u, %lu Hz, %u bits, %u channel%s, %.2f s", tag, rate, bits,
+        channels, channels == 1 ? "" : "s",
+        perSecond ? static_cast<double>(wave.SampleBytes()) / static_cast<double>(perSecond) : 0.0);
     return text;
 }
 

@@ -168,7 +168,8 @@ std::vector<uint8_t> BuildBitmapInfo(int32_t width, int32_t height, int bitCount
                                      int colorCount) {
     const bool withMasks = bitCount == 16 || bitCount == 32;
     colorCount = std::clamp(colorCount, 0, 256);
-    std::vector<uint8_t> info(BmpInfoHeaderSize + (withMasks ? 12 : 0) + 4 * colorCount, 0);
+    std::vector<uint8_t> info(
+        BmpInfoHeaderSize + (withMasks ? 12 : 0) + 4 * static_cast<size_t>(colorCount), 0);
     uint8_t* p = info.data();
     Put32(p, BmpInfoHeaderSize);
     Put32(p + 4, static_cast<uint32_t>(width));

@@ -20,7 +20,7 @@ uint32_t U32(const uint8_t* p) {
 }
 
 void Put32(std::vector<uint8_t>& out, std::size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
+    for (std::size_t i = 0; i < 4; ++i)
         out[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 

@@ -169,7 +169,7 @@ std::optional<TResourceData> TPeResources::Find(const TResourceName& name,
     const TResourceName* keys[2] = {&type, &name};
     const std::u16string* keyTexts[2] = {&typeText, &nameText};
     uint32_t directory = 0;
-    for (int level = 0; level < 2; ++level) {
+    for (size_t level = 0; level < 2; ++level) {
         if (!ReadDirectory(directory, entries)) return std::nullopt;
         // The names of a well-formed directory are distinct and fit in the module, so one search
         // never needs to read more name bytes than the module holds; entries that share one

@@ -58,7 +58,8 @@ void TWave::LoadFromStream(TStream& stream) {
     TWaveStream wave(stream);
     wave.Open(false);
     SetFormatBytes(wave.FormatBytes());
-    if (formatBytes_ > 0) std::memcpy(formatBlock_.get(), wave.FormatBlock(), formatBytes_);
+    if (formatBytes_ > 0)
+        std::memcpy(formatBlock_.get(), wave.FormatBlock(), static_cast<size_t>(formatBytes_));
     SetSampleBytes(wave.WaveSize());
     wave.ReadBuffer(sampleData_.get(), sampleBytes_);
 }
