@@ -8,7 +8,7 @@
 // without a click: tones have a whole number of cycles in the loop, noises are cross-faded
 // from their end into their start, and events near the end continue at the start.
 
-#include "WaveFileBytes.h"
+#include "sound/WaveFileHeader.h"
 
 #include <cmath>
 #include <cstdint>

@@ -3,6 +3,7 @@
 // remembered session, and following the loaded one while the run is on.
 #include "app/mainSession.h"
 
+#include "app/ProgramTitle.h"
 #include "app/main.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
@@ -22,7 +23,7 @@ namespace {
 const char* const kOptions = "Options";
 const char* const kSessionKey = "SessionFile";
 QString Caption() {
-    return TMainForm::tr("Velmora Beta 2.4");
+    return ProgramTitle();
 }
 QString SessionFilter() {
     return TMainForm::tr("Velmora Sessions|*.vsession");
