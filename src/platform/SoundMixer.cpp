@@ -11,7 +11,7 @@ namespace {
 
 template <SampleKind K> inline float Decode(const uint8_t* p) {
     if constexpr (K == SampleKind::U8) {
-        return (static_cast<int>(p[0]) - 128) * (1.0f / 128.0f);
+        return static_cast<float>(p[0] - 128) * (1.0f / 128.0f);
     } else if constexpr (K == SampleKind::S16) {
         int16_t v;
         std::memcpy(&v, p, sizeof v);
