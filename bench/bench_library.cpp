@@ -9,6 +9,7 @@
 #include "library/LibraryFormat.h"
 #include "library/LibraryLoader.h"
 #include "picture/DIB.h"
+#include "platform/LittleEndian.h"
 #include "platform/ResourceModule.h"
 #include "sound/DXSounds.h"
 
@@ -59,14 +60,8 @@ BENCHMARK(BM_OpenAndReadLists)->Unit(benchmark::kMillisecond);
 std::vector<uint8_t> HostileModule(const std::u16string& shared, const std::u16string& own) {
     constexpr uint32_t kSize = 1u << 20, kSectionAt = 0x200, kRva = 0x1000, kEntries = 65535;
     std::vector<uint8_t> f(kSize, 0);
-    const auto put16 = [&](uint32_t at, uint32_t v) {
-        f[at] = static_cast<uint8_t>(v);
-        f[at + 1] = static_cast<uint8_t>(v >> 8);
-    };
-    const auto put32 = [&](uint32_t at, uint32_t v) {
-        put16(at, v & 0xFFFF);
-        put16(at + 2, v >> 16);
-    };
+    const auto put16 = [&](uint32_t at, uint32_t v) { WriteLe16(&f[at], v); };
+    const auto put32 = [&](uint32_t at, uint32_t v) { WriteLe32(&f[at], v); };
     const uint32_t sectionSize = kSize - kSectionAt;
     f[0] = 'M';
     f[1] = 'Z';

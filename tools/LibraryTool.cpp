@@ -16,6 +16,7 @@
 #include "library/NameLists.h"
 #include "library/PackedDib.h"
 #include "picture/DIB.h"
+#include "platform/LittleEndian.h"
 #include "platform/PeReader.h"
 #include "platform/ResourceModule.h"
 #include "safety/FlashAdvice.h"
@@ -125,15 +126,16 @@ std::string DescribeWave(const std::vector<uint8_t>& bytes) {
     wave.LoadFromStream(stream);
     if (wave.FormatBytes() < 16) throw Exception("its format block is too short");
     const uint8_t* f = wave.FormatBlock();
-    const unsigned tag = f[0] | (f[1] << 8);
-    const unsigned channels = f[2] | (f[3] << 8);
-    const unsigned long rate = f[4] | (f[5] << 8) | (f[6] << 16) | (uint32_t{f[7]} << 24);
-    const unsigned long perSecond = f[8] | (f[9] << 8) | (f[10] << 16) | (uint32_t{f[11]} << 24);
-    const unsigned bits = f[14] | (f[15] << 8);
+    const unsigned tag = ReadLe16(f);
+    const unsigned channels = ReadLe16(f + 2);
+    const unsigned long rate = ReadLe32(f + 4);
+    const unsigned long perSecond = ReadLe32(f + 8);
+    const unsigned bits = ReadLe16(f + 14);
     char text[160];
-    std::snprintf(text, sizeof text, "format %u, %lu Hz, %u bits, %u channel%s, %.2f s", tag, rate,
-                  bits, channels, channels == 1 ? "" : "s",
-                  perSecond ? static_cast<double>(wave.SampleBytes()) / perSecond : 0.0);
+    std::snprintf(
+        text, sizeof text, "format %u, %lu Hz, %u bits, %u channel%s, %.2f s", tag, rate, bits,
+        channels, channels == 1 ? "" : "s",
+        perSecond ? static_cast<double>(wave.SampleBytes()) / static_cast<double>(perSecond) : 0.0);
     return text;
 }
 

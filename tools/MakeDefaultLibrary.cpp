@@ -9,7 +9,7 @@
 // from their end into their start or made periodic in the first place, and events near the
 // end continue at the start.
 
-#include "WaveFileBytes.h"
+#include "sound/WaveFileHeader.h"
 
 #include <cmath>
 #include <complex>
@@ -103,9 +103,10 @@ std::vector<Rgb> CyclicPalette(const double phase[3], const int turns[3], double
         for (int k = 0; k < 3; ++k) {
             c[k] = base + swing * std::cos(kTwoPi * (turns[k] * t + phase[k]));
         }
-        palette[i] = {static_cast<uint8_t>(std::lround(255 * std::fmin(1, std::fmax(0, c[0])))),
-                      static_cast<uint8_t>(std::lround(255 * std::fmin(1, std::fmax(0, c[1])))),
-                      static_cast<uint8_t>(std::lround(255 * std::fmin(1, std::fmax(0, c[2]))))};
+        palette[static_cast<size_t>(i)] = {
+            static_cast<uint8_t>(std::lround(255 * std::fmin(1, std::fmax(0, c[0])))),
+            static_cast<uint8_t>(std::lround(255 * std::fmin(1, std::fmax(0, c[1])))),
+            static_cast<uint8_t>(std::lround(255 * std::fmin(1, std::fmax(0, c[2]))))};
     }
     return palette;
 }
@@ -120,7 +121,8 @@ Draw(const std::function<double(double x, double y, double r, double a)>& field)
             const double dy = y + 0.5 - kHeight / 2.0;
             const double v = field(x, y, std::hypot(dx, dy), std::atan2(dy, dx));
             const long i = static_cast<long>(std::floor(v));
-            indices[y * kWidth + x] = static_cast<uint8_t>(((i % 256) + 256) % 256);
+            indices[static_cast<size_t>(y * kWidth + x)] =
+                static_cast<uint8_t>(((i % 256) + 256) % 256);
         }
     }
     return indices;
@@ -195,8 +197,8 @@ private:
 // into the first.
 std::vector<double> LoopCrossfaded(std::vector<double> x, std::size_t length, std::size_t fade) {
     for (std::size_t i = 0; i < fade; ++i) {
-        const double w = std::sin(kPi / 2 * i / fade);
-        const double v = std::cos(kPi / 2 * i / fade);
+        const double w = std::sin(kPi / 2 * static_cast<double>(i) / static_cast<double>(fade));
+        const double v = std::cos(kPi / 2 * static_cast<double>(i) / static_cast<double>(fade));
         x[i] = x[i] * w + x[length + i] * v;
     }
     x.resize(length);
@@ -283,7 +285,7 @@ std::vector<double> Bell() {
                 }
             }
         }
-        s[i] = v;
+        s[static_cast<size_t>(i)] = v;
     }
     return s;
 }

@@ -407,7 +407,7 @@ void RemovePartFileWhenInterrupted(const std::string& output) {
     struct sigaction action = {};
     action.sa_handler = &RemovePartFile;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND;
+    action.sa_flags = static_cast<int>(SA_RESETHAND); // a flag in the sign bit
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
         struct sigaction previous = {};
         // A signal ignored when the renderer started (nohup) stays ignored.

@@ -302,8 +302,7 @@ Commands:
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Velmora Beta 2.4
-Made by the Velmora team
+        <source>Made by the Velmora team
 Caution: flashing light may cause
 seizures. Esc stops it at once
 

@@ -2,6 +2,7 @@
 #include "app/About.h"
 
 #include "app/AppFont.h"
+#include "app/ProgramTitle.h"
 #include "framework/Application.h"
 #include "platform/Shell.h"
 
@@ -71,8 +72,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     ProductName->setObjectName(QStringLiteral("ProductName"));
     ProductName->setGeometry(40, 8, 207, 78);
     ProductName->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    ProductName->setText(tr("Velmora Beta 2.4\n"
-                            "Made by the Velmora team\n"
+    ProductName->setText(ProgramTitle() + QLatin1Char('\n') +
+                         tr("Made by the Velmora team\n"
                             "Caution: flashing light may cause\n"
                             "seizures. Esc stops it at once\n"
                             "\n"

@@ -154,7 +154,7 @@ void TPropsStorage::SetPropertyText(QObject& object, const QMetaProperty& proper
     case StoredKind::Integer: {
         int32_t value = 0;
         if (!ParseStoredInteger(text, value)) value = 0;
-        property.write(&object, QVariant(static_cast<int>(value)));
+        property.write(&object, QVariant(value));
         return;
     }
     case StoredKind::Enumeration: {

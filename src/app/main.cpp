@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window's life: building, FormCreate's steps, FormDestroy and the teardown order.
+// The main window's life: building, FormCreate's steps in order, FormDestroy and the teardown
+// order.
 #include "app/main.h"
 
 #include "app/Placemnt.h"
@@ -117,38 +118,38 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::FormCreate(QObject*) {
-    // 1. Opening closes the automatic opening first and opens the device again.
+    // Opening closes the automatic opening first and opens the device again.
     DXSound->Initialize();
-    // 2.
+    // The holder the library's pictures are loaded into.
     SourcePicture_ = std::make_unique<TPicture>();
-    // 3.
+    // The sound buffer, on the device just opened.
     SoundBuffer_ = std::make_unique<TDirectSoundBuffer>(OpenDevice(*DXSound));
-    // 4.
+    // The settings file.
     IniFile_ = std::make_unique<TIniFile>(kSettingsFileName);
-    // 5. The indices apply to the placeholder lists; one they lack leaves no selection.
+    // The list indices apply to the placeholder lists; one they lack leaves no selection.
     ComboBox1->setCurrentIndex(IniFile_->ReadInteger(kOptions, "ItemIndex1", 0));
     ComboBox2->setCurrentIndex(IniFile_->ReadInteger(kOptions, "ItemIndex2", 0));
-    // 6.
+    // The library last used, or the default one when its file is gone.
     RunParams.LibraryPath = IniFile_->ReadString(kOptions, "LibrName", kDefaultLibrary);
     if (!LibraryFileExists(RunParams.LibraryPath)) RunParams.LibraryPath = kDefaultLibrary;
-    // 7.
+    // The Start button's pictures.
     SetStartPictures("Startup", "Startover", "Stopup");
-    // 8.
+    // Loads the library and fills the lists.
     RezCharge();
-    // 9.
+    // The sound's base rate from the main frequency.
     RunParams.BaseRate = BaseRateFromFrequency(FreqEdit->Value());
     SetSoundFrequency(RunParams.BaseRate);
     Tone_->FrequencyChanged();
-    // 10. A plain copy: the Depth knob springs to 1 only when it is moved.
+    // The knobs' run parameters. A plain copy: the Depth knob springs to 1 only when it is moved.
     RunParams.TransformLevel = UpDown1->Position();
     RunParams.FMDepth = FMDepthFromKnob(UpDown3->Position());
     RunParams.AMDepth = AMDepthFromKnob(UpDown2->Position());
-    // 11.
+    // The buffer's volume from the Volume knob.
     VolumeChange(this);
-    // 12.
+    // The sound timer's interval from the picture timer's and "1/2 Period".
     Timer2->SetInterval(
         static_cast<uint16_t>(SoundInterval(Timer1->Interval(), Half->isChecked())));
-    // 13.
+    // Modulation starts from its first step.
     RunParams.ModPhase = 0;
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/AppFont.h"
 #include "app/Placemnt.h"
+#include "app/ProgramTitle.h"
 #include "app/mainFlash.h"
 #include "app/mainTone.h"
 #include "controls/ASswitch.h"
@@ -114,7 +115,7 @@ QStringList Placeholder(std::initializer_list<const char*> names, int count) {
 
 void TMainForm::BuildLayout() {
     setObjectName(QStringLiteral("MainForm"));
-    setWindowTitle(tr("Velmora Beta 2.4"));
+    setWindowTitle(ProgramTitle());
     setFont(ProgramFont());
     Paint(this, kOlive);
     resize(kClientWidth, kClientHeight);

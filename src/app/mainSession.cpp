@@ -3,7 +3,7 @@
 // remembered session, and following the loaded one while the run is on.
 #include "app/mainSession.h"
 
-#include "run/RunParameters.h"
+#include "app/ProgramTitle.h"
 #include "app/SessionWindow.h"
 #include "app/main.h"
 #include "app/mainTone.h"
@@ -28,7 +28,7 @@ const char* const kSessionKey = "SessionFile";
 // The folder "Load Session..." last took a file from.
 const char* const kSessionFolderKey = "SessionFolder";
 QString Caption() {
-    return TMainForm::tr("Velmora Beta 2.4");
+    return ProgramTitle();
 }
 QString SessionFilter() {
     return TMainForm::tr("Velmora Sessions|*.vsession");

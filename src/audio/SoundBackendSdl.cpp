@@ -58,7 +58,7 @@ private:
         if (output->audioThread_.load(std::memory_order_relaxed) == 0) {
             output->audioThread_.store(CurrentThreadId(), std::memory_order_relaxed);
         }
-        const auto frames = static_cast<uint32_t>(len) / (2 * sizeof(float));
+        const uint32_t frames = static_cast<uint32_t>(len) / uint32_t{2 * sizeof(float)};
         output->mixer_.Render(reinterpret_cast<float*>(stream), frames);
     }
 

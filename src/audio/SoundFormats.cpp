@@ -1,18 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "audio/SoundFormats.h"
 
+#include "platform/LittleEndian.h"
+
 #include <cstring>
 
 namespace {
-
-uint16_t Word(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-uint32_t Dword(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 // The sub-format identifiers of the extensible block: the tag in the first two bytes,
 // followed by a fixed tail.
@@ -24,21 +17,21 @@ constexpr uint8_t kSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80
 HRESULT ParseWaveFormat(const void* block, size_t size, SampleFormat& format) {
     if (block == nullptr || size < 16) return DSERR_BADFORMAT;
     const auto* p = static_cast<const uint8_t*>(block);
-    uint16_t tag = Word(p);
-    const uint32_t channels = Word(p + 2);
-    const uint32_t rate = Dword(p + 4);
-    const uint32_t blockAlign = Word(p + 12);
-    const uint32_t bits = Word(p + 14);
+    uint16_t tag = ReadLe16(p);
+    const uint32_t channels = ReadLe16(p + 2);
+    const uint32_t rate = ReadLe32(p + 4);
+    const uint32_t blockAlign = ReadLe16(p + 12);
+    const uint32_t bits = ReadLe16(p + 14);
 
     if (tag == WAVE_FORMAT_EXTENSIBLE) {
         // cbSize (2), valid bits (2), channel mask (4), sub-format (16).
-        if (size < 40 || Word(p + 16) < 22) return DSERR_BADFORMAT;
-        const uint32_t validBits = Word(p + 18);
+        if (size < 40 || ReadLe16(p + 16) < 22) return DSERR_BADFORMAT;
+        const uint32_t validBits = ReadLe16(p + 18);
         if (validBits != bits) return DSERR_BADFORMAT;
         if (std::memcmp(p + 26, kSubFormatTail, sizeof kSubFormatTail) != 0) {
             return DSERR_BADFORMAT;
         }
-        tag = Word(p + 24);
+        tag = ReadLe16(p + 24);
     }
 
     SampleKind kind;

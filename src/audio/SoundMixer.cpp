@@ -11,7 +11,7 @@ namespace {
 
 template <SampleKind K> inline float Decode(const uint8_t* p) {
     if constexpr (K == SampleKind::U8) {
-        return (static_cast<int>(p[0]) - 128) * (1.0f / 128.0f);
+        return static_cast<float>(p[0] - 128) * (1.0f / 128.0f);
     } else if constexpr (K == SampleKind::S16) {
         int16_t v;
         std::memcpy(&v, p, sizeof v);
@@ -74,7 +74,7 @@ void MixFrames(const uint8_t* mem, uint32_t frames, uint32_t align, uint64_t& po
             for (uint32_t i = 0; i < count; ++i, pos += step) {
                 const float frac =
                     static_cast<float>(static_cast<uint32_t>(pos)) * (1.0f / 4294967296.0f);
-                const uint8_t* a = mem + static_cast<size_t>(pos >> 32) * align;
+                const uint8_t* a = mem + (pos >> 32) * align;
                 const float l0 = Decode<K>(a), l1 = Decode<K>(a + align);
                 const float l = l0 + (l1 - l0) * frac;
                 float r = l;

@@ -21,7 +21,9 @@
 #include <mutex>
 #include <vector>
 
-// Largest number of frames mixed with one set of settings; Render splits longer requests.
+// Largest number of frames mixed as one block; Render splits longer requests. Changes take
+// effect at their own frames inside a block; a removed voice waits at most for the block in
+// progress before it is freed.
 constexpr uint32_t kMixBlockFrames = 512;
 
 enum class ChangeKind : uint8_t { Frequency, Pan, Volume };

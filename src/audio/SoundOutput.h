@@ -26,8 +26,9 @@ constexpr uint32_t kOutputBlockFrames = 512;
 // How a sound server names the program and its stream.
 constexpr const char* kSoundAppName = "Velmora";
 constexpr const char* kSoundStreamName = "Stimulation sound";
-// Frames asked of the SDL device at a time: 5.8 ms, small enough that a change reaches the
-// speakers well within the 2 ms steps' own rhythm.
+// Frames asked of the SDL device at a time (5.8 ms). The size does not move changes, which
+// land at their own frames (FrameClock.h); it sets the fixed delay from a change to its sound,
+// two requests (11.6 ms), against how often SDL's audio thread must wake to fill the stream.
 constexpr uint32_t kSdlRequestFrames = 256;
 
 // Opens the default SDL audio device feeding the mixer; none when no device opens. The

@@ -23,7 +23,7 @@ int RoundDiv(long double numerator, long double denominator) {
 } // namespace
 
 TRxCustomSlider::TRxCustomSlider(QWidget* owner) : QWidget(owner), repeatTimer_(this) {
-    for (int i = 0; i < 4; ++i)
+    for (size_t i = 0; i < 4; ++i)
         images_[i] = LoadProgramBitmap(kDefaultImageNames[i]);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);

@@ -3,31 +3,13 @@
 
 #include "framework/Graphics.h"
 #include "framework/Streams.h"
+#include "platform/LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 
 namespace {
-
-uint16_t Get16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-uint32_t Get32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-void Put16(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void Put32(uint8_t* p, uint32_t v) {
-    Put16(p, v);
-    Put16(p + 2, v >> 16);
-}
 
 [[noreturn]] void Invalid() {
     throw EInvalidGraphic(Msg::DibInvalid);
@@ -73,8 +55,8 @@ std::optional<int64_t> ReadBmpFileHeader(TStream& stream) {
     uint8_t header[BmpFileHeaderSize];
     const int64_t got = stream.Read(header, sizeof header);
     if (got == 0) return std::nullopt;
-    if (got != BmpFileHeaderSize || Get16(header) != BmpFileType) Invalid();
-    return start + Get32(header + 10);
+    if (got != BmpFileHeaderSize || ReadLe16(header) != BmpFileType) Invalid();
+    return start + ReadLe32(header + 10);
 }
 
 TDibHeader ReadDibHeader(TStream& stream, int64_t pixelStart) {
@@ -86,25 +68,25 @@ TDibHeader ReadDibHeader(TStream& stream, int64_t pixelStart) {
         return h;
     }
     if (got != 4) Invalid();
-    const uint32_t headerSize = Get32(buf);
+    const uint32_t headerSize = ReadLe32(buf);
     int64_t width = 0;
     int64_t height = 0;
     int entrySize = 4;
     int64_t colorCount = 0;
     if (headerSize == BmpCoreHeaderSize) {
         stream.ReadBuffer(buf + 4, BmpCoreHeaderSize - 4);
-        width = Get16(buf + 4);
-        height = Get16(buf + 6);
-        h.BitCount = Get16(buf + 10);
+        width = ReadLe16(buf + 4);
+        height = ReadLe16(buf + 6);
+        h.BitCount = ReadLe16(buf + 10);
         entrySize = 3;
     } else if (headerSize == BmpInfoHeaderSize) {
         stream.ReadBuffer(buf + 4, BmpInfoHeaderSize - 4);
-        width = static_cast<int32_t>(Get32(buf + 4));
-        height = static_cast<int32_t>(Get32(buf + 8));
-        h.BitCount = Get16(buf + 14);
-        h.Compression = Get32(buf + 16);
-        h.ImageSize = Get32(buf + 20);
-        colorCount = static_cast<int32_t>(Get32(buf + 32));
+        width = static_cast<int32_t>(ReadLe32(buf + 4));
+        height = static_cast<int32_t>(ReadLe32(buf + 8));
+        h.BitCount = ReadLe16(buf + 14);
+        h.Compression = ReadLe32(buf + 16);
+        h.ImageSize = ReadLe32(buf + 20);
+        colorCount = static_cast<int32_t>(ReadLe32(buf + 32));
     } else {
         Invalid();
     }
@@ -129,7 +111,7 @@ TDibHeader ReadDibHeader(TStream& stream, int64_t pixelStart) {
         uint8_t masks[12];
         stream.ReadBuffer(masks, sizeof masks);
         h.HasMasks = true;
-        h.Masks = {Get32(masks), Get32(masks + 4), Get32(masks + 8)};
+        h.Masks = {ReadLe32(masks), ReadLe32(masks + 4), ReadLe32(masks + 8)};
     } else {
         h.Masks = h.BitCount == 16 ? Masks555 : Masks888;
     }
@@ -168,19 +150,20 @@ std::vector<uint8_t> BuildBitmapInfo(int32_t width, int32_t height, int bitCount
                                      int colorCount) {
     const bool withMasks = bitCount == 16 || bitCount == 32;
     colorCount = std::clamp(colorCount, 0, 256);
-    std::vector<uint8_t> info(BmpInfoHeaderSize + (withMasks ? 12 : 0) + 4 * colorCount, 0);
+    std::vector<uint8_t> info(
+        BmpInfoHeaderSize + (withMasks ? 12 : 0) + 4 * static_cast<size_t>(colorCount), 0);
     uint8_t* p = info.data();
-    Put32(p, BmpInfoHeaderSize);
-    Put32(p + 4, static_cast<uint32_t>(width));
-    Put32(p + 8, static_cast<uint32_t>(height));
-    Put16(p + 12, 1);
-    Put16(p + 14, static_cast<uint32_t>(bitCount));
-    Put32(p + 16, compression);
-    Put32(p + 20, imageSize);
+    WriteLe32(p, BmpInfoHeaderSize);
+    WriteLe32(p + 4, static_cast<uint32_t>(width));
+    WriteLe32(p + 8, static_cast<uint32_t>(height));
+    WriteLe16(p + 12, 1);
+    WriteLe16(p + 14, static_cast<uint32_t>(bitCount));
+    WriteLe32(p + 16, compression);
+    WriteLe32(p + 20, imageSize);
     p += BmpInfoHeaderSize;
     if (withMasks) {
         for (int i = 0; i < 3; ++i)
-            Put32(p + 4 * i, masks[static_cast<size_t>(i)]);
+            WriteLe32(p + 4 * i, masks[static_cast<size_t>(i)]);
         p += 12;
     }
     if (colorCount > 0) std::memcpy(p, colors.data(), 4 * static_cast<size_t>(colorCount));
@@ -189,9 +172,9 @@ std::vector<uint8_t> BuildBitmapInfo(int32_t width, int32_t height, int bitCount
 
 void WriteBmpFileHeader(TStream& stream, int64_t infoSize, int64_t imageSize) {
     uint8_t header[BmpFileHeaderSize] = {};
-    Put16(header, BmpFileType);
-    Put32(header + 2, static_cast<uint32_t>(imageSize + infoSize + BmpFileHeaderSize));
-    Put32(header + 10, static_cast<uint32_t>(infoSize + BmpFileHeaderSize));
+    WriteLe16(header, BmpFileType);
+    WriteLe32(header + 2, static_cast<uint32_t>(imageSize + infoSize + BmpFileHeaderSize));
+    WriteLe32(header + 10, static_cast<uint32_t>(infoSize + BmpFileHeaderSize));
     stream.WriteBuffer(header, sizeof header);
 }
 

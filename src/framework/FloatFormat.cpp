@@ -20,7 +20,9 @@ struct TDecimal {
     bool IsZero() const { return Digits.empty(); }
     // The digit at a position counted from the first significant one; zero outside them.
     char DigitAt(long index) const {
-        return index >= 0 && index < static_cast<long>(Digits.size()) ? Digits[index] : '0';
+        return index >= 0 && index < static_cast<long>(Digits.size())
+                   ? Digits[static_cast<size_t>(index)]
+                   : '0';
     }
 };
 
@@ -56,17 +58,17 @@ TDecimal RoundDecimal(TDecimal d, int fracDigits) {
         d.Exponent = 0;
         return d;
     }
-    const bool roundUp = d.Digits[keep] >= '5';
-    d.Digits.resize(keep);
+    const bool roundUp = d.Digits[static_cast<size_t>(keep)] >= '5';
+    d.Digits.resize(static_cast<size_t>(keep));
     if (roundUp) {
         long i = keep - 1;
-        while (i >= 0 && d.Digits[i] == '9')
-            d.Digits[i--] = '0';
+        while (i >= 0 && d.Digits[static_cast<size_t>(i)] == '9')
+            d.Digits[static_cast<size_t>(i--)] = '0';
         if (i < 0) {
             d.Digits.insert(d.Digits.begin(), '1');
             ++d.Exponent;
         } else {
-            ++d.Digits[i];
+            ++d.Digits[static_cast<size_t>(i)];
         }
     }
     StripTrailingZeros(d);
@@ -183,7 +185,7 @@ QString RenderSection(const QString& section, const TSectionLayout& s, const TDe
     // Each integer digit with the group separator that follows it.
     const int n = static_cast<int>(intDigits.size());
     std::vector<QString> pieces;
-    pieces.reserve(n);
+    pieces.reserve(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
         QString piece(intDigits[i]);
         const int right = n - 1 - i;
@@ -211,7 +213,7 @@ QString RenderSection(const QString& section, const TSectionLayout& s, const TDe
             // Digits beyond the placeholders all go to the first one.
             const int first = n - s.IntPlaceholders + intSlot;
             for (int k = intSlot == 0 ? 0 : first; k <= first; ++k) {
-                if (k >= 0) out += pieces[k];
+                if (k >= 0) out += pieces[static_cast<size_t>(k)];
             }
             ++intSlot;
         } else if (c == '0' || c == '#') {
@@ -270,7 +272,7 @@ QString FloatToStrDot(long double value) {
 bool TextToFloat(const QString& text, long double& value, QChar decimalSeparator) {
     const QString t = text.trimmed();
     std::string plain;
-    plain.reserve(t.size());
+    plain.reserve(static_cast<size_t>(t.size()));
     int i = 0;
     const int size = static_cast<int>(t.size());
     bool negative = false;

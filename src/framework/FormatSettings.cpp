@@ -94,7 +94,7 @@ TFormatSettings TFormatSettings::FromLocale(const QLocale& locale) {
         CurrencyShape(locale.toCurrencyString(-1.0), locale, fs.CurrencyString);
     // Without a known shape, the minus goes before the positive form.
     static const std::array<int, 4> fallback = {1, 5, 9, 8};
-    fs.NegCurrFormat = fallback[fs.CurrencyFormat];
+    fs.NegCurrFormat = fallback[static_cast<size_t>(fs.CurrencyFormat)];
     for (std::size_t i = 0; i < negativeShapes.size(); ++i) {
         if (negative == negativeShapes[i]) fs.NegCurrFormat = static_cast<int>(i);
     }

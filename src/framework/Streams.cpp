@@ -14,7 +14,9 @@ int64_t TStream::Size() {
     return end;
 }
 
-void TStream::SetSize(int64_t) { throw EStreamError("Stream size cannot be changed"); }
+void TStream::SetSize(int64_t) {
+    throw EStreamError("Stream size cannot be changed");
+}
 
 int64_t TStream::Remaining() {
     const int64_t left = Size() - Position();
@@ -100,7 +102,9 @@ void TMemoryStream::LoadFromFile(const std::string& fileName) {
     position_ = 0;
 }
 
-void TMemoryStream::SaveToStream(TStream& target) { target.WriteBuffer(data_.data(), Size()); }
+void TMemoryStream::SaveToStream(TStream& target) {
+    target.WriteBuffer(data_.data(), Size());
+}
 
 void TMemoryStream::SaveToFile(const std::string& fileName) {
     TFileStream file(fileName, TFileMode::fmCreate);
@@ -129,7 +133,9 @@ int64_t TReadOnlyMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
     return position_;
 }
 
-void TReadOnlyMemoryStream::SetSize(int64_t) { throw EWriteError("Stream is read-only"); }
+void TReadOnlyMemoryStream::SetSize(int64_t) {
+    throw EWriteError("Stream is read-only");
+}
 
 void TReadOnlyMemoryStream::Reset(const void* data, int64_t size) {
     data_ = static_cast<const uint8_t*>(data);
@@ -140,7 +146,7 @@ void TReadOnlyMemoryStream::Reset(const void* data, int64_t size) {
 // ---- TFileStream
 
 TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName_(fileName) {
-    const char* how = mode == TFileMode::fmOpenRead ? "rb"
+    const char* how = mode == TFileMode::fmOpenRead        ? "rb"
                       : mode == TFileMode::fmOpenReadWrite ? "r+b"
                                                            : "w+b";
     file_ = std::fopen(fileName.c_str(), how);
@@ -173,10 +179,10 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
     const int whence = origin == TSeekOrigin::soBeginning ? SEEK_SET
                        : origin == TSeekOrigin::soCurrent ? SEEK_CUR
                                                           : SEEK_END;
-    if (fseeko(file_, static_cast<off_t>(offset), whence) != 0) {
+    if (fseeko(file_, offset, whence) != 0) {
         if (origin == TSeekOrigin::soBeginning && offset < 0) fseeko(file_, 0, SEEK_SET);
     }
-    return static_cast<int64_t>(ftello(file_));
+    return ftello(file_);
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& fileName) {

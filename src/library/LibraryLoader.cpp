@@ -6,6 +6,7 @@
 #include "framework/ResourceStream.h"
 #include "library/LibraryFormat.h"
 #include "picture/DIB.h"
+#include "platform/LittleEndian.h"
 #include "sound/DXSounds.h"
 
 namespace {
@@ -51,7 +52,7 @@ TDirectSoundBuffer& BufferOf(TDirectSoundBuffer* buffer) {
 int32_t CycleModulusFromHeader(TStream& stream) {
     uint8_t header[kHeaderBytes];
     stream.ReadBuffer(header, kHeaderBytes);
-    const int32_t word = header[kHeaderWordAt] | (header[kHeaderWordAt + 1] << 8);
+    const int32_t word = ReadLe16(header + kHeaderWordAt);
     return 255 - word;
 }
 

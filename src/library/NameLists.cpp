@@ -76,7 +76,7 @@ void TNameList::SetItemIndex(int index) {
 }
 
 std::string TNameList::Text() const {
-    return itemIndex_ < 0 ? std::string() : items_[itemIndex_];
+    return itemIndex_ < 0 ? std::string() : items_[static_cast<size_t>(itemIndex_)];
 }
 
 std::string SystemTextToUtf8(const std::string& bytes) {

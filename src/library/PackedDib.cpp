@@ -7,22 +7,11 @@
 #include "framework/Picture.h"
 #include "framework/Streams.h"
 #include "picture/DIB.h"
+#include "platform/LittleEndian.h"
 
 namespace {
 
 constexpr std::size_t kFileHeaderSize = 14;
-
-uint32_t U16(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0] | (p[1] << 8));
-}
-uint32_t U32(const uint8_t* p) {
-    return U16(p) | (U16(p + 2) << 16);
-}
-
-void Put32(std::vector<uint8_t>& out, std::size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 std::optional<TDibSummary> Refuse(std::string* why, const std::string& reason) {
     if (why) *why = reason;
@@ -45,7 +34,7 @@ TPackedLayout ReadLayout(const uint8_t* data, std::size_t size) {
     layout.Header = ReadDibHeader(stream);
     if (layout.Header.Empty) throw Exception("it holds no picture");
     CheckDibFormat(layout.Header.BitCount, layout.Header.Masks);
-    layout.HeaderSize = U32(data);
+    layout.HeaderSize = ReadLe32(data);
     layout.TableEnd = static_cast<std::size_t>(stream.Position());
     layout.PixelBytes = static_cast<std::size_t>(
         layout.Header.Compressed() ? int64_t{layout.Header.ImageSize} : layout.Header.Size);
@@ -55,7 +44,7 @@ TPackedLayout ReadLayout(const uint8_t* data, std::size_t size) {
 // A note for the headers of newer bitmap files, which the reader refuses as invalid.
 std::string HeaderHint(const uint8_t* data, std::size_t size) {
     if (size < 4) return {};
-    const uint32_t headerSize = U32(data);
+    const uint32_t headerSize = ReadLe32(data);
     if (headerSize != 108 && headerSize != 124) return {};
     return " (its info header has " + std::to_string(headerSize) +
            " bytes; only 12- and 40-byte headers are read)";
@@ -106,11 +95,11 @@ std::vector<uint8_t> PackedDibFromBmpFile(const std::vector<uint8_t>& file,
         const TPackedLayout layout = ReadLayout(dib, dibSize);
         const TDibHeader& h = layout.Header;
         // The reader would take the first 256 of them; a table that large is damage.
-        if (layout.HeaderSize == BmpInfoHeaderSize && U32(dib + 32) > 256) {
+        if (layout.HeaderSize == BmpInfoHeaderSize && ReadLe32(dib + 32) > 256) {
             throw Exception("it names more than 256 colours");
         }
         // The pixels start where the file header says, which may leave a gap after the colours.
-        const uint32_t pixelOffset = U32(file.data() + 10);
+        const uint32_t pixelOffset = ReadLe32(file.data() + 10);
         std::size_t pixelsAt = layout.TableEnd;
         if (pixelOffset >= kFileHeaderSize + layout.TableEnd) {
             pixelsAt = pixelOffset - kFileHeaderSize;
@@ -143,8 +132,8 @@ std::vector<uint8_t> BmpFileFromPackedDib(const std::vector<uint8_t>& dib,
     std::vector<uint8_t> out(kFileHeaderSize + dib.size(), 0);
     out[0] = 'B';
     out[1] = 'M';
-    Put32(out, 2, static_cast<uint32_t>(kFileHeaderSize + dib.size()));
-    Put32(out, 10, static_cast<uint32_t>(kFileHeaderSize + s->HeaderSize + s->ColorBytes));
+    WriteLe32(&out[2], static_cast<uint32_t>(kFileHeaderSize + dib.size()));
+    WriteLe32(&out[10], static_cast<uint32_t>(kFileHeaderSize + s->HeaderSize + s->ColorBytes));
     std::copy(dib.begin(), dib.end(), out.begin() + kFileHeaderSize);
     return out;
 }

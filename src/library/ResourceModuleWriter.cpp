@@ -2,6 +2,7 @@
 #include "library/ResourceModuleWriter.h"
 
 #include "framework/Exception.h"
+#include "platform/LittleEndian.h"
 
 #include <QString>
 
@@ -40,14 +41,8 @@ using TypeMap = std::map<TResourceName, NameMap, NameOrder>;
 class ByteWriter {
 public:
     explicit ByteWriter(std::vector<uint8_t>& out) : out_(out) {}
-    void U16(std::size_t at, uint32_t v) {
-        out_[at] = static_cast<uint8_t>(v);
-        out_[at + 1] = static_cast<uint8_t>(v >> 8);
-    }
-    void U32(std::size_t at, uint32_t v) {
-        U16(at, v & 0xFFFF);
-        U16(at + 2, v >> 16);
-    }
+    void U16(std::size_t at, uint32_t v) { WriteLe16(&out_[at], v); }
+    void U32(std::size_t at, uint32_t v) { WriteLe32(&out_[at], v); }
 
 private:
     std::vector<uint8_t>& out_;
@@ -153,7 +148,7 @@ uint32_t PeChecksum(const std::vector<uint8_t>& file, std::size_t checksumAt) {
     uint64_t sum = 0;
     for (std::size_t i = 0; i + 1 < file.size(); i += 2) {
         if (i == checksumAt || i == checksumAt + 2) continue;
-        sum += static_cast<uint32_t>(file[i] | (file[i + 1] << 8));
+        sum += ReadLe16(&file[i]);
         sum = (sum & 0xFFFF) + (sum >> 16);
     }
     sum = (sum & 0xFFFF) + (sum >> 16);

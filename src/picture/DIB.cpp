@@ -3,6 +3,7 @@
 
 #include "framework/Bitmap.h"
 #include "framework/Picture.h"
+#include "platform/LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>
@@ -37,15 +38,11 @@ void TDIBSharedImage::AllocatePixels(int64_t bytes) {
 
 uint32_t TDIBSharedImage::ImageSize() const {
     if (BitmapInfo.size() < BmpInfoHeaderSize) return 0;
-    const uint8_t* p = BitmapInfo.data() + 20;
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+    return ReadLe32(BitmapInfo.data() + 20);
 }
 
 void TDIBSharedImage::SetImageSize(uint32_t bytes) {
-    uint8_t* p = BitmapInfo.data() + 20;
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<uint8_t>(bytes >> (8 * i));
+    WriteLe32(BitmapInfo.data() + 20, bytes);
 }
 
 TDIBSharedImage::Ptr TDIBSharedImage::CreateBlank(int width, int height, int bitCount,

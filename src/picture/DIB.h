@@ -104,7 +104,7 @@ public:
     // The pixel block: size bytes, or ImageSize() bytes of RLE data.
     uint8_t* PixelBlock() { return pixels_.get(); }
     const uint8_t* PixelBlock() const { return pixels_.get(); }
-    int64_t PixelBlockSize() const { return Compressed ? ImageSize() : Size; }
+    int64_t PixelBlockSize() const { return Compressed ? int64_t{ImageSize()} : int64_t{Size}; }
 
     int32_t BitCount = 0;
     std::vector<uint8_t> BitmapInfo;

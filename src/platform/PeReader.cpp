@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/PeReader.h"
 
+#include "platform/LittleEndian.h"
+
 #include <algorithm>
 #include <array>
 
@@ -22,14 +24,11 @@ uint16_t PrimaryLanguage(uint16_t id) {
 } // namespace
 
 uint16_t TPeResources::U16(std::size_t at) const {
-    const auto& b = *bytes_;
-    return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
+    return ReadLe16(bytes_->data() + at);
 }
 
 uint32_t TPeResources::U32(std::size_t at) const {
-    const auto& b = *bytes_;
-    return static_cast<uint32_t>(b[at]) | (static_cast<uint32_t>(b[at + 1]) << 8) |
-           (static_cast<uint32_t>(b[at + 2]) << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+    return ReadLe32(bytes_->data() + at);
 }
 
 std::unique_ptr<TPeResources>
@@ -169,7 +168,7 @@ std::optional<TResourceData> TPeResources::Find(const TResourceName& name,
     const TResourceName* keys[2] = {&type, &name};
     const std::u16string* keyTexts[2] = {&typeText, &nameText};
     uint32_t directory = 0;
-    for (int level = 0; level < 2; ++level) {
+    for (size_t level = 0; level < 2; ++level) {
         if (!ReadDirectory(directory, entries)) return std::nullopt;
         // The names of a well-formed directory are distinct and fit in the module, so one search
         // never needs to read more name bytes than the module holds; entries that share one

@@ -38,7 +38,7 @@ TQuitSignals::TQuitSignals(THandler handler, QObject* parent)
     struct sigaction action = {};
     action.sa_handler = &OnQuitSignal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    action.sa_flags = static_cast<int>(SA_RESTART | SA_RESETHAND); // a flag in the sign bit
     for (size_t i = 0; i < std::size(kSignals); ++i) {
         if (sigaction(kSignals[i], nullptr, &previous_[i]) != 0) continue;
         if (previous_[i].sa_handler == SIG_IGN) continue;

@@ -81,7 +81,7 @@ std::optional<TResourceData> FindProgramResource(const TResourceName& name,
     for (const QString& root : {QStringLiteral(":/resources"), QStringLiteral(":/")}) {
         const QDir dir(root);
         for (const QString& file : dir.entryList(QDir::Files)) {
-            const int dot = file.lastIndexOf(QLatin1Char('.'));
+            const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
             if (dot <= 0) continue;
             if (file.left(dot).compare(wanted, Qt::CaseInsensitive) != 0) continue;
             if (!suffixes.contains(file.mid(dot + 1).toLower())) continue;

@@ -36,7 +36,9 @@ bool Apply(int threadId, const TThreadSchedule& schedule) {
         param.sched_priority = schedule.RealTimePriority;
         return sched_setscheduler(threadId, schedule.Policy, &param) == 0;
     };
-    const auto setNice = [&] { return setpriority(PRIO_PROCESS, threadId, schedule.Nice) == 0; };
+    const auto setNice = [&] {
+        return setpriority(PRIO_PROCESS, static_cast<id_t>(threadId), schedule.Nice) == 0;
+    };
     // Into an ordinary class first, so the nice value is judged there; into the idle or a
     // real-time class last, with the nice value already back at the one to return to.
     const bool ordinary = schedule.Policy == SCHED_OTHER || schedule.Policy == SCHED_BATCH;
@@ -82,7 +84,7 @@ TThreadSchedule ScheduleFor(int relativePriority, const TThreadSchedule& start,
 }
 
 int CurrentThreadId() {
-    return static_cast<int>(gettid());
+    return gettid();
 }
 
 TThreadSchedule ReadThreadSchedule(int threadId) {
@@ -90,7 +92,8 @@ TThreadSchedule ReadThreadSchedule(int threadId) {
     const int policy = sched_getscheduler(threadId);
     if (policy >= 0) schedule.Policy = policy & ~SCHED_RESET_ON_FORK;
     errno = 0;
-    const int nice = getpriority(PRIO_PROCESS, threadId); // -1 is a valid nice value
+    const int nice =
+        getpriority(PRIO_PROCESS, static_cast<id_t>(threadId)); // -1 is a valid nice value
     if (errno == 0) schedule.Nice = nice;
     sched_param param{};
     if (sched_getparam(threadId, &param) == 0) schedule.RealTimePriority = param.sched_priority;

@@ -77,8 +77,9 @@ std::vector<Frame> ShownFrames(int intervalMs, double refreshHz, double until) {
     const auto refreshes = static_cast<int64_t>(std::ceil(until * refreshHz)) + 1;
     int64_t last = -1;
     for (int64_t k = 0; k < refreshes; ++k) {
-        const auto step = static_cast<int64_t>(std::floor(k * stepsPerRefresh + 1e-9));
-        if (step != last) frames.push_back({k / refreshHz, step});
+        const auto step =
+            static_cast<int64_t>(std::floor(static_cast<double>(k) * stepsPerRefresh + 1e-9));
+        if (step != last) frames.push_back({static_cast<double>(k) / refreshHz, step});
         last = step;
     }
     return frames;

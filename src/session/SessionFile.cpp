@@ -77,7 +77,7 @@ bool IsUtf8(std::string_view s) {
             return false;
         }
         if (s.size() - i <= static_cast<size_t>(more)) return false;
-        for (int k = 1; k <= more; ++k) {
+        for (size_t k = 1; k <= static_cast<size_t>(more); ++k) {
             const auto d = static_cast<unsigned char>(s[i + k]);
             if ((d & 0xC0) != 0x80) return false;
             cp = (cp << 6) | (d & 0x3F);
@@ -144,11 +144,12 @@ void ParseSetting(std::string_view s, TSessionPoint& point) {
         ++knob;
     if (eq == std::string_view::npos || knob == kSessionKnobCount)
         Refuse(Msg::SessionUnknownSetting, {Quoted(s)});
-    if (point.Knobs[knob] != kKnobUnset) Refuse(Msg::SessionSettingTwice, {std::string(name)});
+    if (point.Knobs[static_cast<size_t>(knob)] != kKnobUnset)
+        Refuse(Msg::SessionSettingTwice, {std::string(name)});
     const std::string_view value = s.substr(eq + 1);
     if (static_cast<TSessionKnob>(knob) == TSessionKnob::Half) {
         if (value != "on" && value != "off") Refuse(Msg::SessionHalfValue);
-        point.Knobs[knob] = value == "on" ? 1 : 0;
+        point.Knobs[static_cast<size_t>(knob)] = value == "on" ? 1 : 0;
         return;
     }
     if (static_cast<TSessionKnob>(knob) == TSessionKnob::Tone) {
@@ -164,7 +165,7 @@ void ParseSetting(std::string_view s, TSessionPoint& point) {
         Number(value) > kSessionKnobMax[knob])
         Refuse(Msg::SessionSettingRange,
                {std::string(name), kSessionKnobMin[knob] + 0LL, kSessionKnobMax[knob] + 0LL});
-    point.Knobs[knob] = static_cast<int16_t>(Number(value));
+    point.Knobs[static_cast<size_t>(knob)] = static_cast<int16_t>(Number(value));
 }
 
 std::vector<std::string_view> Words(std::string_view line) {

@@ -26,8 +26,8 @@ bool TSessionFollower::Follow(int64_t elapsedMs, TSessionTarget& target) {
     for (; nextPoint_ < reached; ++nextPoint_) {
         const TSessionPoint& point = points[nextPoint_];
         for (int k = 0; k < kSessionKnobCount; ++k) {
-            if (point.Knobs[k] != kKnobUnset)
-                target.SetKnob(static_cast<TSessionKnob>(k), point.Knobs[k]);
+            const auto knob = static_cast<TSessionKnob>(k);
+            if (point.Knob(knob) != kKnobUnset) target.SetKnob(knob, point.Knob(knob));
         }
     }
     return !points.empty() && elapsedMs >= session_.LengthMs();

@@ -93,7 +93,8 @@ void TCustomDXSound::SetOptions(TDXSoundOptions options) {
     if (ready_) {
         // The cooperative level options keep the state they had when the device opened.
         uint8_t bits = options.Bits() & TDXSoundOptions{soGlobalFocus, soStickyFocus}.Bits();
-        bits |= activeOptions_.Bits() & TDXSoundOptions{soExclusive, soWritePrimary}.Bits();
+        bits = static_cast<uint8_t>(
+            bits | (activeOptions_.Bits() & TDXSoundOptions{soExclusive, soWritePrimary}.Bits()));
         activeOptions_ = TDXSoundOptions::FromBits(bits);
         device_->GlobalFocus = activeOptions_.Contains(soGlobalFocus);
         device_->StickyFocus = activeOptions_.Contains(soStickyFocus);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sound/Wave.h"
 
+#include "platform/LittleEndian.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -15,11 +17,6 @@ std::unique_ptr<uint8_t[]> Reallocate(std::unique_ptr<uint8_t[]> old, int64_t ol
     if (old)
         std::memcpy(block.get(), old.get(), static_cast<size_t>(std::min(oldLength, newLength)));
     return block;
-}
-
-uint32_t LittleEndian32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
 constexpr int64_t kMaxPosition = std::numeric_limits<int32_t>::max();
@@ -58,7 +55,8 @@ void TWave::LoadFromStream(TStream& stream) {
     TWaveStream wave(stream);
     wave.Open(false);
     SetFormatBytes(wave.FormatBytes());
-    if (formatBytes_ > 0) std::memcpy(formatBlock_.get(), wave.FormatBlock(), formatBytes_);
+    if (formatBytes_ > 0)
+        std::memcpy(formatBlock_.get(), wave.FormatBlock(), static_cast<size_t>(formatBytes_));
     SetSampleBytes(wave.WaveSize());
     wave.ReadBuffer(sampleData_.get(), sampleBytes_);
 }
@@ -148,8 +146,8 @@ void TWaveStream::OpenRead() {
 
     uint8_t chunk[8] = {};
     source_.Read(chunk, sizeof chunk);
-    while (LittleEndian32(chunk) != 0) {
-        const uint32_t length = LittleEndian32(chunk + 4);
+    while (ReadLe32(chunk) != 0) {
+        const uint32_t length = ReadLe32(chunk + 4);
         // Lengths of 2^31 and more would move backwards or ask for a negative block.
         if (length > static_cast<uint32_t>(kMaxPosition)) throw EWaveStreamError(Msg::WaveInvalid);
         const int64_t here = source_.Position();

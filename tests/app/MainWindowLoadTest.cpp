@@ -2,7 +2,7 @@
 // The main window's loads and the run in real time: Apply, the single-file loads with the
 // dialog's filters, the timers stepping the picture and the sound, the about box during a run.
 #include "MainWindowFixture.h"
-#include "tools/WaveFileBytes.h"
+#include "sound/WaveFileHeader.h"
 
 #include "app/About.h"
 #include "controls/ASswitch.h"

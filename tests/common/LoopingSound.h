@@ -4,6 +4,7 @@
 // benchmarks.
 
 #include "audio/SoundDevice.h"
+#include "sound/WaveFileHeader.h"
 
 #include <cstdint>
 #include <cstring>
@@ -12,16 +13,7 @@
 
 // The 16-byte format block of 16-bit PCM.
 inline std::vector<uint8_t> PcmFormat16(uint16_t channels, uint32_t rate) {
-    const uint16_t tag = 1, bits = 16, align = static_cast<uint16_t>(channels * 2);
-    const uint32_t bytesPerSecond = rate * align;
-    std::vector<uint8_t> format(16);
-    std::memcpy(&format[0], &tag, 2);
-    std::memcpy(&format[2], &channels, 2);
-    std::memcpy(&format[4], &rate, 4);
-    std::memcpy(&format[8], &bytesPerSecond, 4);
-    std::memcpy(&format[12], &align, 2);
-    std::memcpy(&format[14], &bits, 2);
-    return format;
+    return wavefile::FormatBlock(wavefile::Encoding::Pcm16, channels, rate);
 }
 
 // Interleaved stereo samples at the given rate, playing in a loop at the given pan; none

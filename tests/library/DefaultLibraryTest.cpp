@@ -6,6 +6,7 @@
 #include "library/LibraryFormat.h"
 #include "library/NameLists.h"
 #include "library/PackedDib.h"
+#include "platform/LittleEndian.h"
 #include "platform/ResourceModule.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +38,7 @@ protected:
 };
 
 uint32_t U32(const uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t{p[3]} << 24);
+    return ReadLe32(p);
 }
 
 } // namespace

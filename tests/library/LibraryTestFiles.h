@@ -4,7 +4,7 @@
 // tests.
 
 #include "common/TempDir.h"
-#include "tools/WaveFileBytes.h"
+#include "sound/WaveFileHeader.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -5,6 +5,7 @@
 #include "framework/Bitmap.h"
 #include "framework/Picture.h"
 #include "picture/GlobalMemoryStream.h"
+#include "platform/LittleEndian.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -25,7 +26,7 @@ std::string LoadFailure(const std::vector<uint8_t>& bytes) {
 }
 
 uint32_t Field32(const std::vector<uint8_t>& b, size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+    return ReadLe32(&b[at]);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "TestHelpers.h"
 
 #include "framework/Bitmap.h"
+#include "platform/LittleEndian.h"
 
 #include <QDir>
 #include <QFile>
@@ -59,8 +60,7 @@ struct ToolCase {
 };
 
 uint32_t Field32(const QByteArray& b, int at) {
-    const auto* p = reinterpret_cast<const uint8_t*>(b.constData()) + at;
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+    return ReadLe32(reinterpret_cast<const uint8_t*>(b.constData()) + at);
 }
 
 // The colour of pixel x of a row as our picture holds it.

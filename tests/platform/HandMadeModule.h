@@ -4,6 +4,8 @@
 // resource section whose bytes a test writes field by field, so every kind of damage can be
 // placed exactly.
 
+#include "platform/LittleEndian.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,13 +20,12 @@ constexpr uint32_t kSectionHeaderAt = kOptionalAt + 224;
 
 inline void Put16(std::vector<uint8_t>& b, std::size_t at, uint32_t v) {
     if (b.size() < at + 2) b.resize(at + 2);
-    b[at] = static_cast<uint8_t>(v);
-    b[at + 1] = static_cast<uint8_t>(v >> 8);
+    WriteLe16(&b[at], v);
 }
 
 inline void Put32(std::vector<uint8_t>& b, std::size_t at, uint32_t v) {
-    Put16(b, at, v & 0xFFFF);
-    Put16(b, at + 2, v >> 16);
+    if (b.size() < at + 4) b.resize(at + 4);
+    WriteLe32(&b[at], v);
 }
 
 // A PE file whose one section, at kSectionRva, holds the given bytes.

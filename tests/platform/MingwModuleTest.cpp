@@ -4,7 +4,7 @@
 // name in several languages.
 
 #include "platform/ResourceModule.h"
-#include "tools/WaveFileBytes.h"
+#include "sound/WaveFileHeader.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,9 @@
 // measurements on rendered output.
 
 #include "audio/SoundDevice.h"
+#include "platform/LittleEndian.h"
 #include "sound/DXClass.h"
+#include "sound/WaveFileHeader.h"
 
 #include <cmath>
 #include <cstdint>
@@ -15,13 +17,11 @@
 namespace soundtest {
 
 inline void Put16(std::vector<uint8_t>& v, uint32_t x) {
-    v.push_back(static_cast<uint8_t>(x));
-    v.push_back(static_cast<uint8_t>(x >> 8));
+    AppendLe16(v, x);
 }
 
 inline void Put32(std::vector<uint8_t>& v, uint32_t x) {
-    Put16(v, x & 0xFFFF);
-    Put16(v, x >> 16);
+    AppendLe32(v, x);
 }
 
 // A 16-byte format block.
@@ -74,8 +74,7 @@ inline std::vector<uint8_t> Samples16(const std::vector<int16_t>& samples) {
 // A 16-bit PCM wave file of the given samples.
 inline std::vector<uint8_t> Wave16(uint16_t channels, uint32_t rate,
                                    const std::vector<int16_t>& samples) {
-    return Riff(
-        {MakeChunk("fmt ", Format(1, channels, rate, 16)), MakeChunk("data", Samples16(samples))});
+    return wavefile::Pcm16(rate, channels, samples);
 }
 
 // Selects the offline output for the devices a test makes, and the default again after.

@@ -14,35 +14,10 @@
 namespace {
 
 constexpr uint16_t kChannels = 2;
-constexpr uint16_t kTagPcm = 1;
-constexpr uint16_t kTagFloat = 3;
-// "RIFF" size "WAVE", "fmt " chunk of 16 (PCM) or 18 (float, with its extension size),
-// a "fact" chunk for float, then the "data" chunk header.
-constexpr uint32_t kPcmHeader = 12 + 8 + 16 + 8;
-constexpr uint32_t kFloatHeader = 12 + 8 + 18 + 12 + 8;
 constexpr size_t kConvertFrames = 4096;
 
 uint32_t BytesPerFrame(TWavFormat format) {
-    return format == TWavFormat::Pcm16 ? 2 * kChannels : 4 * kChannels;
-}
-
-uint32_t HeaderBytes(TWavFormat format) {
-    return format == TWavFormat::Pcm16 ? kPcmHeader : kFloatHeader;
-}
-
-void Le16(uint8_t*& p, uint32_t v) {
-    *p++ = static_cast<uint8_t>(v);
-    *p++ = static_cast<uint8_t>(v >> 8);
-}
-
-void Le32(uint8_t*& p, uint32_t v) {
-    Le16(p, v & 0xFFFF);
-    Le16(p, v >> 16);
-}
-
-void Tag(uint8_t*& p, const char* id) {
-    std::memcpy(p, id, 4);
-    p += 4;
+    return wavefile::BytesPerFrame(format, kChannels);
 }
 
 } // namespace
@@ -82,7 +57,7 @@ void TWavWriter::Fail(const std::string& why) const {
 }
 
 uint64_t TWavWriter::MaxFrames(TWavFormat format) {
-    return (uint64_t{0xFFFFFFFFu} - HeaderBytes(format)) / BytesPerFrame(format);
+    return (uint64_t{0xFFFFFFFFu} - wavefile::HeaderBytes(format)) / BytesPerFrame(format);
 }
 
 void TWavWriter::RequireOpen() const {
@@ -94,31 +69,9 @@ void TWavWriter::Put(const void* bytes, size_t count) {
 }
 
 void TWavWriter::WriteHeader(uint64_t frames) {
-    const uint32_t align = BytesPerFrame(format_);
-    const uint32_t data = static_cast<uint32_t>(frames * align);
-    uint8_t header[kFloatHeader];
-    uint8_t* p = header;
-    Tag(p, "RIFF");
-    Le32(p, HeaderBytes(format_) - 8 + data);
-    Tag(p, "WAVE");
-    Tag(p, "fmt ");
-    const bool pcm = format_ == TWavFormat::Pcm16;
-    Le32(p, pcm ? 16 : 18);
-    Le16(p, pcm ? kTagPcm : kTagFloat);
-    Le16(p, kChannels);
-    Le32(p, rate_);
-    Le32(p, rate_ * align);
-    Le16(p, align);
-    Le16(p, pcm ? 16 : 32);
-    if (!pcm) {
-        Le16(p, 0); // no format extension
-        Tag(p, "fact");
-        Le32(p, 4);
-        Le32(p, static_cast<uint32_t>(frames));
-    }
-    Tag(p, "data");
-    Le32(p, data);
-    Put(header, static_cast<size_t>(p - header));
+    const std::vector<uint8_t> header =
+        wavefile::Header(format_, kChannels, rate_, static_cast<uint32_t>(frames));
+    Put(header.data(), header.size());
 }
 
 void TWavWriter::Write(const float* frames, uint32_t count) {

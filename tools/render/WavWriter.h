@@ -7,11 +7,13 @@
 // Standard output ("-") gets the same bytes as they come: it cannot go back, so it must be
 // given exactly the frames its header announced.
 
+#include "sound/WaveFileHeader.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
-enum class TWavFormat { Pcm16, Float32 };
+using TWavFormat = wavefile::Encoding;
 
 class TWavWriter {
 public:
