@@ -13,6 +13,7 @@
 #include "framework/Application.h"
 #include "framework/IniFiles.h"
 #include "platform/ModuleSearch.h"
+#include "run/RunParameters.h"
 #include "session/SessionFile.h"
 
 #include <QAction>

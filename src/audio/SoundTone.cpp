@@ -164,7 +164,9 @@ void ToneVoice::Retune() {
     const uint64_t edgePhase = static_cast<uint64_t>(std::min<Wide>(edge, kLongestEdge));
     onEnd_ = kHalfCycle - edgePhase;
     const double edgeFrames =
-        pulseStep_ == 0 ? 1.0 : std::max(1.0, static_cast<double>(edgePhase) / pulseStep_);
+        pulseStep_ == 0
+            ? 1.0
+            : std::max(1.0, static_cast<double>(edgePhase) / static_cast<double>(pulseStep_));
     edgeStep_ = static_cast<float>(1.0 / edgeFrames);
     // The turn of four frames, from the exact step.
     FourSteps(leftStep_, leftTurn_);

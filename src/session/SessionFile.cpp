@@ -155,7 +155,7 @@ void ParseSetting(std::string_view s, TSessionPoint& point) {
     if (static_cast<TSessionKnob>(knob) == TSessionKnob::Tone) {
         for (int16_t i = 0; i < 3; ++i) {
             if (value == kSessionToneWords[i]) {
-                point.Knobs[knob] = i;
+                point.Knobs[static_cast<size_t>(knob)] = i;
                 return;
             }
         }
