@@ -17,6 +17,7 @@
 #include "picture/DXPaintBox.h"
 #include "platform/ModuleSearch.h"
 #include "run/RunParameters.h"
+#include "run/RunPhase.h"
 #include "sound/DXSounds.h"
 #include "timing/ThdTimer.h"
 
@@ -146,21 +147,22 @@ void TMainForm::FormCreate(QObject*) {
     RunParams.AMDepth = AMDepthFromKnob(UpDown2->Position());
     // The buffer's volume from the Volume knob.
     VolumeChange(this);
-    // The sound timer's interval from the picture timer's and "1/2 Period".
-    Timer2->SetInterval(
-        static_cast<uint16_t>(SoundInterval(Timer1->Interval(), Half->isChecked())));
+    // Both intervals from the slider and "1/2 Period", so that what the settings keep says
+    // what the run does; the phase's rate from the box.
+    const int picture = PictureInterval(RxSlider1->Value());
+    SetRunIntervals(picture, SoundInterval(picture, Half->isChecked()), Half->isChecked());
+    FollowFrequency();
     // Modulation starts from its first step.
     RunParams.ModPhase = 0;
 }
 
 void TMainForm::RepairRestoredIntervals() {
-    // A stored picture interval that is no number restores as 0, which would hold the picture
-    // timer for good (and the sound timer with it once "1/2 Period" derives from it): a
-    // damaged file must not make Start do nothing. The restored slider says what it should be.
-    if (Timer1->Interval() != 0) return;
-    Timer1->SetInterval(static_cast<uint16_t>(PictureInterval(RxSlider1->Value())));
-    Timer2->SetInterval(
-        static_cast<uint16_t>(SoundInterval(Timer1->Interval(), Half->isChecked())));
+    // The stored picture interval may disagree with the restored slider (a damaged value
+    // restores as 0, an old file may hold another): the slider says what it is, and the sound
+    // timer's interval and the sweep follow it and the restored "1/2 Period".
+    const int picture = PictureInterval(RxSlider1->Value());
+    SetRunIntervals(picture, SoundInterval(picture, Half->isChecked()), Half->isChecked());
+    FollowFrequency(); // also where FormCreate stopped before it
 }
 
 void TMainForm::FormDestroy(QObject*) {

@@ -30,7 +30,9 @@ class TIniFile;
 class TMainFlash;
 class TMainSession;
 class TMainTone;
+class TPhaseSteps;
 class TPicture;
+class TRunPhase;
 class TRxSlider;
 class TThreadedTimer;
 
@@ -142,6 +144,8 @@ public:
     TMainFlash* Flash() const { return Flash_.get(); }
     // The tone under the sound (mainTone.h).
     TMainTone* Tone() const { return Tone_.get(); }
+    // The run's one phase, which the light, the sweep and the tone follow.
+    const TRunPhase& RunPhase() const { return *Phase_; }
 
 protected:
     // Esc pressed anywhere in this window stops a run, whichever control has the focus.
@@ -159,8 +163,12 @@ private:
     void RepairRestoredIntervals();
     void SetStartPictures(const char* up, const char* over, const char* down);
     void SetSoundFrequency(int32_t rate);
-    // Sets both timers' intervals; a change starts both schedules from one moment.
-    void SetRunIntervals(int picture, int sound);
+    // Sets both timers' intervals, as the settings keep them; the sweep's steps per period
+    // follow the rule that set the sound's.
+    void SetRunIntervals(int picture, int sound, bool halfPeriod);
+    // The frequency in the box becomes the phase's rate, the timers' and the tone's beat, all
+    // from one moment.
+    void FollowFrequency();
     // The sound buffer when it holds a sound. Calls that would only fail on a missing buffer
     // or one without a sound (no device, or a library that did not load) are left out.
     TDirectSoundBuffer* LoadedSound() const;
@@ -174,4 +182,7 @@ private:
     std::unique_ptr<TMainSession> Session_;
     std::unique_ptr<TMainFlash> Flash_;
     std::unique_ptr<TMainTone> Tone_;
+    std::shared_ptr<TRunPhase> Phase_;
+    std::shared_ptr<TPhaseSteps> PictureSteps_;
+    std::shared_ptr<TPhaseSteps> SweepSteps_;
 };

@@ -15,6 +15,7 @@
 #include "controls/RXSliderImages.h"
 #include "picture/DXPaintBox.h"
 #include "run/RunParameters.h"
+#include "run/RunPhase.h"
 #include "sound/DXSounds.h"
 #include "timing/ThdTimer.h"
 
@@ -242,6 +243,13 @@ void TMainForm::BuildComponents() {
     Timer2->SetEnabled(false);
     Timer2->SetInterval(20);
     Timer2->SetThreadPriority(tpTimeCritical);
+
+    // Both timers fire on the run's phase; their intervals are what the settings keep.
+    Phase_ = std::make_shared<TRunPhase>();
+    PictureSteps_ = std::make_shared<TPhaseSteps>(Phase_, kPictureStepsPerPeriod);
+    SweepSteps_ = std::make_shared<TPhaseSteps>(Phase_, kSweepStepsPerPeriod);
+    Timer1->SetDueTimes(PictureSteps_);
+    Timer2->SetDueTimes(SweepSteps_);
 
     OpenDialog1.Filter = tr(kLibraryFilter);
 }

@@ -5,12 +5,14 @@
 
 #include "app/mainSession.h"
 #include "app/mainTone.h"
+#include "audio/FrameClock.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/RXSlider.h"
 #include "framework/Picture.h"
 #include "picture/DXPaintBox.h"
 #include "run/RunParameters.h"
+#include "run/RunPhase.h"
 #include "sound/DXSounds.h"
 #include "sound/ModulationStep.h"
 #include "timing/ThdTimer.h"
@@ -22,26 +24,37 @@ void TMainForm::SetSoundFrequency(int32_t rate) {
     if (TDirectSoundBuffer* sound = LoadedSound()) sound->SetFrequency(rate);
 }
 
-void TMainForm::SetRunIntervals(int picture, int sound) {
-    // Both timers start afresh from one moment when either changes, so that the picture's and
-    // the sound's steps stay in step.
-    const TScheduleMoment moment;
-    const bool changed = Timer1->Interval() != picture || Timer2->Interval() != sound;
+void TMainForm::SetRunIntervals(int picture, int sound, bool halfPeriod) {
+    // The intervals are what the settings keep and others read; the timers themselves fire on
+    // the run's phase, so a new interval restarts nothing.
     Timer1->SetInterval(static_cast<uint16_t>(picture));
     Timer2->SetInterval(static_cast<uint16_t>(sound));
-    if (!changed) return;
-    Timer1->RestartSchedule();
+    const int perPeriod = SweepStepsPerPeriod(halfPeriod);
+    if (SweepSteps_->PerPeriod() == perPeriod) return;
+    // The sweep's steps are counted afresh on their new grid, from the phase reached now.
+    SweepSteps_->SetPerPeriod(perPeriod);
     Timer2->RestartSchedule();
+}
+
+void TMainForm::FollowFrequency() {
+    const TTimerClock::time_point now = TTimerClock::now();
+    Phase_->SetFrequency(FrequencyMilliHz(FreqEdit->Value()), now);
+    Timer1->Reschedule();
+    Timer2->Reschedule();
+    // The beat changes its rate at the same moment as the phase, so the two stay together.
+    const ScopedChangeStamp stamp(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(now.time_since_epoch()).count());
+    Tone_->FrequencyChanged();
 }
 
 void TMainForm::FreqEditChange(QObject*) {
     Session_->FrequencyChanged(); // by hand, unless the session itself set it
     const TFrequencySettings settings = FrequencySettings(FreqEdit->Value());
     RxSlider1->SetValue(settings.SliderValue);
-    SetRunIntervals(settings.PictureInterval, settings.SoundInterval);
+    SetRunIntervals(settings.PictureInterval, settings.SoundInterval, false);
     RunParams.BaseRate = settings.BaseRate;
     SetSoundFrequency(RunParams.BaseRate);
-    Tone_->FrequencyChanged();
+    FollowFrequency();
     SetWaveLabel();
 }
 
@@ -49,10 +62,10 @@ void TMainForm::RxSlider1Changed(QObject*) {
     Session_->FrequencyChanged();
     FreqEdit->SetValue(FrequencyFromSliderValue(RxSlider1->Value())); // may run FreqEditChange
     const int picture = PictureInterval(RxSlider1->Value());
-    SetRunIntervals(picture, SoundInterval(picture, false));
+    SetRunIntervals(picture, SoundInterval(picture, false), false);
     RunParams.BaseRate = BaseRateFromFrequency(FreqEdit->Value());
     SetSoundFrequency(RunParams.BaseRate);
-    Tone_->FrequencyChanged();
+    FollowFrequency();
     SetWaveLabel();
 }
 
@@ -80,7 +93,8 @@ void TMainForm::VolumeChange(QObject*) {
 }
 
 void TMainForm::HalfClick(QObject*) {
-    SetRunIntervals(Timer1->Interval(), SoundInterval(Timer1->Interval(), Half->isChecked()));
+    SetRunIntervals(Timer1->Interval(), SoundInterval(Timer1->Interval(), Half->isChecked()),
+                    Half->isChecked());
 }
 
 void TMainForm::DivCheckClick(QObject*) {

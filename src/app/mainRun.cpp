@@ -15,6 +15,7 @@
 #include "picture/FrameStep.h"
 #include "platform/ResourceModule.h"
 #include "run/RunParameters.h"
+#include "run/RunPhase.h"
 #include "sound/DXSounds.h"
 #include "sound/ModulationStep.h"
 #include "timing/ThdTimer.h"
@@ -44,13 +45,17 @@ void TMainForm::StartButtonClick(QObject*) {
         Session_->RunStarting(); // the session's settings are in place before the timers run
         SetStartPictures("Stopup", "Stopover", "Startup");
         MainState::Running = true;
-        {
-            const TScheduleMoment moment; // the light and the sound on one schedule
-            Timer1->SetEnabled(true);
-            Timer2->SetEnabled(true);
-        }
+        // The phase goes on from where the last run left it, from this moment; both timers'
+        // first steps and the tone's beat are placed on it.
+        const TScheduleMoment moment;
+        const TTimerClock::time_point at = TScheduleMoment::Current();
+        Phase_->Start(at);
+        Timer1->SetEnabled(true);
+        Timer2->SetEnabled(true);
+        const ScopedChangeStamp stamp(
+            std::chrono::duration_cast<std::chrono::nanoseconds>(at.time_since_epoch()).count());
         if (TDirectSoundBuffer* sound = LoadedSound()) sound->Play(DSBPLAY_LOOPING);
-        Tone_->RunStarted();
+        Tone_->RunStarted(Phase_->PhaseAt(at));
         ApplyButton->setEnabled(false);
         DublButton->setText(tr("Stop"));
     } else {
@@ -58,6 +63,7 @@ void TMainForm::StartButtonClick(QObject*) {
         MainState::Running = false;
         Timer1->SetEnabled(false);
         Timer2->SetEnabled(false);
+        Phase_->Stop(TTimerClock::now());
         if (TDirectSoundBuffer* sound = LoadedSound()) sound->Stop();
         Tone_->RunStopped(); // fades out
         Session_->RunStopped();
@@ -89,6 +95,8 @@ void TMainForm::Timer2Timer(QObject*) {
             .count());
     // Without a sound there is nothing to modulate, and staying quiet here keeps a missing
     // device or a library that failed to load from raising a message on every firing.
+    // The sweep's place in its sine follows the step of the phase, also past skipped firings.
+    RunParams.ModPhase = static_cast<int32_t>(Timer2->DueStep() % 10);
     if (TDirectSoundBuffer* sound = LoadedSound())
         ModulationStep(RunParams.ModPhase, RunParams.AMDepth, RunParams.FMDepth, RunParams.BaseRate,
                        sound);

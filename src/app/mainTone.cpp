@@ -104,8 +104,11 @@ void TMainTone::VolumeChanged() {
     if (TDirectSound* device = Device()) ApplyToneVolume(*device, form_.Volume->Position(), level_);
 }
 
-void TMainTone::RunStarted() {
-    if (TDirectSound* device = Device()) PlayTone(*device);
+void TMainTone::RunStarted(long double phase) {
+    if (TDirectSound* device = Device()) {
+        SetTonePhase(*device, phase);
+        PlayTone(*device);
+    }
 }
 
 void TMainTone::RunStopped() {

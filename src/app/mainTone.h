@@ -43,7 +43,8 @@ public:
     // Hooks of the window's handlers.
     void FrequencyChanged(); // the frequency edit's value is the beat
     void VolumeChanged();    // the Volume knob's position
-    void RunStarted();
+    // The run's phase at its start, in periods: the beat starts from it.
+    void RunStarted(long double phase);
     void RunStopped();
 
 private:

@@ -296,6 +296,11 @@ HRESULT IDirectSound::StopTone() {
     return DS_OK;
 }
 
+HRESULT IDirectSound::SetTonePhase(uint32_t fraction) {
+    engine_->mixer->Tone().SetPhase(fraction, engine_->mixer->Now());
+    return DS_OK;
+}
+
 HRESULT IDirectSound::GetTone(uint32_t* mode, uint32_t* carrierMilliHz, uint32_t* beatMilliHz,
                               int32_t* volume, bool* playing) const {
     if (!mode || !carrierMilliHz || !beatMilliHz || !volume || !playing) return DSERR_INVALIDPARAM;

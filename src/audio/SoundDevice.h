@@ -105,6 +105,8 @@ public:
     HRESULT SetToneVolume(int32_t volume);
     HRESULT PlayTone();
     HRESULT StopTone();
+    // The beat's phase in 2^-32 of a cycle, taken where the tone is silent (ToneVoice::SetPhase).
+    HRESULT SetTonePhase(uint32_t fraction);
     // The tone's settings as last set, and whether it was last played or stopped.
     HRESULT GetTone(uint32_t* mode, uint32_t* carrierMilliHz, uint32_t* beatMilliHz,
                     int32_t* volume, bool* playing) const;

@@ -115,6 +115,10 @@ void ToneVoice::Stop(int64_t stamp) {
     Publish(Kind::Playing, 0, stamp);
 }
 
+void ToneVoice::SetPhase(uint32_t fraction, int64_t stamp) {
+    Publish(Kind::Phase, static_cast<int32_t>(fraction), stamp);
+}
+
 void ToneVoice::Publish(Kind kind, int32_t value, int64_t stamp) {
     if (changes_.TryPush({stamp, value, kind})) return;
     // Never wait for the mixing side: the value is in the getters' slot already.
@@ -141,6 +145,13 @@ void ToneVoice::Apply(Kind kind, int32_t value) {
     case Kind::Playing:
         appliedPlaying_ = value != 0;
         break;
+    case Kind::Phase:
+        if (gain_ == 0.0f) {
+            const uint64_t beat = uint64_t{static_cast<uint32_t>(value)} << 32;
+            rightPhase_ = leftPhase_ + beat;
+            pulsePhase_ = beat;
+        }
+        return;
     }
     Retarget();
 }

@@ -40,6 +40,10 @@ public:
     void SetVolume(int32_t volume, int64_t stamp);
     void Play(int64_t stamp);
     void Stop(int64_t stamp);
+    // Puts the beat (the right ear's lead over the left, and the pulse) at a phase, in 2^-32
+    // of a cycle, at the frame of its stamp: the run's phase where the tone begins. It takes
+    // effect only where the tone is silent, so that nothing clicks; a sounding tone runs on.
+    void SetPhase(uint32_t fraction, int64_t stamp);
 
     ToneMode Mode() const { return static_cast<ToneMode>(mode_.load(std::memory_order_relaxed)); }
     uint32_t Carrier() const { return carrier_.load(std::memory_order_relaxed); }
@@ -55,7 +59,7 @@ public:
     void MixInto(float* out, uint32_t frames, uint64_t firstFrame, const FrameClock& clock);
 
 private:
-    enum class Kind : uint8_t { Mode, Carrier, Beat, Volume, Playing };
+    enum class Kind : uint8_t { Mode, Carrier, Beat, Volume, Playing, Phase };
     struct Change {
         int64_t stamp = 0;
         int32_t value = 0;

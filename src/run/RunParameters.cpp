@@ -27,6 +27,12 @@ int SoundInterval(int pictureInterval, bool halfPeriod) {
     return pictureInterval / (halfPeriod ? 5 : 10);
 }
 
+uint32_t FrequencyMilliHz(long double frequency) {
+    const int64_t milli = RoundToInt64(frequency * 1000.0L);
+    return static_cast<uint32_t>(
+        std::clamp<int64_t>(milli, 0, std::numeric_limits<uint32_t>::max()));
+}
+
 int32_t BaseRateFromFrequency(long double frequency) {
     const int64_t rate = RoundToInt64(frequency * 2205.0L);
     return static_cast<int32_t>(std::clamp<int64_t>(rate, std::numeric_limits<int32_t>::min(),

@@ -25,6 +25,9 @@ long double FrequencyFromSliderValue(int sliderValue);
 int PictureInterval(int sliderValue);
 // t div 10, or t div 5 where the "1/2 Period" box is consulted and ticked.
 int SoundInterval(int pictureInterval, bool halfPeriod);
+// round(F x 1000): the frequency edit's own resolution, at which the run's phase and the tone's
+// beat advance.
+uint32_t FrequencyMilliHz(long double frequency);
 // round(F x 2205) samples per second, halves to even, from the edit's own value.
 int32_t BaseRateFromFrequency(long double frequency);
 // What a main frequency sets where it is typed in or followed from a session: the slider's

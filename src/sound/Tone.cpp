@@ -6,6 +6,7 @@
 #include "sound/ModulationStep.h"
 
 #include <algorithm>
+#include <cmath>
 
 const char* ToneModeName(TToneMode mode) {
     switch (mode) {
@@ -58,6 +59,12 @@ void ApplyToneVolume(TDirectSound& device, int32_t position, int32_t levelDb) {
 
 void PlayTone(TDirectSound& device) {
     device.SetResult(device.RequireSound().PlayTone());
+}
+
+void SetTonePhase(TDirectSound& device, long double cycles) {
+    const long double fraction = cycles - std::floor(cycles);
+    const auto fixed = static_cast<uint64_t>(RoundToInt64(fraction * 4294967296.0L)) & 0xFFFFFFFFu;
+    device.SetResult(device.RequireSound().SetTonePhase(static_cast<uint32_t>(fixed)));
 }
 
 void StopTone(TDirectSound& device) {

@@ -34,4 +34,6 @@ void SetToneBeat(TDirectSound& device, long double frequency);
 // Positions outside 0..10 change nothing, as for the sound.
 void ApplyToneVolume(TDirectSound& device, int32_t position, int32_t levelDb);
 void PlayTone(TDirectSound& device);
+// The beat's phase, in cycles (the whole cycles are dropped), where the tone is silent.
+void SetTonePhase(TDirectSound& device, long double cycles);
 void StopTone(TDirectSound& device);

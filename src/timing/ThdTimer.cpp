@@ -164,9 +164,23 @@ void TTimerThread::Restart(TTimerClock::time_point origin) {
     {
         std::lock_guard lock(mutex_);
         origin_ = origin;
+        restartPending_ = true;
         ++generation_;
     }
     wake_.notify_all();
+}
+
+void TTimerThread::Reschedule() {
+    {
+        std::lock_guard lock(mutex_);
+        ++generation_;
+    }
+    wake_.notify_all();
+}
+
+void TTimerThread::SetDueTimes(std::shared_ptr<const TDueTimes> dueTimes) {
+    std::lock_guard lock(mutex_);
+    dueTimes_ = std::move(dueTimes);
 }
 
 bool TTimerThread::Retimed() const {
@@ -178,19 +192,64 @@ void TTimerThread::NextDue() {
     const std::chrono::nanoseconds interval = std::chrono::milliseconds(Interval());
     if (generation_ != seenGeneration_) {
         seenGeneration_ = generation_;
-        due_ = origin_ + interval;
+        if (dueTimes_) {
+            // A new origin starts from its first step; new due times keep the step waited
+            // for, or the next one where it was handed over already, so no step is lost or
+            // fired twice.
+            if (restartPending_) {
+                step_ = dueTimes_->FirstStepFrom(origin_);
+            } else if (stepFired_) {
+                ++step_;
+            }
+            restartPending_ = false;
+            stepFired_ = false;
+            due_ = dueTimes_->DueOf(step_);
+            return;
+        }
+        if (restartPending_) due_ = origin_ + interval;
+        restartPending_ = false;
+        return;
+    }
+    if (dueTimes_) {
+        stepFired_ = false;
+        due_ = dueTimes_->DueOf(++step_);
+        SkipPassed(interval);
         return;
     }
     due_ += interval;
+    SkipPassed(interval);
+}
+
+void TTimerThread::SkipPassed(std::chrono::nanoseconds interval) {
     // A handler that overran by a whole interval or more: those firings are gone. Firing them
     // late, one after another, would only make the GUI thread busier; the schedule goes on
     // from the present on its own grid.
-    const auto behind = TTimerClock::now() - due_;
+    const auto now = TTimerClock::now();
+    if (dueTimes_) {
+        if (due_ > now) return;
+        const uint64_t next = dueTimes_->FirstStepFrom(now);
+        const uint64_t last = next > 0 ? next - 1 : 0; // the latest step already due
+        if (last > step_) {
+            missed_.fetch_add(last - step_, std::memory_order_relaxed);
+            step_ = last;
+            due_ = dueTimes_->DueOf(step_);
+        }
+        return;
+    }
+    const auto behind = now - due_;
     if (interval.count() > 0 && behind >= interval) {
         const auto skipped = behind / interval;
         due_ += skipped * interval;
         missed_.fetch_add(static_cast<uint64_t>(skipped), std::memory_order_relaxed);
     }
+}
+
+std::chrono::nanoseconds TTimerThread::StepLength() const {
+    if (!dueTimes_) return std::chrono::milliseconds(Interval());
+    const TTimerClock::time_point next = dueTimes_->DueOf(step_ + 1);
+    if (next == TTimerClock::time_point::max() || due_ == TTimerClock::time_point::max())
+        return std::chrono::milliseconds(Interval());
+    return std::max<std::chrono::nanoseconds>(next - due_, {});
 }
 
 bool TTimerThread::Pause() {
@@ -207,10 +266,16 @@ bool TTimerThread::Pause() {
     TTimerClock::time_point aim;
     for (;;) {
         const uint64_t generation = generation_;
-        const nanoseconds length = milliseconds(Interval());
-        aim = due_ - std::min(wakeLatency_, length / 8);
-        if (!wake_.wait_until(lock, aim, [&] { return terminated_ || generation_ != generation; }))
+        const nanoseconds length = StepLength();
+        aim = due_ == TTimerClock::time_point::max() ? due_
+                                                     : due_ - std::min(wakeLatency_, length / 8);
+        const auto changed = [&] { return terminated_ || generation_ != generation; };
+        // A schedule that stands still waits only for a change.
+        if (aim == TTimerClock::time_point::max()) {
+            wake_.wait(lock, changed);
+        } else if (!wake_.wait_until(lock, aim, changed)) {
             break;
+        }
         if (terminated_) return false;
         NextDue(); // restarted while pausing
     }
@@ -226,6 +291,8 @@ bool TTimerThread::HandOver() {
         if (terminated_) return false;
         handedOver_.store(true, std::memory_order_relaxed);
         firingDue_.store(due_.time_since_epoch().count(), std::memory_order_relaxed);
+        firingStep_.store(step_, std::memory_order_relaxed);
+        stepFired_ = true;
         auto* delivery = new (deliverySlots_[nextSlot_]) TDelivery(this);
         ReleaseToQueue(delivery);
         QCoreApplication::postEvent(this, delivery);
@@ -309,8 +376,20 @@ void TThreadedTimer::SetInterval(uint16_t value) {
     if (value == interval_) return;
     interval_ = value;
     worker_->SetInterval(value);
+    // Due times of its own do not follow the interval; they only need the timer running.
+    retime_ = !dueTimes_;
+    ApplyRunState();
+}
+
+void TThreadedTimer::SetDueTimes(std::shared_ptr<const TDueTimes> dueTimes) {
+    dueTimes_ = dueTimes;
+    worker_->SetDueTimes(std::move(dueTimes));
     retime_ = true;
     ApplyRunState();
+}
+
+void TThreadedTimer::Reschedule() {
+    if (dueTimes_ && !worker_->Suspended()) worker_->Reschedule();
 }
 
 void TThreadedTimer::SetIntervalProperty(int value) {

@@ -5,10 +5,11 @@
 // thread through its event queue and blocks until the handler has run there, so handlers need
 // no locking and firings never pile up. Due times lie Interval apart from the moment the timer
 // was switched on or re-timed, so the rate holds whatever the hand-over and the handler take;
-// a firing carries its due time. The worker runs only while Enabled is true, Interval is not 0
-// and an OnTimer handler is assigned; otherwise it is held. A handler's failure goes to the
-// default error report and disables the timer, so the same report cannot come back at every
-// firing.
+// a firing carries its due time. A timer may instead follow a schedule of numbered steps that
+// someone else keeps (TDueTimes), to nanoseconds and at a rate that may change while it runs. The
+// worker runs only while Enabled is true, Interval is not 0 and an OnTimer handler is assigned;
+// otherwise it is held. A handler's failure goes to the default error report and disables the
+// timer, so the same report cannot come back at every firing.
 
 #include "platform/ThreadScheduling.h"
 
@@ -45,6 +46,18 @@ private:
     const TScheduleMoment* outer_;
 };
 
+// Numbered steps and their due times, kept by someone else: a timer given one fires at them
+// instead of every Interval. Asked from the timer's worker thread, so it must be safe to call
+// from any thread; its answers may change over time (the timer is told by Reschedule).
+class TDueTimes {
+public:
+    virtual ~TDueTimes() = default;
+    // The first step due at or after a moment.
+    virtual uint64_t FirstStepFrom(TTimerClock::time_point at) const = 0;
+    // When a step is due; time_point::max() while the schedule stands still.
+    virtual TTimerClock::time_point DueOf(uint64_t step) const = 0;
+};
+
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
 // The seven priorities as the system's relative thread priorities: -15 (idle), -2, -1, 0, +1, +2,
@@ -73,9 +86,15 @@ public:
     void Resume();
     bool Suspended() const;
 
-    // The next due time is the interval after this moment; takes effect at once, also while
-    // the worker pauses.
+    // The next due time is the interval after this moment (with due times of its own, their
+    // first step after it); takes effect at once, also while the worker pauses.
     void Restart(TTimerClock::time_point origin);
+    // The due times changed: the step waited for is timed afresh, and none is lost or doubled.
+    void Reschedule();
+    // Steps from here on, in place of the interval; null goes back to it. Restart follows.
+    void SetDueTimes(std::shared_ptr<const TDueTimes> dueTimes);
+    // The step of the firing last handed over (with due times of its own).
+    uint64_t FiringStep() const { return firingStep_.load(std::memory_order_relaxed); }
     // The due time of the firing last handed over.
     TTimerClock::time_point FiringDue() const {
         return TTimerClock::time_point(TTimerClock::duration(firingDue_.load()));
@@ -123,9 +142,11 @@ private:
         TTimerThread* worker_;
     };
 
-    bool PassGate();      // waits while held; false once told to terminate
-    bool Pause();         // until the next due time; false once told to terminate
-    void NextDue();       // under the lock
+    bool PassGate(); // waits while held; false once told to terminate
+    bool Pause();    // until the next due time; false once told to terminate
+    void NextDue();  // under the lock
+    void SkipPassed(std::chrono::nanoseconds interval); // under the lock
+    std::chrono::nanoseconds StepLength() const;        // under the lock
     bool Retimed() const; // the schedule was restarted since the last due time
     bool HandOver();      // false once told to terminate
     void EndHandOver();   // the delivery's event is gone
@@ -143,11 +164,17 @@ private:
     std::chrono::nanoseconds wakeLatency_{0}; // worker only: how late its pauses end, smoothed
     // The schedule, under the mutex: Restart sets the origin and counts a generation; the
     // worker's due time follows the generation it has seen.
+    // Reschedule counts a generation too, without a new origin.
     TTimerClock::time_point origin_{};
     uint64_t generation_ = 0;
     uint64_t seenGeneration_ = 0;
+    bool restartPending_ = false; // a new origin since the worker last looked
     TTimerClock::time_point due_{};
+    std::shared_ptr<const TDueTimes> dueTimes_; // under the mutex
+    uint64_t step_ = 0;                         // the step due_ belongs to
+    bool stepFired_ = false;                    // step_ has been handed over
     std::atomic<TTimerClock::rep> firingDue_{0};
+    std::atomic<uint64_t> firingStep_{0};
     std::atomic<uint64_t> missed_{0};
     // Used in turn: Qt finishes destroying an event after its own destructor has let the
     // worker go on, so the next event must not be built in the same memory.
@@ -195,6 +222,16 @@ public:
     // the next firing is due Interval after it.
     void RestartSchedule();
 
+    // Fires at the steps of these due times instead of every Interval. Interval stays as it
+    // is for whoever reads it, and changing it no longer re-times the schedule. Null goes back
+    // to Interval.
+    void SetDueTimes(std::shared_ptr<const TDueTimes> dueTimes);
+    bool HasDueTimes() const { return dueTimes_ != nullptr; }
+    // The due times changed (a new rate): the step waited for is timed afresh.
+    void Reschedule();
+    // With due times: the step of the firing being handled.
+    uint64_t DueStep() const { return worker_->FiringStep(); }
+
     // The worker, for inspection.
     const TTimerThread& Worker() const { return *worker_; }
 
@@ -218,5 +255,6 @@ private:
     std::shared_ptr<const TNotifyEvent> onTimer_;
     TThreadPriority threadPriority_ = tpNormal;
     bool retime_ = false; // Interval changed: a running schedule starts afresh
+    std::shared_ptr<const TDueTimes> dueTimes_;
     TTimerThread* worker_;
 };

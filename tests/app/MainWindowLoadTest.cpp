@@ -2,6 +2,8 @@
 // The main window's loads and the run in real time: Apply, the single-file loads with the
 // dialog's filters, the timers stepping the picture and the sound, the about box during a run.
 #include "MainWindowFixture.h"
+
+#include "run/RunPhase.h"
 #include "sound/WaveFileHeader.h"
 
 #include "app/About.h"
@@ -44,8 +46,10 @@ bool WriteFile(const QString& path, const QByteArray& bytes) {
 
 TEST_F(MainWindowTest, FirstStartKeepsTheLayoutValuesUntilTheControlsChange) {
     auto form = Open();
-    EXPECT_EQ(form->Timer1->Interval(), 37);
-    EXPECT_EQ(form->Timer2->Interval(), 3);
+    // The intervals say what the box says (7.0 Hz), not the layout's 37 ms.
+    EXPECT_EQ(form->Timer1->Interval(), 71);
+    EXPECT_EQ(form->Timer2->Interval(), 7);
+    EXPECT_EQ(form->RunPhase().FrequencyMilliHz(), 7000u);
     EXPECT_TRUE(form->WaveLabel->text().isEmpty());
     EXPECT_EQ(RunParams.TransformLevel, 0);
     EXPECT_EQ(RunParams.BaseRate, 15435);

@@ -9,6 +9,7 @@
 #include "controls/RXSlider.h"
 #include "picture/DXPaintBox.h"
 #include "run/RunParameters.h"
+#include "run/RunPhase.h"
 #include "sound/DXSounds.h"
 #include "timing/ThdTimer.h"
 
@@ -22,6 +23,7 @@
 #include <QToolButton>
 
 #include <chrono>
+#include <cmath>
 
 TEST_F(MainWindowTest, SliderMovedTo35GivesThreePointFiveHertz) {
     auto form = Open();
@@ -175,34 +177,32 @@ TEST_F(MainWindowTest, ApplyIsDisabledWhileRunningAndStartStopToggleEverything) 
     EXPECT_EQ(form->DublButton->text(), QStringLiteral("Start"));
 }
 
-TEST_F(MainWindowTest, TheLightAndTheSoundStepOnOneScheduleFromStartAndEachChange) {
+TEST_F(MainWindowTest, TheLightAndTheSoundStepOnTheRunsPhaseThroughEveryChange) {
     auto form = Open();
-    form->FreqEdit->SetValue(25.0L);
-    // The picture timer's last firing tells where its schedule began (the first moment after
-    // since that lies on its grid); the sound timer's last firing lies on the grid of its own
-    // interval from that same moment.
-    const auto onOneGrid = [&](TTimerClock::time_point since) {
-        const auto picture = form->Timer1->DueTime(), sound = form->Timer2->DueTime();
-        const auto pictureStep = std::chrono::milliseconds(form->Timer1->Interval());
-        const auto soundStep = std::chrono::milliseconds(form->Timer2->Interval());
-        if (picture <= since || sound <= since) return false;
-        const auto origin = since + (picture - since) % pictureStep;
-        return (sound - origin) % soundStep == soundStep.zero();
+    form->FreqEdit->SetValue(17.3L); // 28.9 ms a picture step: no whole millisecond
+    // A firing lies on the phase's grid when the phase at its due time is its step over the
+    // steps per period, to a microsecond's worth of phase.
+    const auto onGrid = [&](const TThreadedTimer& timer, int perPeriod) {
+        const long double phase = form->RunPhase().PhaseAt(timer.DueTime());
+        const long double step = static_cast<long double>(timer.DueStep()) / perPeriod;
+        return timer.DueStep() > 0 && std::fabs(phase - step) < 1e-6L * 35;
     };
-    auto since = TTimerClock::now();
     form->StartButtonClick(form->Start);
-    QTest::qWait(200);
-    EXPECT_TRUE(onOneGrid(since));
-    for (const auto change : {0, 1}) {
-        since = TTimerClock::now();
-        if (change == 0)
-            form->FreqEdit->SetValue(7.0L); // 71 ms and 7 ms
-        else
-            form->Half->click(); // 71 ms and 14 ms
-        QTest::qWait(300);
-        EXPECT_TRUE(onOneGrid(since)) << "after change " << change;
-    }
+    QTest::qWait(300);
+    EXPECT_TRUE(onGrid(*form->Timer1, 2));
+    EXPECT_TRUE(onGrid(*form->Timer2, 20));
+    form->FreqEdit->SetValue(30.0L); // above the slider's 25.0 Hz
+    QTest::qWait(300);
+    EXPECT_TRUE(onGrid(*form->Timer1, 2));
+    EXPECT_TRUE(onGrid(*form->Timer2, 20));
+    form->Half->click(); // the sweep on tenths of the period
+    QTest::qWait(300);
+    EXPECT_TRUE(onGrid(*form->Timer1, 2));
+    EXPECT_TRUE(onGrid(*form->Timer2, 10));
     form->StartButtonClick(form->Start);
+    // The intervals the settings keep still follow the slider.
+    EXPECT_EQ(form->Timer1->Interval(), 20);
+    EXPECT_EQ(form->Timer2->Interval(), 4);
 }
 
 TEST_F(MainWindowTest, LoadingALibraryDuringARunReplacesTheSoundWhichWaitsForTheNextStart) {
@@ -230,20 +230,28 @@ TEST_F(MainWindowTest, LoadingALibraryDuringARunReplacesTheSoundWhichWaitsForThe
 TEST_F(MainWindowTest, StopThenStartContinuesThePhaseAndKeepsThePicture) {
     auto form = Open();
     form->UpDown1->SetPosition(3);
+    form->FreqEdit->SetValue(20.0L);
     form->StartButtonClick(form->Start);
-    for (int i = 0; i < 4; ++i)
-        form->Timer2Timer(form->Timer2);
-    form->Timer1Timer(form->Timer1);
+    QTest::qWait(200);
     form->StartButtonClick(form->Start);
-    EXPECT_EQ(RunParams.ModPhase, 4);
+    QTest::qWait(50); // a firing handed over before Stop completes
+    const long double stopped = form->RunPhase().PhaseAt(TTimerClock::now());
+    EXPECT_GT(stopped, 2.0L);
+    const uint64_t lastSweep = form->Timer2->DueStep();
+    EXPECT_EQ(RunParams.ModPhase, static_cast<int32_t>((lastSweep + 1) % 10));
     const QByteArray stepped = Pixels(form->PaintBox1->DIB());
     EXPECT_NE(stepped, LibraryPixels(*form));
 
-    form->StartButtonClick(form->Start);
-    EXPECT_EQ(RunParams.ModPhase, 4);
+    // Stopped, nothing moves: the phase, the sweep's place and the picture wait.
+    QTest::qWait(100);
+    EXPECT_EQ(form->RunPhase().PhaseAt(TTimerClock::now()), stopped);
     EXPECT_EQ(Pixels(form->PaintBox1->DIB()), stepped);
-    form->Timer2Timer(form->Timer2);
-    EXPECT_EQ(RunParams.ModPhase, 5);
+    form->StartButtonClick(form->Start);
+    QTest::qWait(100);
+    form->StartButtonClick(form->Start);
+    // The sweep went on from the step after the last one, none fired twice.
+    EXPECT_GT(form->Timer2->DueStep(), lastSweep);
+    EXPECT_GE(form->RunPhase().PhaseAt(TTimerClock::now()), stopped + 1.5L);
 }
 
 TEST_F(MainWindowTest, RightLeftDifferenceResetsThePictureAlsoWhileRunning) {
@@ -289,7 +297,7 @@ TEST_F(MainWindowTest, DraggingTheSliderChangesNothingElseUntilTheThumbIsRelease
     QApplication::sendEvent(&slider, &move);
     ASSERT_NE(slider.Value(), 70);
     EXPECT_EQ(form->FreqEdit->Value(), 7.0L);
-    EXPECT_EQ(form->Timer1->Interval(), 37);
+    EXPECT_EQ(form->Timer1->Interval(), 71);
     EXPECT_EQ(RunParams.BaseRate, 15435);
     EXPECT_TRUE(form->WaveLabel->text().isEmpty());
 

@@ -2,6 +2,8 @@
 // The main window's settings across program starts in one configuration directory.
 #include "MainWindowFixture.h"
 
+#include "run/RunPhase.h"
+
 #include "audio/SoundDevice.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
@@ -123,9 +125,11 @@ TEST_F(MainWindowTest, FirstStartWithoutSettingsOrLibraryReportsAndStillWorks) {
     QDir::setCurrent(here);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "Resource Picturez not found");
-    // FormCreate stopped after loading the library: the layout values hold.
-    EXPECT_EQ(form->Timer1->Interval(), 37);
-    EXPECT_EQ(form->Timer2->Interval(), 20);
+    // FormCreate stopped after loading the library; the restored controls still set the
+    // intervals and the run's rate, so Start pulses at the frequency shown.
+    EXPECT_EQ(form->Timer1->Interval(), 71);
+    EXPECT_EQ(form->Timer2->Interval(), 7);
+    EXPECT_EQ(form->RunPhase().FrequencyMilliHz(), 7000u);
     EXPECT_EQ(RunParams.BaseRate, 0);
     EXPECT_TRUE(form->WaveLabel->text().isEmpty());
 

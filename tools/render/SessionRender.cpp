@@ -9,24 +9,42 @@
 #include "platform/ModuleSearch.h"
 #include "platform/ResourceModule.h"
 #include "run/RunParameters.h"
+#include "run/RunPhase.h"
 #include "session/SessionFollower.h"
 #include "sound/DXSounds.h"
 #include "sound/ModulationStep.h"
 #include "sound/Tone.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <limits>
+#include <memory>
 
 namespace {
 
+// The moments of a render: nanoseconds from Start on the run's own clock.
+TTimerClock::time_point AtNs(int64_t ns) {
+    return TTimerClock::time_point(std::chrono::nanoseconds(ns));
+}
+
+// The moment of an output frame, to the nanosecond.
+int64_t NsOfFrame(uint64_t frame) {
+    return static_cast<int64_t>((frame * 1000000000u + kOutputRate / 2) / kOutputRate);
+}
+
 // The part of the main window that makes the sound: its frequency handler, knob handlers,
-// "1/2 Period" handler and tone, acting on the run parameters, the two timer intervals, the
-// buffer and the device's tone exactly as the window's do.
+// "1/2 Period" handler, tone and the run's phase with the sweep's steps on it, acting on the
+// run parameters, the buffer and the device's tone exactly as the window's do. Changes are
+// made at the moment the loop names (Now), taken at its output frame, where the output places
+// the tone's and the buffer's changes too.
 class TPlayingWindow : public TSessionTarget {
 public:
     TPlayingWindow(TDirectSound& device, TDirectSoundBuffer& buffer, int toneLevel)
-        : device_(device), buffer_(buffer), toneLevel_(toneLevel) {}
+        : device_(device), buffer_(buffer), toneLevel_(toneLevel),
+          phase_(std::make_shared<TRunPhase>()), sweep_(phase_, kSweepStepsPerPeriod) {}
+
+    void SetNow(int64_t ns) { now_ = AtNs(NsOfFrame(FrameAtNs(ns))); }
 
     void SetFrequency(int32_t milli) override {
         const long double value = FrequencyFromMilli(milli);
@@ -35,10 +53,10 @@ public:
         frequency_ = value;
         // As the window's frequency edit does.
         const TFrequencySettings settings = FrequencySettings(value);
-        pictureInterval_ = settings.PictureInterval;
-        soundInterval_ = settings.SoundInterval;
         params_.BaseRate = settings.BaseRate;
         buffer_.SetFrequency(params_.BaseRate);
+        SetSweepGrid(false);
+        phase_->SetFrequency(FrequencyMilliHz(value), now_);
         SetToneBeat(device_, value);
     }
 
@@ -57,7 +75,7 @@ public:
             ApplyToneVolume(device_, value, toneLevel_);
             break;
         case TSessionKnob::Half:
-            soundInterval_ = SoundInterval(pictureInterval_, value != 0);
+            SetSweepGrid(value != 0);
             break;
         case TSessionKnob::Tone:
             SetToneMode(device_, static_cast<TToneMode>(value));
@@ -68,24 +86,52 @@ public:
         }
     }
 
-    void ModulationStepNow() {
-        ModulationStep(params_.ModPhase, params_.AMDepth, params_.FMDepth, params_.BaseRate,
-                       &buffer_);
+    // Start: the phase runs from this moment, the sweep's first step is due at once and the
+    // tone's beat starts from the phase's zero.
+    void Start() {
+        phase_->Start(now_);
+        nextStep_ = sweep_.FirstStepFrom(now_);
+        buffer_.Play(DSBPLAY_LOOPING);
+        SetTonePhase(device_, phase_->PhaseAt(now_));
+        PlayTone(device_);
     }
 
-    // The sound timer's interval as the next pause reads it; 0 would hold the timer, which
-    // no main frequency gives.
-    int64_t NextPause() const { return std::max(soundInterval_, 1); }
+    // When the sweep's next step is due, in nanoseconds from Start.
+    int64_t NextStepNs() const {
+        const TTimerClock::time_point due = sweep_.DueOf(nextStep_);
+        if (due == TTimerClock::time_point::max()) return std::numeric_limits<int64_t>::max();
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(due.time_since_epoch()).count();
+    }
+
+    void ModulationStepNow() {
+        params_.ModPhase = static_cast<int32_t>(nextStep_ % 10);
+        ModulationStep(params_.ModPhase, params_.AMDepth, params_.FMDepth, params_.BaseRate,
+                       &buffer_);
+        ++nextStep_;
+    }
+
+    const TRunPhase& Phase() const { return *phase_; }
 
 private:
+    // The sweep's steps per period, as the rule that set the sound's interval says; a new grid
+    // counts its steps afresh from the phase reached.
+    void SetSweepGrid(bool halfPeriod) {
+        const int perPeriod = SweepStepsPerPeriod(halfPeriod);
+        if (sweep_.PerPeriod() == perPeriod) return;
+        sweep_.SetPerPeriod(perPeriod);
+        nextStep_ = sweep_.FirstStepFrom(now_);
+    }
+
     TDirectSound& device_;
     TDirectSoundBuffer& buffer_;
     int toneLevel_;
     TRunParameters params_;
     long double frequency_ = 0;
     bool frequencySet_ = false;
-    int pictureInterval_ = 0;
-    int soundInterval_ = 0;
+    std::shared_ptr<TRunPhase> phase_;
+    TPhaseSteps sweep_;
+    uint64_t nextStep_ = 0;
+    TTimerClock::time_point now_{};
 };
 
 std::vector<std::string> SoundNames(TModuleHandle module) {
@@ -146,6 +192,10 @@ uint64_t FrameAtMs(int64_t ms) {
     return (static_cast<uint64_t>(ms) * kOutputRate + 500) / 1000;
 }
 
+uint64_t FrameAtNs(int64_t ns) {
+    return (static_cast<uint64_t>(ns) * kOutputRate + 500000000u) / 1000000000u;
+}
+
 void RenderToWav(const TRenderJob& job, const TRenderProgress& progress) {
     const TSession& session = job.Session;
     if (session.Empty()) throw Exception("nothing to render");
@@ -181,27 +231,25 @@ void RenderToWav(const TRenderJob& job, const TRenderProgress& progress) {
     output.LeadIn();
 
     // Start: the session is followed to 0 before the timers run, then the sound plays and
-    // the sound timer begins its first pause.
+    // the phase begins, with the sweep's first step at once.
+    window.SetNow(0);
     follower.Follow(0, window);
-    buffer.Play(DSBPLAY_LOOPING);
-    PlayTone(device);
-    const int64_t end = session.LengthMs();
-    int64_t nextTick = kSessionTickMs;
-    int64_t nextStep = window.NextPause();
+    window.Start();
+    constexpr int64_t kTickNs = kSessionTickMs * 1000000;
+    const int64_t end = session.LengthMs() * 1000000;
+    int64_t nextTick = kTickNs;
     while (true) {
-        const int64_t now = std::min(nextTick, nextStep);
+        const int64_t now = std::min(nextTick, window.NextStepNs());
         if (now >= end) break;
-        output.AdvanceTo(FrameAtMs(now));
-        // A session tick and a firing at the same moment: the tick first, so the step and
-        // the pause after it see what the tick set.
+        window.SetNow(now);
+        output.AdvanceTo(FrameAtNs(now));
+        // A session tick and a step at the same moment: the tick first, so the step sees
+        // what the tick set; a step that the tick's new rate has moved waits for its time.
         if (now == nextTick) {
-            follower.Follow(now, window);
-            nextTick += kSessionTickMs;
+            follower.Follow(now / 1000000, window);
+            nextTick += kTickNs;
         }
-        if (now == nextStep) {
-            window.ModulationStepNow();
-            nextStep = now + window.NextPause();
-        }
+        if (window.NextStepNs() <= now) window.ModulationStepNow();
     }
     // At the session's end the run stops.
     output.Finish();

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Rendering what the program plays to a WAV file, as if its timers were perfect: the sound
-// timer fires exactly every Timer2.Interval ms (read at the start of each pause, as the
-// threaded timer does), the session is looked at exactly every kSessionTickMs, and the sound
-// goes through the same offline mixer, modulation step, tables and frequency rules as the
-// program's.
+// Rendering what the program plays to a WAV file, as if its timers were perfect: the sweep
+// steps exactly on the run's phase (a twentieth of a period each, a tenth with "1/2 Period"),
+// the session is looked at exactly every kSessionTickMs, the tone's beat starts on the phase's
+// zero, and the sound goes through the same offline mixer, modulation step, tables and
+// frequency rules as the program's.
 
 #include "WavWriter.h"
 #include "platform/ResourceModule.h"
@@ -38,8 +38,9 @@ TModuleHandle OpenLibraryModule(const std::string& libraryPath);
 // Frames rendered so far and in all.
 using TRenderProgress = std::function<void(uint64_t done, uint64_t total)>;
 
-// The output frame of a moment on the timers' millisecond grid.
+// The output frame of a moment, to the nearest frame.
 uint64_t FrameAtMs(int64_t ms);
+uint64_t FrameAtNs(int64_t ns);
 
 // Renders the whole session into the job's file. Fails with an Exception carrying the message.
 void RenderToWav(const TRenderJob& job, const TRenderProgress& progress = {});
