@@ -22,12 +22,13 @@ struct Stereo {
     std::vector<float> Left, Right;
 };
 
-// Renders with a library whose only sound is silent, in float samples.
-Stereo RenderTone(const libtest::TempDir& dir, const std::string& args) {
+// Renders with a library whose only sound is silent (or, with a level, a constant that shows
+// the balance alone), in float samples.
+Stereo RenderTone(const libtest::TempDir& dir, const std::string& args, int16_t level = 0) {
     libtest::WriteFile(
         dir / "silent.zdl",
-        BuildLibraryModule({},
-                           {{"Silence", libtest::WaveFile(22050, std::vector<int16_t>(22050))}}));
+        BuildLibraryModule(
+            {}, {{"Silence", libtest::WaveFile(22050, std::vector<int16_t>(22050, level))}}));
     const std::string out = (dir / "t.wav").string();
     const auto r =
         libtest::RunCommand(std::string(VELMORA_BINARY_DIR) + "/velmora-render --library " +
@@ -169,4 +170,89 @@ TEST(RenderedTone, NoClickWhereFrequencyCarrierOrToneChangesDuringARun) {
     EXPECT_EQ(Peak({s.Left.begin() + 5.05 * kRate, s.Left.begin() + 6 * kRate}), 0.0f);
     EXPECT_GT(Peak({s.Left.begin() + 2.2 * kRate, s.Left.begin() + 2.9 * kRate}), 0.45f);
     EXPECT_NEAR(Pitch(s.Left, 2.2 * kRate, 2.9 * kRate), 120.0, 0.01);
+}
+
+namespace {
+// Frames where the balance starts to move after standing still: the sweep's steps, in a render
+// of a constant sound without the tone.
+std::vector<size_t> BalanceSteps(const Stereo& s) {
+    std::vector<size_t> at;
+    bool still = false;
+    for (size_t i = 1; i < s.Left.size(); ++i) {
+        const bool moves =
+            std::fabs((s.Right[i] - s.Left[i]) - (s.Right[i - 1] - s.Left[i - 1])) > 1e-6f;
+        if (moves && still) at.push_back(i - 1);
+        still = !moves;
+    }
+    return at;
+}
+
+// Frames where a pulse begins: the first sound after silence, in a render of the tone alone.
+std::vector<size_t> PulseOnsets(const Stereo& s) {
+    std::vector<size_t> at;
+    for (size_t i = 2; i < s.Left.size(); ++i) {
+        if (s.Left[i - 2] == 0 && s.Left[i - 1] == 0 && s.Left[i] != 0) at.push_back(i - 1);
+    }
+    return at;
+}
+
+// The sweep's steps that move the balance: with Oscilator 1 at 5 the steps into the sine's
+// fourth and ninth values repeat the value before them, and step 0 (at Start) keeps the centre.
+double VisibleSteps(double periods) {
+    const auto last = static_cast<int64_t>(std::floor(periods * 20));
+    int64_t seen = 0;
+    for (int64_t j = 1; j <= last; ++j)
+        seen += j % 10 != 3 && j % 10 != 8;
+    return static_cast<double>(seen);
+}
+
+// Renders the same run twice, the sweep of a constant sound alone and the isochronic tone
+// alone, and checks every pulse against the sweep: the step nearest its onset lies within
+// half a millisecond, and is the one that brings the balance back to the centre from the left
+// (the sweep's first step of a period). Returns the sweep's steps and the pulses.
+std::pair<size_t, size_t> ExpectPulsesOnSweepSteps(const libtest::TempDir& dir,
+                                                   const std::string& args) {
+    const Stereo sweep = RenderTone(dir, args + " --am 5 --tone off", 8000);
+    const Stereo tone = RenderTone(dir, args + " --tone isochronic");
+    const std::vector<size_t> steps = BalanceSteps(sweep), pulses = PulseOnsets(tone);
+    if (steps.empty()) return {0, pulses.size()};
+    const auto balance = [&](size_t f) { return sweep.Right[f] - sweep.Left[f]; };
+    for (size_t p : pulses) {
+        const auto next = std::lower_bound(steps.begin(), steps.end(), p);
+        size_t nearest = next == steps.end() ? steps.back() : *next;
+        if (next != steps.begin() && p - *(next - 1) < nearest - p) nearest = *(next - 1);
+        const double apart = std::fabs(static_cast<double>(nearest) - static_cast<double>(p));
+        EXPECT_LT(apart, kRate * 0.0005) << "pulse at frame " << p;
+        // The balance comes from the left and ends near the centre before the next step.
+        const auto after = std::upper_bound(steps.begin(), steps.end(), nearest);
+        if (nearest < 5 || after == steps.end()) continue;
+        const float before = balance(nearest - 1), settled = balance(*after - 1);
+        EXPECT_LT(before, -1e-3f) << "pulse at frame " << p;
+        EXPECT_LT(std::fabs(settled), 0.2f * std::fabs(before)) << "pulse at frame " << p;
+    }
+    return {steps.size(), pulses.size()};
+}
+} // namespace
+
+TEST(RenderedTone, SweepAndPulseShareThePhaseAtAFrequencyOffTheMillisecondGrid) {
+    libtest::TempDir dir("tone-phase");
+    // 17.3 Hz: a sweep step every 2.890 ms (whole milliseconds would give 2 ms), 346 a second.
+    const auto [steps, pulses] = ExpectPulsesOnSweepSteps(dir, "--frequency 17.3 --duration 0:10");
+    EXPECT_NEAR(static_cast<double>(steps), VisibleSteps(173), 2);
+    EXPECT_NEAR(static_cast<double>(pulses), 173, 1);
+}
+
+TEST(RenderedTone, SweepAndPulseShareThePhaseThroughASessionRamp) {
+    libtest::TempDir dir("tone-phase-ramp");
+    // Up to 30 Hz: a sweep step still outlasts the balance's 1.5 ms glide, so each is seen.
+    std::ofstream(dir / "ramp.vsession") << "0:00 4.0\n0:20 30.0\n";
+    const auto [steps, pulses] =
+        ExpectPulsesOnSweepSteps(dir, "--session " + (dir / "ramp.vsession").string());
+    // The periods run: the session is followed every 25 ms, each tick's frequency holding
+    // until the next.
+    double periods = 0;
+    for (int tick = 0; tick < 800; ++tick)
+        periods += (4.0 + 26.0 * tick / 800) * 0.025;
+    EXPECT_NEAR(static_cast<double>(pulses), periods, 1);
+    EXPECT_NEAR(static_cast<double>(steps), VisibleSteps(periods), 8);
 }
