@@ -3,9 +3,9 @@
 # Runs the real program in a fresh X server at a main frequency, Depth 7, clicks Start as a
 # user would and watches the light as the server shows it: one row of the picture read back
 # every quarter millisecond, every change timed (see LightWatch.c). Exits with the
-# watcher's verdict: the picture's steps within 3 % of those due and no two steps more than
-# twice the picture interval apart.
-# Usage: light.sh VELMORA LIGHT-WATCH [FREQUENCY-HZ [SECONDS [WIDTHxHEIGHT]]]
+# watcher's verdict: the picture's steps on the grid of two a period of the frequency shown,
+# their median within 0.5 % of half a period.
+# Usage: light.sh VELMORA LIGHT-WATCH [FREQUENCY-HZ|fresh [SECONDS [WIDTHxHEIGHT]]]
 # The window keeps its default size unless a size is given; the screen is 1920x1080.
 set -euo pipefail
 
@@ -30,11 +30,18 @@ export QT_QPA_PLATFORM=xcb
 settings="$XDG_CONFIG_HOME/velmora/Zandrel.ini"
 log="$work/velmora.log"
 mkdir -p "$(dirname "$settings")"
-slider=$(awk -v f="$frequency" 'BEGIN { v = int(f * 10 + 0.5); if (v > 250) v = 250; print v }')
-interval=$((5000 / slider))
-# The photosensitivity warning was accepted before, so Start starts at once.
-printf '[Options]\nWarningAccepted=1\n[TMainForm]\nFreqEdit_Value=%s\nRxSlider1_Value=%s\nTimer1_Interval=%s\nUpDown1_Position=7\n' \
-    "$frequency" "$slider" "$interval" >"$settings"
+# The photosensitivity warning was accepted before, so Start starts at once. "fresh" starts
+# with no frequency stored, as a new user's first run does: the box then shows 7.0 Hz.
+if [ "$frequency" = fresh ]; then
+    frequency=7.0
+    printf '[Options]\nWarningAccepted=1\n[TMainForm]\nUpDown1_Position=7\n' >"$settings"
+else
+    slider=$(awk -v f="$frequency" 'BEGIN { v = int(f * 10 + 0.5); if (v > 250) v = 250; print v }')
+    printf '[Options]\nWarningAccepted=1\n[TMainForm]\nFreqEdit_Value=%s\nRxSlider1_Value=%s\nTimer1_Interval=%s\nUpDown1_Position=7\n' \
+        "$frequency" "$slider" "$((5000 / slider))" >"$settings"
+fi
+# Two steps a period of the frequency the box shows.
+interval=$(awk -v f="$frequency" 'BEGIN { printf "%.6f", 500 / f }')
 
 tag=light
 # shellcheck source=program.sh
