@@ -348,11 +348,78 @@ TEST_F(MainSessionTest, TheSessionWindowFollowsTheRunAndAClickWhileStoppedMovesT
     EXPECT_NEAR(static_cast<double>(form->Session()->PositionMs()), 5000.0, 100.0);
     form->StartButtonClick(form->Start);
 
-    // Ending the session closes the window on its next look.
+    // Ending the session closes the window at once.
     form->EndSession1->trigger();
-    window->Follow();
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(form->SessionView1->isVisible());
+    EXPECT_TRUE(messages.empty());
+}
+
+// A paint straight after a change, before the window's own look at the session: it shows the
+// session now loaded, never the one that went.
+class SessionWindowChangeTest : public MainSessionTest {
+protected:
+    void SetUp() override {
+        MainSessionTest::SetUp();
+        form = Open();
+        LoadThroughMenu(*form, WriteSession("first.vsession", "# Slow descent\n"
+                                                              "0:00 10.0 am=1\n"
+                                                              "0:40 5.0\n"));
+        form->SessionView1->trigger();
+        window = form->Session()->Window();
+        ASSERT_NE(window, nullptr);
+        ASSERT_NE(window->View()->Plot(), nullptr);
+        EXPECT_EQ(window->windowTitle(), QStringLiteral("Session - Slow descent"));
+        EXPECT_EQ(window->View()->Plot()->TopMilli(), 15000);
+        painted = window->View()->grab().toImage();
+    }
+    void TearDown() override {
+        form.reset();
+        MainSessionTest::TearDown();
+    }
+    // Paints now, and checks that the picture is the loaded session's.
+    void ExpectShows(int32_t topMilli, const QString& caption) {
+        const QImage shot = window->View()->grab().toImage();
+        ASSERT_NE(window->View()->Plot(), nullptr);
+        EXPECT_EQ(window->View()->Plot()->TopMilli(), topMilli);
+        EXPECT_EQ(window->windowTitle(), caption);
+        EXPECT_NE(shot, painted);
+        EXPECT_TRUE(window->isVisible());
+    }
+
+    std::unique_ptr<TMainForm> form;
+    TSessionWindow* window = nullptr;
+    QImage painted;
+};
+
+TEST_F(SessionWindowChangeTest, LoadSessionReplacesThePictureAtOnce) {
+    LoadThroughMenu(*form, WriteSession("second.vsession", "0:00 20.0\n2:00 20.0\n"));
+    ExpectShows(25000, QStringLiteral("Session - second.vsession")); // no title: the file name
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(SessionWindowChangeTest, APickFromSessionsReplacesThePictureAtOnce) {
+    const QList<QAction*> items = form->Sessions1->actions();
+    ASSERT_FALSE(items.isEmpty());
+    items[0]->trigger();
+    const TSession& loaded = *form->Session()->Session();
+    ASSERT_NE(loaded.Points().size(), 2u); // not the test's own session
+    const TSessionPlot plot(loaded);
+    ExpectShows(plot.TopMilli(), QStringLiteral("Session - ") + items[0]->text());
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(SessionWindowChangeTest, EndSessionTakesThePictureAwayAtOnce) {
+    form->EndSession1->trigger();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->View()->Plot(), nullptr);
+    window->View()->repaint();
+    const QImage shot = window->View()->grab().toImage();
+    EXPECT_NE(shot, painted);
+    // Loaded again, the window shows it when asked, with a fresh picture.
+    LoadThroughMenu(*form, WriteSession("again.vsession", "0:00 8.0\n1:00 8.0\n"));
+    form->SessionView1->trigger();
+    ExpectShows(10000, QStringLiteral("Session - again.vsession"));
     EXPECT_TRUE(messages.empty());
 }
 
