@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Rendering what the program plays to a WAV file, as if its timers were perfect: the sound
-// timer fires exactly every Timer2.Interval ms (read at the start of each pause, as the
-// threaded timer does), the session is looked at exactly every kSessionTickMs, and the sound
-// goes through the same offline mixer, modulation step, tables and frequency rules as the
-// program's.
+// timer fires exactly every Timer2.Interval ms, the session is looked at exactly every
+// kSessionTickMs, and the sound goes through the same offline mixer, modulation step, tables
+// and frequency rules as the program's. A new interval counts here from the firing after the
+// change; the program's threaded timer starts a new schedule at the change itself, so after
+// each change the render's steps may lie up to one old interval from the program's.
 
 #include "WavWriter.h"
 #include "platform/ResourceModule.h"
