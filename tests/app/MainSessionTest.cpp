@@ -19,12 +19,16 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 
 namespace {
 
@@ -352,6 +356,48 @@ TEST_F(MainSessionTest, TheSessionWindowFollowsTheRunAndAClickWhileStoppedMovesT
     form->EndSession1->trigger();
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(form->SessionView1->isVisible());
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MainSessionTest, LoadSessionShowsTheFileListsColumnsWhole) {
+    auto form = Open();
+    // The dialog as the user sees it, in the shipped sessions' folder, looked at once the
+    // folder has been read.
+    std::vector<std::string> clipped;
+    int columns = 0;
+    QTimer::singleShot(0, form.get(), [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            clipped.push_back("no dialog");
+            return;
+        }
+        auto* tree = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+        QAbstractItemView* list = tree; // where the width a column's texts need is public
+        const bool read = QTest::qWaitFor([&] {
+            return tree && tree->model()->rowCount(tree->rootIndex()) > 0 &&
+                   list->sizeHintForColumn(0) > 0;
+        });
+        if (!read || !tree->isVisible()) {
+            clipped.push_back("no file list shown");
+        } else {
+            const QHeaderView* header = tree->header();
+            columns = header->count() - header->hiddenSectionCount();
+            for (int i = 0; i < header->count(); ++i) {
+                if (header->isSectionHidden(i)) continue;
+                const QString name = list->model()->headerData(i, Qt::Horizontal).toString();
+                const int right = header->sectionViewportPosition(i) + header->sectionSize(i);
+                if (header->sectionSize(i) < list->sizeHintForColumn(i) ||
+                    header->sectionSize(i) < header->sectionSizeHint(i) ||
+                    right > list->viewport()->width())
+                    clipped.push_back(name.toStdString());
+            }
+        }
+        dialog->reject();
+    });
+    form->LoadSession1->trigger();
+    EXPECT_EQ(columns, 4);
+    EXPECT_TRUE(clipped.empty()) << ::testing::PrintToString(clipped);
+    EXPECT_FALSE(form->Session()->Loaded());
     EXPECT_TRUE(messages.empty());
 }
 
