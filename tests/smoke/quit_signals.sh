@@ -3,9 +3,10 @@
 # Starts the real program in a fresh X server, once for each of SIGTERM, SIGINT and SIGHUP,
 # with a fresh configuration directory holding only a turned-up Depth knob; once its window is
 # up, sends the signal and checks that the program ends by itself with status 0 within five
-# seconds and that the settings were saved as a close does. Once more with SIGTERM while the
-# message box about a broken session named on the command line waits for an answer, before the
-# main window has appeared. Usage: quit_signals.sh VELMORA
+# seconds and that the settings were saved as a close does. Twice more with SIGTERM while a
+# message box about a broken session waits for an answer, before the main window has appeared:
+# one named on the command line, and one remembered from the last run (reported while the
+# window is being made). Usage: quit_signals.sh VELMORA
 set -euo pipefail
 
 program=$(readlink -f "$1")
@@ -26,8 +27,9 @@ pid=""
 cleanup() { [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null || true; }
 trap cleanup EXIT
 
-# The cases: a signal, and a file for the command line or "-" for none.
-for case in TERM:- INT:- HUP:- TERM:broken; do
+# The cases: a signal, and a broken session named on the command line ("broken") or remembered
+# ("remembered"), or none ("-").
+for case in TERM:- INT:- HUP:- TERM:broken TERM:remembered; do
     signal=${case%%:*} file=${case#*:}
     work=$QUIT_SIGNALS_WORK/$signal-$file
     export XDG_CONFIG_HOME="$work/config"
@@ -45,11 +47,14 @@ for case in TERM:- INT:- HUP:- TERM:broken; do
     # The message box carries the program's name; the main window, shown only after it is
     # answered, its caption.
     awaited='^Velmora Beta 2\.4$'
-    if [ "$file" = broken ]; then
+    if [ "$file" != - ]; then
         printf '0:00 10.0\n0:30 99.0\n' >"$work/broken.vsession"
-        arguments=("$work/broken.vsession")
         awaited='^velmora$'
     fi
+    case $file in
+        broken) arguments=("$work/broken.vsession") ;;
+        remembered) printf '[Options]\nSessionFile=%s\n' "$work/broken.vsession" >>"$settings" ;;
+    esac
 
     (cd "$(dirname "$program")" && exec "$program" "${arguments[@]}") >"$log" 2>&1 &
     pid=$!
@@ -62,7 +67,7 @@ for case in TERM:- INT:- HUP:- TERM:broken; do
         sleep 0.1
     done
     [ -n "$window" ] || fail "no window appeared"
-    if [ "$file" = broken ]; then
+    if [ "$file" != - ]; then
         # Every window shown so far is the message box: the main window waits for its answer.
         for shown in $(xdotool search --onlyvisible --pid "$pid" --name . 2>/dev/null || true); do
             name=$(xdotool getwindowname "$shown" 2>/dev/null || true)
