@@ -15,8 +15,8 @@ run_packages=(
 )
 
 # Tests, benchmarks, fuzz targets, the files made by independent tools, X11 and Wayland
-# servers, the desktop metadata validators, an independent SVG renderer for the scalable
-# icon, and the Debian package with lintian.
+# servers, the desktop metadata validators and GLib (to load the desktop entry as the menus
+# do), an independent SVG renderer for the scalable icon, and the Debian package with lintian.
 test_packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
@@ -26,7 +26,7 @@ test_packages=(
   pulseaudio pulseaudio-utils
   pipewire pipewire-pulse wireplumber dbus-daemon
   dpkg-dev file desktop-file-utils appstream groff-base librsvg2-bin lintian
-  shared-mime-info libglib2.0-bin
+  shared-mime-info libglib2.0-bin libglib2.0-dev
 )
 
 case "${1:-test}" in

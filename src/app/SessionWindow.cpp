@@ -4,7 +4,9 @@
 #include "app/main.h"
 #include "app/mainSession.h"
 #include "framework/Application.h"
+#include "session/SessionFile.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,6 +15,17 @@
 namespace {
 // Often enough for a cursor that moves a pixel every few seconds of a long session.
 constexpr int kFollowMs = 200;
+
+// The title the session's file gives itself, else the file's name.
+QString SessionCaption(const std::string& path) {
+    const QString name = QString::fromStdString(path);
+    std::string title;
+    QFile file(name);
+    // Only a regular file: a pipe put in the loaded file's place would hold the window.
+    if (QFileInfo(name).isFile() && file.open(QIODevice::ReadOnly))
+        title = SessionTitle(file.read(4096).toStdString());
+    return title.empty() ? QFileInfo(name).fileName() : QString::fromStdString(title);
+}
 } // namespace
 
 TSessionView::TSessionView(TMainSession& session, QWidget* parent)
@@ -20,17 +33,22 @@ TSessionView::TSessionView(TMainSession& session, QWidget* parent)
     setObjectName(QStringLiteral("SessionView"));
     setMinimumSize(320, 160);
     setCursor(Qt::CrossCursor);
+    SessionChanged();
+}
+
+void TSessionView::SessionChanged() {
+    plot_.reset();
+    const TSession* session = session_.Session();
+    shown_ = session ? std::make_unique<const TSession>(*session) : nullptr;
+    if (shown_) plot_ = std::make_unique<TSessionPlot>(*shown_);
+    background_ = QImage();
+    cursorMs_ = -1;
+    update();
+    Refresh();
 }
 
 void TSessionView::Refresh() {
-    const TSession* session = session_.Session();
-    if (session != shown_) {
-        shown_ = session;
-        plot_ = session ? std::make_unique<TSessionPlot>(*session) : nullptr;
-        background_ = QImage();
-        update();
-    }
-    const int64_t position = session ? session_.PositionMs() : -1;
+    const int64_t position = plot_ && session_.Loaded() ? session_.PositionMs() : -1;
     if (position != cursorMs_) {
         cursorMs_ = position;
         update();
@@ -71,6 +89,14 @@ TSessionWindow::TSessionWindow(TMainSession& session, QWidget* owner)
     resize(640, 320);
     follow_.setInterval(kFollowMs);
     connect(&follow_, &QTimer::timeout, this, [this] { Guard([this] { Follow(); }); });
+    SessionChanged();
+}
+
+void TSessionWindow::SessionChanged() {
+    view_->SessionChanged();
+    if (session_.Loaded())
+        setWindowTitle(TMainForm::tr("Session - %1").arg(SessionCaption(session_.FileName())));
+    Follow();
 }
 
 void TSessionWindow::Follow() {
@@ -78,8 +104,6 @@ void TSessionWindow::Follow() {
         hide();
         return;
     }
-    setWindowTitle(TMainForm::tr("Session - %1")
-                       .arg(QFileInfo(QString::fromStdString(session_.FileName())).fileName()));
     view_->Refresh();
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Program start: the application object, the main window, the about box created hidden, the
-// message loop until the main window closes, then the end in reverse order.
+// Program start: the application object, the watch for quit signals, the main window, the
+// about box created hidden, the message loop until the main window closes, then the end in
+// reverse order.
 #include "app/About.h"
 #include "app/AppIcon.h"
 #include "app/CommandLine.h"
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QPointer>
 #include <memory>
 
 int main(int argc, char** argv) {
@@ -31,26 +33,34 @@ int main(int argc, char** argv) {
     SetProgramIcon();
 
     int status = 0;
+    // A request to end the program from outside closes the window as its close button does,
+    // so the settings are saved; a dialog waiting for an answer is dismissed first. Watched
+    // before the window is made: making it and opening the file named on the command line may
+    // each raise a message box, and a request then must not kill the program unsaved.
+    bool quitRequested = false;
+    QPointer<TMainForm> form;
+    TQuitSignals quitSignals([&quitRequested, &form](int) {
+        quitRequested = true;
+        Guard([&form] {
+            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+            if (form) form->close();
+        });
+    });
     {
         // Closing the main window ends the loop; it is destroyed here, while the
-        // application object still exists.
+        // application object still exists, and saves the settings as it goes.
         // The program asks for the photosensitivity warning to be accepted before its first run.
         TMainFlash::AskWarning = true;
         TMainForm mainForm;
-        if (!fileToOpen.isEmpty()) Guard([&] { mainForm.OpenFile(fileToOpen); });
-        // A request to end the program from outside closes the window as its close button
-        // does, so the settings are saved; a dialog waiting for an answer is dismissed first.
-        TQuitSignals quitSignals([&mainForm](int) {
-            Guard([&mainForm] {
-                if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-                mainForm.close();
-            });
-        });
-        TAboutBox aboutBox;
-        SetAboutBox(&aboutBox);
-        mainForm.show();
-        status = TApplication::Run();
-        SetAboutBox(nullptr);
+        form = &mainForm;
+        if (!fileToOpen.isEmpty() && !quitRequested) Guard([&] { mainForm.OpenFile(fileToOpen); });
+        if (!quitRequested) {
+            TAboutBox aboutBox;
+            SetAboutBox(&aboutBox);
+            mainForm.show();
+            status = TApplication::Run();
+            SetAboutBox(nullptr);
+        }
     }
     return status;
 }

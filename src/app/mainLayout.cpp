@@ -270,6 +270,10 @@ void TMainForm::BuildMenu() {
     BuildSession();
     Tone_ = std::make_unique<TMainTone>(*this);
     Flash_ = std::make_unique<TMainFlash>(*this);
+    // Owned by their pointers alone, not also as the window's children: they go with the
+    // window's members, before the menus and controls they refer to.
+    Tone_->setParent(nullptr);
+    Flash_->setParent(nullptr);
 }
 
 // The panels are aligned by hand: Panel1 at the bottom at its own height, Panel2 filling the

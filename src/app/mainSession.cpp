@@ -172,6 +172,8 @@ void TMainSession::Load(const std::string& path, bool remember) {
     follower_ = std::make_unique<TSessionFollower>(*session_);
     path_ = absolute;
     clock_.Rewind();
+    // The window drew the session just freed; it must not paint it even once more.
+    if (window_) window_->SessionChanged();
     ShowMenu();
     ShowTimes();
     if (remember) Remember(path_);
@@ -184,6 +186,7 @@ void TMainSession::End() {
     follower_.reset();
     session_.reset();
     path_.clear();
+    if (window_) window_->SessionChanged();
     ShowMenu();
     ShowTimes();
     Remember({});

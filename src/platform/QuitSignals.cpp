@@ -10,6 +10,9 @@
 
 namespace {
 
+// Set once, before any handler is installed, and never closed: a handler may have read it on
+// another thread just as the object goes, and a closed number could by then name another file.
+int g_pipe[2] = {-1, -1};
 volatile sig_atomic_t g_writeEnd = -1;
 
 void OnQuitSignal(int signal) {
@@ -26,13 +29,20 @@ void OnQuitSignal(int signal) {
 
 TQuitSignals::TQuitSignals(THandler handler, QObject* parent)
     : QObject(parent), handler_(std::move(handler)) {
-    if (pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
-        std::perror("Cannot watch for requests to end the program");
-        pipe_[0] = pipe_[1] = -1;
-        return;
+    if (g_pipe[0] < 0) {
+        if (pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+            std::perror("Cannot watch for requests to end the program");
+            g_pipe[0] = g_pipe[1] = -1;
+            return;
+        }
+        g_writeEnd = g_pipe[1];
     }
-    g_writeEnd = pipe_[1];
-    notifier_ = new QSocketNotifier(pipe_[0], QSocketNotifier::Read, this);
+    readEnd_ = g_pipe[0];
+    // What reached the pipe after the last object stopped reading was meant for that one.
+    unsigned char stale[64];
+    while (read(readEnd_, stale, sizeof stale) > 0) {
+    }
+    notifier_ = new QSocketNotifier(readEnd_, QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, [this] { Deliver(); });
 
     struct sigaction action = {};
@@ -50,17 +60,13 @@ TQuitSignals::~TQuitSignals() {
     for (size_t i = 0; i < std::size(kSignals); ++i) {
         if (installed_[i]) sigaction(kSignals[i], &previous_[i], nullptr);
     }
-    g_writeEnd = -1;
     delete notifier_;
-    for (int end : pipe_) {
-        if (end >= 0) close(end);
-    }
 }
 
 void TQuitSignals::Deliver() {
     unsigned char numbers[16];
     ssize_t count;
-    while ((count = read(pipe_[0], numbers, sizeof numbers)) > 0) {
+    while ((count = read(readEnd_, numbers, sizeof numbers)) > 0) {
         for (ssize_t i = 0; i < count; ++i) {
             if (handler_) handler_(numbers[i]);
         }

@@ -5,7 +5,9 @@
 // the signal's number into a pipe; a socket notifier reads it in the GUI thread's event loop,
 // where the program may do whatever ending needs. A second signal of the same kind takes its
 // default action, so a program that no longer answers can still be stopped. A signal that
-// was ignored when the program started (nohup) stays ignored.
+// was ignored when the program started (nohup) stays ignored. The pipe is made once and stays
+// open until the process ends: a handler running on another thread may still be writing to it
+// while the object that installed it goes.
 
 #include <QObject>
 
@@ -21,7 +23,8 @@ public:
 
     // One at a time in a process. The handler runs on the thread that made the object.
     explicit TQuitSignals(THandler handler, QObject* parent = nullptr);
-    // Gives the signals back the handling they had before.
+    // Gives the signals back the handling they had before; a request already in the pipe is
+    // dropped when the next object starts watching.
     ~TQuitSignals() override;
     TQuitSignals(const TQuitSignals&) = delete;
     TQuitSignals& operator=(const TQuitSignals&) = delete;
@@ -31,7 +34,7 @@ private:
 
     static constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
     THandler handler_;
-    int pipe_[2] = {-1, -1};
+    int readEnd_ = -1;
     QSocketNotifier* notifier_ = nullptr;
     bool installed_[std::size(kSignals)] = {};
     struct sigaction previous_[std::size(kSignals)] = {};

@@ -35,13 +35,20 @@ constexpr QRgb kGridColour = 0xFFC8D0DC;
 
 constexpr int kLeft = 44, kRight = 24, kTop = 14, kBottom = 26;
 
-// A step of whole minutes (or seconds) that puts between four and ten ticks on the axis.
+// A round step that puts between four and ten ticks on the axis, 0:00 and the last whole step
+// included, wherever whole seconds allow four (from 3 s).
 int64_t TimeStep(int64_t lengthMs) {
-    static constexpr int64_t steps[] = {1000,   5000,   10000,  15000,  30000,   60000,
-                                        120000, 300000, 600000, 900000, 1800000, 3600000};
+    // Neighbouring steps differ at most 2.5 times: the first that leaves ten ticks or fewer
+    // (0 counted) then leaves at least five wherever the length allows four. The longest,
+    // twelve hours, puts nine on the longest session a file can hold (99:59:59).
+    static constexpr int64_t kSecond = 1000, kMinute = 60 * kSecond, kHour = 60 * kMinute;
+    static constexpr int64_t steps[] = {
+        kSecond, 2 * kSecond, 5 * kSecond, 10 * kSecond, 15 * kSecond, 30 * kSecond,
+        kMinute, 2 * kMinute, 5 * kMinute, 10 * kMinute, 15 * kMinute, 30 * kMinute,
+        kHour,   2 * kHour,   3 * kHour,   6 * kHour,    12 * kHour};
     for (int64_t step : steps)
-        if (lengthMs / step <= 10) return step;
-    return 7200000;
+        if (std::max<int64_t>(lengthMs, 0) / step + 1 <= 10) return step;
+    return steps[std::size(steps) - 1];
 }
 
 } // namespace
@@ -151,6 +158,8 @@ void TSessionPlot::Draw(QPainter& painter, const QRect& rect, int64_t cursorMs) 
     painter.setPen(pen);
     painter.drawLines(lines);
     painter.setRenderHint(QPainter::Antialiasing, true);
+    // A mark at either end of the curve lies half outside its area: whole, over the axis.
+    painter.setClipRect(rect);
 
     // A diamond where a point turns knobs; where they crowd, one every few columns.
     painter.setPen(Qt::NoPen);
@@ -158,7 +167,7 @@ void TSessionPlot::Draw(QPainter& painter, const QRect& rect, int64_t cursorMs) 
     double lastMark = -1e9;
     for (const TSessionPoint& p : points) {
         const bool turns =
-            std::any_of(p.Knobs.begin(), p.Knobs.end(), [](int8_t k) { return k != kKnobUnset; });
+            std::any_of(p.Knobs.begin(), p.Knobs.end(), [](int16_t k) { return k != kKnobUnset; });
         if (!turns) continue;
         const QPointF c = PointAt(rect, p.TimeMs, p.FrequencyMilli);
         if (c.x() - lastMark < 4) continue;

@@ -19,12 +19,16 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 
 namespace {
 
@@ -348,11 +352,119 @@ TEST_F(MainSessionTest, TheSessionWindowFollowsTheRunAndAClickWhileStoppedMovesT
     EXPECT_NEAR(static_cast<double>(form->Session()->PositionMs()), 5000.0, 100.0);
     form->StartButtonClick(form->Start);
 
-    // Ending the session closes the window on its next look.
+    // Ending the session closes the window at once.
     form->EndSession1->trigger();
-    window->Follow();
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(form->SessionView1->isVisible());
+    EXPECT_TRUE(messages.empty());
+}
+
+// The columns of a dialog's file list that do not show their texts whole, or why none can be
+// looked at.
+std::vector<std::string> ClippedColumns(QFileDialog& dialog) {
+    auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (!tree || !tree->isVisible()) return {"no file list shown"};
+    if (tree->model()->rowCount(tree->rootIndex()) == 0) return {"no files listed"};
+    QAbstractItemView* list = tree; // where the width a column's texts need is public
+    const QHeaderView* header = tree->header();
+    std::vector<std::string> clipped;
+    for (int i = 0; i < header->count(); ++i) {
+        if (header->isSectionHidden(i)) continue;
+        const int right = header->sectionViewportPosition(i) + header->sectionSize(i);
+        if (header->sectionSize(i) < list->sizeHintForColumn(i) ||
+            header->sectionSize(i) < header->sectionSizeHint(i) ||
+            right > list->viewport()->width())
+            clipped.push_back(
+                list->model()->headerData(i, Qt::Horizontal).toString().toStdString());
+    }
+    if (header->count() - header->hiddenSectionCount() != 4) clipped.push_back("not 4 columns");
+    return clipped;
+}
+
+TEST_F(MainSessionTest, LoadSessionShowsTheFileListsColumnsWhole) {
+    auto form = Open();
+    // The dialog as the user sees it, in the shipped sessions' folder. The folder and the
+    // files' sizes and types are read on a thread of their own and the columns follow: looked
+    // at until they show everything, on a busy machine for a while.
+    std::vector<std::string> clipped{"no dialog"};
+    QTimer::singleShot(0, form.get(), [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        (void)QTest::qWaitFor([&] { return ClippedColumns(*dialog).empty(); }, 20000);
+        clipped = ClippedColumns(*dialog);
+        dialog->reject();
+    });
+    form->LoadSession1->trigger();
+    EXPECT_TRUE(clipped.empty()) << ::testing::PrintToString(clipped);
+    EXPECT_FALSE(form->Session()->Loaded());
+    EXPECT_TRUE(messages.empty());
+}
+
+// A paint straight after a change, before the window's own look at the session: it shows the
+// session now loaded, never the one that went.
+class SessionWindowChangeTest : public MainSessionTest {
+protected:
+    void SetUp() override {
+        MainSessionTest::SetUp();
+        form = Open();
+        LoadThroughMenu(*form, WriteSession("first.vsession", "# Slow descent\n"
+                                                              "0:00 10.0 am=1\n"
+                                                              "0:40 5.0\n"));
+        form->SessionView1->trigger();
+        window = form->Session()->Window();
+        ASSERT_NE(window, nullptr);
+        ASSERT_NE(window->View()->Plot(), nullptr);
+        EXPECT_EQ(window->windowTitle(), QStringLiteral("Session - Slow descent"));
+        EXPECT_EQ(window->View()->Plot()->TopMilli(), 15000);
+        painted = window->View()->grab().toImage();
+    }
+    void TearDown() override {
+        form.reset();
+        MainSessionTest::TearDown();
+    }
+    // Paints now, and checks that the picture is the loaded session's.
+    void ExpectShows(int32_t topMilli, const QString& caption) {
+        const QImage shot = window->View()->grab().toImage();
+        ASSERT_NE(window->View()->Plot(), nullptr);
+        EXPECT_EQ(window->View()->Plot()->TopMilli(), topMilli);
+        EXPECT_EQ(window->windowTitle(), caption);
+        EXPECT_NE(shot, painted);
+        EXPECT_TRUE(window->isVisible());
+    }
+
+    std::unique_ptr<TMainForm> form;
+    TSessionWindow* window = nullptr;
+    QImage painted;
+};
+
+TEST_F(SessionWindowChangeTest, LoadSessionReplacesThePictureAtOnce) {
+    LoadThroughMenu(*form, WriteSession("second.vsession", "0:00 20.0\n2:00 20.0\n"));
+    ExpectShows(25000, QStringLiteral("Session - second.vsession")); // no title: the file name
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(SessionWindowChangeTest, APickFromSessionsReplacesThePictureAtOnce) {
+    const QList<QAction*> items = form->Sessions1->actions();
+    ASSERT_FALSE(items.isEmpty());
+    items[0]->trigger();
+    const TSession& loaded = *form->Session()->Session();
+    ASSERT_NE(loaded.Points().size(), 2u); // not the test's own session
+    const TSessionPlot plot(loaded);
+    ExpectShows(plot.TopMilli(), QStringLiteral("Session - ") + items[0]->text());
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(SessionWindowChangeTest, EndSessionTakesThePictureAwayAtOnce) {
+    form->EndSession1->trigger();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->View()->Plot(), nullptr);
+    window->View()->repaint();
+    const QImage shot = window->View()->grab().toImage();
+    EXPECT_NE(shot, painted);
+    // Loaded again, the window shows it when asked, with a fresh picture.
+    LoadThroughMenu(*form, WriteSession("again.vsession", "0:00 8.0\n1:00 8.0\n"));
+    form->SessionView1->trigger();
+    ExpectShows(10000, QStringLiteral("Session - again.vsession"));
     EXPECT_TRUE(messages.empty());
 }
 

@@ -2,9 +2,11 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The command lines of both programs: --help and --version answer without a window system,
 # the version is the project's, every library command is in the help, the file argument is
-# described, stray arguments are refused. Usage: command_line.sh VELMORA VELMORA-LIB VERSION
+# described, stray arguments are refused; the library tool's manual page describes every command
+# and option its help lists.
+# Usage: command_line.sh VELMORA VELMORA-LIB VERSION VELMORA-LIB-MANPAGE
 set -euo pipefail
-velmora=$1 tool=$2 version=$3
+velmora=$1 tool=$2 version=$3 tool_page=$4
 
 fail() {
     echo "command_line: $*" >&2
@@ -36,6 +38,17 @@ run 0 "$tool" -h
 for text in "list LIB" "extract LIB DIR" "pack OUT" "--picture <NAME=FILE.bmp>" \
     "--sound <NAME=FILE.wav>" "--version"; do
     grep -qF -- "$text" <<<"$out" || fail "velmora-lib --help does not mention $text: $out"
+done
+help=$out
+commands=$(sed -n 's/^ *\(usage:\)\? *velmora-lib \([a-z]\+\) .*/\2/p' <<<"$help" | sort -u)
+[ "$(wc -l <<<"$commands")" -ge 4 ] || fail "velmora-lib --help lists these commands: $commands"
+for command in $commands; do
+    grep -qE "^\.BI? $command( |$)" "$tool_page" ||
+        fail "velmora-lib(1) does not describe the command $command"
+done
+for option in $(grep -oE -- '--[a-z][a-z-]*' <<<"$help" | sort -u); do
+    grep -qF -- "${option//-/\\-}" "$tool_page" ||
+        fail "velmora-lib(1) does not describe the option $option"
 done
 run 2 "$tool" list LIB --sound A=a.wav
 grep -qF "usage: velmora-lib" <<<"$out" || fail "velmora-lib gives no usage: $out"

@@ -5,12 +5,13 @@
 # icons have their sizes and the scalable one looks like them; the desktop entry names the
 # window class that the program's window carries under X11. The file types of sessions and
 # libraries are defined, opened by the desktop entry and named in the metainfo; a library is
-# taken for one by its name although it starts as an executable does.
+# taken for one by its name although it starts as an executable does. GLib loads the entry
+# and shows it in the menus once the program is on PATH (DESKTOP-ENTRY: DesktopEntry.c).
 # Usage: desktop_metadata.sh APP-ID VERSION DESKTOP METAINFO ICON-DIR VELMORA MIME-XML LIBRARY
-#        MANPAGE...
+#        DESKTOP-ENTRY MANPAGE...
 set -euo pipefail
-id=$1 version=$2 desktop=$3 metainfo=$4 icons=$5 program=$6 mime=$7 library=$8
-shift 8
+id=$1 version=$2 desktop=$3 metainfo=$4 icons=$5 program=$6 mime=$7 library=$8 entry=$9
+shift 9
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -42,6 +43,20 @@ for type in $types; do
     grep -qF "<mediatype>$type</mediatype>" "$metainfo" ||
         { echo "the metainfo does not provide $type" >&2; exit 1; }
 done
+# The entry as the menus load it: with the program on PATH it is shown, starts the program
+# and opens both types; without it, TryExec drops the entry, so GLib did read TryExec.
+mkdir -p "$work/bin" "$work/nothing"
+ln -s "$(readlink -f "$program")" "$work/bin/velmora"
+said=$(PATH="$work/bin" "$entry" "$desktop" 2>&1) ||
+    { echo "with velmora on PATH: $said" >&2; exit 1; }
+# shellcheck disable=SC2086 # one word a type
+for line in shown=1 executable=velmora $(printf 'type=%s ' $types); do
+    grep -qx "$line" <<<"$said" || { echo "GLib's view of the entry lacks $line: $said" >&2; exit 1; }
+done
+if said=$(PATH="$work/nothing" "$entry" "$desktop" 2>&1); then
+    echo "GLib loads the entry without velmora on PATH: $said" >&2
+    exit 1
+fi
 # The file types as the desktop sees them: installed into a private data directory beside the
 # system's own, then asked for through GIO.
 mkdir -p "$work/share/mime/packages" "$work/files"

@@ -3,6 +3,7 @@
 #include "session/SessionFile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -36,6 +37,12 @@ TEST(ShippedSessions, EachParsesHasATitleAndAHeaderAndStaysInTheProgramsRange) {
         titles.push_back(title);
         for (const char* part : {"# Purpose:", "# Minute by minute:", "# Knobs:"})
             EXPECT_NE(text.find(part), std::string::npos) << name << " lacks " << part;
+        // The photosensitivity warning asks for a lit room; no session advises otherwise.
+        std::string lower = text;
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        for (const char* advice : {"dim", "dark", "lights off", "light off", "lights out"})
+            EXPECT_EQ(lower.find(advice), std::string::npos) << name << " says " << advice;
         // Every knob is set at the start, so a session never depends on what was left before.
         const TSessionPoint& first = session.Points().front();
         EXPECT_EQ(first.TimeMs, 0) << name;
