@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -515,4 +516,70 @@ TEST(ThreadedTimer, IntervalPropertyIsReachedByNameAndClamped) {
     EXPECT_EQ(timer.Interval(), 0);
     ASSERT_TRUE(timer.setProperty("Enabled", false));
     EXPECT_FALSE(timer.Enabled());
+}
+
+namespace {
+// Steps every `step` from an origin, the step changed at any moment from the test's thread;
+// the worker asks from its own, so everything is under a mutex.
+class TEvenSteps : public TDueTimes {
+public:
+    explicit TEvenSteps(std::chrono::nanoseconds step) : step_(step) {}
+    void SetStep(std::chrono::nanoseconds step, TTimerClock::time_point at) {
+        std::lock_guard lock(mutex_);
+        // The steps run so far stay where they are; later ones come at the new spacing.
+        const long double done = Reached(at);
+        origin_ = at;
+        originStep_ = done;
+        step_ = step;
+    }
+    uint64_t FirstStepFrom(TTimerClock::time_point at) const override {
+        std::lock_guard lock(mutex_);
+        return static_cast<uint64_t>(std::max(0.0L, std::ceil(Reached(at))));
+    }
+    TTimerClock::time_point DueOf(uint64_t step) const override {
+        std::lock_guard lock(mutex_);
+        const long double after = (static_cast<long double>(step) - originStep_) * step_.count();
+        return origin_ + std::chrono::nanoseconds(static_cast<int64_t>(after));
+    }
+
+private:
+    long double Reached(TTimerClock::time_point at) const {
+        return originStep_ + static_cast<long double>((at - origin_).count()) / step_.count();
+    }
+    mutable std::mutex mutex_;
+    TTimerClock::time_point origin_ = TTimerClock::now();
+    long double originStep_ = 0;
+    std::chrono::nanoseconds step_;
+};
+} // namespace
+
+TEST(ThreadedTimer, DueTimesOfItsOwnFireEveryStepOnceThroughEveryChangeOfRate) {
+    TWatchdog watchdog("due times", 30);
+    TThreadedTimer timer;
+    timer.SetInterval(1000); // kept for whoever reads it; the steps do not follow it
+    auto steps = std::make_shared<TEvenSteps>(std::chrono::microseconds(7300));
+    std::vector<uint64_t> fired;
+    std::vector<TTimerClock::time_point> due, scheduled;
+    timer.SetOnTimer([&](TThreadedTimer* sender) {
+        fired.push_back(sender->DueStep());
+        due.push_back(sender->DueTime());
+        scheduled.push_back(steps->DueOf(sender->DueStep())); // only this handler changes it
+        // A new rate while the firing is handed over must not fire this step again.
+        if (fired.size() % 3 == 0) {
+            steps->SetStep(std::chrono::microseconds(fired.size() % 2 ? 5100 : 9700),
+                           TTimerClock::now());
+            sender->Reschedule();
+        }
+        sender->SetInterval(static_cast<uint16_t>(1000 + fired.size())); // restarts nothing
+    });
+    timer.SetDueTimes(steps);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fired.size() >= 60; }, 20000));
+    timer.SetEnabled(false);
+    // Every step fired once, in order, or was counted as missed on a busy machine.
+    const uint64_t span = fired.back() - fired.front() + 1;
+    EXPECT_EQ(span, fired.size() + timer.MissedFirings());
+    for (size_t i = 1; i < fired.size(); ++i) {
+        EXPECT_GT(fired[i], fired[i - 1]) << "firing " << i;
+        EXPECT_EQ(due[i], scheduled[i]) << "firing " << i;
+    }
 }
