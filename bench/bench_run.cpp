@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A stimulation run at 25 Hz with the default library, Depth 7 and Volume 5 in the default
-// window size: the CPU time the whole process spends (every thread: the GUI thread's frame
+// A stimulation run (at 25 Hz unless told) with the default library, Depth 7 and Volume 5 in the
+// default window size: the CPU time the whole process spends (every thread: the GUI thread's frame
 // and modulation steps, both timer workers, the sound output) per second of the run, and its
 // resident memory. For each firing of the picture timer it also gives the processor time and
 // the memory blocks taken by the frame step and by the immediate paint that follows it, apart
@@ -8,7 +8,8 @@
 //
 // Run it from anywhere in the build tree; the default library main.zdl lies in the build
 // directory, the parent of this program's directory. Set QT_QPA_PLATFORM or DISPLAY to choose
-// the platform. The first argument is the measured time in seconds (default 10).
+// the platform. The first argument is the measured time in seconds (default 10), the second
+// the main frequency in Hz (default 25.0).
 #include "app/About.h"
 #include "app/main.h"
 #include "audio/SoundEnvironment.h"
@@ -28,6 +29,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -129,6 +131,8 @@ int main(int argc, char** argv) {
         QDir::cleanPath(program.absoluteDir().absoluteFilePath(QStringLiteral("..")));
     if (chdir(buildDir.toLocal8Bit().constData()) != 0) return 1;
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    // The second argument is the main frequency (default 25.0 Hz), 0.1..35.0.
+    const double frequency = argc > 2 ? std::clamp(std::atof(argv[2]), 0.1, 35.0) : 25.0;
 
     QApplication app(argc, argv);
     TMainForm form;
@@ -140,7 +144,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the default library was not loaded\n");
         return 1;
     }
-    form.FreqEdit->SetValue(25.0L);
+    form.FreqEdit->SetValue(static_cast<long double>(frequency));
     form.UpDown1->SetPosition(7);
     form.Volume->SetPosition(5);
     // Count the firings to show the rates the run really reached.
@@ -176,18 +180,20 @@ int main(int argc, char** argv) {
     Wait(seconds * 1000);
     const double cpu = CpuSeconds() - cpu0;
     const double elapsed = wall.elapsed() / 1000.0;
-    const double framesDue = 1000.0 / form.Timer1->Interval();
-    const double modulationsDue = 1000.0 / form.Timer2->Interval();
+    // Two frame steps and twenty modulation steps a period of the frequency in the box.
+    const double framesDue = 2 * frequency;
+    const double modulationsDue = 20 * frequency;
     form.StartButtonClick(&form);
 
-    std::printf(
-        "run at 25 Hz, Depth 7, Volume 5, window %dx%d, picture %dx%d, %s: "
-        "CPU %.1f %% of one core over %.1f s (%.1f frame steps/s, %.0f modulation "
-        "steps/s); resident memory %ld KiB (peak %ld KiB)\n",
-        form.width(), form.height(), form.PaintBox1->DIB().Width(), form.PaintBox1->DIB().Height(),
-        getenv("QT_QPA_PLATFORM") ? getenv("QT_QPA_PLATFORM") : "xcb", 100.0 * cpu / elapsed,
-        elapsed, frames / elapsed, modulations / elapsed, StatusKb("VmRSS:"), StatusKb("VmHWM:"));
-    std::printf("against those due: frame steps %.4f of %.1f/s, modulation steps %.4f of %.0f/s; "
+    std::printf("run at %.1f Hz, Depth 7, Volume 5, window %dx%d, picture %dx%d, %s: "
+                "CPU %.1f %% of one core over %.1f s (%.1f frame steps/s, %.0f modulation "
+                "steps/s); resident memory %ld KiB (peak %ld KiB)\n",
+                frequency, form.width(), form.height(), form.PaintBox1->DIB().Width(),
+                form.PaintBox1->DIB().Height(),
+                getenv("QT_QPA_PLATFORM") ? getenv("QT_QPA_PLATFORM") : "xcb",
+                100.0 * cpu / elapsed, elapsed, frames / elapsed, modulations / elapsed,
+                StatusKb("VmRSS:"), StatusKb("VmHWM:"));
+    std::printf("against those due: frame steps %.4f of %.1f/s, modulation steps %.4f of %.1f/s; "
                 "skipped by overruns: %llu frame steps, %llu modulation steps\n",
                 frames / elapsed / framesDue, framesDue, modulations / elapsed / modulationsDue,
                 modulationsDue,
