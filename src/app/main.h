@@ -175,6 +175,8 @@ private:
 
     // What hiding the controls took off the window's height, to be given back on showing.
     int hiddenShrink_ = 0;
+    // When the tone's beat was last told the run's phase, in the timers' nanoseconds.
+    int64_t toneFollowedNs_ = 0;
 
     std::unique_ptr<TDirectSoundBuffer> SoundBuffer_;
     std::unique_ptr<TPicture> SourcePicture_;

@@ -86,6 +86,16 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 void TMainForm::Timer1Timer(QObject*) {
     RunFrameStep(*PaintBox1,
                  {RunParams.TransformLevel, RunParams.CycleModulus, DivCheck->isChecked()});
+    // About once a second the tone's beat is told the phase at this step, so that an output
+    // whose clock runs a little apart from the timers' stays on the light's phase for hours.
+    const int64_t due =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(Timer1->DueTime().time_since_epoch())
+            .count();
+    if (due - toneFollowedNs_ >= 1000000000) {
+        toneFollowedNs_ = due;
+        const ScopedChangeStamp stamp(due);
+        Tone_->FollowPhase(static_cast<long double>(Timer1->DueStep()) / kPictureStepsPerPeriod);
+    }
 }
 
 void TMainForm::Timer2Timer(QObject*) {

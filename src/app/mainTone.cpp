@@ -111,6 +111,10 @@ void TMainTone::RunStarted(long double phase) {
     }
 }
 
+void TMainTone::FollowPhase(long double phase) {
+    if (TDirectSound* device = Device()) SetTonePhase(*device, phase);
+}
+
 void TMainTone::RunStopped() {
     if (TDirectSound* device = Device()) StopTone(*device);
 }

@@ -45,6 +45,8 @@ public:
     void VolumeChanged();    // the Volume knob's position
     // The run's phase at its start, in periods: the beat starts from it.
     void RunStarted(long double phase);
+    // The run's phase at the stamp's moment: a sounding beat glides to it.
+    void FollowPhase(long double phase);
     void RunStopped();
 
 private:

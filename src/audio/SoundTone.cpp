@@ -146,11 +146,7 @@ void ToneVoice::Apply(Kind kind, int32_t value) {
         appliedPlaying_ = value != 0;
         break;
     case Kind::Phase:
-        if (gain_ == 0.0f) {
-            const uint64_t beat = uint64_t{static_cast<uint32_t>(value)} << 32;
-            rightPhase_ = leftPhase_ + beat;
-            pulsePhase_ = beat;
-        }
+        Synchronise(uint64_t{static_cast<uint32_t>(value)} << 32);
         return;
     }
     Retarget();
@@ -166,10 +162,26 @@ void ToneVoice::CatchUp() {
     Retarget();
 }
 
+void ToneVoice::Synchronise(uint64_t beatPhase) {
+    syncStep_ = 0;
+    syncLeft_ = 0;
+    if (gain_ == 0.0f) {
+        rightPhase_ = leftPhase_ + beatPhase;
+        pulsePhase_ = beatPhase;
+    } else {
+        // The shorter way round: the difference as a signed fraction of a cycle.
+        const auto error = static_cast<int64_t>(beatPhase - pulsePhase_);
+        syncLeft_ = std::max<uint32_t>(1, rate_ * kSyncMs / 1000);
+        syncStep_ = error / static_cast<int64_t>(syncLeft_);
+    }
+    Retune();
+}
+
 void ToneVoice::Retune() {
     leftStep_ = TonePhaseStep(appliedCarrier_, rate_);
-    rightStep_ = TonePhaseStep(uint64_t{appliedCarrier_} + appliedBeat_, rate_);
-    pulseStep_ = TonePhaseStep(appliedBeat_, rate_);
+    rightStep_ = TonePhaseStep(uint64_t{appliedCarrier_} + appliedBeat_, rate_) +
+                 static_cast<uint64_t>(syncStep_);
+    pulseStep_ = TonePhaseStep(appliedBeat_, rate_) + static_cast<uint64_t>(syncStep_);
     // The edge lasts kEdgeMicros, or a quarter of the on-time where that is shorter.
     const Wide edge = (static_cast<Wide>(appliedBeat_) * kEdgeMicros << 64) / 1000000000u;
     const uint64_t edgePhase = static_cast<uint64_t>(std::min<Wide>(edge, kLongestEdge));
@@ -372,7 +384,15 @@ void ToneVoice::MixInto(float* out, uint32_t frames, uint64_t firstFrame, const 
             CatchUp();
             continue;
         }
+        if (syncLeft_ > 0) until = std::min(until, done + syncLeft_);
         Generate(out + 2 * static_cast<size_t>(done), until - done);
+        if (syncLeft_ > 0) {
+            syncLeft_ -= until - done;
+            if (syncLeft_ == 0) {
+                syncStep_ = 0;
+                Retune();
+            }
+        }
         done = until;
     }
 }

@@ -41,9 +41,12 @@ public:
     void Play(int64_t stamp);
     void Stop(int64_t stamp);
     // Puts the beat (the right ear's lead over the left, and the pulse) at a phase, in 2^-32
-    // of a cycle, at the frame of its stamp: the run's phase where the tone begins. It takes
-    // effect only where the tone is silent, so that nothing clicks; a sounding tone runs on.
+    // of a cycle, at the frame of its stamp: the run's phase. A silent tone takes it at once,
+    // as where a run begins; a sounding one glides to it over kSyncMs, its beat a little
+    // faster or slower meanwhile, so that an output whose clock runs apart from the run's is
+    // kept on the run's phase without a click.
     void SetPhase(uint32_t fraction, int64_t stamp);
+    static constexpr uint32_t kSyncMs = 250;
 
     ToneMode Mode() const { return static_cast<ToneMode>(mode_.load(std::memory_order_relaxed)); }
     uint32_t Carrier() const { return carrier_.load(std::memory_order_relaxed); }
@@ -72,6 +75,7 @@ private:
     void CatchUp();
     void Retune();
     void Retarget();
+    void Synchronise(uint64_t beatPhase);
     void Generate(float* out, uint32_t n);
     struct Rotor;
     // Frame by frame, for glides and a pulse's edges.
@@ -105,6 +109,10 @@ private:
     bool appliedPlaying_ = false;
     uint64_t leftPhase_ = 0, rightPhase_ = 0, pulsePhase_ = 0;
     uint64_t leftStep_ = 0, rightStep_ = 0, pulseStep_ = 0;
+    // A glide of the beat's phase toward the run's: added to the beat's step for syncLeft_
+    // more frames.
+    int64_t syncStep_ = 0;
+    uint32_t syncLeft_ = 0;
     float leftTurn_[2] = {1.0f, 0.0f}, rightTurn_[2] = {1.0f, 0.0f};
     // The pulse: on from the start of its cycle until onEnd_, its envelope rising (or falling
     // once past onEnd_) by edgeStep_ a frame; the envelope is a raised cosine of edge_, which

@@ -3,6 +3,7 @@
 // without a click, and values the voice cannot play are refused.
 
 #include "SoundTestSupport.h"
+#include "audio/SoundTone.h"
 
 #include <gtest/gtest.h>
 
@@ -84,4 +85,26 @@ TEST(ToneVoice, RefusesWhatItCannotPlayAndKeepsTheLastValue) {
     for (size_t f = 1; f < 44100; ++f)
         rises += out[2 * (f - 1)] < 0 && out[2 * f] >= 0;
     EXPECT_NEAR(rises, 200, 1);
+}
+
+TEST(ToneVoice, ABeatOffTheRunsPhaseGlidesToItWithoutAClick) {
+    OfflineTone tone;
+    tone.Out(44100);
+    // A quarter of a beat ahead of where the beat stands: the right ear gets there over the
+    // glide by a slightly faster beat, and the left ear keeps its carrier.
+    const double beatPhase = Cycles(10, 44100) + 0.25;
+    tone.device->SetTonePhase(static_cast<uint32_t>(std::fmod(beatPhase, 1.0) * 4294967296.0));
+    const uint32_t glide = 44100 * ToneVoice::kSyncMs / 1000;
+    const std::vector<float> out = tone.Out(glide + 2000);
+    const double slope = 2 * std::numbers::pi * 210.1 / 44100.0;
+    float worst = 0;
+    for (size_t i = 3; i < out.size(); i += 2)
+        worst = std::max(worst, std::fabs(out[i] - out[i - 2]));
+    EXPECT_LE(worst, slope * 1.01) << "no click in the right ear";
+    for (uint32_t f = glide + 100; f < glide + 110; ++f) {
+        const double at = 44100.0 + f;
+        EXPECT_NEAR(out[2 * f + 1], std::sin(2 * std::numbers::pi * (Cycles(210, at) + 0.25)), 1e-4)
+            << f;
+        EXPECT_NEAR(out[2 * f], std::sin(2 * std::numbers::pi * Cycles(200, at)), 2e-5) << f;
+    }
 }
