@@ -362,10 +362,7 @@ void ImportSchedule(const std::string& schedule, const std::string& output) {
     const TSbgImport imported = ImportSbgFile(schedule);
     for (const std::string& line : imported.Report)
         std::cerr << line << "\n";
-    std::ofstream out(output, std::ios::binary | std::ios::trunc);
-    out << imported.Text;
-    out.close();
-    if (!out) throw Exception("cannot write " + output);
+    WriteImportedSession(output, imported.Text);
 }
 
 // A bar on the terminal, redrawn when a whole percent more is done.

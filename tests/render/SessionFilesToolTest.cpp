@@ -2,10 +2,10 @@
 // The renderer's work on session files besides sound: every shipped session renders, a
 // session's picture has its curve where the session says, and binaural-beat schedules convert
 // into the expected points with a report of what was left out.
-#include "run/SessionPlot.h"
 #include "library/LibraryTestFiles.h"
 #include "render/SbgImport.h"
 #include "render/SessionRender.h"
+#include "run/SessionPlot.h"
 #include "session/SessionFile.h"
 
 #include <QImage>
@@ -148,12 +148,12 @@ TEST(SbgImport, PlainSchedulesCrossFadeOverAMinuteAndEndAtSilence) {
                              "#\n"
                              "# Converted from plain.sbg by velmora-render --import-sbg.\n"
                              "0:00  10.0  tone=binaural  carrier=200  volume=7\n"
-                             "10:00  10.0  carrier=150\n"
-                             "11:00  6.0\n"
-                             "30:30  6.0  tone=off  volume=0\n");
+                             "9:30  10.0  carrier=150\n"
+                             "10:30  6.0\n"
+                             "31:00  6.0  tone=off  volume=0\n");
     EXPECT_TRUE(imported.Report.empty());
     ASSERT_EQ(imported.Points.size(), 4u);
-    EXPECT_EQ(imported.Points[2].TimeMs, 11 * 60000);
+    EXPECT_EQ(imported.Points[2].TimeMs, 10 * 60000 + 30000);
     EXPECT_EQ(imported.Points[2].FrequencyMilli, 6000);
 }
 
@@ -170,14 +170,15 @@ TEST(SbgImport, SlidesIsochronicPulsesAndTheLoudestOfSeveralBeats) {
                       &report),
               "0:00  8.0  tone=binaural  carrier=300  volume=6\n"
               "5:00  12.5  tone=isochronic  carrier=180\n"
-              "20:00  12.5  tone=binaural  carrier=300\n"
-              "20:30  8.0\n"
-              "25:00  8.0  tone=off  volume=0\n");
+              "19:45  12.5  tone=binaural  carrier=300\n"
+              "20:15  8.0\n"
+              "25:15  8.0  tone=off  volume=0\n");
     EXPECT_EQ(report, (std::vector<std::string>{
                           "s.sbg: several beating voices in one tone-set, the loudest one's beat "
                           "used (line 2)",
                           "s.sbg: noise voices left out (the library's sound plays instead); a "
-                          "tone-set of noise alone sets only the volume (line 3)"}));
+                          "tone-set of noise alone sets only the volume (line 3)",
+                          "s.sbg: carrier slides played as steps where the slide ends (line 5)"}));
 }
 
 TEST(SbgImport, ClockTimesCountFromTheFirstPastMidnightAndTheRestIsReported) {
@@ -194,17 +195,17 @@ TEST(SbgImport, ClockTimesCountFromTheFirstPastMidnightAndTheRestIsReported) {
                       "00:45:10 d\n",
                       &report),
               "0:00  2.5  tone=binaural  carrier=100  volume=2\n"
-              "1:30:00  2.5  carrier=200\n"
-              "1:31:00  35.0\n"
+              "1:29:59  2.5\n"
+              "1:30:00  35.0  carrier=200\n"
               "2:15:00  35.0  tone=off\n"
               "2:45:10  35.0  volume=0\n");
     EXPECT_EQ(report,
               (std::vector<std::string>{
                   "s.sbg: pure tones without a beat left out (line 5)",
                   "s.sbg: spin voices left out (line 3)", "s.sbg: bell voices left out (line 4)",
-                  "s.sbg: mix input left out (line 5)", "s.sbg: option lines left out (line 1)",
-                  "s.sbg: built-in programmes (-p) left out (line 2)",
-                  "s.sbg: fade marks taken as the default cross-fade (line 9)",
+                  "s.sbg: mix input left out (line 5)",
+                  "s.sbg: pre-programmed sequences (-p) left out: the time lines are followed "
+                  "(line 2)",
                   "s.sbg: beats above 35 Hz clamped to 35 Hz (line 4)"}));
 }
 
@@ -218,9 +219,9 @@ TEST(SbgImport, RefusesWhatCannotBeFollowedAndHoldsASoundingEnd) {
                          "where the session ends (line 2)");
     const std::pair<const char*, const char*> refusals[] = {
         {"a: 200+10/10\nNOW b\n", "s.sbg, line 2: tone-set \"b\" is not defined"},
-        {"a: 200+10/10\n+00:10 a\nNOW a\n", "s.sbg, line 3: time NOW comes before the line above"},
+        {"a: 200+10/10\nNOW <<> a\n", "s.sbg, line 2: fade mark \"<<>\" is not understood"},
         {"a: pink/10\nNOW a\n", "s.sbg, line 2: no tone-set of the schedule has a beating voice"},
-        {"a: 200+10/10\nNOW+1:00 a\n", "s.sbg, line 2: time \"NOW+1:00\" is not understood"},
+        {"a: 200+10/10\nNOW+1:0 a\n", "s.sbg, line 2: time \"NOW+1:0\" is not understood"},
         {"a: 200+10/10\na: 300+4/10\n", "s.sbg, line 2: tone-set \"a\" is defined twice"},
         {"# nothing\n", "s.sbg, line 1: the schedule has no time lines"},
     };

@@ -2,16 +2,20 @@
 #include "render/SbgImport.h"
 
 #include "session/Session.h"
+#include "session/SessionFile.h"
 #include "sound/ModulationStep.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <optional>
+#include <queue>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,9 +23,11 @@ namespace {
 
 constexpr int32_t kMinBeatMilli = 100, kMaxBeatMilli = 35000;
 constexpr int32_t kMinCarrierMilli = 50000, kMaxCarrierMilli = 1000000;
-constexpr size_t kMaxTimeLines = 4999; // two points each and an end: within 10,000
+// Counted after blocks are expanded: a short file can name a long block many times.
+constexpr size_t kMaxTimeLines = 100000;
 constexpr int64_t kMaxLengthMs = (99 * 3600 + 59 * 60 + 59) * int64_t{1000};
 constexpr int64_t kDayMs = 24 * 3600 * int64_t{1000};
+constexpr int64_t kSecondMs = 1000;
 
 // What the report lists, in the order it lists them.
 enum class TLeftOut {
@@ -33,13 +39,17 @@ enum class TLeftOut {
     Mix,
     Waveforms,
     UnknownVoices,
-    Blocks,
+    SoundFiles,
     Options,
+    StartClock,
     Programmes,
-    FadeMarks,
+    NowPlaced,
+    CarrierSlides,
     BeatHigh,
     BeatLow,
     Carrier,
+    Cut,
+    Thinned,
     HeldEnd,
 };
 constexpr const char* kLeftOutText[] = {
@@ -52,13 +62,18 @@ constexpr const char* kLeftOutText[] = {
     "mix input left out",
     "custom waveforms played as sine waves",
     "voices not understood, left out",
-    "tone-set blocks ({ ... }) left out",
+    "sound files mixed in (-m) left out",
     "option lines left out",
-    "built-in programmes (-p) left out",
-    "fade marks taken as the default cross-fade",
+    "the start clock (-T) left out: without NOW the session starts at the first time line",
+    "pre-programmed sequences (-p) left out: the time lines are followed",
+    "NOW taken as the clock time %s, so that the lines from NOW end the fade time (at least a "
+    "minute) before the first clock time; -T sets the clock time NOW stands for",
+    "carrier slides played as steps where the slide ends",
     "beats above 35 Hz clamped to 35 Hz",
     "beats below 0.1 Hz raised to 0.1 Hz",
     "carriers outside 50..1000 Hz clamped",
+    "the schedule is cut at 99:59:59",
+    "%s",
     "the last tone-set is not silent: held for the fade time, where the session ends",
 };
 
@@ -75,44 +90,34 @@ struct TToneSet {
     int Line = 0;
 };
 
-struct TTimeLine {
-    int64_t TimeMs = 0;
+// How a tone-set comes in and goes out: from or to its neighbour (the default), from or to
+// silence, at once, or (going out) sliding into the next one.
+enum class TFade { Along, Silence, Abrupt, Slide };
+
+// One use of a tone-set at a time: a time line, or a line of a block.
+struct TUse {
+    int64_t TimeMs = 0; // in a block: from the block's start
     const TToneSet* Set = nullptr;
-    bool Slide = false;
+    TFade In = TFade::Along, Out = TFade::Along;
     int Line = 0;
 };
 
-class TImporter {
-public:
-    explicit TImporter(std::string name) : name_(std::move(name)) {}
+struct TBlock {
+    std::vector<TUse> Uses; // in the order written, each line's time from the block's start
+    int64_t SpanMs = 0;
+};
 
-    TSbgImport Run(std::string_view text);
+// Where a time line's time counts from.
+enum class TAnchor { Now, Clock, Last };
 
-private:
-    [[noreturn]] void Fail(int line, const std::string& what) const {
-        throw ESbgError(name_ + ", line " + std::to_string(line) + ": " + what);
-    }
-    void Note(TLeftOut kind, int line) {
-        auto& lines = leftOut_[kind];
-        if (lines.empty() || lines.back() != line) lines.push_back(line);
-    }
-
-    void Definition(std::string_view name, std::string_view specs, int line);
-    void Voice(std::string_view spec, TToneSet& set, int line);
-    void TimeLine(const std::vector<std::string_view>& words, int line);
-    void Option(const std::vector<std::string_view>& words, int line);
-    int64_t Time(std::string_view word, int line);
-    int32_t Beat(double hz, int line);
-    std::vector<TSbgPoint> Points();
-    std::string Text(const std::vector<TSbgPoint>& points) const;
-
-    std::string name_;
-    std::map<std::string, TToneSet, std::less<>> sets_;
-    std::vector<TTimeLine> lines_;
-    std::map<TLeftOut, std::vector<int>> leftOut_;
-    int64_t fadeMs_ = kSbgDefaultFadeMs;
-    std::optional<int64_t> firstClockMs_;
-    bool inBlock_ = false;
+struct TTimeLine {
+    TAnchor Anchor = TAnchor::Now;
+    int64_t ClockMs = 0;
+    int64_t OffsetMs = 0;
+    const TToneSet* Set = nullptr; // either a tone-set...
+    const TBlock* Block = nullptr; // ...or a block
+    std::optional<TFade> In, Out;  // only where the line gives a mark
+    int Line = 0;
 };
 
 std::string_view Trim(std::string_view s) {
@@ -153,12 +158,13 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// A plain decimal number, at most six digits before the point and six after.
+// A plain decimal number: at most six digits before the point and fifteen after (schedules
+// write beats worked out to many places; the thousandths are what a session keeps).
 std::optional<double> Number(std::string_view s) {
     const size_t dot = s.find('.');
     const std::string_view whole = s.substr(0, dot);
     const std::string_view fraction = dot == std::string_view::npos ? "" : s.substr(dot + 1);
-    if (whole.size() > 6 || fraction.size() > 6 || (whole.empty() && fraction.empty()))
+    if (whole.size() > 6 || fraction.size() > 15 || (whole.empty() && fraction.empty()))
         return std::nullopt;
     if (dot != std::string_view::npos && fraction.empty()) return std::nullopt;
     double v = 0;
@@ -177,6 +183,39 @@ std::optional<double> Number(std::string_view s) {
 
 int32_t Milli(double hz) {
     return static_cast<int32_t>(std::lround(hz * 1000));
+}
+
+// h:mm or h:mm:ss, hours of one or two digits.
+std::optional<int64_t> Duration(std::string_view s) {
+    int64_t parts[3] = {};
+    int count = 0;
+    size_t start = 0;
+    for (size_t i = 0; i <= s.size(); ++i) {
+        if (i < s.size() && s[i] != ':') continue;
+        const std::string_view part = s.substr(start, i - start);
+        if (count == 3 || part.empty() || part.size() > 2 || (count > 0 && part.size() != 2) ||
+            !std::all_of(part.begin(), part.end(), IsDigit))
+            return std::nullopt;
+        parts[count] = part[0] - '0';
+        if (part.size() == 2) parts[count] = parts[count] * 10 + (part[1] - '0');
+        ++count;
+        start = i + 1;
+    }
+    if (count < 2 || parts[1] > 59 || parts[2] > 59) return std::nullopt;
+    return ((parts[0] * 60 + parts[1]) * 60 + parts[2]) * kSecondMs;
+}
+
+std::optional<int64_t> ClockTime(std::string_view s) {
+    const auto ms = Duration(s);
+    if (!ms || *ms >= kDayMs) return std::nullopt;
+    return ms;
+}
+
+std::string ClockText(int64_t ms) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d", static_cast<int>(ms / 3600000),
+                  static_cast<int>(ms / 60000 % 60));
+    return text;
 }
 
 // The Volume knob's step nearest to an amplitude in percent of full scale, in decibels.
@@ -206,18 +245,153 @@ std::string Hertz(int32_t milli, bool keepPoint) {
     return s;
 }
 
+// The points of the frequency as they are laid down, in time order. A point that would fall at
+// or before the last one moves a second after it, so a change is never lost.
+class TPointList {
+public:
+    // A point that keeps the frequency where it is until a change; needless when it would not
+    // come after the last point.
+    void Hold(int64_t ms, int32_t milli) {
+        if (!points_.empty() && ms <= points_.back().TimeMs) return;
+        Add(ms, milli);
+    }
+    TSbgPoint& Add(int64_t ms, int32_t milli) {
+        if (!points_.empty() && ms <= points_.back().TimeMs) {
+            if (points_.back().FrequencyMilli == milli) return points_.back();
+            ms = points_.back().TimeMs + kSecondMs;
+        }
+        TSbgPoint p;
+        p.TimeMs = ms;
+        p.FrequencyMilli = milli;
+        points_.push_back(p);
+        return points_.back();
+    }
+    std::vector<TSbgPoint>& Points() { return points_; }
+
+private:
+    std::vector<TSbgPoint> points_;
+};
+
+// The frequency of a list of points at a moment, in thousandths.
+double Between(const TSbgPoint& a, const TSbgPoint& b, int64_t ms) {
+    if (b.TimeMs == a.TimeMs) return b.FrequencyMilli;
+    const double x = static_cast<double>(ms - a.TimeMs) / static_cast<double>(b.TimeMs - a.TimeMs);
+    return a.FrequencyMilli + x * (b.FrequencyMilli - a.FrequencyMilli);
+}
+
+bool SetsKnobs(const TSbgPoint& p) {
+    return p.Volume >= 0 || !p.Tone.empty() || p.CarrierMilli >= 0;
+}
+
+// Leaves out the points whose loss changes the frequency least until at most limit remain
+// (points that set knobs, the first and the last always stay); returns how far the result
+// strays from the original at its points, in thousandths, or -1 when it cannot be done.
+double Thin(std::vector<TSbgPoint>& points, size_t limit) {
+    const size_t n = points.size();
+    if (n <= limit) return 0;
+    std::vector<size_t> before(n), after(n);
+    std::vector<double> cost(n, std::numeric_limits<double>::infinity());
+    std::vector<bool> gone(n, false);
+    size_t fixed = 0;
+    for (size_t i = 0; i < n; ++i) {
+        before[i] = i - 1;
+        after[i] = i + 1;
+        if (i == 0 || i + 1 == n || SetsKnobs(points[i])) ++fixed;
+    }
+    if (fixed > limit) return -1;
+    using TEntry = std::pair<double, size_t>;
+    std::priority_queue<TEntry, std::vector<TEntry>, std::greater<>> queue;
+    auto weigh = [&](size_t i) {
+        if (i == 0 || i + 1 == n || SetsKnobs(points[i])) return;
+        const TSbgPoint& p = points[i];
+        cost[i] =
+            std::fabs(p.FrequencyMilli - Between(points[before[i]], points[after[i]], p.TimeMs));
+        queue.push({cost[i], i});
+    };
+    for (size_t i = 0; i < n; ++i)
+        weigh(i);
+    size_t left = n;
+    while (left > limit && !queue.empty()) {
+        const auto [c, i] = queue.top();
+        queue.pop();
+        if (gone[i] || c != cost[i]) continue;
+        gone[i] = true;
+        --left;
+        after[before[i]] = after[i];
+        before[after[i]] = before[i];
+        weigh(before[i]);
+        weigh(after[i]);
+    }
+    // How far the thinned line strays, measured at every original point.
+    std::vector<TSbgPoint> kept;
+    kept.reserve(left);
+    for (size_t i = 0; i < n; ++i)
+        if (!gone[i]) kept.push_back(points[i]);
+    double worst = 0;
+    size_t k = 0;
+    for (const TSbgPoint& p : points) {
+        while (k + 1 < kept.size() && kept[k + 1].TimeMs < p.TimeMs)
+            ++k;
+        const TSbgPoint& b = k + 1 < kept.size() ? kept[k + 1] : kept[k];
+        worst = std::max(worst, std::fabs(p.FrequencyMilli - Between(kept[k], b, p.TimeMs)));
+    }
+    points = std::move(kept);
+    return worst;
+}
+
+class TImporter {
+public:
+    explicit TImporter(std::string name) : name_(std::move(name)) {}
+
+    TSbgImport Run(std::string_view text);
+
+private:
+    [[noreturn]] void Fail(int line, const std::string& what) const {
+        throw ESbgError(name_ + ", line " + std::to_string(line) + ": " + what);
+    }
+    void Note(TLeftOut kind, int line) {
+        auto& lines = leftOut_[kind];
+        if (line > 0 && (lines.empty() || lines.back() != line)) lines.push_back(line);
+    }
+
+    void Definition(std::string_view name, std::string_view specs, int line);
+    void Voice(std::string_view spec, TToneSet& set, int line);
+    TTimeLine ReadTimeLine(const std::vector<std::string_view>& words, int line);
+    void BlockLine(const std::vector<std::string_view>& words, int line);
+    void Option(const std::vector<std::string_view>& words, int line);
+    int32_t Beat(double hz, int line);
+    std::vector<TUse> Resolve();
+    int64_t HalfFade(const std::vector<TUse>& uses, size_t i) const;
+    std::vector<TSbgPoint> Points(const std::vector<TUse>& uses);
+    std::vector<std::string> ReportLines(const std::string& lead) const;
+
+    std::string name_;
+    std::map<std::string, TToneSet, std::less<>> sets_;
+    std::map<std::string, TBlock, std::less<>> blocks_;
+    std::optional<std::pair<std::string, TBlock>> open_; // the block being read
+    int openLine_ = 0;
+    std::vector<TTimeLine> lines_;
+    std::map<TLeftOut, std::vector<int>> leftOut_;
+    std::map<TLeftOut, std::string> details_; // the words a kind's text leaves open
+    int64_t fadeMs_ = kSbgDefaultFadeMs;
+    std::optional<int64_t> startClockMs_;
+    int startClockLine_ = 0;
+    int programmeLine_ = 0;
+};
+
 void TImporter::Definition(std::string_view name, std::string_view specs, int line) {
+    if (sets_.count(name) != 0 || blocks_.count(name) != 0)
+        Fail(line, "tone-set \"" + Quoted(name) + "\" is defined twice");
     if (Trim(specs) == "{") {
-        Note(TLeftOut::Blocks, line);
-        inBlock_ = true;
+        open_.emplace(std::string(name), TBlock{});
+        openLine_ = line;
         return;
     }
     TToneSet set;
     set.Line = line;
     for (std::string_view spec : Words(specs))
         Voice(spec, set, line);
-    if (!sets_.emplace(std::string(name), set).second)
-        Fail(line, "tone-set \"" + Quoted(name) + "\" is defined twice");
+    sets_.emplace(std::string(name), set);
 }
 
 void TImporter::Voice(std::string_view spec, TToneSet& set, int line) {
@@ -291,131 +465,251 @@ int32_t TImporter::Beat(double hz, int line) {
     return milli;
 }
 
-// hh:mm or hh:mm:ss.
-std::optional<int64_t> Clock(std::string_view s) {
-    int64_t parts[3] = {};
-    int count = 0;
-    size_t start = 0;
-    for (size_t i = 0; i <= s.size(); ++i) {
-        if (i < s.size() && s[i] != ':') continue;
-        const std::string_view part = s.substr(start, i - start);
-        if (count == 3 || part.size() != 2 || !IsDigit(part[0]) || !IsDigit(part[1]))
-            return std::nullopt;
-        parts[count++] = (part[0] - '0') * 10 + (part[1] - '0');
-        start = i + 1;
+// TIME [MARK] NAME [->]. The mark's first character says how the tone-set comes in ("<" from
+// silence, "-" from the one before, "=" at once), its second how it goes out (">" to silence,
+// "-" into the next, "="); "->" there, or after the name, slides into the next tone-set.
+TTimeLine TImporter::ReadTimeLine(const std::vector<std::string_view>& words, int line) {
+    TTimeLine l;
+    l.Line = line;
+    std::string_view time = words[0];
+    auto bad = [&] { Fail(line, "time \"" + Quoted(words[0]) + "\" is not understood"); };
+    if (time.starts_with("NOW")) {
+        time.remove_prefix(3);
+        l.Anchor = TAnchor::Now;
+        if (!time.empty() && time.front() != '+') bad();
+    } else if (time.starts_with("+")) {
+        l.Anchor = TAnchor::Last;
+    } else {
+        const auto clock = ClockTime(time);
+        if (!clock) bad();
+        l.Anchor = TAnchor::Clock;
+        l.ClockMs = *clock;
+        time = {};
     }
-    if (count < 2 || parts[1] > 59 || parts[2] > 59) return std::nullopt;
-    return ((parts[0] * 60 + parts[1]) * 60 + parts[2]) * 1000;
-}
-
-int64_t TImporter::Time(std::string_view word, int line) {
-    const std::string_view written = word;
-    auto bad = [&] { Fail(line, "time \"" + Quoted(written) + "\" is not understood"); };
-    if (word.starts_with("NOW")) {
-        word.remove_prefix(3);
-        if (word.empty()) return 0;
-        if (word.front() != '+') bad();
-    }
-    if (!word.empty() && word.front() == '+') {
-        const auto offset = Clock(word.substr(1));
+    if (!time.empty()) {
+        const auto offset = Duration(time.substr(1));
         if (!offset) bad();
-        return *offset;
+        l.OffsetMs = *offset;
     }
-    const auto clock = Clock(word);
-    if (!clock || *clock >= kDayMs) bad();
-    if (!firstClockMs_) firstClockMs_ = *clock;
-    // Clock times count from the first one; one earlier than the time before is the next day.
-    int64_t ms = (*clock - *firstClockMs_ + kDayMs) % kDayMs;
-    if (!lines_.empty()) {
-        while (ms < lines_.back().TimeMs)
-            ms += kDayMs;
-    }
-    return ms;
-}
-
-void TImporter::Option(const std::vector<std::string_view>& words, int line) {
-    if (words[0].starts_with("-p")) return Note(TLeftOut::Programmes, line);
-    if (words[0] == "-F" && words.size() == 2) {
-        if (const auto ms = Number(words[1])) {
-            fadeMs_ = static_cast<int64_t>(*ms);
-            return;
-        }
-    }
-    Note(TLeftOut::Options, line);
-}
-
-void TImporter::TimeLine(const std::vector<std::string_view>& words, int line) {
     size_t i = 1;
-    if (i < words.size() && words[i].find_first_not_of("<>=-") == std::string_view::npos &&
-        words[i] != "->") {
-        if (words[i] != "<>") Note(TLeftOut::FadeMarks, line);
+    if (i < words.size() && words[i].find_first_not_of("<>=-") == std::string_view::npos) {
+        const std::string_view mark = words[i];
+        auto in = [&](char c) -> std::optional<TFade> {
+            if (c == '<') return TFade::Silence;
+            if (c == '=') return TFade::Abrupt;
+            if (c == '-') return TFade::Along;
+            return std::nullopt;
+        };
+        auto out = [&](char c) -> std::optional<TFade> {
+            if (c == '>') return TFade::Silence;
+            if (c == '=') return TFade::Abrupt;
+            if (c == '-') return TFade::Along;
+            return std::nullopt;
+        };
+        if (mark == "->") {
+            l.Out = TFade::Slide;
+        } else if (mark.size() == 1 && mark[0] == '>') {
+            l.Out = TFade::Silence;
+        } else if (mark.size() == 1 || mark.size() == 2) {
+            l.In = in(mark[0]);
+            if (mark.size() == 2) l.Out = out(mark[1]);
+            if (!l.In || (mark.size() == 2 && !l.Out))
+                Fail(line, "fade mark \"" + Quoted(mark) + "\" is not understood");
+        } else {
+            Fail(line, "fade mark \"" + Quoted(mark) + "\" is not understood");
+        }
         ++i;
     }
     if (i >= words.size()) Fail(line, "a time line needs a tone-set");
-    const auto set = sets_.find(words[i]);
-    if (set == sets_.end()) Fail(line, "tone-set \"" + Quoted(words[i]) + "\" is not defined");
-    TTimeLine entry;
-    entry.TimeMs = Time(words[0], line);
-    entry.Set = &set->second;
-    entry.Line = line;
+    if (const auto set = sets_.find(words[i]); set != sets_.end()) {
+        l.Set = &set->second;
+    } else if (const auto block = blocks_.find(words[i]); block != blocks_.end()) {
+        l.Block = &block->second;
+    } else {
+        Fail(line, "tone-set \"" + Quoted(words[i]) + "\" is not defined");
+    }
     ++i;
     if (i < words.size() && words[i] == "->") {
-        entry.Slide = true;
+        l.Out = TFade::Slide;
         ++i;
     }
     if (i != words.size()) Fail(line, "\"" + Quoted(words[i]) + "\" after the tone-set");
-    if (!lines_.empty() && entry.TimeMs < lines_.back().TimeMs)
-        Fail(line, "time " + Quoted(words[0]) + " comes before the line above");
-    if (entry.TimeMs > kMaxLengthMs) Fail(line, "the schedule runs longer than 99:59:59");
-    if (lines_.size() == kMaxTimeLines)
-        Fail(line, "more than " + std::to_string(kMaxTimeLines) + " time lines");
-    // Two lines at one moment: the later one counts.
-    if (!lines_.empty() && entry.TimeMs == lines_.back().TimeMs)
-        lines_.back() = entry;
-    else
-        lines_.push_back(entry);
+    return l;
 }
 
-std::vector<TSbgPoint> TImporter::Points() {
-    // A tone-set without a beat holds the frequency before it; before the first beat the
-    // first beat's frequency stands.
-    int32_t held = 0;
+// A line inside "name: { ... }": a time from the block's start and a tone-set or an earlier
+// block, which is copied in whole.
+void TImporter::BlockLine(const std::vector<std::string_view>& words, int line) {
+    const TTimeLine l = ReadTimeLine(words, line);
+    if (l.Anchor != TAnchor::Last)
+        Fail(line, "a block's lines give their time from the block's start, as +h:mm");
+    TBlock& block = open_->second;
+    auto add = [&](TUse use) {
+        if (block.Uses.size() == kMaxTimeLines)
+            Fail(line, "a block of more than " + std::to_string(kMaxTimeLines) + " lines");
+        block.SpanMs = std::max(block.SpanMs, use.TimeMs);
+        block.Uses.push_back(use);
+    };
+    if (l.Set)
+        return add(
+            {l.OffsetMs, l.Set, l.In.value_or(TFade::Along), l.Out.value_or(TFade::Along), line});
+    for (size_t k = 0; k < l.Block->Uses.size(); ++k) {
+        TUse use = l.Block->Uses[k];
+        use.TimeMs += l.OffsetMs;
+        if (k == 0 && l.In) use.In = *l.In;
+        if (k + 1 == l.Block->Uses.size() && l.Out) use.Out = *l.Out;
+        add(use);
+    }
+}
+
+void TImporter::Option(const std::vector<std::string_view>& words, int line) {
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::string_view w = words[i];
+        const std::optional<std::string_view> value =
+            i + 1 < words.size() && words[i + 1].front() != '-' ? std::optional(words[i + 1])
+                                                                : std::nullopt;
+        if (w.starts_with("-p")) {
+            // The rest of the line is the sequence's.
+            programmeLine_ = line;
+            return;
+        }
+        if (w == "-S" || w == "-E" || w == "-SE" || w == "-ES") {
+            continue; // start at the first time line, end at the last: as a session does
+        } else if (w == "-F" && value && Number(*value)) {
+            fadeMs_ = static_cast<int64_t>(*Number(*value));
+        } else if (w == "-T" && value && ClockTime(*value)) {
+            startClockMs_ = ClockTime(*value);
+            startClockLine_ = line;
+        } else if (w == "-m") {
+            Note(TLeftOut::SoundFiles, line);
+        } else if (w.front() == '-') {
+            Note(TLeftOut::Options, line);
+        }
+        // The value, or a word of an option left out.
+        while (i + 1 < words.size() && words[i + 1].front() != '-')
+            ++i;
+    }
+}
+
+// Places every line on one time axis from the schedule's start. Clock times count from the
+// first; one earlier than the clock time before is the next day. "+" times count from the last
+// clock time (NOW is one), a block's lines from the block's time.
+std::vector<TUse> TImporter::Resolve() {
+    bool clocks = false, now = false;
     for (const TTimeLine& l : lines_) {
-        if (l.Set->Main) {
-            held = l.Set->Main->BeatMilli;
+        if (l.Anchor == TAnchor::Clock) {
+            clocks = true;
+        } else if (!clocks) {
+            now = true; // NOW, or a "+" time before any clock time, which counts from NOW
+        } else if (l.Anchor == TAnchor::Now) {
+            now = true;
+        }
+    }
+    std::optional<int64_t> nowClock = startClockMs_;
+    if (startClockMs_ && !now) Note(TLeftOut::StartClock, startClockLine_);
+    if (!nowClock && now && clocks) {
+        // The NOW lines keep their own length, and the first clock time comes the fade time
+        // (at least a minute) after them.
+        int64_t span = 0, firstClock = -1;
+        int nowLine = 0;
+        bool fromNow = true;
+        for (const TTimeLine& l : lines_) {
+            if (l.Anchor == TAnchor::Clock) {
+                if (firstClock < 0) firstClock = l.ClockMs;
+                fromNow = false;
+                continue;
+            }
+            if (l.Anchor == TAnchor::Now) fromNow = true;
+            if (!fromNow) continue;
+            if (nowLine == 0) nowLine = l.Line;
+            span = std::max(span, l.OffsetMs + (l.Block ? l.Block->SpanMs : 0));
+        }
+        const int64_t gap = std::max(fadeMs_ / kSecondMs * kSecondMs, 60 * kSecondMs);
+        nowClock = ((firstClock - span - gap) % kDayMs + kDayMs) % kDayMs;
+        Note(TLeftOut::NowPlaced, nowLine);
+        details_[TLeftOut::NowPlaced] = ClockText(*nowClock);
+    }
+    std::vector<TUse> uses;
+    int64_t anchor = 0;
+    bool anchored = false;
+    for (const TTimeLine& l : lines_) {
+        if (l.Anchor != TAnchor::Last || !anchored) {
+            if (l.Anchor == TAnchor::Clock || nowClock) {
+                const int64_t clock = l.Anchor == TAnchor::Clock ? l.ClockMs : *nowClock;
+                anchor = anchored ? anchor + ((clock - anchor) % kDayMs + kDayMs) % kDayMs : clock;
+            } else {
+                anchor = 0;
+            }
+            anchored = true;
+        }
+        const int64_t at = anchor + l.OffsetMs;
+        const size_t count = l.Set ? 1 : l.Block->Uses.size();
+        if (uses.size() + count > kMaxTimeLines) {
+            Fail(l.Line, "more than " + std::to_string(kMaxTimeLines) +
+                             " time lines once blocks are expanded");
+        }
+        if (l.Set) {
+            uses.push_back(
+                {at, l.Set, l.In.value_or(TFade::Along), l.Out.value_or(TFade::Along), l.Line});
+            continue;
+        }
+        for (size_t k = 0; k < count; ++k) {
+            TUse use = l.Block->Uses[k];
+            use.TimeMs += at;
+            use.Line = l.Line;
+            if (k == 0 && l.In) use.In = *l.In;
+            if (k + 1 == count && l.Out) use.Out = *l.Out;
+            uses.push_back(use);
+        }
+    }
+    if (uses.empty()) Fail(lines_.back().Line, "the schedule's blocks have no lines");
+    // Lines play in the order of their times; of two at one moment the later one counts.
+    std::stable_sort(uses.begin(), uses.end(),
+                     [](const TUse& a, const TUse& b) { return a.TimeMs < b.TimeMs; });
+    std::vector<TUse> ordered;
+    ordered.reserve(uses.size());
+    const int64_t start = uses.front().TimeMs;
+    for (TUse& use : uses) {
+        use.TimeMs -= start;
+        if (use.TimeMs >= kMaxLengthMs) {
+            Note(TLeftOut::Cut, use.Line);
+            break;
+        }
+        if (!ordered.empty() && ordered.back().TimeMs == use.TimeMs)
+            ordered.back() = use;
+        else
+            ordered.push_back(use);
+    }
+    return ordered;
+}
+
+// Half of the cross-fade around a line: half the fade time, and no more than half the way to
+// the lines on either side, so that neighbouring fades never overlap. Whole seconds.
+int64_t TImporter::HalfFade(const std::vector<TUse>& uses, size_t i) const {
+    int64_t half = fadeMs_ / 2;
+    if (i > 0) half = std::min(half, (uses[i].TimeMs - uses[i - 1].TimeMs) / 2);
+    if (i + 1 < uses.size()) half = std::min(half, (uses[i + 1].TimeMs - uses[i].TimeMs) / 2);
+    return half / kSecondMs * kSecondMs;
+}
+
+std::vector<TSbgPoint> TImporter::Points(const std::vector<TUse>& uses) {
+    // A tone-set without a beat keeps the frequency where it was; before the first beat the
+    // first beat's frequency stands.
+    int32_t current = 0;
+    for (const TUse& u : uses) {
+        if (u.Set->Main) {
+            current = u.Set->Main->BeatMilli;
             break;
         }
     }
-    if (held == 0) {
-        Fail(lines_.empty() ? 1 : lines_.front().Line,
-             "no tone-set of the schedule has a beating voice to follow");
-    }
-    std::vector<TSbgPoint> points;
+    if (current == 0)
+        Fail(uses.front().Line, "no tone-set of the schedule has a beating voice to follow");
+    TPointList list;
     int volume = -1;
     std::string tone;
     int32_t carrier = -1;
-    auto add = [&](int64_t ms, int32_t milli) -> TSbgPoint& {
-        if (!points.empty() && points.back().TimeMs == ms) {
-            points.back().FrequencyMilli = milli;
-        } else {
-            TSbgPoint p;
-            p.TimeMs = ms;
-            p.FrequencyMilli = milli;
-            points.push_back(p);
-        }
-        return points.back();
-    };
-    int32_t previous = held;
-    for (size_t i = 0; i < lines_.size(); ++i) {
-        const TTimeLine& l = lines_[i];
-        const TToneSet& set = *l.Set;
-        const int32_t target = set.Main ? set.Main->BeatMilli : previous;
-        const bool slidIn = i > 0 && lines_[i - 1].Slide;
-        const int64_t next = i + 1 < lines_.size() ? lines_[i + 1].TimeMs : -1;
-        // The cross-fade, cut short by the next line.
-        const int64_t fade = next < 0 ? fadeMs_ : std::min(fadeMs_, next - l.TimeMs);
-        const bool fades = i > 0 && !slidIn && target != previous && fade >= 1000;
-        TSbgPoint& p = add(l.TimeMs, fades ? previous : target);
+    // The knobs a tone-set sets, on the point where they change.
+    auto knobs = [&](TSbgPoint& p, const TToneSet& set) {
         const int v = VolumeFor(set.Amplitude);
         const std::string t = !set.Main                              ? "off"
                               : set.Main->Type == TVoice::Isochronic ? "isochronic"
@@ -424,39 +718,109 @@ std::vector<TSbgPoint> TImporter::Points() {
         if (t != tone) p.Tone = tone = t;
         if (set.Main && set.Main->CarrierMilli != carrier)
             p.CarrierMilli = carrier = set.Main->CarrierMilli;
-        if (fades) add(l.TimeMs + fade / 1000 * 1000, target);
-        previous = target;
+    };
+    auto changes = [&](const TToneSet& set) {
+        TSbgPoint p;
+        const int v = volume;
+        const std::string t = tone;
+        const int32_t c = carrier;
+        knobs(p, set);
+        volume = v;
+        tone = t;
+        carrier = c;
+        return SetsKnobs(p);
+    };
+    for (size_t i = 0; i < uses.size(); ++i) {
+        const TUse& u = uses[i];
+        const TToneSet& set = *u.Set;
+        const int32_t beat = set.Main ? set.Main->BeatMilli : current;
+        // A line that slides starts its slide from its own time.
+        const bool slides = u.Out == TFade::Slide;
+        if (i == 0) {
+            knobs(list.Add(u.TimeMs, beat), set);
+            continue;
+        }
+        if (beat == current && !changes(set)) {
+            if (slides) list.Hold(u.TimeMs, current);
+            continue;
+        }
+        const TUse& before = uses[i - 1];
+        const bool beatBefore = before.Set->Main.has_value();
+        const bool abrupt = before.Out == TFade::Abrupt || u.In == TFade::Abrupt;
+        const int64_t half = abrupt ? 0 : HalfFade(uses, i);
+        if (before.Out == TFade::Slide && beatBefore && set.Main) {
+            // The slide reaches this tone-set at its time; a carrier can only follow in a step.
+            if (before.Set->Main->CarrierMilli != set.Main->CarrierMilli)
+                Note(TLeftOut::CarrierSlides, before.Line);
+            knobs(list.Add(u.TimeMs, beat), set);
+        } else if (!set.Main) {
+            // Silence, or noise alone: the frequency stays, the tone goes when the fade is over.
+            knobs(list.Add(u.TimeMs + half, current), set);
+        } else if (!beatBefore) {
+            // After silence a tone-set starts at its own beat as soon as it can be heard.
+            if (beat != current) list.Hold(u.TimeMs - half - kSecondMs, current);
+            knobs(list.Add(u.TimeMs - half, beat), set);
+        } else if (half == 0 || before.Out == TFade::Silence || u.In == TFade::Silence) {
+            // Through silence, or at once: a step at the line's time.
+            if (beat != current) list.Hold(u.TimeMs - kSecondMs, current);
+            knobs(list.Add(u.TimeMs, beat), set);
+        } else {
+            // A cross-fade centred on the line's time.
+            knobs(list.Add(u.TimeMs - half, current), set);
+            if (beat != current) list.Add(u.TimeMs + half, beat);
+        }
+        current = beat;
+        if (slides) list.Hold(u.TimeMs, current);
     }
+    std::vector<TSbgPoint>& points = list.Points();
     // The session ends at a silent last tone-set; one still sounding is held for the fade.
-    const TTimeLine& last = lines_.back();
+    const TUse& last = uses.back();
+    list.Hold(last.TimeMs, current); // a last line that changed nothing still ends the session
     if (VolumeFor(last.Set->Amplitude) != 0 || points.back().TimeMs == 0) {
         Note(TLeftOut::HeldEnd, last.Line);
-        add(points.back().TimeMs + std::max<int64_t>(fadeMs_ / 1000 * 1000, 1000), previous);
+        list.Add(points.back().TimeMs + std::max(fadeMs_ / kSecondMs * kSecondMs, kSecondMs),
+                 current);
     }
-    if (points.back().TimeMs > kMaxLengthMs)
-        Fail(last.Line, "the schedule runs longer than 99:59:59");
-    return points;
+    if (points.back().TimeMs > kMaxLengthMs) {
+        Note(TLeftOut::Cut, last.Line);
+        while (points.size() > 1 && points.back().TimeMs >= kMaxLengthMs)
+            points.pop_back();
+        list.Add(kMaxLengthMs, points.back().FrequencyMilli);
+    }
+    const size_t laid = points.size();
+    const double worst = Thin(points, kSessionMaxPoints);
+    if (worst < 0) {
+        Fail(last.Line, "more than " + std::to_string(kSessionMaxPoints) +
+                            " changes of the tone or the volume");
+    }
+    if (points.size() < laid) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "the frequency thinned from %zu to %zu points, within %.3f Hz of the "
+                      "schedule",
+                      laid, points.size(), worst / 1000);
+        details_[TLeftOut::Thinned] = text;
+        leftOut_[TLeftOut::Thinned];
+    }
+    return std::move(points);
 }
 
-std::string TImporter::Text(const std::vector<TSbgPoint>& points) const {
-    const std::string stem = std::filesystem::path(name_).stem().string();
-    std::string text = "# " + stem + " (imported)\n#\n# Converted from " + name_ +
-                       " by velmora-render --import-sbg.\n";
-    for (const auto& [kind, lines] : leftOut_) {
-        text += "# Left out or changed: " + std::string(kLeftOutText[static_cast<int>(kind)]);
-        text += lines.size() == 1 ? " (line " : " (lines ";
-        for (size_t i = 0; i < lines.size(); ++i)
-            text += (i ? ", " : "") + std::to_string(lines[i]);
-        text += ")\n";
+std::vector<std::string> TImporter::ReportLines(const std::string& lead) const {
+    std::vector<std::string> lines;
+    for (const auto& [kind, numbers] : leftOut_) {
+        std::string text = kLeftOutText[static_cast<int>(kind)];
+        if (const size_t at = text.find("%s"); at != std::string::npos)
+            text.replace(at, 2, details_.count(kind) ? details_.at(kind) : "");
+        std::string line = lead + text;
+        if (!numbers.empty()) {
+            line += numbers.size() == 1 ? " (line " : " (lines ";
+            for (size_t i = 0; i < numbers.size(); ++i)
+                line += (i ? ", " : "") + std::to_string(numbers[i]);
+            line += ")";
+        }
+        lines.push_back(line);
     }
-    for (const TSbgPoint& p : points) {
-        text += FormatSessionTime(p.TimeMs) + "  " + Hertz(p.FrequencyMilli, true);
-        if (!p.Tone.empty()) text += "  tone=" + p.Tone;
-        if (p.CarrierMilli >= 0) text += "  carrier=" + Hertz(p.CarrierMilli, false);
-        if (p.Volume >= 0) text += "  volume=" + std::to_string(p.Volume);
-        text += '\n';
-    }
-    return text;
+    return lines;
 }
 
 TSbgImport TImporter::Run(std::string_view text) {
@@ -470,11 +834,16 @@ TSbgImport TImporter::Run(std::string_view text) {
         start = end + 1;
         content = Trim(content.substr(0, content.find('#')));
         if (content.empty()) continue;
-        if (inBlock_) {
-            if (content == "}") inBlock_ = false;
+        const auto words = Words(content);
+        if (open_) {
+            if (content == "}") {
+                blocks_.emplace(std::move(open_->first), std::move(open_->second));
+                open_.reset();
+            } else {
+                BlockLine(words, line);
+            }
             continue;
         }
-        const auto words = Words(content);
         if (content.front() == '-') {
             Option(words, line);
             continue;
@@ -488,19 +857,33 @@ TSbgImport TImporter::Run(std::string_view text) {
             Definition(name, content.substr(colon + 1), line);
             continue;
         }
-        TimeLine(words, line);
+        if (lines_.size() == kMaxTimeLines)
+            Fail(line, "more than " + std::to_string(kMaxTimeLines) + " time lines");
+        lines_.push_back(ReadTimeLine(words, line));
     }
-    if (lines_.empty()) Fail(line == 0 ? 1 : line, "the schedule has no time lines");
+    if (open_) Fail(openLine_, "the block \"" + Quoted(open_->first) + "\" has no closing }");
+    if (lines_.empty()) {
+        if (programmeLine_ > 0)
+            Fail(programmeLine_, "the pre-programmed sequence (-p) is not converted, and there "
+                                 "are no time lines to follow instead");
+        Fail(line == 0 ? 1 : line, "the schedule has no time lines");
+    }
+    if (programmeLine_ > 0) Note(TLeftOut::Programmes, programmeLine_);
     TSbgImport result;
-    result.Points = Points();
-    for (const auto& [kind, lines] : leftOut_) {
-        std::string report = name_ + ": " + kLeftOutText[static_cast<int>(kind)];
-        report += lines.size() == 1 ? " (line " : " (lines ";
-        for (size_t i = 0; i < lines.size(); ++i)
-            report += (i ? ", " : "") + std::to_string(lines[i]);
-        result.Report.push_back(report + ")");
+    result.Points = Points(Resolve());
+    result.Report = ReportLines(name_ + ": ");
+    const std::string stem = std::filesystem::path(name_).stem().string();
+    result.Text = "# " + stem + " (imported)\n#\n# Converted from " + name_ +
+                  " by velmora-render --import-sbg.\n";
+    for (const std::string& l : ReportLines("# Left out or changed: "))
+        result.Text += l + "\n";
+    for (const TSbgPoint& p : result.Points) {
+        result.Text += FormatSessionTime(p.TimeMs) + "  " + Hertz(p.FrequencyMilli, true);
+        if (!p.Tone.empty()) result.Text += "  tone=" + p.Tone;
+        if (p.CarrierMilli >= 0) result.Text += "  carrier=" + Hertz(p.CarrierMilli, false);
+        if (p.Volume >= 0) result.Text += "  volume=" + std::to_string(p.Volume);
+        result.Text += '\n';
     }
-    result.Text = Text(result.Points);
     return result;
 }
 
@@ -534,4 +917,26 @@ TSbgImport ImportSbgFile(const std::string& path) {
     if (have > static_cast<size_t>(kSbgMaxBytes)) throw ESbgError(name + " is larger than 1 MiB");
     text.resize(have);
     return ImportSbg(text, name);
+}
+
+void WriteImportedSession(const std::string& path, const std::string& text) {
+    namespace fs = std::filesystem;
+    auto fail = [&](const std::string& why) {
+        throw ESbgError("cannot write " + path + ": " + why);
+    };
+    std::error_code error;
+    if (fs::is_directory(path, error)) fail("it is a folder");
+    const std::string part = path + ".part";
+    std::FILE* file = std::fopen(part.c_str(), "wb");
+    if (file == nullptr) fail(part + ": " + std::strerror(errno));
+    std::string why;
+    if (std::fwrite(text.data(), 1, text.size(), file) != text.size()) why = std::strerror(errno);
+    if (std::fflush(file) != 0 && why.empty()) why = std::strerror(errno);
+    if (std::fclose(file) != 0 && why.empty()) why = std::strerror(errno);
+    if (why.empty()) fs::rename(part, path, error);
+    if (error) why = error.message();
+    if (!why.empty()) {
+        std::remove(part.c_str());
+        fail(why);
+    }
 }

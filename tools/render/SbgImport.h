@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Converting a binaural-beat schedule (".sbg": tone-set definitions and time lines) into a
-// session. The main frequency is the beat (or pulse) of the loudest beating voice of each
-// tone-set; its kind and carrier become the tone keys and its amplitude the Volume knob. A
-// slide ("->") becomes a straight line to the next tone-set, the cross-fade between tone-sets
-// a straight line over the fade. Whatever has no place in a session is left out and listed in
-// the report, one line per kind with the lines where it stands.
+// Converting a binaural-beat schedule (".sbg": option lines, tone-set definitions, blocks and
+// time lines) into a session, following the schedule as its own program plays it. The main
+// frequency is the beat (or pulse) of the loudest beating voice of each tone-set; its kind and
+// carrier become the tone keys and its amplitude the Volume knob. A slide ("->") becomes a
+// straight line to the next tone-set; a cross-fade a straight line centred on its time line,
+// shortened where lines are closer than the fade time; after silence, or through a fade mark
+// to or from silence, the next tone-set starts at its own beat. A block's lines are placed
+// at each time line that names it. Whatever has no place in a session is left out and listed
+// in the report, one line per kind with the lines where it stands; too many points for a
+// session are thinned where that changes the frequency least, and the report says how much.
 
 #include "framework/Exception.h"
 
@@ -38,9 +42,13 @@ struct TSbgImport {
 };
 
 // Converts a schedule's text; name stands for the file in the messages and the header. A
-// schedule that cannot be read as one (an unknown tone-set, a time out of order, nothing with
-// a beat) fails with ESbgError naming the line.
+// schedule that cannot be read as one (an unknown tone-set, a time not understood, an unclosed
+// block, nothing with a beat) fails with ESbgError naming the line.
 TSbgImport ImportSbg(std::string_view text, const std::string& name);
 
 // Reads a regular file of at most 1 MiB and converts it.
 TSbgImport ImportSbgFile(const std::string& path);
+
+// Writes a converted session beside path under a ".part" name and then moves it into place, so
+// that nobody reads half a file and a failed write leaves what was there. Fails with ESbgError.
+void WriteImportedSession(const std::string& path, const std::string& text);

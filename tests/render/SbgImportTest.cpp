@@ -1,0 +1,286 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Binaural-beat schedules as their own program plays them: times counted from the right
+// moment, blocks placed at each use, fades centred on their lines, silence between tone-sets,
+// and the session file replaced whole.
+#include "render/SbgImport.h"
+#include "library/LibraryTestFiles.h"
+#include "session/SessionFile.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The points of the converted session, without its header.
+std::string Points(const std::string& sbg, std::vector<std::string>* report = nullptr) {
+    const TSbgImport imported = ImportSbg(sbg, "s.sbg");
+    if (report) *report = imported.Report;
+    std::string points;
+    for (size_t start = 0; start < imported.Text.size();) {
+        const size_t end = imported.Text.find('\n', start);
+        const std::string line = imported.Text.substr(start, end - start);
+        if (line.front() != '#') points += line + "\n";
+        start = end + 1;
+    }
+    return points;
+}
+
+std::string Refusal(const std::string& sbg) {
+    try {
+        ImportSbg(sbg, "s.sbg");
+    } catch (const ESbgError& e) {
+        return e.Message();
+    }
+    return "imported";
+}
+
+const char* const kSets = "a: 200+10/50\n"
+                          "b: 150+4/50\n"
+                          "off: -\n";
+
+TEST(SbgTimes, ClockTimesWithOneDigitHoursAndSeconds) {
+    EXPECT_EQ(Points(std::string(kSets) + "9:30 a\n"
+                                          "9:50 b\n"
+                                          "10:00 = a\n"
+                                          "10:30:30 = off\n"),
+              "0:00  10.0  tone=binaural  carrier=200  volume=7\n"
+              "19:30  10.0  carrier=150\n"
+              "20:30  4.0\n"
+              "29:59  4.0\n"
+              "30:00  10.0  carrier=200\n"
+              "1:00:30  10.0  tone=off  volume=0\n");
+}
+
+TEST(SbgTimes, RelativeTimesCountFromTheLastClockTime) {
+    // From 10:00, not from the schedule's start at 08:00.
+    EXPECT_EQ(Points(std::string(kSets) + "08:00 a\n"
+                                          "+00:20 b\n"
+                                          "10:00 = a\n"
+                                          "+00:30:30 = off\n"),
+              "0:00  10.0  tone=binaural  carrier=200  volume=7\n"
+              "19:30  10.0  carrier=150\n"
+              "20:30  4.0\n"
+              "1:59:59  4.0\n"
+              "2:00:00  10.0  carrier=200\n"
+              "2:30:30  10.0  tone=off  volume=0\n");
+}
+
+TEST(SbgTimes, NowBeforeClockTimesKeepsItsToneSet) {
+    // NOW is placed before the first clock time, or where -T says.
+    std::vector<std::string> report;
+    EXPECT_EQ(Points(std::string(kSets) + "NOW a\n08:00 b\n08:30 off\n", &report),
+              "0:00  10.0  tone=binaural  carrier=200  volume=7\n"
+              "0:30  10.0  carrier=150\n"
+              "1:30  4.0\n"
+              "31:30  4.0  tone=off  volume=0\n");
+    ASSERT_EQ(report.size(), 1u);
+    EXPECT_EQ(report[0], "s.sbg: NOW taken as the clock time 07:59, so that the lines from NOW "
+                         "end the fade time (at least a minute) before the first clock time; -T "
+                         "sets the clock time NOW stands for (line 4)");
+    EXPECT_EQ(
+        Points("-T 23:00\n" + std::string(kSets) + "NOW a\nNOW+00:20 b\n00:15 off\n", &report),
+        "0:00  10.0  tone=binaural  carrier=200  volume=7\n"
+        "19:30  10.0  carrier=150\n"
+        "20:30  4.0\n"
+        "1:15:30  4.0  tone=off  volume=0\n");
+    EXPECT_TRUE(report.empty());
+}
+
+TEST(SbgTimes, FadesAreCentredOnTheirLinesAndShortenedWhereLinesAreClose) {
+    // Lines a minute and then 40 s apart: each fade takes at most half the way to its
+    // neighbours, so b fades over 0:40..1:20 and c over 1:20..2:00.
+    EXPECT_EQ(Points("c: 300+7/50\n" + std::string(kSets) + "NOW a\n+00:01 b\n+00:01:40 c\n" +
+                     "+00:05 off\n"),
+              "0:00  10.0  tone=binaural  carrier=200  volume=7\n"
+              "0:40  10.0  carrier=150\n"
+              "1:20  4.0  carrier=300\n"
+              "2:00  7.0\n"
+              "5:30  7.0  tone=off  volume=0\n");
+    // "-F" sets the fade time; fade marks: "=" switches at once, "<" and ">" go through
+    // silence, so the beat steps at the line's time; "->" after the name slides.
+    EXPECT_EQ(Points("-F 20000\n" + std::string(kSets) + "NOW a\n+0:10 = b\n+0:20 < a\n" +
+                     "+0:30 > b\n+0:40 a\n+0:50 a ->\n+1:00 b\n+1:10 off\n"),
+              "0:00  10.0  tone=binaural  carrier=200  volume=7\n"
+              "9:59  10.0\n"
+              "10:00  4.0  carrier=150\n"
+              "19:59  4.0\n"
+              "20:00  10.0  carrier=200\n"
+              "29:50  10.0  carrier=150\n"
+              "30:10  4.0\n"
+              "39:59  4.0\n"
+              "40:00  10.0  carrier=200\n"
+              "50:00  10.0\n"
+              "1:00:00  4.0  carrier=150\n"
+              "1:10:10  4.0  tone=off  volume=0\n");
+}
+
+TEST(SbgTimes, AfterSilenceTheNextToneSetStartsAtItsOwnBeat) {
+    // Before, the frequency glided from 10 Hz to 4 Hz over b's fade-in, while b played 4 Hz.
+    // A last line that changes nothing still ends the session at its time.
+    EXPECT_EQ(Points(std::string(kSets) + "NOW a\n+00:10 off\n+00:20 off\n"),
+              "0:00  10.0  tone=binaural  carrier=200  volume=7\n"
+              "10:30  10.0  tone=off  volume=0\n"
+              "20:00  10.0\n");
+    EXPECT_EQ(Points(std::string(kSets) + "NOW a\n+00:10 off\n+00:20 b\n+00:30 off\n"),
+              "0:00  10.0  tone=binaural  carrier=200  volume=7\n"
+              "10:30  10.0  tone=off  volume=0\n"
+              "19:29  10.0\n"
+              "19:30  4.0  tone=binaural  carrier=150  volume=7\n"
+              "30:30  4.0  tone=off  volume=0\n");
+}
+
+TEST(SbgBlocks, ABlockPlaysItsLinesAtEachTimeLineThatNamesIt) {
+    std::vector<std::string> report;
+    EXPECT_EQ(Points("-SE\n" + std::string(kSets) +
+                         "pair: {\n"
+                         "  +0:00 a\n"
+                         "  +0:10 b\n"
+                         "}\n"
+                         "twice: {\n"
+                         "  +0:00 pair\n"
+                         "  +0:20 = pair\n"
+                         "}\n"
+                         "NOW twice\n"
+                         "+0:40 off\n",
+                     &report),
+              "0:00  10.0  tone=binaural  carrier=200  volume=7\n"
+              "9:30  10.0  carrier=150\n"
+              "10:30  4.0\n"
+              "19:59  4.0\n"
+              "20:00  10.0  carrier=200\n"
+              "29:30  10.0  carrier=150\n"
+              "30:30  4.0\n"
+              "40:30  4.0  tone=off  volume=0\n");
+    EXPECT_TRUE(report.empty());
+    // Bounded after expansion, not only in the file.
+    std::string big = "a: 200+10/50\nlong: {\n";
+    for (int i = 0; i < 1000; ++i)
+        big += "+" + std::to_string(i / 60) + ":" + (i % 60 < 10 ? "0" : "") +
+               std::to_string(i % 60) + " a\n";
+    big += "}\n";
+    for (int i = 0; i < 101; ++i)
+        big += "NOW long\n";
+    EXPECT_EQ(Refusal(big), "s.sbg, line 1104: more than 100000 time lines once blocks are "
+                            "expanded");
+    EXPECT_EQ(Refusal("a: 200+10/50\nx: {\n+0:01 a\n"),
+              "s.sbg, line 2: the block \"x\" has no closing }");
+    EXPECT_EQ(Refusal("a: 200+10/50\nx: {\n08:00 a\n}\n"),
+              "s.sbg, line 3: a block's lines give their time from the block's start, as +h:mm");
+}
+
+TEST(SbgVoices, BeatsWithManyDecimalsAndOptionLinesAreRead) {
+    std::vector<std::string> report;
+    EXPECT_EQ(Points("-m river.ogg\n-Q -L 1:00\na: 100+5.5928571/80 mix/60\nNOW a\n", &report),
+              "0:00  5.593  tone=binaural  carrier=100  volume=9\n"
+              "1:00  5.593\n");
+    EXPECT_EQ(report, (std::vector<std::string>{
+                          "s.sbg: mix input left out (line 3)",
+                          "s.sbg: sound files mixed in (-m) left out (line 1)",
+                          "s.sbg: option lines left out (line 2)",
+                          "s.sbg: the last tone-set is not silent: held for the fade time, "
+                          "where the session ends (line 4)"}));
+    // A pre-programmed sequence has no steps this importer knows: followed by time lines it
+    // is reported, alone it leaves nothing to follow.
+    EXPECT_EQ(Refusal("-p drop 00ds+\n"), "s.sbg, line 1: the pre-programmed sequence (-p) is "
+                                          "not converted, and there are no time lines to follow "
+                                          "instead");
+}
+
+TEST(SbgLength, MoreLinesThanASessionHoldsAreThinnedWithinTheReportedError) {
+    // 12,000 lines 7 s apart with a beat drifting back and forth: 24,000 points laid down.
+    std::string text = "-F 4000\n";
+    for (int k = 0; k < 20; ++k)
+        text += "s" + std::to_string(k) + ": 200+" + std::to_string(4 + k % 10) + "." +
+                std::to_string(k) + "/40\n";
+    const int lines = 12000;
+    for (int i = 0; i < lines; ++i) {
+        const int s = i * 7;
+        text += std::to_string(s / 3600) + ":" + (s / 60 % 60 < 10 ? "0" : "") +
+                std::to_string(s / 60 % 60) + ":" + (s % 60 < 10 ? "0" : "") +
+                std::to_string(s % 60) + " s" + std::to_string(i % 20) + "\n";
+    }
+    const TSbgImport imported = ImportSbg(text, "s.sbg");
+    ASSERT_EQ(imported.Points.size(), kSessionMaxPoints);
+    ASSERT_FALSE(imported.Report.empty());
+    const std::string& thinned = imported.Report.front();
+    const std::string lead = "s.sbg: the frequency thinned from ";
+    ASSERT_EQ(thinned.substr(0, lead.size()), lead) << thinned;
+    const double within = std::stod(thinned.substr(thinned.find("within ") + 7));
+    EXPECT_GT(within, 0.0);
+    // Every tone-set is still heard at its own beat at its line's time, within the bound, and
+    // the text is a session of exactly these points.
+    const TSession session = ParseSession(imported.Text, "s.vsession");
+    ASSERT_EQ(session.Points().size(), kSessionMaxPoints);
+    for (int i = 1; i + 1 < lines; ++i) {
+        const int k = i % 20;
+        const double beat = 4 + k % 10 + k / 10.0 / (k >= 10 ? 10 : 1);
+        const double heard = session.FrequencyMilliAt((i * 7 + 2) * int64_t{1000}) / 1000.0;
+        ASSERT_NEAR(heard, beat, within + 0.0015) << i;
+    }
+}
+
+TEST(SbgTool, TheSessionIsReplacedWholeAndNeverLeftHalfWritten) {
+    libtest::TempDir dir("render-sbg-atomic");
+    std::ofstream(dir / "in.sbg") << "a: 200+10/50\noff: -\nNOW a\n+0:05 off\n";
+    // A second name of the old file keeps the old text: the new session is a new file moved
+    // into place, not the old one rewritten where a reader may be reading it.
+    std::ofstream(dir / "out.vsession") << "# old\n0:00 7.0\n1:00 7.0\n";
+    fs::create_hard_link(dir / "out.vsession", dir / "kept.vsession");
+    const std::string renderer = std::string(VELMORA_BINARY_DIR) + "/velmora-render";
+    auto r = libtest::RunCommand(renderer + " --import-sbg " + (dir / "in.sbg").string() + " -o " +
+                                 (dir / "out.vsession").string());
+    ASSERT_EQ(r.Exit, 0) << r.Output;
+    std::ifstream kept(dir / "kept.vsession"), out(dir / "out.vsession");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "# old\n0:00 7.0\n1:00 7.0\n");
+    const std::string text(std::istreambuf_iterator<char>(out), {});
+    EXPECT_NE(text.find("5:30  10.0  tone=off  volume=0\n"), std::string::npos) << text;
+    EXPECT_FALSE(fs::exists(dir / "out.vsession.part"));
+    // A folder in the way is refused before anything is written.
+    fs::create_directory(dir / "folder");
+    EXPECT_THROW(WriteImportedSession((dir / "folder").string(), text), ESbgError);
+    EXPECT_TRUE(fs::is_directory(dir / "folder"));
+    EXPECT_FALSE(fs::exists(dir / "folder.part"));
+}
+
+// Schedules written from the format's description, as people write them: each imports with the
+// length its last line gives and the kinds of things reported, or is refused for its reason.
+TEST(SbgCollection, EachScheduleImportsOrIsRefusedForItsReason) {
+    struct TExpected {
+        const char* File;
+        const char* End; // the session's length, or the refusal
+        size_t Reported;
+    };
+    const TExpected expected[] = {
+        {"evening-unwind.sbg", "40:30", 1},
+        {"night-by-clock.sbg", "8:30:00", 4},
+        {"nap-cycles.sbg", "36:30", 2},
+        {"focus-pulses.sbg", "1:00:05", 2},
+        {"river-meditation.sbg", "30:00", 3},
+        {"wake-by-clock.sbg", "7:30:30", 1},
+        {"now-then-clock.sbg", "1:01:30", 1},
+        {"programme-and-lines.sbg", "20:30", 1},
+        {"drop-programme.sbg",
+         "drop-programme.sbg, line 3: the pre-programmed sequence (-p) is not converted", 0},
+    };
+    const fs::path folder = fs::path(VELMORA_SOURCE_DIR) / "tests/render/sbg";
+    size_t files = 0;
+    for (const auto& entry : fs::directory_iterator(folder))
+        files += entry.path().extension() == ".sbg" ? 1 : 0;
+    EXPECT_EQ(files, std::size(expected));
+    for (const TExpected& e : expected) {
+        const std::string path = (folder / e.File).string();
+        try {
+            const TSbgImport imported = ImportSbgFile(path);
+            const TSession session = ParseSession(imported.Text, e.File);
+            EXPECT_EQ(FormatSessionTime(session.LengthMs()), e.End) << e.File;
+            EXPECT_EQ(imported.Report.size(), e.Reported) << e.File;
+        } catch (const ESbgError& error) {
+            EXPECT_EQ(error.Message().substr(0, std::string(e.End).size()), e.End) << e.File;
+        }
+    }
+}
+
+} // namespace
