@@ -165,6 +165,13 @@ TEST(SbgBlocks, ABlockPlaysItsLinesAtEachTimeLineThatNamesIt) {
         big += "NOW long\n";
     EXPECT_EQ(Refusal(big), "s.sbg, line 1104: more than 100000 time lines once blocks are "
                             "expanded");
+    // Blocks of blocks double at every step: bounded in all, not block by block.
+    std::string doubling = "a: 200+10/50\nb0: {\n+0:00 a\n+0:01 a\n}\n";
+    for (int i = 1; i < 20; ++i) {
+        doubling += "b" + std::to_string(i) + ": {\n+0:00 b" + std::to_string(i - 1) + "\n+0:01 b" +
+                    std::to_string(i - 1) + "\n}\n";
+    }
+    EXPECT_EQ(Refusal(doubling), "s.sbg, line 64: blocks of more than 100000 lines in all");
     EXPECT_EQ(Refusal("a: 200+10/50\nx: {\n+0:01 a\n"),
               "s.sbg, line 2: the block \"x\" has no closing }");
     EXPECT_EQ(Refusal("a: 200+10/50\nx: {\n08:00 a\n}\n"),

@@ -377,6 +377,7 @@ private:
     std::optional<int64_t> startClockMs_;
     int startClockLine_ = 0;
     int programmeLine_ = 0;
+    size_t blockLines_ = 0;
 };
 
 void TImporter::Definition(std::string_view name, std::string_view specs, int line) {
@@ -545,8 +546,9 @@ void TImporter::BlockLine(const std::vector<std::string_view>& words, int line) 
         Fail(line, "a block's lines give their time from the block's start, as +h:mm");
     TBlock& block = open_->second;
     auto add = [&](TUse use) {
-        if (block.Uses.size() == kMaxTimeLines)
-            Fail(line, "a block of more than " + std::to_string(kMaxTimeLines) + " lines");
+        // All blocks together, so that copies of copies cannot fill the memory.
+        if (++blockLines_ > kMaxTimeLines)
+            Fail(line, "blocks of more than " + std::to_string(kMaxTimeLines) + " lines in all");
         block.SpanMs = std::max(block.SpanMs, use.TimeMs);
         block.Uses.push_back(use);
     };
