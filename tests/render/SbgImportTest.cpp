@@ -201,7 +201,7 @@ TEST(SbgLength, MoreLinesThanASessionHoldsAreThinnedWithinTheReportedError) {
     std::string text = "-F 4000\n";
     for (int k = 0; k < 20; ++k)
         text += "s" + std::to_string(k) + ": 200+" + std::to_string(4 + k % 10) + "." +
-                std::to_string(k) + "/40\n";
+                std::to_string(k) + "/40 pink/5\n";
     const int lines = 12000;
     for (int i = 0; i < lines; ++i) {
         const int s = i * 7;
@@ -212,7 +212,12 @@ TEST(SbgLength, MoreLinesThanASessionHoldsAreThinnedWithinTheReportedError) {
     const TSbgImport imported = ImportSbg(text, "s.sbg");
     ASSERT_EQ(imported.Points.size(), kSessionMaxPoints);
     ASSERT_FALSE(imported.Report.empty());
-    const std::string& thinned = imported.Report.front();
+    ASSERT_EQ(imported.Report.size(), 3u);
+    // Long lists of lines are cut short.
+    EXPECT_EQ(imported.Report[0], "s.sbg: noise voices left out (the library's sound plays "
+                                  "instead); a tone-set of noise alone sets only the volume "
+                                  "(lines 2, 3, 4, 5, 6, 7, 8, 9, 10, 11 and 10 more)");
+    const std::string& thinned = imported.Report[1];
     const std::string lead = "s.sbg: the frequency thinned from ";
     ASSERT_EQ(thinned.substr(0, lead.size()), lead) << thinned;
     const double within = std::stod(thinned.substr(thinned.find("within ") + 7));

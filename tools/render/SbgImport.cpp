@@ -816,8 +816,12 @@ std::vector<std::string> TImporter::ReportLines(const std::string& lead) const {
         std::string line = lead + text;
         if (!numbers.empty()) {
             line += numbers.size() == 1 ? " (line " : " (lines ";
-            for (size_t i = 0; i < numbers.size(); ++i)
+            // A line to read, not a listing: the first few, and how many more.
+            constexpr size_t kShown = 10;
+            for (size_t i = 0; i < numbers.size() && i < kShown; ++i)
                 line += (i ? ", " : "") + std::to_string(numbers[i]);
+            if (numbers.size() > kShown)
+                line += " and " + std::to_string(numbers.size() - kShown) + " more";
             line += ")";
         }
         lines.push_back(line);
