@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Binaural-beat schedules as their own program plays them: times counted from the right
 // moment, blocks placed at each use, fades centred on their lines, silence between tone-sets,
-// and the session file replaced whole.
-#include "render/SbgImport.h"
-#include "library/LibraryTestFiles.h"
+// and what a session cannot hold reported.
+#include "exchange/SbgReader.h"
 #include "session/SessionFile.h"
 
 #include <filesystem>
@@ -16,7 +15,7 @@ namespace fs = std::filesystem;
 
 // The points of the converted session, without its header.
 std::string Points(const std::string& sbg, std::vector<std::string>* report = nullptr) {
-    const TSbgImport imported = ImportSbg(sbg, "s.sbg");
+    const TImported imported = ImportSbg(sbg, "s.sbg");
     if (report) *report = imported.Report;
     std::string points;
     for (size_t start = 0; start < imported.Text.size();) {
@@ -31,7 +30,7 @@ std::string Points(const std::string& sbg, std::vector<std::string>* report = nu
 std::string Refusal(const std::string& sbg) {
     try {
         ImportSbg(sbg, "s.sbg");
-    } catch (const ESbgError& e) {
+    } catch (const EImportError& e) {
         return e.Message();
     }
     return "imported";
@@ -189,6 +188,12 @@ TEST(SbgVoices, BeatsWithManyDecimalsAndOptionLinesAreRead) {
                           "s.sbg: option lines left out (line 2)",
                           "s.sbg: the last tone-set is not silent: held for the fade time, "
                           "where the session ends (line 4)"}));
+    // A session's carrier is a whole number of hertz.
+    EXPECT_EQ(Points("a: 200.5+10/50\noff: -\nNOW a\n+0:01 off\n", &report),
+              "0:00  10.0  tone=binaural  carrier=201  volume=7\n"
+              "1:30  10.0  tone=off  volume=0\n");
+    EXPECT_EQ(report,
+              (std::vector<std::string>{"s.sbg: carriers rounded to whole hertz (line 1)"}));
     // A pre-programmed sequence has no steps this importer knows: followed by time lines it
     // is reported, alone it leaves nothing to follow.
     EXPECT_EQ(Refusal("-p drop 00ds+\n"), "s.sbg, line 1: the pre-programmed sequence (-p) is "
@@ -209,7 +214,7 @@ TEST(SbgLength, MoreLinesThanASessionHoldsAreThinnedWithinTheReportedError) {
                 std::to_string(s / 60 % 60) + ":" + (s % 60 < 10 ? "0" : "") +
                 std::to_string(s % 60) + " s" + std::to_string(i % 20) + "\n";
     }
-    const TSbgImport imported = ImportSbg(text, "s.sbg");
+    const TImported imported = ImportSbg(text, "s.sbg");
     ASSERT_EQ(imported.Points.size(), kSessionMaxPoints);
     ASSERT_FALSE(imported.Report.empty());
     ASSERT_EQ(imported.Report.size(), 3u);
@@ -234,29 +239,6 @@ TEST(SbgLength, MoreLinesThanASessionHoldsAreThinnedWithinTheReportedError) {
     }
 }
 
-TEST(SbgTool, TheSessionIsReplacedWholeAndNeverLeftHalfWritten) {
-    libtest::TempDir dir("render-sbg-atomic");
-    std::ofstream(dir / "in.sbg") << "a: 200+10/50\noff: -\nNOW a\n+0:05 off\n";
-    // A second name of the old file keeps the old text: the new session is a new file moved
-    // into place, not the old one rewritten where a reader may be reading it.
-    std::ofstream(dir / "out.vsession") << "# old\n0:00 7.0\n1:00 7.0\n";
-    fs::create_hard_link(dir / "out.vsession", dir / "kept.vsession");
-    const std::string renderer = std::string(VELMORA_BINARY_DIR) + "/velmora-render";
-    auto r = libtest::RunCommand(renderer + " --import-sbg " + (dir / "in.sbg").string() + " -o " +
-                                 (dir / "out.vsession").string());
-    ASSERT_EQ(r.Exit, 0) << r.Output;
-    std::ifstream kept(dir / "kept.vsession"), out(dir / "out.vsession");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "# old\n0:00 7.0\n1:00 7.0\n");
-    const std::string text(std::istreambuf_iterator<char>(out), {});
-    EXPECT_NE(text.find("5:30  10.0  tone=off  volume=0\n"), std::string::npos) << text;
-    EXPECT_FALSE(fs::exists(dir / "out.vsession.part"));
-    // A folder in the way is refused before anything is written.
-    fs::create_directory(dir / "folder");
-    EXPECT_THROW(WriteImportedSession((dir / "folder").string(), text), ESbgError);
-    EXPECT_TRUE(fs::is_directory(dir / "folder"));
-    EXPECT_FALSE(fs::exists(dir / "folder.part"));
-}
-
 // Schedules written from the format's description, as people write them: each imports with the
 // length its last line gives and the kinds of things reported, or is refused for its reason.
 TEST(SbgCollection, EachScheduleImportsOrIsRefusedForItsReason) {
@@ -277,7 +259,7 @@ TEST(SbgCollection, EachScheduleImportsOrIsRefusedForItsReason) {
         {"drop-programme.sbg",
          "drop-programme.sbg, line 3: the pre-programmed sequence (-p) is not converted", 0},
     };
-    const fs::path folder = fs::path(VELMORA_SOURCE_DIR) / "tests/render/sbg";
+    const fs::path folder = fs::path(VELMORA_SOURCE_DIR) / "tests/exchange/sbg";
     size_t files = 0;
     for (const auto& entry : fs::directory_iterator(folder))
         files += entry.path().extension() == ".sbg" ? 1 : 0;
@@ -285,12 +267,128 @@ TEST(SbgCollection, EachScheduleImportsOrIsRefusedForItsReason) {
     for (const TExpected& e : expected) {
         const std::string path = (folder / e.File).string();
         try {
-            const TSbgImport imported = ImportSbgFile(path);
+            const TImported imported = ImportScheduleFile(path);
             const TSession session = ParseSession(imported.Text, e.File);
             EXPECT_EQ(FormatSessionTime(session.LengthMs()), e.End) << e.File;
             EXPECT_EQ(imported.Report.size(), e.Reported) << e.File;
-        } catch (const ESbgError& error) {
+        } catch (const EImportError& error) {
             EXPECT_EQ(error.Message().substr(0, std::string(e.End).size()), e.End) << e.File;
+        }
+    }
+}
+
+std::string Convert(const std::string& sbg, std::vector<std::string>* report = nullptr,
+                    const std::string& name = "s.sbg") {
+    const TImported imported = ImportSbg(sbg, name);
+    if (report) *report = imported.Report;
+    // Only the points: the header is checked once below.
+    std::string points;
+    size_t start = 0;
+    while (start < imported.Text.size()) {
+        const size_t end = imported.Text.find('\n', start);
+        const std::string line = imported.Text.substr(start, end - start);
+        if (line.front() != '#') points += line + "\n";
+        start = end + 1;
+    }
+    return points;
+}
+
+TEST(SbgImport, PlainSchedulesCrossFadeOverAMinuteAndEndAtSilence) {
+    const TImported imported = ImportSbg("# evening\n"
+                                         "alpha: 200+10/50\n"
+                                         "theta: 150-6/50   # carrier below: the same beat\n"
+                                         "off: -\n"
+                                         "NOW alpha\n"
+                                         "NOW+00:10 theta\n"
+                                         "+00:30:30 off\n",
+                                         "plain.sbg");
+    EXPECT_EQ(imported.Text, "# plain (imported)\n"
+                             "#\n"
+                             "# Converted from plain.sbg.\n"
+                             "0:00  10.0  tone=binaural  carrier=200  volume=7\n"
+                             "9:30  10.0  carrier=150\n"
+                             "10:30  6.0\n"
+                             "31:00  6.0  tone=off  volume=0\n");
+    EXPECT_TRUE(imported.Report.empty());
+    ASSERT_EQ(imported.Points.size(), 4u);
+    EXPECT_EQ(imported.Points[2].TimeMs, 10 * 60000 + 30000);
+    EXPECT_EQ(imported.Points[2].FrequencyMilli, 6000);
+}
+
+TEST(SbgImport, SlidesIsochronicPulsesAndTheLoudestOfSeveralBeats) {
+    std::vector<std::string> report;
+    EXPECT_EQ(Convert("-F 30000\n"
+                      "a: 200+4/20 300+8/40\n"
+                      "b: 180@12.5/40 pink/20\n"
+                      "off: -\n"
+                      "NOW a ->\n"
+                      "+00:05 b\n"
+                      "+00:20 a\n"
+                      "+00:25 off\n",
+                      &report),
+              "0:00  8.0  tone=binaural  carrier=300  volume=6\n"
+              "5:00  12.5  tone=isochronic  carrier=180\n"
+              "19:45  12.5  tone=binaural  carrier=300\n"
+              "20:15  8.0\n"
+              "25:15  8.0  tone=off  volume=0\n");
+    EXPECT_EQ(report, (std::vector<std::string>{
+                          "s.sbg: several beating voices in one tone-set, the loudest one's beat "
+                          "used (line 2)",
+                          "s.sbg: noise voices left out (the library's sound plays instead); a "
+                          "tone-set of noise alone sets only the volume (line 3)",
+                          "s.sbg: carrier slides played as steps where the slide ends (line 5)"}));
+}
+
+TEST(SbgImport, ClockTimesCountFromTheFirstPastMidnightAndTheRestIsReported) {
+    std::vector<std::string> report;
+    EXPECT_EQ(Convert("-SE\n"
+                      "-p drop 00ls\n"
+                      "a: 100+2.5/10 spin:300+4.2/20\n"
+                      "b: 200+45/10 bell+400/10\n"
+                      "c: mix/50 400/10\n"
+                      "d: -\n"
+                      "22:00 a\n"
+                      "23:30 <> b ->\n"
+                      "00:15 == c\n"
+                      "00:45:10 d\n",
+                      &report),
+              "0:00  2.5  tone=binaural  carrier=100  volume=2\n"
+              "1:29:59  2.5\n"
+              "1:30:00  35.0  carrier=200\n"
+              "2:15:00  35.0  tone=off\n"
+              "2:45:10  35.0  volume=0\n");
+    EXPECT_EQ(report,
+              (std::vector<std::string>{
+                  "s.sbg: pure tones without a beat left out (line 5)",
+                  "s.sbg: spin voices left out (line 3)", "s.sbg: bell voices left out (line 4)",
+                  "s.sbg: mix input left out (line 5)",
+                  "s.sbg: pre-programmed sequences (-p) left out: the time lines are followed "
+                  "(line 2)",
+                  "s.sbg: beats above 35 Hz clamped to 35 Hz (line 4)"}));
+}
+
+TEST(SbgImport, RefusesWhatCannotBeFollowedAndHoldsASoundingEnd) {
+    std::vector<std::string> report;
+    EXPECT_EQ(Convert("a: 200+10/100\nNOW a\n", &report), "0:00  10.0  tone=binaural  "
+                                                          "carrier=200  volume=10\n"
+                                                          "1:00  10.0\n");
+    ASSERT_EQ(report.size(), 1u);
+    EXPECT_EQ(report[0], "s.sbg: the last tone-set is not silent: held for the fade time, "
+                         "where the session ends (line 2)");
+    const std::pair<const char*, const char*> refusals[] = {
+        {"a: 200+10/10\nNOW b\n", "s.sbg, line 2: tone-set \"b\" is not defined"},
+        {"a: 200+10/10\nNOW <<> a\n", "s.sbg, line 2: fade mark \"<<>\" is not understood"},
+        {"a: pink/10\nNOW a\n", "s.sbg, line 2: no tone-set of the schedule has a beating voice"},
+        {"a: 200+10/10\nNOW+1:0 a\n", "s.sbg, line 2: time \"NOW+1:0\" is not understood"},
+        {"a: 200+10/10\na: 300+4/10\n", "s.sbg, line 2: tone-set \"a\" is defined twice"},
+        {"# nothing\n", "s.sbg, line 1: the schedule has no time lines"},
+    };
+    for (const auto& [text, message] : refusals) {
+        try {
+            ImportSbg(text, "s.sbg");
+            ADD_FAILURE() << text;
+        } catch (const EImportError& e) {
+            EXPECT_EQ(e.Message().substr(0, std::string(message).size()), message) << text;
         }
     }
 }

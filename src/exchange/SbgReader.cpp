@@ -1,23 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "render/SbgImport.h"
+#include "exchange/SbgReader.h"
 
 #include "session/Session.h"
-#include "session/SessionFile.h"
-#include "sound/ModulationStep.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <limits>
 #include <map>
 #include <optional>
-#include <queue>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -48,6 +39,7 @@ enum class TLeftOut {
     BeatHigh,
     BeatLow,
     Carrier,
+    CarrierRounded,
     Cut,
     Thinned,
     HeldEnd,
@@ -72,8 +64,9 @@ constexpr const char* kLeftOutText[] = {
     "beats above 35 Hz clamped to 35 Hz",
     "beats below 0.1 Hz raised to 0.1 Hz",
     "carriers outside 50..1000 Hz clamped",
+    "carriers rounded to whole hertz",
     "the schedule is cut at 99:59:59",
-    "%s",
+    "", // worded where the points are thinned
     "the last tone-set is not silent: held for the fade time, where the session ends",
 };
 
@@ -141,14 +134,8 @@ std::vector<std::string_view> Words(std::string_view s) {
     return words;
 }
 
-// Text from the file as a message quotes it: short, and without control characters.
 std::string Quoted(std::string_view s) {
-    std::string out;
-    for (size_t i = 0; i < s.size() && i < 40; ++i) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        out += c < 0x20 || c == 0x7F || c >= 0x80 ? '?' : static_cast<char>(c);
-    }
-    return s.size() > 40 ? out + "..." : out;
+    return QuotedForImport(s);
 }
 
 bool IsLetter(char c) {
@@ -218,33 +205,6 @@ std::string ClockText(int64_t ms) {
     return text;
 }
 
-// The Volume knob's step nearest to an amplitude in percent of full scale, in decibels.
-int VolumeFor(double amplitude) {
-    if (amplitude <= 0) return 0;
-    const double centibels = 2000.0 * std::log10(std::min(amplitude, 100.0) / 100.0);
-    int best = 1;
-    for (int k = 1; k <= 10; ++k) {
-        if (std::fabs(kVolumeSteps[k] - centibels) < std::fabs(kVolumeSteps[best] - centibels))
-            best = k;
-    }
-    return best;
-}
-
-std::string Hertz(int32_t milli, bool keepPoint) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%d.%03d", milli / 1000, milli % 1000);
-    std::string s = text;
-    while (s.back() == '0')
-        s.pop_back();
-    if (s.back() == '.') {
-        if (keepPoint)
-            s += '0';
-        else
-            s.pop_back();
-    }
-    return s;
-}
-
 // The points of the frequency as they are laid down, in time order. A point that would fall at
 // or before the last one moves a second after it, so a change is never lost.
 class TPointList {
@@ -255,103 +215,35 @@ public:
         if (!points_.empty() && ms <= points_.back().TimeMs) return;
         Add(ms, milli);
     }
-    TSbgPoint& Add(int64_t ms, int32_t milli) {
+    TImportPoint& Add(int64_t ms, int32_t milli) {
         if (!points_.empty() && ms <= points_.back().TimeMs) {
             if (points_.back().FrequencyMilli == milli) return points_.back();
             ms = points_.back().TimeMs + kSecondMs;
         }
-        TSbgPoint p;
+        TImportPoint p;
         p.TimeMs = ms;
         p.FrequencyMilli = milli;
         points_.push_back(p);
         return points_.back();
     }
-    std::vector<TSbgPoint>& Points() { return points_; }
+    std::vector<TImportPoint>& Points() { return points_; }
 
 private:
-    std::vector<TSbgPoint> points_;
+    std::vector<TImportPoint> points_;
 };
-
-// The frequency of a list of points at a moment, in thousandths.
-double Between(const TSbgPoint& a, const TSbgPoint& b, int64_t ms) {
-    if (b.TimeMs == a.TimeMs) return b.FrequencyMilli;
-    const double x = static_cast<double>(ms - a.TimeMs) / static_cast<double>(b.TimeMs - a.TimeMs);
-    return a.FrequencyMilli + x * (b.FrequencyMilli - a.FrequencyMilli);
-}
-
-bool SetsKnobs(const TSbgPoint& p) {
-    return p.Volume >= 0 || !p.Tone.empty() || p.CarrierMilli >= 0;
-}
-
-// Leaves out the points whose loss changes the frequency least until at most limit remain
-// (points that set knobs, the first and the last always stay); returns how far the result
-// strays from the original at its points, in thousandths, or -1 when it cannot be done.
-double Thin(std::vector<TSbgPoint>& points, size_t limit) {
-    const size_t n = points.size();
-    if (n <= limit) return 0;
-    std::vector<size_t> before(n), after(n);
-    std::vector<double> cost(n, std::numeric_limits<double>::infinity());
-    std::vector<bool> gone(n, false);
-    size_t fixed = 0;
-    for (size_t i = 0; i < n; ++i) {
-        before[i] = i - 1;
-        after[i] = i + 1;
-        if (i == 0 || i + 1 == n || SetsKnobs(points[i])) ++fixed;
-    }
-    if (fixed > limit) return -1;
-    using TEntry = std::pair<double, size_t>;
-    std::priority_queue<TEntry, std::vector<TEntry>, std::greater<>> queue;
-    auto weigh = [&](size_t i) {
-        if (i == 0 || i + 1 == n || SetsKnobs(points[i])) return;
-        const TSbgPoint& p = points[i];
-        cost[i] =
-            std::fabs(p.FrequencyMilli - Between(points[before[i]], points[after[i]], p.TimeMs));
-        queue.push({cost[i], i});
-    };
-    for (size_t i = 0; i < n; ++i)
-        weigh(i);
-    size_t left = n;
-    while (left > limit && !queue.empty()) {
-        const auto [c, i] = queue.top();
-        queue.pop();
-        if (gone[i] || c != cost[i]) continue;
-        gone[i] = true;
-        --left;
-        after[before[i]] = after[i];
-        before[after[i]] = before[i];
-        weigh(before[i]);
-        weigh(after[i]);
-    }
-    // How far the thinned line strays, measured at every original point.
-    std::vector<TSbgPoint> kept;
-    kept.reserve(left);
-    for (size_t i = 0; i < n; ++i)
-        if (!gone[i]) kept.push_back(points[i]);
-    double worst = 0;
-    size_t k = 0;
-    for (const TSbgPoint& p : points) {
-        while (k + 1 < kept.size() && kept[k + 1].TimeMs < p.TimeMs)
-            ++k;
-        const TSbgPoint& b = k + 1 < kept.size() ? kept[k + 1] : kept[k];
-        worst = std::max(worst, std::fabs(p.FrequencyMilli - Between(kept[k], b, p.TimeMs)));
-    }
-    points = std::move(kept);
-    return worst;
-}
 
 class TImporter {
 public:
     explicit TImporter(std::string name) : name_(std::move(name)) {}
 
-    TSbgImport Run(std::string_view text);
+    TImported Run(std::string_view text);
 
 private:
     [[noreturn]] void Fail(int line, const std::string& what) const {
-        throw ESbgError(name_ + ", line " + std::to_string(line) + ": " + what);
+        throw EImportError(name_ + ", line " + std::to_string(line) + ": " + what);
     }
     void Note(TLeftOut kind, int line) {
-        auto& lines = leftOut_[kind];
-        if (line > 0 && (lines.empty() || lines.back() != line)) lines.push_back(line);
+        report_.Note(static_cast<int>(kind), kLeftOutText[static_cast<int>(kind)], line);
     }
 
     void Definition(std::string_view name, std::string_view specs, int line);
@@ -362,8 +254,7 @@ private:
     int32_t Beat(double hz, int line);
     std::vector<TUse> Resolve();
     int64_t HalfFade(const std::vector<TUse>& uses, size_t i) const;
-    std::vector<TSbgPoint> Points(const std::vector<TUse>& uses);
-    std::vector<std::string> ReportLines(const std::string& lead) const;
+    std::vector<TImportPoint> Points(const std::vector<TUse>& uses);
 
     std::string name_;
     std::map<std::string, TToneSet, std::less<>> sets_;
@@ -371,8 +262,7 @@ private:
     std::optional<std::pair<std::string, TBlock>> open_; // the block being read
     int openLine_ = 0;
     std::vector<TTimeLine> lines_;
-    std::map<TLeftOut, std::vector<int>> leftOut_;
-    std::map<TLeftOut, std::string> details_; // the words a kind's text leaves open
+    TImportReport report_;
     int64_t fadeMs_ = kSbgDefaultFadeMs;
     std::optional<int64_t> startClockMs_;
     int startClockLine_ = 0;
@@ -442,6 +332,11 @@ void TImporter::Voice(std::string_view spec, TToneSet& set, int line) {
     if (carrierMilli < kMinCarrierMilli || carrierMilli > kMaxCarrierMilli) {
         Note(TLeftOut::Carrier, line);
         carrierMilli = std::clamp(carrierMilli, kMinCarrierMilli, kMaxCarrierMilli);
+    }
+    // A session's carrier is a whole number of hertz.
+    if (const int32_t whole = (carrierMilli + 500) / 1000 * 1000; whole != carrierMilli) {
+        Note(TLeftOut::CarrierRounded, line);
+        carrierMilli = whole;
     }
     voice.CarrierMilli = carrierMilli;
     voice.Amplitude = *amplitude;
@@ -628,8 +523,9 @@ std::vector<TUse> TImporter::Resolve() {
         }
         const int64_t gap = std::max(fadeMs_ / kSecondMs * kSecondMs, 60 * kSecondMs);
         nowClock = ((firstClock - span - gap) % kDayMs + kDayMs) % kDayMs;
-        Note(TLeftOut::NowPlaced, nowLine);
-        details_[TLeftOut::NowPlaced] = ClockText(*nowClock);
+        std::string text = kLeftOutText[static_cast<int>(TLeftOut::NowPlaced)];
+        text.replace(text.find("%s"), 2, ClockText(*nowClock));
+        report_.Note(static_cast<int>(TLeftOut::NowPlaced), text, nowLine);
     }
     std::vector<TUse> uses;
     int64_t anchor = 0;
@@ -694,7 +590,7 @@ int64_t TImporter::HalfFade(const std::vector<TUse>& uses, size_t i) const {
     return half / kSecondMs * kSecondMs;
 }
 
-std::vector<TSbgPoint> TImporter::Points(const std::vector<TUse>& uses) {
+std::vector<TImportPoint> TImporter::Points(const std::vector<TUse>& uses) {
     // A tone-set without a beat keeps the frequency where it was; before the first beat the
     // first beat's frequency stands.
     int32_t current = 0;
@@ -711,8 +607,8 @@ std::vector<TSbgPoint> TImporter::Points(const std::vector<TUse>& uses) {
     std::string tone;
     int32_t carrier = -1;
     // The knobs a tone-set sets, on the point where they change.
-    auto knobs = [&](TSbgPoint& p, const TToneSet& set) {
-        const int v = VolumeFor(set.Amplitude);
+    auto knobs = [&](TImportPoint& p, const TToneSet& set) {
+        const int v = VolumeStepFor(set.Amplitude);
         const std::string t = !set.Main                              ? "off"
                               : set.Main->Type == TVoice::Isochronic ? "isochronic"
                                                                      : "binaural";
@@ -722,7 +618,7 @@ std::vector<TSbgPoint> TImporter::Points(const std::vector<TUse>& uses) {
             p.CarrierMilli = carrier = set.Main->CarrierMilli;
     };
     auto changes = [&](const TToneSet& set) {
-        TSbgPoint p;
+        TImportPoint p;
         const int v = volume;
         const std::string t = tone;
         const int32_t c = carrier;
@@ -730,7 +626,7 @@ std::vector<TSbgPoint> TImporter::Points(const std::vector<TUse>& uses) {
         volume = v;
         tone = t;
         carrier = c;
-        return SetsKnobs(p);
+        return p.Volume >= 0 || !p.Tone.empty() || p.CarrierMilli >= 0;
     };
     for (size_t i = 0; i < uses.size(); ++i) {
         const TUse& u = uses[i];
@@ -774,11 +670,11 @@ std::vector<TSbgPoint> TImporter::Points(const std::vector<TUse>& uses) {
         current = beat;
         if (slides) list.Hold(u.TimeMs, current);
     }
-    std::vector<TSbgPoint>& points = list.Points();
+    std::vector<TImportPoint>& points = list.Points();
     // The session ends at a silent last tone-set; one still sounding is held for the fade.
     const TUse& last = uses.back();
     list.Hold(last.TimeMs, current); // a last line that changed nothing still ends the session
-    if (VolumeFor(last.Set->Amplitude) != 0 || points.back().TimeMs == 0) {
+    if (VolumeStepFor(last.Set->Amplitude) != 0 || points.back().TimeMs == 0) {
         Note(TLeftOut::HeldEnd, last.Line);
         list.Add(points.back().TimeMs + std::max(fadeMs_ / kSecondMs * kSecondMs, kSecondMs),
                  current);
@@ -789,47 +685,10 @@ std::vector<TSbgPoint> TImporter::Points(const std::vector<TUse>& uses) {
             points.pop_back();
         list.Add(kMaxLengthMs, points.back().FrequencyMilli);
     }
-    const size_t laid = points.size();
-    const double worst = Thin(points, kSessionMaxPoints);
-    if (worst < 0) {
-        Fail(last.Line, "more than " + std::to_string(kSessionMaxPoints) +
-                            " changes of the tone or the volume");
-    }
-    if (points.size() < laid) {
-        char text[160];
-        std::snprintf(text, sizeof text,
-                      "the frequency thinned from %zu to %zu points, within %.3f Hz of the "
-                      "schedule",
-                      laid, points.size(), worst / 1000);
-        details_[TLeftOut::Thinned] = text;
-        leftOut_[TLeftOut::Thinned];
-    }
     return std::move(points);
 }
 
-std::vector<std::string> TImporter::ReportLines(const std::string& lead) const {
-    std::vector<std::string> lines;
-    for (const auto& [kind, numbers] : leftOut_) {
-        std::string text = kLeftOutText[static_cast<int>(kind)];
-        if (const size_t at = text.find("%s"); at != std::string::npos)
-            text.replace(at, 2, details_.count(kind) ? details_.at(kind) : "");
-        std::string line = lead + text;
-        if (!numbers.empty()) {
-            line += numbers.size() == 1 ? " (line " : " (lines ";
-            // A line to read, not a listing: the first few, and how many more.
-            constexpr size_t kShown = 10;
-            for (size_t i = 0; i < numbers.size() && i < kShown; ++i)
-                line += (i ? ", " : "") + std::to_string(numbers[i]);
-            if (numbers.size() > kShown)
-                line += " and " + std::to_string(numbers.size() - kShown) + " more";
-            line += ")";
-        }
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-TSbgImport TImporter::Run(std::string_view text) {
+TImported TImporter::Run(std::string_view text) {
     int line = 0;
     size_t start = 0;
     while (start < text.size()) {
@@ -875,74 +734,13 @@ TSbgImport TImporter::Run(std::string_view text) {
         Fail(line == 0 ? 1 : line, "the schedule has no time lines");
     }
     if (programmeLine_ > 0) Note(TLeftOut::Programmes, programmeLine_);
-    TSbgImport result;
-    result.Points = Points(Resolve());
-    result.Report = ReportLines(name_ + ": ");
-    const std::string stem = std::filesystem::path(name_).stem().string();
-    result.Text = "# " + stem + " (imported)\n#\n# Converted from " + name_ +
-                  " by velmora-render --import-sbg.\n";
-    for (const std::string& l : ReportLines("# Left out or changed: "))
-        result.Text += l + "\n";
-    for (const TSbgPoint& p : result.Points) {
-        result.Text += FormatSessionTime(p.TimeMs) + "  " + Hertz(p.FrequencyMilli, true);
-        if (!p.Tone.empty()) result.Text += "  tone=" + p.Tone;
-        if (p.CarrierMilli >= 0) result.Text += "  carrier=" + Hertz(p.CarrierMilli, false);
-        if (p.Volume >= 0) result.Text += "  volume=" + std::to_string(p.Volume);
-        result.Text += '\n';
-    }
-    return result;
+    const std::vector<TUse> uses = Resolve();
+    return FinishImport(name_, Points(uses), report_, static_cast<int>(TLeftOut::Thinned),
+                        uses.back().Line);
 }
 
 } // namespace
 
-TSbgImport ImportSbg(std::string_view text, const std::string& name) {
+TImported ImportSbg(std::string_view text, const std::string& name) {
     return TImporter(name).Run(text);
-}
-
-TSbgImport ImportSbgFile(const std::string& path) {
-    const std::string name = Quoted(std::filesystem::path(path).filename().string());
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) throw ESbgError("cannot open " + name);
-    struct Close {
-        int fd;
-        ~Close() { ::close(fd); }
-    } close{fd};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-        throw ESbgError(name + " is not a regular file");
-    if (st.st_size > kSbgMaxBytes) throw ESbgError(name + " is larger than 1 MiB");
-    std::string text(static_cast<size_t>(kSbgMaxBytes) + 1, '\0');
-    size_t have = 0;
-    while (have < text.size()) {
-        const ssize_t got = ::read(fd, text.data() + have, text.size() - have);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) throw ESbgError(name + " cannot be read");
-        if (got == 0) break;
-        have += static_cast<size_t>(got);
-    }
-    if (have > static_cast<size_t>(kSbgMaxBytes)) throw ESbgError(name + " is larger than 1 MiB");
-    text.resize(have);
-    return ImportSbg(text, name);
-}
-
-void WriteImportedSession(const std::string& path, const std::string& text) {
-    namespace fs = std::filesystem;
-    auto fail = [&](const std::string& why) {
-        throw ESbgError("cannot write " + path + ": " + why);
-    };
-    std::error_code error;
-    if (fs::is_directory(path, error)) fail("it is a folder");
-    const std::string part = path + ".part";
-    std::FILE* file = std::fopen(part.c_str(), "wb");
-    if (file == nullptr) fail(part + ": " + std::strerror(errno));
-    std::string why;
-    if (std::fwrite(text.data(), 1, text.size(), file) != text.size()) why = std::strerror(errno);
-    if (std::fflush(file) != 0 && why.empty()) why = std::strerror(errno);
-    if (std::fclose(file) != 0 && why.empty()) why = std::strerror(errno);
-    if (why.empty()) fs::rename(part, path, error);
-    if (error) why = error.message();
-    if (!why.empty()) {
-        std::remove(part.c_str());
-        fail(why);
-    }
 }
