@@ -2,6 +2,7 @@
 #include "exchange/Import.h"
 
 #include "exchange/SbgReader.h"
+#include "exchange/SpsqReader.h"
 #include "session/Session.h"
 #include "session/SessionFile.h"
 
@@ -23,7 +24,7 @@ const int32_t kImportVolumeCentibels[11] = {-10000, -2500, -2000, -1500, -1200, 
 void TImportReport::Note(int kind, std::string_view text, int line) {
     auto& [first, lines] = kinds_[kind];
     if (first.empty()) first = text;
-    if (line > 0 && (lines.empty() || lines.back() != line)) lines.push_back(line);
+    if (line > 0) lines.insert(line);
 }
 
 std::vector<std::string> TImportReport::Lines(const std::string& lead) const {
@@ -32,11 +33,12 @@ std::vector<std::string> TImportReport::Lines(const std::string& lead) const {
         const auto& [text, numbers] = entry;
         std::string line = lead + text;
         if (!numbers.empty()) {
-            line += numbers.size() == 1 ? " (line " : " (lines ";
+            line += " (" + (numbers.size() == 1 ? one_ : many_) + " ";
             // A line to read, not a listing: the first few, and how many more.
             constexpr size_t kShown = 10;
-            for (size_t i = 0; i < numbers.size() && i < kShown; ++i)
-                line += (i ? ", " : "") + std::to_string(numbers[i]);
+            size_t shown = 0;
+            for (auto n = numbers.begin(); n != numbers.end() && shown < kShown; ++n, ++shown)
+                line += (shown ? ", " : "") + std::to_string(*n);
             if (numbers.size() > kShown)
                 line += " and " + std::to_string(numbers.size() - kShown) + " more";
             line += ")";
@@ -44,6 +46,23 @@ std::vector<std::string> TImportReport::Lines(const std::string& lead) const {
         out.push_back(line);
     }
     return out;
+}
+
+void TImportPointList::Hold(int64_t ms, int32_t milli) {
+    if (!points_.empty() && ms <= points_.back().TimeMs) return;
+    Add(ms, milli);
+}
+
+TImportPoint& TImportPointList::Add(int64_t ms, int32_t milli) {
+    if (!points_.empty() && ms <= points_.back().TimeMs) {
+        if (points_.back().FrequencyMilli == milli) return points_.back();
+        ms = points_.back().TimeMs + 1000;
+    }
+    TImportPoint p;
+    p.TimeMs = ms;
+    p.FrequencyMilli = milli;
+    points_.push_back(p);
+    return points_.back();
 }
 
 int VolumeStepFor(double percent) {
@@ -288,14 +307,20 @@ TImported ImportSchedule(std::string_view text, const std::string& name) {
     case TScheduleFormat::Sbg:
         return ImportSbg(text, name);
     case TScheduleFormat::Spsq:
-    case TScheduleFormat::SpsqStructured:
-        throw EImportError(name + " is a SynapSeq schedule, which this version does not read");
+        return ImportSpsq(text, name);
+    case TScheduleFormat::SpsqStructured: {
+        const size_t first = text.find_first_not_of(" \t\r\n");
+        if (first != std::string_view::npos && text[first] == '{') return ImportSpsq(text, name);
+        throw EImportError(name + " is a SynapSeq schedule in XML, which this version does not "
+                                  "read: its JSON form is read");
+    }
     case TScheduleFormat::Gnaural:
         throw EImportError(name + " is a Gnaural schedule, which this version does not read");
     case TScheduleFormat::Unknown:
         break;
     }
-    throw EImportError(name + " is not a schedule this version reads (.sbg)");
+    throw EImportError(name + " is not a schedule this version reads (.sbg, .spsq, or a SynapSeq "
+                              "JSON sequence)");
 }
 
 TImported ImportScheduleFile(const std::string& path) {

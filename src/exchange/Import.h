@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,15 +36,36 @@ struct TImported {
     std::string Text;
 };
 
+// The points of the frequency as a reader lays them down, in time order. A point that would fall
+// at or before the last one moves a second after it, so a change is never lost.
+class TImportPointList {
+public:
+    // A point that keeps the frequency where it is until a change; needless when it would not
+    // come after the last point.
+    void Hold(int64_t ms, int32_t milli);
+    TImportPoint& Add(int64_t ms, int32_t milli);
+    std::vector<TImportPoint>& Points() { return points_; }
+
+private:
+    std::vector<TImportPoint> points_;
+};
+
 // What a reader leaves out or changes. Kinds are listed in the order of their numbers, each
-// with the text of its first note and the lines noted, the first ten of them and a count.
+// with the text of its first note and the lines noted, in order, the first ten of them and a
+// count.
 class TImportReport {
 public:
     void Note(int kind, std::string_view text, int line);
     std::vector<std::string> Lines(const std::string& lead) const;
+    // What the numbers count, "line" unless a reader says otherwise ("entry").
+    void SetUnit(std::string one, std::string many) {
+        one_ = std::move(one);
+        many_ = std::move(many);
+    }
 
 private:
-    std::map<int, std::pair<std::string, std::vector<int>>> kinds_;
+    std::string one_ = "line", many_ = "lines";
+    std::map<int, std::pair<std::string, std::set<int>>> kinds_;
 };
 
 // The Volume knob's step whose level is nearest to an amplitude in percent of full scale.

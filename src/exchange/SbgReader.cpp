@@ -205,33 +205,6 @@ std::string ClockText(int64_t ms) {
     return text;
 }
 
-// The points of the frequency as they are laid down, in time order. A point that would fall at
-// or before the last one moves a second after it, so a change is never lost.
-class TPointList {
-public:
-    // A point that keeps the frequency where it is until a change; needless when it would not
-    // come after the last point.
-    void Hold(int64_t ms, int32_t milli) {
-        if (!points_.empty() && ms <= points_.back().TimeMs) return;
-        Add(ms, milli);
-    }
-    TImportPoint& Add(int64_t ms, int32_t milli) {
-        if (!points_.empty() && ms <= points_.back().TimeMs) {
-            if (points_.back().FrequencyMilli == milli) return points_.back();
-            ms = points_.back().TimeMs + kSecondMs;
-        }
-        TImportPoint p;
-        p.TimeMs = ms;
-        p.FrequencyMilli = milli;
-        points_.push_back(p);
-        return points_.back();
-    }
-    std::vector<TImportPoint>& Points() { return points_; }
-
-private:
-    std::vector<TImportPoint> points_;
-};
-
 class TImporter {
 public:
     explicit TImporter(std::string name) : name_(std::move(name)) {}
@@ -602,7 +575,7 @@ std::vector<TImportPoint> TImporter::Points(const std::vector<TUse>& uses) {
     }
     if (current == 0)
         Fail(uses.front().Line, "no tone-set of the schedule has a beating voice to follow");
-    TPointList list;
+    TImportPointList list;
     int volume = -1;
     std::string tone;
     int32_t carrier = -1;

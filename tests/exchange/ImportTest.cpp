@@ -44,9 +44,16 @@ TEST(ScheduleFormat, SchedulesOfFormatsNotReadAreRefusedByName) {
     };
     EXPECT_EQ(message("<schedule></schedule>", "s.gnaural"),
               "s.gnaural is a Gnaural schedule, which this version does not read");
-    EXPECT_EQ(message("just words\n", "notes"),
-              "notes is not a schedule this version reads (.sbg)");
+    EXPECT_EQ(
+        message("just words\n", "notes"),
+        "notes is not a schedule this version reads (.sbg, .spsq, or a SynapSeq JSON sequence)");
     EXPECT_EQ(message("a: 200+10/20\nNOW a\n", "notes"), "imported");
+    EXPECT_EQ(
+        message("a\n  tone 200 binaural 4 amplitude 50\n00:00:00 a\n00:01:00 silence\n", "notes"),
+        "imported");
+    EXPECT_EQ(message("<SynapSeqInput/>", "s.xml"),
+              "s.xml is a SynapSeq schedule in XML, which this version does not read: its JSON "
+              "form is read");
 }
 
 TEST(ImportVolume, TheStepsAreTheSoundEnginesAndTheNearestIsChosen) {
