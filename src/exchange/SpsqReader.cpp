@@ -22,7 +22,9 @@ constexpr int32_t kMinCarrierMilli = 50000, kMaxCarrierMilli = 1000000;
 constexpr size_t kMaxPresets = 32, kMaxTracks = 16;
 constexpr size_t kMaxTimeline = 10000;
 constexpr int kMaxSteps = 100;
-constexpr size_t kMaxLaidPoints = 4 * kSessionMaxPoints;
+// Points lie on whole seconds of a timeline shorter than a day, a few more for each line: a
+// bound on the work that a schedule of its format never reaches.
+constexpr size_t kMaxLaidPoints = 300000;
 constexpr int64_t kSecondMs = 1000;
 constexpr int64_t kDayMs = 24 * 3600 * kSecondMs;
 // The share of a slide's swing the laid-down points may stray from its curve; a little under
