@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-render: renders what the program would play, with a session or at one frequency,
 // to a WAV file; grades how strongly a session's picture flashes; draws a session's picture;
-// converts a binaural-beat schedule to a session.
+// converts other programs' schedules to sessions.
 
 #include "BuildInfo.h"
 #include "audio/SoundEnvironment.h"
