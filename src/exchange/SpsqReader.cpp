@@ -208,6 +208,7 @@ private:
     bool fromTemplate_ = false;
     std::vector<TLine> timeline_;
     double volume_ = 100;
+    bool elsewhere_ = false; // presets may come from a list or a file not read
 };
 
 void TReader::Option(const std::vector<std::string_view>& words, int line) {
@@ -225,6 +226,7 @@ void TReader::Option(const std::vector<std::string_view>& words, int line) {
                key == "@music" || key == "@extends") {
         if (words.size() < 2) Fail(line, std::string(key) + " needs a name");
         Note(TLeftOut::NotFetched, line);
+        elsewhere_ = elsewhere_ || key == "@presetlist" || key == "@extends";
     } else if (key != "@samplerate") {
         Fail(line, "option \"" + QuotedForImport(key) + "\" is not known");
     }
@@ -391,8 +393,10 @@ void TReader::Timeline(const std::vector<std::string_view>& words, int line) {
         l.State.Silence = true;
     } else {
         const auto preset = presets_.find(words[1]);
-        if (preset == presets_.end())
-            Fail(line, "preset \"" + QuotedForImport(words[1]) + "\" is not defined");
+        if (preset == presets_.end()) {
+            Fail(line, "preset \"" + QuotedForImport(words[1]) + "\" is not defined" +
+                           (elsewhere_ ? " (preset lists and extended files are not read)" : ""));
+        }
         if (preset->second.Template)
             Fail(line, "\"" + QuotedForImport(words[1]) + "\" is a template, not for the timeline");
         l.State = StateOf(preset->second.Tracks);

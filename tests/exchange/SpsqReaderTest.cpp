@@ -211,6 +211,9 @@ TEST(SpsqRules, HostileFilesAreRefusedWithTheirLine) {
         {a + "00:00:00 a\n24:00:00 a\n", "s.spsq, line 4: time \"24:00:00\" is not HH:MM:SS"},
         {a + "00:00:00 a\n", "s.spsq, line 3: the timeline needs at least two lines"},
         {a + "00:00:00 b\n", "s.spsq, line 3: preset \"b\" is not defined"},
+        {"@extends base.spsq\n" + a + "00:00:00 b\n",
+         "s.spsq, line 4: preset \"b\" is not defined (preset lists and extended files are not "
+         "read)"},
         {"t as template\n  tone 200 binaural 4 amplitude 5\n00:00:00 t\n00:01:00 silence\n",
          "s.spsq, line 3: \"t\" is a template, not for the timeline"},
         {a + "@volume 50\n", "s.spsq, line 3: options come before the presets"},
