@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-render: renders what the program would play, with a session or at one frequency,
 // to a WAV file; grades how strongly a session's picture flashes; draws a session's picture;
-// converts a binaural-beat schedule to a session.
+// converts other programs' schedules to sessions.
 
 #include "BuildInfo.h"
 #include "audio/SoundEnvironment.h"
+#include "exchange/Import.h"
 #include "render/FlashReport.h"
-#include "render/SbgImport.h"
 #include "render/SessionRender.h"
 #include "run/SessionPlot.h"
 #include "session/SessionFile.h"
@@ -37,7 +37,7 @@ const char* const kUsage =
     "       velmora-render [OPTION]... [--frequency HZ] --duration TIME -o OUT.wav\n"
     "       velmora-render --session FILE --plot OUT.png [-o OUT.wav]\n"
     "       velmora-render --flash-report --picture NAME [OPTION]... --session FILE\n"
-    "       velmora-render --import-sbg FILE.sbg -o OUT.vsession\n"
+    "       velmora-render --import FILE -o OUT.vsession\n"
     "Try velmora-render --help for more.\n";
 
 struct RenderTool {
@@ -98,10 +98,13 @@ const TValueOption kValueOptions[] = {
      QT_TRANSLATE_NOOP("RenderTool", "Draw the session's frequency over time into a PNG file, "
                                      "as the program's Session window shows it (with -o the "
                                      "sound as well).")},
-    {"import-sbg", "FILE",
-     QT_TRANSLATE_NOOP("RenderTool", "Convert a binaural-beat schedule (.sbg) into the session "
-                                     "file -o; what a session cannot hold is listed on "
-                                     "standard error.")},
+    {"import", "FILE",
+     QT_TRANSLATE_NOOP("RenderTool", "Convert another program's schedule (a binaural-beat "
+                                     ".sbg file, a preset .spsq file or its JSON sequence) into "
+                                     "the session file -o; the format is told by the content; "
+                                     "what a session cannot hold is listed on standard "
+                                     "error.")},
+    {"import-sbg", "FILE", QT_TRANSLATE_NOOP("RenderTool", "The same as --import.")},
     {"picture", "NAME",
      QT_TRANSLATE_NOOP("RenderTool", "With --flash-report: the library's picture to check.")},
     {"depth", "N",
@@ -144,9 +147,9 @@ int KnobValue(const std::string& option, const std::string& text, int max) {
 
 using TGiven = std::map<std::string, std::string>;
 
-const char* const kRenderOptions[] = {"--output",  "--sound",      "--am",     "--fm",
-                                      "--volume",  "--half",       "--format", "--tone",
-                                      "--carrier", "--tone-level", "--plot",   "--import-sbg"};
+const char* const kRenderOptions[] = {
+    "--output", "--sound",   "--am",         "--fm",   "--volume", "--half",      "--format",
+    "--tone",   "--carrier", "--tone-level", "--plot", "--import", "--import-sbg"};
 const char* const kFlashOptions[] = {"--picture", "--depth",  "--difference", "--reduced",
                                      "--window",  "--screen", "--refresh"};
 
@@ -359,13 +362,10 @@ void PlotSession(const TSession& session, const std::string& path) {
 }
 
 void ImportSchedule(const std::string& schedule, const std::string& output) {
-    const TSbgImport imported = ImportSbgFile(schedule);
+    const TImported imported = ImportScheduleFile(schedule);
     for (const std::string& line : imported.Report)
         std::cerr << line << "\n";
-    std::ofstream out(output, std::ios::binary | std::ios::trunc);
-    out << imported.Text;
-    out.close();
-    if (!out) throw Exception("cannot write " + output);
+    WriteImportedSession(output, imported.Text);
 }
 
 // A bar on the terminal, redrawn when a whole percent more is done.
@@ -441,10 +441,11 @@ int main(int argc, char** argv) {
         if (!parsed) return 0;
         TGiven given = parsed->Given;
         if (parsed->FlashReport) return PrintFlashReport(FlashJobOf(given));
-        if (given.count("--import-sbg") != 0) {
+        for (const char* option : {"--import", "--import-sbg"}) {
+            if (given.count(option) == 0) continue;
             if (given.size() != 2 || given["--output"].empty())
-                throw UsageError("--import-sbg takes -o FILE.vsession and nothing else");
-            ImportSchedule(given["--import-sbg"], given["--output"]);
+                throw UsageError(std::string(option) + " takes -o FILE.vsession and nothing else");
+            ImportSchedule(given[option], given["--output"]);
             return 0;
         }
         const TRenderJob job = RenderJobOf(given);

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The renderer's work on session files besides sound: every shipped session renders, a
-// session's picture has its curve where the session says, and binaural-beat schedules convert
-// into the expected points with a report of what was left out.
-#include "run/SessionPlot.h"
+// session's picture has its curve where the session says, and other programs' schedules come in
+// through the tool, reported and written whole.
+#include "exchange/Import.h"
 #include "library/LibraryTestFiles.h"
-#include "render/SbgImport.h"
 #include "render/SessionRender.h"
+#include "run/SessionPlot.h"
 #include "session/SessionFile.h"
 
 #include <QImage>
@@ -119,119 +119,27 @@ TEST(SessionPicture, TheToolDrawsTheCurveWhereTheSessionSays) {
 
 // ---- Schedules
 
-std::string Convert(const std::string& sbg, std::vector<std::string>* report = nullptr,
-                    const std::string& name = "s.sbg") {
-    const TSbgImport imported = ImportSbg(sbg, name);
-    if (report) *report = imported.Report;
-    // Only the points: the header is checked once below.
-    std::string points;
-    size_t start = 0;
-    while (start < imported.Text.size()) {
-        const size_t end = imported.Text.find('\n', start);
-        const std::string line = imported.Text.substr(start, end - start);
-        if (line.front() != '#') points += line + "\n";
-        start = end + 1;
-    }
-    return points;
-}
-
-TEST(SbgImport, PlainSchedulesCrossFadeOverAMinuteAndEndAtSilence) {
-    const TSbgImport imported = ImportSbg("# evening\n"
-                                          "alpha: 200+10/50\n"
-                                          "theta: 150-6/50   # carrier below: the same beat\n"
-                                          "off: -\n"
-                                          "NOW alpha\n"
-                                          "NOW+00:10 theta\n"
-                                          "+00:30:30 off\n",
-                                          "plain.sbg");
-    EXPECT_EQ(imported.Text, "# plain (imported)\n"
-                             "#\n"
-                             "# Converted from plain.sbg by velmora-render --import-sbg.\n"
-                             "0:00  10.0  tone=binaural  carrier=200  volume=7\n"
-                             "10:00  10.0  carrier=150\n"
-                             "11:00  6.0\n"
-                             "30:30  6.0  tone=off  volume=0\n");
-    EXPECT_TRUE(imported.Report.empty());
-    ASSERT_EQ(imported.Points.size(), 4u);
-    EXPECT_EQ(imported.Points[2].TimeMs, 11 * 60000);
-    EXPECT_EQ(imported.Points[2].FrequencyMilli, 6000);
-}
-
-TEST(SbgImport, SlidesIsochronicPulsesAndTheLoudestOfSeveralBeats) {
-    std::vector<std::string> report;
-    EXPECT_EQ(Convert("-F 30000\n"
-                      "a: 200+4/20 300+8/40\n"
-                      "b: 180@12.5/40 pink/20\n"
-                      "off: -\n"
-                      "NOW a ->\n"
-                      "+00:05 b\n"
-                      "+00:20 a\n"
-                      "+00:25 off\n",
-                      &report),
-              "0:00  8.0  tone=binaural  carrier=300  volume=6\n"
-              "5:00  12.5  tone=isochronic  carrier=180\n"
-              "20:00  12.5  tone=binaural  carrier=300\n"
-              "20:30  8.0\n"
-              "25:00  8.0  tone=off  volume=0\n");
-    EXPECT_EQ(report, (std::vector<std::string>{
-                          "s.sbg: several beating voices in one tone-set, the loudest one's beat "
-                          "used (line 2)",
-                          "s.sbg: noise voices left out (the library's sound plays instead); a "
-                          "tone-set of noise alone sets only the volume (line 3)"}));
-}
-
-TEST(SbgImport, ClockTimesCountFromTheFirstPastMidnightAndTheRestIsReported) {
-    std::vector<std::string> report;
-    EXPECT_EQ(Convert("-SE\n"
-                      "-p drop 00ls\n"
-                      "a: 100+2.5/10 spin:300+4.2/20\n"
-                      "b: 200+45/10 bell+400/10\n"
-                      "c: mix/50 400/10\n"
-                      "d: -\n"
-                      "22:00 a\n"
-                      "23:30 <> b ->\n"
-                      "00:15 == c\n"
-                      "00:45:10 d\n",
-                      &report),
-              "0:00  2.5  tone=binaural  carrier=100  volume=2\n"
-              "1:30:00  2.5  carrier=200\n"
-              "1:31:00  35.0\n"
-              "2:15:00  35.0  tone=off\n"
-              "2:45:10  35.0  volume=0\n");
-    EXPECT_EQ(report,
-              (std::vector<std::string>{
-                  "s.sbg: pure tones without a beat left out (line 5)",
-                  "s.sbg: spin voices left out (line 3)", "s.sbg: bell voices left out (line 4)",
-                  "s.sbg: mix input left out (line 5)", "s.sbg: option lines left out (line 1)",
-                  "s.sbg: built-in programmes (-p) left out (line 2)",
-                  "s.sbg: fade marks taken as the default cross-fade (line 9)",
-                  "s.sbg: beats above 35 Hz clamped to 35 Hz (line 4)"}));
-}
-
-TEST(SbgImport, RefusesWhatCannotBeFollowedAndHoldsASoundingEnd) {
-    std::vector<std::string> report;
-    EXPECT_EQ(Convert("a: 200+10/100\nNOW a\n", &report), "0:00  10.0  tone=binaural  "
-                                                          "carrier=200  volume=10\n"
-                                                          "1:00  10.0\n");
-    ASSERT_EQ(report.size(), 1u);
-    EXPECT_EQ(report[0], "s.sbg: the last tone-set is not silent: held for the fade time, "
-                         "where the session ends (line 2)");
-    const std::pair<const char*, const char*> refusals[] = {
-        {"a: 200+10/10\nNOW b\n", "s.sbg, line 2: tone-set \"b\" is not defined"},
-        {"a: 200+10/10\n+00:10 a\nNOW a\n", "s.sbg, line 3: time NOW comes before the line above"},
-        {"a: pink/10\nNOW a\n", "s.sbg, line 2: no tone-set of the schedule has a beating voice"},
-        {"a: 200+10/10\nNOW+1:00 a\n", "s.sbg, line 2: time \"NOW+1:00\" is not understood"},
-        {"a: 200+10/10\na: 300+4/10\n", "s.sbg, line 2: tone-set \"a\" is defined twice"},
-        {"# nothing\n", "s.sbg, line 1: the schedule has no time lines"},
-    };
-    for (const auto& [text, message] : refusals) {
-        try {
-            ImportSbg(text, "s.sbg");
-            ADD_FAILURE() << text;
-        } catch (const ESbgError& e) {
-            EXPECT_EQ(e.Message().substr(0, std::string(message).size()), message) << text;
-        }
-    }
+TEST(SbgTool, TheSessionIsReplacedWholeAndNeverLeftHalfWritten) {
+    libtest::TempDir dir("render-sbg-atomic");
+    std::ofstream(dir / "in.sbg") << "a: 200+10/50\noff: -\nNOW a\n+0:05 off\n";
+    // A second name of the old file keeps the old text: the new session is a new file moved
+    // into place, not the old one rewritten where a reader may be reading it.
+    std::ofstream(dir / "out.vsession") << "# old\n0:00 7.0\n1:00 7.0\n";
+    fs::create_hard_link(dir / "out.vsession", dir / "kept.vsession");
+    const std::string renderer = std::string(VELMORA_BINARY_DIR) + "/velmora-render";
+    auto r = libtest::RunCommand(renderer + " --import-sbg " + (dir / "in.sbg").string() + " -o " +
+                                 (dir / "out.vsession").string());
+    ASSERT_EQ(r.Exit, 0) << r.Output;
+    std::ifstream kept(dir / "kept.vsession"), out(dir / "out.vsession");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "# old\n0:00 7.0\n1:00 7.0\n");
+    const std::string text(std::istreambuf_iterator<char>(out), {});
+    EXPECT_NE(text.find("5:30  10.0  tone=off  volume=0\n"), std::string::npos) << text;
+    EXPECT_FALSE(fs::exists(dir / "out.vsession.part"));
+    // A folder in the way is refused before anything is written.
+    fs::create_directory(dir / "folder");
+    EXPECT_THROW(WriteImportedSession((dir / "folder").string(), text), EImportError);
+    EXPECT_TRUE(fs::is_directory(dir / "folder"));
+    EXPECT_FALSE(fs::exists(dir / "folder.part"));
 }
 
 TEST(SbgImport, TheToolWritesTheSessionAndReportsOnStandardError) {
@@ -265,6 +173,31 @@ TEST(SbgImport, TheToolWritesTheSessionAndReportsOnStandardError) {
                    out.string());
     EXPECT_EQ(r.Exit, 1);
     EXPECT_NE(r.Output.find("cannot open none.sbg"), std::string::npos);
+}
+
+TEST(SbgImport, ImportChoosesTheReaderByContentAndImportSbgStaysASynonym) {
+    libtest::TempDir dir("render-import");
+    // No extension to go by: the content says it is a binaural-beat schedule.
+    std::ofstream(dir / "evening") << "a: 200+10/50\noff: -\nNOW a\n+0:05 off\n";
+    std::ofstream(dir / "s.gnaural") << "<schedule><voice/></schedule>\n";
+    for (const char* option : {" --import ", " --import-sbg ", " --import="}) {
+        const fs::path out = dir / "out.vsession";
+        fs::remove(out);
+        const auto r =
+            RunCommand(Renderer() + option + (dir / "evening").string() + " -o " + out.string());
+        ASSERT_EQ(r.Exit, 0) << option << r.Output;
+        EXPECT_EQ(LoadSessionFile(out.string()).LengthMs(), 5 * 60000 + 30000) << option;
+    }
+    auto r = RunCommand(Renderer() + " --import " + (dir / "s.gnaural").string() + " -o " +
+                        (dir / "g.vsession").string());
+    EXPECT_EQ(r.Exit, 1);
+    EXPECT_NE(r.Output.find("s.gnaural is a Gnaural schedule, which this version does not read"),
+              std::string::npos)
+        << r.Output;
+    EXPECT_FALSE(fs::exists(dir / "g.vsession"));
+    r = RunCommand(Renderer() + " --import " + (dir / "evening").string() + " --import-sbg " +
+                   (dir / "evening").string() + " -o " + (dir / "g.vsession").string());
+    EXPECT_EQ(r.Exit, 2);
 }
 
 } // namespace
