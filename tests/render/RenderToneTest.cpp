@@ -2,6 +2,7 @@
 // The tone in rendered files, over a silent sound so that only the tone is heard: the binaural
 // beat's two pitches, the isochronic pulse's rate and edges, a session's beat following its
 // line, and no click where the frequency, the carrier or the tone changes during a run.
+#include "common/SweepAndPulse.h"
 #include "library/LibraryFormat.h"
 #include "library/LibraryTestFiles.h"
 #include "sound/Wave.h"
@@ -16,11 +17,8 @@
 
 namespace {
 
-constexpr double kRate = 44100.0;
-
-struct Stereo {
-    std::vector<float> Left, Right;
-};
+using sweeppulse::kRate;
+using sweeppulse::Stereo;
 
 // Renders with a library whose only sound is silent (or, with a level, a constant that shows
 // the balance alone), in float samples.
@@ -34,19 +32,7 @@ Stereo RenderTone(const libtest::TempDir& dir, const std::string& args, int16_t 
         libtest::RunCommand(std::string(VELMORA_BINARY_DIR) + "/velmora-render --library " +
                             (dir / "silent.zdl").string() + " --format f32 " + args + " -o " + out);
     EXPECT_EQ(r.Exit, 0) << r.Output;
-    const libtest::Bytes bytes = libtest::ReadFile(out);
-    TReadOnlyMemoryStream stream(bytes.data(), static_cast<int64_t>(bytes.size()));
-    TWave wave;
-    wave.LoadFromStream(stream);
-    Stereo s;
-    const size_t frames = static_cast<size_t>(wave.SampleBytes()) / 8;
-    s.Left.resize(frames);
-    s.Right.resize(frames);
-    for (size_t f = 0; f < frames; ++f) {
-        std::memcpy(&s.Left[f], wave.SampleData() + 8 * f, 4);
-        std::memcpy(&s.Right[f], wave.SampleData() + 8 * f + 4, 4);
-    }
-    return s;
+    return sweeppulse::ReadStereo(out);
 }
 
 // Moments of rising zero crossings, placed between their two samples.
@@ -173,38 +159,7 @@ TEST(RenderedTone, NoClickWhereFrequencyCarrierOrToneChangesDuringARun) {
 }
 
 namespace {
-// Frames where the balance starts to move after standing still: the sweep's steps, in a render
-// of a constant sound without the tone.
-std::vector<size_t> BalanceSteps(const Stereo& s) {
-    std::vector<size_t> at;
-    bool still = false;
-    for (size_t i = 1; i < s.Left.size(); ++i) {
-        const bool moves =
-            std::fabs((s.Right[i] - s.Left[i]) - (s.Right[i - 1] - s.Left[i - 1])) > 1e-6f;
-        if (moves && still) at.push_back(i - 1);
-        still = !moves;
-    }
-    return at;
-}
-
-// Frames where a pulse begins: the first sound after silence, in a render of the tone alone.
-std::vector<size_t> PulseOnsets(const Stereo& s) {
-    std::vector<size_t> at;
-    for (size_t i = 2; i < s.Left.size(); ++i) {
-        if (s.Left[i - 2] == 0 && s.Left[i - 1] == 0 && s.Left[i] != 0) at.push_back(i - 1);
-    }
-    return at;
-}
-
-// The sweep's steps that move the balance: with Oscilator 1 at 5 the steps into the sine's
-// fourth and ninth values repeat the value before them, and step 0 (at Start) keeps the centre.
-double VisibleSteps(double periods) {
-    const auto last = static_cast<int64_t>(std::floor(periods * 20));
-    int64_t seen = 0;
-    for (int64_t j = 1; j <= last; ++j)
-        seen += j % 10 != 3 && j % 10 != 8;
-    return static_cast<double>(seen);
-}
+using namespace sweeppulse;
 
 // Renders the same run twice, the sweep of a constant sound alone and the isochronic tone
 // alone, and checks every pulse against the sweep: the step nearest its onset lies within
@@ -218,9 +173,7 @@ std::pair<size_t, size_t> ExpectPulsesOnSweepSteps(const libtest::TempDir& dir,
     if (steps.empty()) return {0, pulses.size()};
     const auto balance = [&](size_t f) { return sweep.Right[f] - sweep.Left[f]; };
     for (size_t p : pulses) {
-        const auto next = std::lower_bound(steps.begin(), steps.end(), p);
-        size_t nearest = next == steps.end() ? steps.back() : *next;
-        if (next != steps.begin() && p - *(next - 1) < nearest - p) nearest = *(next - 1);
+        const size_t nearest = NearestStep(steps, p);
         const double apart = std::fabs(static_cast<double>(nearest) - static_cast<double>(p));
         EXPECT_LT(apart, kRate * 0.0005) << "pulse at frame " << p;
         // The balance comes from the left and ends near the centre before the next step.
