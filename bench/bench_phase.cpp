@@ -6,6 +6,7 @@
 // pulse lies from the sweep's step that starts its period, at the session's start and end.
 //
 // Usage: bench_phase SESSION-FILE   (e.g. data/sessions/morning.vsession, a Release build)
+// A session that turns Oscilator 1 off or sets a binaural tone hides what this reads.
 
 #include "common/SweepAndPulse.h"
 #include "library/LibraryFormat.h"
