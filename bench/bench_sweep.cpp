@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The balance sweep of a run as a listener hears it: a private PulseAudio server with a null
 // sink, the SDL output, a constant-level sound whose balance therefore is the pan, and the two
-// threaded timers of a run at the given main frequency: the sound timer's modulation steps
-// (Oscilator 1 at 5, each change stamped with its firing's due time) and a picture timer whose
-// handler keeps the GUI thread busy for a frame step and a paint. The sink's monitor is
+// threaded timers on the run's phase at the given main frequency: the sound timer's modulation
+// steps (Oscilator 1 at 5, each change stamped with its firing's due time) and a picture timer
+// whose handler keeps the GUI thread busy for a frame step and a paint. The sink's monitor is
 // recorded; the sweep's frequency (upward crossings of the centre) is compared with the one
 // due, and the spacing of the heard steps is given in output frames.
 //
@@ -14,6 +14,8 @@
 #include "audio/SoundDevice.h"
 #include "common/BalanceSweep.h"
 #include "common/LoopingSound.h"
+#include "run/RunParameters.h"
+#include "run/RunPhase.h"
 #include "sound/ModulationStep.h"
 #include "timing/ThdTimer.h"
 
@@ -26,6 +28,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <numeric>
 #include <thread>
 #include <vector>
@@ -49,8 +52,10 @@ int main(int argc, char** argv) {
     const double frequency = argc > 1 ? std::atof(argv[1]) : 25.0;
     const int seconds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10;
     const int paintUs = argc > 3 ? std::max(0, std::atoi(argv[3])) : 1000;
-    const int slider = std::clamp(static_cast<int>(std::lround(frequency * 10)), 1, 250);
-    const int pictureMs = 5000 / slider, soundMs = pictureMs / 10;
+    // The run's phase at the frequency: picture steps at each half period, sweep steps at each
+    // twentieth, as the window runs them.
+    const double pictureMs = 500.0 / frequency, soundMs = pictureMs / 10;
+    const auto phase = std::make_shared<TRunPhase>();
 
     QCoreApplication app(argc, argv);
     PrivatePulseAudio server;
@@ -70,8 +75,8 @@ int main(int argc, char** argv) {
     TThreadedTimer picture, sound;
     picture.SetEnabled(false);
     sound.SetEnabled(false);
-    picture.SetInterval(static_cast<uint16_t>(pictureMs));
-    sound.SetInterval(static_cast<uint16_t>(soundMs));
+    picture.SetDueTimes(std::make_shared<TPhaseSteps>(phase, kPictureStepsPerPeriod));
+    sound.SetDueTimes(std::make_shared<TPhaseSteps>(phase, kSweepStepsPerPeriod));
     picture.SetThreadPriority(tpHigher);
     sound.SetThreadPriority(tpTimeCritical);
     long pictureSteps = 0, soundSteps = 0;
@@ -81,18 +86,18 @@ int main(int argc, char** argv) {
         while (std::chrono::steady_clock::now() < until) {
         }
     });
-    int32_t phase = 0;
     sound.SetOnTimer([&](TThreadedTimer* t) {
         ++soundSteps;
         const ScopedChangeStamp stamp(DueNanos(*t));
-        const ModulationValues v = ModulationFor(phase, 500, 0, 44100);
-        phase = v.step > 9 ? 0 : v.step;
-        buffer->SetPan(v.pan);
+        const auto step = static_cast<int32_t>(t->DueStep() % 10);
+        buffer->SetPan(ModulationFor(step, 500, 0, 44100).pan);
     });
     const size_t from = server.RecordedBytes();
     const TTimerClock::time_point start = TTimerClock::now();
     {
         const TScheduleMoment moment(start);
+        phase->SetFrequency(FrequencyMilliHz(frequency), start);
+        phase->Start(start);
         picture.SetEnabled(true);
         sound.SetEnabled(true);
     }
@@ -101,8 +106,7 @@ int main(int argc, char** argv) {
     loop.exec();
     picture.SetEnabled(false);
     sound.SetEnabled(false);
-    const auto soundGrid = (sound.DueTime() - start) / std::chrono::milliseconds(soundMs);
-    const auto pictureGrid = (picture.DueTime() - start) / std::chrono::milliseconds(pictureMs);
+    const auto soundGrid = sound.DueStep(), pictureGrid = picture.DueStep();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const std::vector<float> rec = server.RecordedSince(from);
     buffer->Stop();
@@ -154,8 +158,8 @@ int main(int argc, char** argv) {
     const double heardHz = cycles.empty() ? 0
                                           : 44100.0 * static_cast<double>(cycles.size()) /
                                                 std::accumulate(cycles.begin(), cycles.end(), 0.0);
-    const double dueHz = 1000.0 / (10.0 * soundMs);
-    std::printf("sweep at %.1f Hz (picture %d ms, sound %d ms, paint %d us), %d s: "
+    const double dueHz = 2 * frequency;
+    std::printf("sweep at %.1f Hz (picture %.3f ms, sound %.3f ms, paint %d us), %d s: "
                 "heard %.3f Hz, due %.3f Hz (%.4f of due); cycle median %.1f frames of %.1f; "
                 "step spacing median %.1f, p99 %.1f frames of %.1f; %zu changes heard, "
                 "%ld sound steps and %ld picture steps fired (ratio %.3f), skipped %llu/%llu, "
