@@ -23,7 +23,7 @@ std::string DefaultLibraryPath() {
 TFlashSettings Settings(int shownWidth, int shownHeight) {
     TFlashSettings s;
     s.TransformLevel = 7;
-    s.PictureIntervalMs = 71; // 7 Hz
+    s.StepsPerSecond = PictureStepsPerSecond(7.0L);
     s.ShownWidth = shownWidth;
     s.ShownHeight = shownHeight;
     return s;

@@ -2,13 +2,13 @@
 #include "app/mainFlash.h"
 
 #include "app/main.h"
+#include "controls/CurrEdit.h"
 #include "framework/Application.h"
 #include "framework/IniFiles.h"
 #include "picture/DXPaintBox.h"
 #include "run/RunParameters.h"
 #include "safety/FlashAdvice.h"
 #include "safety/FlashColours.h"
-#include "timing/ThdTimer.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -90,7 +90,8 @@ TFlashSettings TMainFlash::CurrentSettings() const {
     s.TransformLevel = RunParams.TransformLevel;
     s.CycleModulus = RunParams.CycleModulus;
     s.RightLeftDifference = form_.DivCheck->isChecked();
-    s.PictureIntervalMs = static_cast<int>(form_.Timer1->Interval());
+    // The light steps twice a period of the frequency in the box, to its three decimals.
+    s.StepsPerSecond = PictureStepsPerSecond(form_.FreqEdit->Value());
     const QRect shown = form_.PaintBox1->DrawRect() & form_.PaintBox1->rect();
     s.ShownWidth = shown.width();
     s.ShownHeight = shown.height();
@@ -113,7 +114,7 @@ TMainFlash::TKey TMainFlash::CurrentKey() const {
             s.TransformLevel,
             s.CycleModulus,
             s.RightLeftDifference,
-            s.PictureIntervalMs,
+            s.StepsPerSecond,
             form_.PaintBox1->DrawRect(),
             screen ? screen->geometry() : QRect(),
             s.RefreshHz,

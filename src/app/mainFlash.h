@@ -50,7 +50,8 @@ public:
     static bool AskWarning;
 
 private:
-    using TKey = std::tuple<int, int, TColorTable, int, int, bool, int, QRect, QRect, double, bool>;
+    using TKey =
+        std::tuple<int, int, TColorTable, int, int, bool, double, QRect, QRect, double, bool>;
     TKey CurrentKey() const;
     void ShowVerdict();
 

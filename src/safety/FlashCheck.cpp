@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "safety/FlashCheck.h"
 
+#include "framework/Rounding.h"
 #include "picture/DIB.h"
 #include "safety/FlashColours.h"
 
@@ -20,6 +21,7 @@ constexpr double DarkLimit = 0.8;     // the darker state must be below this
 constexpr int OverTransitions = 7;
 constexpr int ExtendedTransitions = 4;
 constexpr int SidesGroups = 2 * 256;
+constexpr double kLowestStepsPerSecond = 0.2; // 0.1 Hz
 
 struct Frame {
     double Time;
@@ -71,9 +73,9 @@ private:
 };
 
 // The states the display shows: at each refresh the latest step, kept only when it changed.
-std::vector<Frame> ShownFrames(int intervalMs, double refreshHz, double until) {
+std::vector<Frame> ShownFrames(double stepsPerSecond, double refreshHz, double until) {
     std::vector<Frame> frames;
-    const double stepsPerRefresh = 1000.0 / (refreshHz * intervalMs);
+    const double stepsPerRefresh = stepsPerSecond / refreshHz;
     const auto refreshes = static_cast<int64_t>(std::ceil(until * refreshHz)) + 1;
     int64_t last = -1;
     for (int64_t k = 0; k < refreshes; ++k) {
@@ -181,6 +183,11 @@ std::string TFlashReport::Figures() const {
            "Display refresh: " + OneDecimal(RefreshHz) + " Hz";
 }
 
+double PictureStepsPerSecond(long double frequencyHz) {
+    const int64_t milli = std::clamp<int64_t>(RoundToInt64(frequencyHz * 1000.0L), 100, 35'000);
+    return 2.0 * static_cast<double>(milli) / 1000.0;
+}
+
 TFlashPicture FlashPictureOf(const TDIB& dib) {
     TFlashPicture p;
     const TDIBSharedImage& image = dib.Image();
@@ -196,8 +203,8 @@ TFlashPicture FlashPictureOf(const TDIB& dib) {
 TFlashReport CheckFlashing(const TFlashPicture& picture, const TFlashSettings& settings) {
     TFlashReport report;
     report.RefreshHz = std::clamp(settings.RefreshHz > 0 ? settings.RefreshHz : 60.0, 1.0, 1000.0);
-    const int interval = std::max(1, settings.PictureIntervalMs);
-    report.StepsPerSecond = 1000.0 / interval;
+    // Below the lowest frequency's rate a cycle of the ring would take hours to check.
+    report.StepsPerSecond = std::clamp(settings.StepsPerSecond, kLowestStepsPerSecond, 1000.0);
     if (!picture.Top || picture.Width <= 0 || picture.Height <= 0) {
         report.Reason = "the picture is not an 8-bit picture";
         return report;
@@ -235,8 +242,9 @@ TFlashReport CheckFlashing(const TFlashPicture& picture, const TFlashSettings& s
     // One cycle of the ring warms the turning-point tracking up; windows start in the second.
     const int64_t lm = level % m;
     const int64_t cycleSteps = m / std::gcd(lm, int64_t{m});
-    const double cycle = static_cast<double>(cycleSteps) * interval / 1000.0;
-    const std::vector<Frame> frames = ShownFrames(interval, report.RefreshHz, 2 * cycle + 5.5);
+    const double cycle = static_cast<double>(cycleSteps) / report.StepsPerSecond;
+    const std::vector<Frame> frames =
+        ShownFrames(report.StepsPerSecond, report.RefreshHz, 2 * cycle + 5.5);
     size_t first = 0;
     while (first < frames.size() && frames[first].Time < cycle)
         ++first;

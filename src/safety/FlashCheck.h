@@ -28,11 +28,15 @@ struct TFlashPicture {
 constexpr int kFirstShownWidth = 568;
 constexpr int kFirstShownHeight = 246;
 
+// The picture's steps a second at a main frequency: two a period, of the frequency at the
+// frequency box's three decimals within its 0.1 to 35 Hz.
+double PictureStepsPerSecond(long double frequencyHz);
+
 struct TFlashSettings {
     int TransformLevel = 1;
     int CycleModulus = 255;
     bool RightLeftDifference = false;
-    int PictureIntervalMs = 71; // between two frame steps
+    double StepsPerSecond = 14; // frame steps, PictureStepsPerSecond of the main frequency
     int ShownWidth = 0;         // the picture's size on the screen, in screen pixels
     int ShownHeight = 0;
     int ScreenWidth = 1920;

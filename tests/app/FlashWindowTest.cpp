@@ -72,6 +72,19 @@ TEST_F(MainWindowTest, VerdictShowsBeforeStartAndFollowsTheFrequency) {
     Close(form);
 }
 
+TEST_F(MainWindowTest, FlashCheckGradesTheFrequencyInTheBox) {
+    auto form = Open();
+    TMainFlash& flash = *form->Flash();
+    // Two steps a period, not the picture timer's whole milliseconds (20 and 28 ms).
+    form->FreqEdit->SetValue(30.0L);
+    flash.Update();
+    EXPECT_DOUBLE_EQ(flash.Report().StepsPerSecond, 60);
+    form->FreqEdit->SetValue(17.3L);
+    flash.Update();
+    EXPECT_DOUBLE_EQ(flash.Report().StepsPerSecond, 34.6);
+    Close(form);
+}
+
 TEST_F(MainWindowTest, ReducedFlashingChangesOnlyTheShownColoursAndIsRemembered) {
     auto form = Open();
     TMainFlash& flash = *form->Flash();

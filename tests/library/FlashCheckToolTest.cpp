@@ -43,6 +43,15 @@ TEST(LibraryToolFlashCheck, GradesTheBlinkingPictureAndRefusesBadArguments) {
     EXPECT_NE(fast.Output.find("\"extended\": true"), std::string::npos);
     EXPECT_NE(fast.Output.find("\"refresh_hz\": 60"), std::string::npos);
 
+    // The frequency graded is the one given, to its three decimals: on a 120 Hz display every
+    // step of 30 Hz shows.
+    const RunResult exact = RunCommand(check + "--frequency 30 --refresh 120 --json");
+    EXPECT_NE(exact.Output.find("\"general_flashes_per_second\": 30,"), std::string::npos)
+        << exact.Output;
+    EXPECT_NE(exact.Output.find("\"steps_per_second\": 60"), std::string::npos);
+    EXPECT_NE(RunCommand(check + "--frequency 17.25").Output.find("Blink at 17.25 Hz"),
+              std::string::npos);
+
     const RunResult slow = RunCommand(check + "--frequency 1");
     EXPECT_EQ(slow.Exit, 0) << slow.Output;
     EXPECT_NE(slow.Output.find("Blink at 1.0 Hz, depth 1"), std::string::npos) << slow.Output;
@@ -81,7 +90,7 @@ TEST(LibraryToolFlashCheck, ReducedFlashingKeepsEveryDefaultPictureBelowTheLimit
         for (const int tenths : {70, 150, 250}) {
             TFlashSettings s;
             s.TransformLevel = 15;
-            s.PictureIntervalMs = 5000 / tenths;
+            s.StepsPerSecond = PictureStepsPerSecond(tenths / 10.0L);
             s.ShownWidth = 568;
             s.ShownHeight = 246;
             const TFlashReport r = CheckFlashing(picture, s);

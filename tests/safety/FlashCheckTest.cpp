@@ -37,12 +37,11 @@ struct TestPicture {
     TFlashPicture view;
 };
 
-// A run at main frequency hz: the picture timer's interval as the window derives it, the
-// picture filling a 640 x 480 screen at 60 Hz.
+// A run at main frequency hz, the picture filling a 640 x 480 screen at 60 Hz.
 TFlashSettings At(double hz) {
     TFlashSettings s;
     s.TransformLevel = 1;
-    s.PictureIntervalMs = 5000 / static_cast<int>(std::lround(hz * 10));
+    s.StepsPerSecond = PictureStepsPerSecond(hz);
     s.ShownWidth = s.ScreenWidth = 640;
     s.ShownHeight = s.ScreenHeight = 480;
     return s;
@@ -173,4 +172,27 @@ TEST(FlashCheck, ReducedFlashingKeepsEveryChangeSmallAndNoRed) {
     EXPECT_FALSE(r.Over);
     // Still not one colour: red stays the redder of the two.
     EXPECT_GT(qRed(reduced[0]) - qGreen(reduced[0]), qRed(reduced[1]) - qGreen(reduced[1]));
+}
+
+TEST(FlashCheck, GradesTheFrequencyShownNotAWholeMillisecondInterval) {
+    // Two steps a period of the frequency at its three decimals, within 0.1 to 35 Hz.
+    EXPECT_DOUBLE_EQ(PictureStepsPerSecond(17.3L), 34.6);
+    EXPECT_DOUBLE_EQ(PictureStepsPerSecond(23.9004L), 47.8);
+    EXPECT_DOUBLE_EQ(PictureStepsPerSecond(40.0L), 70);
+    EXPECT_DOUBLE_EQ(PictureStepsPerSecond(0.01L), 0.2);
+
+    TestPicture p(64, 48, Uniform);
+    p.Alternate(White, Black);
+    // On a 120 Hz display every step shows: 30 Hz is 30 flashes a second, not the 25 of a
+    // 20 ms interval, and 17.3 Hz at most 35 transitions in a second, not 36 of 28 ms.
+    TFlashSettings s = At(30);
+    s.RefreshHz = 120;
+    const TFlashReport fast = CheckFlashing(p.view, s);
+    EXPECT_DOUBLE_EQ(fast.StepsPerSecond, 60);
+    EXPECT_DOUBLE_EQ(fast.GeneralFlashesPerSecond, 30);
+    s = At(17.3);
+    s.RefreshHz = 120;
+    const TFlashReport odd = CheckFlashing(p.view, s);
+    EXPECT_DOUBLE_EQ(odd.StepsPerSecond, 34.6);
+    EXPECT_DOUBLE_EQ(odd.GeneralFlashesPerSecond, 17.5);
 }

@@ -29,9 +29,6 @@ public:
     }
     int32_t Milli() const { return milli_; }
     int Depth() const { return depth_; }
-    int PictureIntervalMs() const {
-        return PictureInterval(SliderValueFromFrequency(FrequencyFromMilli(milli_)));
-    }
 
 private:
     int32_t milli_ = 0;
@@ -68,15 +65,15 @@ std::vector<TFlashMinute> ReportSessionFlashing(const TFlashReportJob& job) {
     if (job.Reduced) picture.Colours = ReducedFlashingColours(picture.Colours);
 
     // Many ticks share a state; each is checked once.
-    std::map<std::pair<int, int>, TFlashReport> checked;
-    auto check = [&](int intervalMs, int depth) -> const TFlashReport& {
-        const auto key = std::make_pair(intervalMs, depth);
+    std::map<std::pair<int32_t, int>, TFlashReport> checked;
+    auto check = [&](int32_t milli, int depth) -> const TFlashReport& {
+        const auto key = std::make_pair(milli, depth);
         auto found = checked.find(key);
         if (found != checked.end()) return found->second;
         TFlashSettings s = job.Display;
         s.TransformLevel = depth;
         s.CycleModulus = modulus;
-        s.PictureIntervalMs = intervalMs;
+        s.StepsPerSecond = PictureStepsPerSecond(FrequencyFromMilli(milli));
         TFlashReport r = CheckFlashing(picture, s);
         if (!r.Checked) throw Exception(job.PictureName + ": " + r.Reason);
         return checked.emplace(key, std::move(r)).first->second;
@@ -89,7 +86,7 @@ std::vector<TFlashMinute> ReportSessionFlashing(const TFlashReportJob& job) {
     for (int64_t now = 0; now < end; now += kSessionTickMs) {
         follower.Follow(now, state);
         const double hz = static_cast<double>(FrequencyFromMilli(state.Milli()));
-        const TFlashReport& report = check(state.PictureIntervalMs(), state.Depth());
+        const TFlashReport& report = check(state.Milli(), state.Depth());
         const int64_t start = now / kMinuteMs * kMinuteMs;
         if (minutes.empty() || minutes.back().StartMs != start) {
             TFlashMinute m;
