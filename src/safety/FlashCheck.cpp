@@ -28,8 +28,10 @@ struct Frame {
     int64_t Step;
 };
 
-// A general transition is a swing of at least 0.1 in luminance between two turning points,
-// counted when the swing reaches 0.1; smaller wobbles on the way do not turn it.
+// A general transition is a swing of at least 0.1 in luminance between two turning points;
+// smaller wobbles on the way do not turn it. A rise counts when it reaches 0.1, since its
+// darker state is where it started. A fall's darker state is where it ends, so a fall counts
+// once it is 0.1 deep and has gone below the dark limit, however gradually it gets there.
 class Swings {
 public:
     bool Next(double y) {
@@ -54,21 +56,29 @@ public:
         }
         if (y < extreme_) {
             extreme_ = y;
+            if (fallPending_ && y < DarkLimit) {
+                fallPending_ = false;
+                return true;
+            }
             return false;
         }
         return y - extreme_ >= GeneralChange && Turn(1, y, extreme_);
     }
 
 private:
-    // Turns towards direction at y; the transition counts when its darker state is dark enough.
+    // Turns towards direction at y; the transition counts when its darker state is dark enough,
+    // and a fall not yet dark enough waits for its end.
     bool Turn(int direction, double y, double darker) {
         direction_ = direction;
         extreme_ = y;
-        return darker < DarkLimit;
+        const bool counts = darker < DarkLimit;
+        fallPending_ = direction < 0 && !counts;
+        return counts;
     }
 
     bool started_ = false;
     int direction_ = 0;
+    bool fallPending_ = false;
     double lo_ = 0, hi_ = 0, extreme_ = 0;
 };
 

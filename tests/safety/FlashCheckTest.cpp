@@ -196,3 +196,69 @@ TEST(FlashCheck, GradesTheFrequencyShownNotAWholeMillisecondInterval) {
     EXPECT_DOUBLE_EQ(odd.StepsPerSecond, 34.6);
     EXPECT_DOUBLE_EQ(odd.GeneralFlashesPerSecond, 17.5);
 }
+
+namespace {
+
+// The grey whose relative luminance is nearest y.
+TRGBQuad GreyOf(double y) {
+    int best = 0;
+    for (int g = 1; g < 256; ++g)
+        if (std::abs(LinearChannel(g) - y) < std::abs(LinearChannel(best) - y)) best = g;
+    return Rgb(best, best, best);
+}
+
+// A triangle of luminance from black up to peak and back, period entries long, repeated over
+// the whole palette.
+void Triangle(TFlashPicture& p, int period, double peak) {
+    for (size_t i = 0; i < 256; ++i) {
+        const int k = static_cast<int>(i) % period;
+        const double half = period / 2.0;
+        p.Colours[i] = GreyOf(peak * (1 - std::abs(k - half) / half));
+    }
+}
+
+} // namespace
+
+TEST(FlashCheck, GradualFallsFromWhiteCountWhereTheyEnd) {
+    // A whole screen through a 14-entry ramp black -> white -> black, 3.6 times a second. A
+    // fall from white reaches 0.1 while still bright; it counts where it ends, in black, so a
+    // brighter peak is never safer than a dimmer one.
+    TestPicture p(64, 48, Uniform);
+    TFlashSettings s = At(25.2); // 50.4 steps a second
+    s.CycleModulus = 14;
+    Triangle(p.view, 14, 0.85);
+    const TFlashReport dim = CheckFlashing(p.view, s);
+    Triangle(p.view, 14, 1.0);
+    const TFlashReport bright = CheckFlashing(p.view, s);
+    EXPECT_TRUE(dim.Over) << dim.Reason;
+    EXPECT_TRUE(bright.Over) << bright.Reason;
+    EXPECT_DOUBLE_EQ(bright.GeneralFlashesPerSecond, 4);
+    EXPECT_DOUBLE_EQ(bright.GeneralFlashesPerSecond, dim.GeneralFlashesPerSecond);
+    EXPECT_DOUBLE_EQ(bright.ScreenAreaFraction, 1);
+
+    // A fall that stops above the dark limit is no transition, however deep.
+    for (size_t i = 0; i < 256; ++i)
+        p.view.Colours[i] = GreyOf(i % 14 < 7 ? 1.0 : 0.82);
+    EXPECT_DOUBLE_EQ(CheckFlashing(p.view, s).GeneralFlashesPerSecond, 0);
+}
+
+TEST(FlashCheck, PaletteCyclingOverAGradientFlashesWhereverTheRampPasses) {
+    // A horizontal gradient through 240 entries, the palette a 12-entry ramp up to white and
+    // down: every column runs the ramp 4.2 times a second, each in its own phase.
+    TestPicture p(240, 40, [](int x, int) { return x; });
+    Triangle(p.view, 12, 1.0);
+    TFlashSettings s = At(25.2);
+    s.CycleModulus = 240;
+    s.ShownWidth = s.ScreenWidth = 240;
+    s.ShownHeight = s.ScreenHeight = 40;
+    const TFlashReport r = CheckFlashing(p.view, s);
+    EXPECT_GE(r.GeneralFlashesPerSecond, 4);
+    EXPECT_DOUBLE_EQ(r.ScreenAreaFraction, 1);
+    EXPECT_NE(r.Reason.find("general flashes"), std::string::npos) << r.Reason;
+    // Half as fast, about 4.2 transitions a second: no more than 3 flashes, but held on.
+    s.StepsPerSecond = PictureStepsPerSecond(12.6);
+    const TFlashReport half = CheckFlashing(p.view, s);
+    EXPECT_LE(half.GeneralFlashesPerSecond, 3);
+    EXPECT_DOUBLE_EQ(half.ScreenAreaFraction, 0);
+    EXPECT_TRUE(half.Extended);
+}
