@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <numeric>
 #include <vector>
@@ -329,26 +330,45 @@ TFlashReport CheckFlashing(const TFlashPicture& picture, const TFlashSettings& s
         double Screen = 0;
         double Field = 0;
     };
-    std::array<bool, SidesGroups> fieldFlagged{};
-    int64_t fieldMost = 0;
-    bool fieldKnown = false;
+    const int64_t fieldPixels = int64_t{fieldW} * fieldH;
+    // The most in a field, per set of flagged groups: kinds and windows often flag the same.
+    std::map<std::array<uint64_t, SidesGroups / 64>, int64_t> fieldMost;
+    auto mostInFieldOf = [&](size_t w, uint8_t bit) {
+        std::array<uint64_t, SidesGroups / 64> key{};
+        std::array<bool, SidesGroups> flagged{};
+        for (size_t g = 0; g < SidesGroups; ++g) {
+            flagged[g] = flags[g * windows + w] & bit;
+            if (flagged[g]) key[g / 64] |= uint64_t{1} << (g % 64);
+        }
+        const auto known = fieldMost.find(key);
+        if (known != fieldMost.end()) return known->second;
+        const int64_t most = MostInField(picture, flagged, split, fieldW, fieldH);
+        fieldMost.emplace(key, most);
+        return most;
+    };
     auto worstOf = [&](const std::vector<int64_t>& area, uint8_t bit) {
         Worst worst;
-        const auto most = std::max_element(area.begin(), area.end());
-        if (most == area.end() || *most == 0) return worst;
-        const auto w = static_cast<size_t>(most - area.begin());
-        worst.Screen = std::min(1.0, static_cast<double>(*most) * pixelOnScreen / screenArea);
-        std::array<bool, SidesGroups> flagged{};
-        for (size_t g = 0; g < SidesGroups; ++g)
-            flagged[g] = flags[g * windows + w] & bit;
-        // The kinds often flag the same groups; one sum serves them all then.
-        if (!fieldKnown || flagged != fieldFlagged) {
-            fieldFlagged = flagged;
-            fieldMost = MostInField(picture, flagged, split, fieldW, fieldH);
-            fieldKnown = true;
+        std::vector<size_t> order(windows);
+        std::iota(order.begin(), order.end(), size_t{0});
+        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            return area[a] != area[b] ? area[a] > area[b] : a < b;
+        });
+        if (windows == 0 || area[order[0]] == 0) return worst;
+        worst.Screen =
+            std::min(1.0, static_cast<double>(area[order[0]]) * pixelOnScreen / screenArea);
+        // Any field in any window: a window holds no more in a field than it flags, so windows
+        // are measured largest first, as long as one could still beat the most found and pass
+        // a quarter of a field. The largest is always measured, for the figures.
+        int64_t most = 0;
+        for (size_t k = 0; k < order.size(); ++k) {
+            const int64_t flaggedArea = area[order[k]];
+            if (flaggedArea <= most || most >= fieldPixels) break;
+            if (k > 0 && static_cast<double>(flaggedArea) <=
+                             FlashAreaLimit * static_cast<double>(fieldPixels))
+                break;
+            most = std::max(most, mostInFieldOf(order[k], bit));
         }
-        const int64_t inField = fieldMost;
-        worst.Field = std::min(1.0, static_cast<double>(inField) / (double{1} * fieldW * fieldH));
+        worst.Field = std::min(1.0, static_cast<double>(most) / static_cast<double>(fieldPixels));
         return worst;
     };
     const Worst general = worstOf(generalArea, 1);

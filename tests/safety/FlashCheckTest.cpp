@@ -262,3 +262,34 @@ TEST(FlashCheck, PaletteCyclingOverAGradientFlashesWhereverTheRampPasses) {
     EXPECT_DOUBLE_EQ(half.ScreenAreaFraction, 0);
     EXPECT_TRUE(half.Extended);
 }
+
+TEST(FlashCheck, EveryFieldInEverySecondIsMeasured) {
+    // A 1024 x 768 screen filled by a 512 x 384 picture. Entries 0..39 of a ring of 200 blink
+    // white and black, the rest is grey: each value bursts for 2 s at 10 flashes a second, in
+    // turn. A 300 x 250 block (value 0) fills 86 % of a 10-degree field; every fifth row
+    // elsewhere (value 100) bursts 5 s later, over more of the screen but only 20 % of a field;
+    // the rest stays still.
+    TestPicture p(512, 384, [](int x, int y) {
+        if (x >= 40 && x < 190 && y >= 40 && y < 165) return 0;
+        return y % 5 == 0 ? 100 : 250; // above the ring: never changes
+    });
+    for (size_t i = 0; i < 256; ++i)
+        p.view.Colours[i] = i < 40 ? (i % 2 ? Black : White) : Rgb(124, 124, 124);
+    TFlashSettings s = At(10);
+    s.CycleModulus = 200;
+    s.ScreenWidth = s.ShownWidth = 1024;
+    s.ScreenHeight = s.ShownHeight = 768;
+    const TFlashReport r = CheckFlashing(p.view, s);
+    EXPECT_DOUBLE_EQ(r.GeneralFlashesPerSecond, 10);
+    EXPECT_LT(r.ScreenAreaFraction, FlashAreaLimit);
+    EXPECT_NEAR(r.WcagAreaFraction, 150.0 * 125 / (171 * 128), 1e-9);
+    EXPECT_TRUE(r.Over);
+    EXPECT_NE(r.Reason.find("10-degree field"), std::string::npos) << r.Reason;
+
+    // The rows alone are below: 20 % of any field.
+    for (uint8_t& v : p.pixels)
+        v = v == 0 ? 250 : v;
+    const TFlashReport rows = CheckFlashing(p.view, s);
+    EXPECT_NEAR(rows.WcagAreaFraction, 0.2, 0.01);
+    EXPECT_FALSE(rows.Over) << rows.Reason;
+}
