@@ -101,3 +101,27 @@ TEST(LibraryToolFlashCheck, ReducedFlashingKeepsEveryDefaultPictureBelowTheLimit
     }
     FreeResourceModule(module);
 }
+
+TEST(LibraryToolFlashCheck, AdviceNamesTheHighestFrequencyTheCheckPasses) {
+    const TModuleHandle module = LoadResourceModule(std::string(VELMORA_BINARY_DIR) + "/main.zdl");
+    ASSERT_NE(module, kNoModule);
+    TDIB dib;
+    TResourceStream stream(module, "Tunnel", TResourceName(RT_BITMAP));
+    dib.ReadPackedDib(stream);
+    FreeResourceModule(module);
+    const TFlashPicture picture = FlashPictureOf(dib);
+    TFlashSettings s;
+    s.TransformLevel = 8;
+    s.StepsPerSecond = PictureStepsPerSecond(25.0L);
+    s.ShownWidth = kFirstShownWidth;
+    s.ShownHeight = kFirstShownHeight;
+    ASSERT_TRUE(CheckFlashing(picture, s).Over);
+    const TFlashAdvice advice = AdviseFlashing(picture, s);
+    // Not a fixed short list of slow frequencies: the tenth of a hertz above the advice fails.
+    ASSERT_GT(advice.BelowAtHz, 3.0);
+    TFlashSettings at = s;
+    at.StepsPerSecond = PictureStepsPerSecond(advice.BelowAtHz);
+    EXPECT_FALSE(CheckFlashing(picture, at).Over);
+    at.StepsPerSecond = PictureStepsPerSecond(advice.BelowAtHz + 0.1);
+    EXPECT_TRUE(CheckFlashing(picture, at).Over) << advice.BelowAtHz;
+}

@@ -5,6 +5,7 @@
 
 #include "safety/FlashCheck.h"
 #include "safety/FlashColours.h"
+#include "safety/SessionFlash.h"
 
 #include <gtest/gtest.h>
 
@@ -292,4 +293,45 @@ TEST(FlashCheck, EveryFieldInEverySecondIsMeasured) {
     const TFlashReport rows = CheckFlashing(p.view, s);
     EXPECT_NEAR(rows.WcagAreaFraction, 0.2, 0.01);
     EXPECT_FALSE(rows.Over) << rows.Reason;
+}
+
+namespace {
+
+TSessionPoint Point(int64_t ms, int32_t milli, int depth = kKnobUnset) {
+    TSessionPoint p;
+    p.TimeMs = ms;
+    p.FrequencyMilli = milli;
+    p.Knobs[static_cast<size_t>(TSessionKnob::Depth)] = static_cast<int16_t>(depth);
+    return p;
+}
+
+} // namespace
+
+TEST(SessionFlash, GradesEachMinuteAtTheFrequenciesTheSessionHolds) {
+    TestPicture p(64, 48, Uniform);
+    p.Alternate(White, Black);
+    TFlashSettings display = At(1);
+    TSessionFlashGrader grader(p.view, 255, display);
+
+    // A minute at 1 Hz, a glide to 10 Hz with depth 3, a minute held there.
+    const TSession session(
+        {Point(0, 1000), Point(60'000, 1000), Point(90'000, 10'000, 3), Point(150'000, 10'000)});
+    const std::vector<TFlashMinute> minutes = grader.Grade(session, 1);
+    ASSERT_EQ(minutes.size(), 3u);
+    EXPECT_EQ(
+        DescribeFlashMinute(minutes[0]).rfind("0:00-1:00  1.0 Hz, depth 1: below the limits", 0),
+        0u)
+        << DescribeFlashMinute(minutes[0]);
+    EXPECT_EQ(FlashMinuteHeading(minutes[1]), "1:00-2:00  1.0-10.0 Hz, depth 1-3");
+    EXPECT_TRUE(minutes[1].Worst.Over);
+    EXPECT_EQ(minutes[2].WorstDepth, 3);
+    EXPECT_EQ(FlashMinuteHeading(minutes[2]), "2:00-2:30  10.0 Hz, depth 3");
+    EXPECT_EQ(FlashMinutesOver(minutes), 2u);
+    EXPECT_EQ(WorstFlashMinute(minutes), 1u);
+
+    // A held frequency is graded to its thousandths, not at a whole-millisecond interval.
+    const std::vector<TFlashMinute> held =
+        grader.Grade(TSession({Point(0, 17'350), Point(60'000, 17'350)}), 1);
+    ASSERT_EQ(held.size(), 1u);
+    EXPECT_DOUBLE_EQ(held[0].Worst.StepsPerSecond, 34.7);
 }
