@@ -33,7 +33,7 @@ void BM_FlashCheckDefaultPicture(benchmark::State& state) {
     TOfflineLibraryTargets loaded;
     LoadStimulusLibrary(DefaultLibraryPath(), loaded.Targets);
     const TFlashPicture picture = FlashPictureOf(loaded.Display);
-    const TFlashSettings settings = Settings(568, 246); // the window's picture area
+    const TFlashSettings settings = Settings(kFirstShownWidth, kFirstShownHeight);
     for (auto _ : state)
         benchmark::DoNotOptimize(CheckFlashing(picture, settings).Over);
     state.counters["pixels"] = picture.Width * picture.Height;

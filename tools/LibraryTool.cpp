@@ -474,7 +474,9 @@ int Run(const QStringList& arguments) {
                                         LibraryTool::tr("flashcheck: Right/Left Difference on."));
     const QCommandLineOption window(
         QStringLiteral("window"),
-        LibraryTool::tr("flashcheck: the picture's size on the screen (568x246)."),
+        LibraryTool::tr("flashcheck: the picture's size on the screen (%1x%2).")
+            .arg(kFirstShownWidth)
+            .arg(kFirstShownHeight),
         QStringLiteral("WxH"));
     const QCommandLineOption screen(QStringLiteral("screen"),
                                     LibraryTool::tr("flashcheck: the screen's size (1920x1080)."),

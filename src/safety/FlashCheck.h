@@ -24,8 +24,11 @@ struct TFlashPicture {
     TColorTable Colours{};
 };
 
-// The program's picture area in the window's first size, in screen pixels.
-constexpr int kFirstShownWidth = 568;
+// The program's picture area in the window's first size, in screen pixels. The picture fills
+// the window above the 144-pixel controls of a 390-pixel client area, and the window is held
+// at least 576 pixels wide outside its frame, so on a screen that draws no frame around it
+// the picture is 576 x 246 (the window's first 568 is widened to that at once).
+constexpr int kFirstShownWidth = 576;
 constexpr int kFirstShownHeight = 246;
 
 // The picture's steps a second at a main frequency: two a period, of the frequency at the

@@ -76,6 +76,18 @@ TEST_F(MainWindowTest, VerdictShowsBeforeStartAndFollowsTheFrequency) {
     Close(form);
 }
 
+TEST_F(MainWindowTest, TheToolsDefaultPictureSizeIsTheWindowsFirstPictureArea) {
+    auto form = Open();
+    // The picture area's size without the frame this platform draws around the window.
+    const int frame = form->frameGeometry().width() - form->width();
+    EXPECT_EQ(form->PaintBox1->width() + frame, kFirstShownWidth) << frame;
+    EXPECT_EQ(form->PaintBox1->height(), kFirstShownHeight);
+    const TFlashSettings s = form->Flash()->CurrentSettings();
+    EXPECT_EQ(s.ShownWidth, form->PaintBox1->width());
+    EXPECT_EQ(s.ShownHeight, kFirstShownHeight);
+    Close(form);
+}
+
 TEST_F(MainWindowTest, FlashCheckGradesTheFrequencyInTheBox) {
     auto form = Open();
     TMainFlash& flash = *form->Flash();

@@ -335,3 +335,23 @@ TEST(SessionFlash, GradesEachMinuteAtTheFrequenciesTheSessionHolds) {
     ASSERT_EQ(held.size(), 1u);
     EXPECT_DOUBLE_EQ(held[0].Worst.StepsPerSecond, 34.7);
 }
+
+TEST(FlashCheck, TheFieldIsAThirdOfTheScreenEachWayAsOnA1024By768Screen) {
+    // 341 x 256 of 1024 x 768 is a third of the screen each way: on a 1920 x 1080 screen filled
+    // by a 192 x 108 picture, 64 x 36 picture pixels. A blinking block of a quarter of that is
+    // not over; one column more is.
+    for (const int blockWidth : {32, 33}) {
+        TestPicture p(192, 108, [](int, int) { return 250; });
+        for (int y = 0; y < 18; ++y)
+            for (int x = 0; x < blockWidth; ++x)
+                p.pixels[static_cast<size_t>(y * 192 + x)] = 0;
+        p.Alternate(White, Black);
+        TFlashSettings s = At(10);
+        s.CycleModulus = 200; // the rest, 250, stays still
+        s.ShownWidth = s.ScreenWidth = 1920;
+        s.ShownHeight = s.ScreenHeight = 1080;
+        const TFlashReport r = CheckFlashing(p.view, s);
+        EXPECT_DOUBLE_EQ(r.WcagAreaFraction, blockWidth * 18 / (64.0 * 36));
+        EXPECT_EQ(r.Over, blockWidth == 33) << r.Reason;
+    }
+}
