@@ -216,8 +216,9 @@ void TMainFlash::ShowVerdict() {
     palette.setColor(QPalette::WindowText, report_.Over ? QColor(0xc0, 0, 0) : QColor(0, 0x80, 0));
     Mark->setPalette(palette);
     Mark->setText(report_.Over ? tr("\u25CF Flashing: over") : tr("\u25CF Flashing: below"));
-    Mark->setToolTip(tr("Flash check: %1").arg(Heading()) + QLatin1Char('\n') +
-                     QString::fromStdString(report_.Reason + "\n\n" + report_.Figures()));
+    Mark->setToolTip(tr("Flash check: %1")
+                         .arg(Heading() + QLatin1Char('\n') +
+                              QString::fromStdString(report_.Reason + "\n\n" + report_.Figures())));
     if (dialog_ && dialog_->isVisible()) ShowFlashCheck();
 }
 
