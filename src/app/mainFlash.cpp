@@ -252,9 +252,15 @@ void TMainFlash::ShowFlashCheck() {
         const TFlashAdvice advice = AdviseFlashing(ShownPicture(), settings);
         QStringList ways;
         if (advice.BelowAtHz > 0) {
-            ways << (minutes_.empty() ? tr("a main frequency of %1 Hz or less")
-                                      : tr("a session that stays at %1 Hz or less"))
-                        .arg(advice.BelowAtHz, 0, 'f', 1);
+            const QString hz = QString::number(advice.BelowAtHz, 'f', 1);
+            if (!minutes_.empty())
+                ways << (advice.AllSlowerBelow ? tr("a session that stays at %1 Hz or less")
+                                               : tr("a session that stays at %1 Hz"))
+                            .arg(hz);
+            else
+                ways << (advice.AllSlowerBelow ? tr("a main frequency of %1 Hz or less")
+                                               : tr("a main frequency of %1 Hz"))
+                            .arg(hz);
         }
         if (!Reduced() && advice.ReducedIsBelow) ways << tr("Reduced Flashing");
         if (advice.BelowAtScale > 0)

@@ -41,6 +41,12 @@ TFlashAdvice AdviseFlashing(const TFlashPicture& picture, const TFlashSettings& 
         while (found + 1 < present && found % 5 != 4 && passes(found + 1))
             ++found;
         advice.BelowAtHz = found / 10.0;
+        // Whether every slower frequency passes too, tried every half hertz and at 0.1 Hz:
+        // held flashing can put a slow band over the limits that a faster one is below.
+        advice.AllSlowerBelow = true;
+        for (int t = (found - 1) / 5 * 5; t >= 0 && advice.AllSlowerBelow; t -= 5) {
+            advice.AllSlowerBelow = passes(std::max(t, 1));
+        }
     }
     TFlashPicture reduced = picture;
     reduced.Colours = ReducedFlashingColours(picture.Colours);

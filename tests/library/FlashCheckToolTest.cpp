@@ -124,4 +124,5 @@ TEST(LibraryToolFlashCheck, AdviceNamesTheHighestFrequencyTheCheckPasses) {
     EXPECT_FALSE(CheckFlashing(picture, at).Over);
     at.StepsPerSecond = PictureStepsPerSecond(advice.BelowAtHz + 0.1);
     EXPECT_TRUE(CheckFlashing(picture, at).Over) << advice.BelowAtHz;
+    EXPECT_TRUE(advice.AllSlowerBelow);
 }

@@ -4,6 +4,7 @@
 // blink, a stripe moving across, and the display's refresh swallowing steps.
 
 #include "safety/FlashCheck.h"
+#include "safety/FlashAdvice.h"
 #include "safety/FlashColours.h"
 #include "safety/SessionFlash.h"
 
@@ -354,4 +355,21 @@ TEST(FlashCheck, TheFieldIsAThirdOfTheScreenEachWayAsOnA1024By768Screen) {
         EXPECT_DOUBLE_EQ(r.WcagAreaFraction, blockWidth * 18 / (64.0 * 36));
         EXPECT_EQ(r.Over, blockWidth == 33) << r.Reason;
     }
+}
+
+TEST(FlashAdvice, SaysOrLessOnlyWhenEverySlowerFrequencyPasses) {
+    // A whole picture blinking: 1.8 Hz is the fastest below (3.6 transitions a second, too
+    // few seconds with 4 to be held flashing; 1.9 Hz has them), and everything slower passes.
+    TestPicture p(64, 48, Uniform);
+    p.Alternate(White, Black);
+    const TFlashAdvice blink = AdviseFlashing(p.view, At(10));
+    EXPECT_DOUBLE_EQ(blink.BelowAtHz, 1.8);
+    EXPECT_TRUE(blink.AllSlowerBelow);
+    // On a 20 Hz display 20 Hz shows only even steps, one colour; 10 Hz shows every step.
+    TFlashSettings s = At(25);
+    s.RefreshHz = 20;
+    ASSERT_TRUE(CheckFlashing(p.view, s).Over);
+    const TFlashAdvice aliased = AdviseFlashing(p.view, s);
+    EXPECT_GE(aliased.BelowAtHz, 20);
+    EXPECT_FALSE(aliased.AllSlowerBelow);
 }
