@@ -135,7 +135,11 @@ TMainFlash::TKey TMainFlash::CurrentKey() const {
     const TFlashSettings s = CurrentSettings();
     const QScreen* screen = form_.screen();
     const TSession* session = LoadedSession(form_);
-    // A session sets the frequency itself.
+    // A session sets the frequency itself. During its run it sets the depth too, and the
+    // depth the run started with is what its grading began from: regrading a whole session
+    // would hold up the run's steps.
+    const int level =
+        session && MainState::Running && checked_ ? std::get<9>(key_) : s.TransformLevel;
     return {image.Width,
             image.Height,
             image.ColorTable,
@@ -145,7 +149,7 @@ TMainFlash::TKey TMainFlash::CurrentKey() const {
             screen ? screen->geometry() : QRect(),
             s.RefreshHz,
             Reduced(),
-            s.TransformLevel,
+            level,
             session ? 0.0 : s.StepsPerSecond,
             SessionFingerprint(session)};
 }
