@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The flash check, as the window reruns it on every change of picture, frequency, depth,
 // window size or screen: the first default picture in the default window area, and a
-// 1920 x 1080 picture whose every part flashes, so both area sums run.
+// 1920 x 1080 picture whose every part flashes, so both area sums run; and the grading of a
+// whole session, as the window does when one is loaded and the renderer's report does.
 #include "common/LibraryTargets.h"
 #include "library/LibraryLoader.h"
 #include "picture/DIB.h"
+#include "platform/ResourceModule.h"
 #include "safety/FlashCheck.h"
+#include "safety/SessionFlash.h"
+#include "session/SessionFile.h"
 
 #include <benchmark/benchmark.h>
 
@@ -23,7 +27,7 @@ std::string DefaultLibraryPath() {
 TFlashSettings Settings(int shownWidth, int shownHeight) {
     TFlashSettings s;
     s.TransformLevel = 7;
-    s.PictureIntervalMs = 71; // 7 Hz
+    s.StepsPerSecond = PictureStepsPerSecond(7.0L);
     s.ShownWidth = shownWidth;
     s.ShownHeight = shownHeight;
     return s;
@@ -33,7 +37,7 @@ void BM_FlashCheckDefaultPicture(benchmark::State& state) {
     TOfflineLibraryTargets loaded;
     LoadStimulusLibrary(DefaultLibraryPath(), loaded.Targets);
     const TFlashPicture picture = FlashPictureOf(loaded.Display);
-    const TFlashSettings settings = Settings(568, 246); // the window's picture area
+    const TFlashSettings settings = Settings(kFirstShownWidth, kFirstShownHeight);
     for (auto _ : state)
         benchmark::DoNotOptimize(CheckFlashing(picture, settings).Over);
     state.counters["pixels"] = picture.Width * picture.Height;
@@ -58,6 +62,25 @@ void BM_FlashCheckFullHd(benchmark::State& state) {
         benchmark::DoNotOptimize(CheckFlashing(picture, settings).Over);
 }
 BENCHMARK(BM_FlashCheckFullHd)->Unit(benchmark::kMillisecond);
+
+// The shipped "energise" session (15 minutes gliding from 10 Hz up to 25 Hz and back to 18 Hz)
+// on Tunnel, graded afresh each time.
+void BM_FlashSessionEnergise(benchmark::State& state) {
+    const TModuleHandle module = LoadResourceModule(DefaultLibraryPath());
+    TDIB dib;
+    int32_t modulus = 0;
+    LoadLibraryPicture(module, "Tunnel", dib, modulus);
+    FreeResourceModule(module);
+    const TSession session = ParseSession("0:00 10.0 depth=8\n2:00 14.0\n6:00 20.0\n9:00 25.0\n"
+                                          "13:00 25.0\n15:00 18.0\n",
+                                          "energise");
+    const TFlashSettings display = Settings(kFirstShownWidth, kFirstShownHeight);
+    for (auto _ : state) {
+        TSessionFlashGrader grader(FlashPictureOf(dib), modulus, display);
+        benchmark::DoNotOptimize(grader.Grade(session, 1).size());
+    }
+}
+BENCHMARK(BM_FlashSessionEnergise)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

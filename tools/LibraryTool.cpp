@@ -10,7 +10,6 @@
 #include "BuildInfo.h"
 #include "framework/Exception.h"
 #include "framework/ResourceStream.h"
-#include "framework/Rounding.h"
 #include "library/LibraryFormat.h"
 #include "library/LibraryLoader.h"
 #include "library/NameLists.h"
@@ -360,6 +359,16 @@ std::string JsonString(const std::string& s) {
     return out + "\"";
 }
 
+// A frequency with its tenths, and its hundredths and thousandths where it has them.
+std::string FrequencyText(double hz) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", hz);
+    std::string t = text;
+    while (t.back() == '0' && t[t.size() - 2] != '.')
+        t.pop_back();
+    return t;
+}
+
 int FlashCheck(const FlashQuestion& q) {
     OpenLibrary library(q.Library);
     const auto pictures = NameListOf(library.Handle(), kPictureList);
@@ -374,9 +383,7 @@ int FlashCheck(const FlashQuestion& q) {
     s.TransformLevel = q.Depth;
     s.CycleModulus = modulus;
     s.RightLeftDifference = q.Difference;
-    // The picture timer's interval as the window derives it from the frequency.
-    const int64_t slider = std::clamp<int64_t>(RoundToInt64(q.Frequency * 10.0L), 1, 250);
-    s.PictureIntervalMs = static_cast<int>(5000 / slider);
+    s.StepsPerSecond = PictureStepsPerSecond(q.Frequency);
     s.ShownWidth = q.WindowWidth;
     s.ShownHeight = q.WindowHeight;
     s.ScreenWidth = q.ScreenWidth;
@@ -392,12 +399,13 @@ int FlashCheck(const FlashQuestion& q) {
                   << ", \"wcag_area_fraction\": " << JsonNumber(r.WcagAreaFraction)
                   << ", \"extended\": " << (r.Extended ? "true" : "false")
                   << ", \"refresh_hz\": " << JsonNumber(r.RefreshHz)
+                  << ", \"steps_per_second\": " << JsonNumber(r.StepsPerSecond)
                   << ", \"reason\": " << JsonString(r.Reason) << "}\n";
     } else {
         char head[256];
         std::snprintf(head, sizeof head,
-                      "%s at %.1f Hz, depth %d%s%s, shown %d x %d on a %d x %d screen at %.0f Hz",
-                      q.Picture.c_str(), q.Frequency, q.Depth,
+                      "%s at %s Hz, depth %d%s%s, shown %d x %d on a %d x %d screen at %.0f Hz",
+                      q.Picture.c_str(), FrequencyText(r.StepsPerSecond / 2).c_str(), q.Depth,
                       q.Difference ? ", right/left difference" : "",
                       q.Reduced ? ", reduced flashing" : "", q.WindowWidth, q.WindowHeight,
                       q.ScreenWidth, q.ScreenHeight, r.RefreshHz);
@@ -466,7 +474,9 @@ int Run(const QStringList& arguments) {
                                         LibraryTool::tr("flashcheck: Right/Left Difference on."));
     const QCommandLineOption window(
         QStringLiteral("window"),
-        LibraryTool::tr("flashcheck: the picture's size on the screen (568x246)."),
+        LibraryTool::tr("flashcheck: the picture's size on the screen (%1x%2).")
+            .arg(kFirstShownWidth)
+            .arg(kFirstShownHeight),
         QStringLiteral("WxH"));
     const QCommandLineOption screen(QStringLiteral("screen"),
                                     LibraryTool::tr("flashcheck: the screen's size (1920x1080)."),

@@ -2,13 +2,14 @@
 #include "app/mainFlash.h"
 
 #include "app/main.h"
+#include "app/mainSession.h"
+#include "controls/CurrEdit.h"
 #include "framework/Application.h"
 #include "framework/IniFiles.h"
 #include "picture/DXPaintBox.h"
 #include "run/RunParameters.h"
 #include "safety/FlashAdvice.h"
 #include "safety/FlashColours.h"
-#include "timing/ThdTimer.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -90,7 +91,8 @@ TFlashSettings TMainFlash::CurrentSettings() const {
     s.TransformLevel = RunParams.TransformLevel;
     s.CycleModulus = RunParams.CycleModulus;
     s.RightLeftDifference = form_.DivCheck->isChecked();
-    s.PictureIntervalMs = static_cast<int>(form_.Timer1->Interval());
+    // The light steps twice a period of the frequency in the box, to its three decimals.
+    s.StepsPerSecond = PictureStepsPerSecond(form_.FreqEdit->Value());
     const QRect shown = form_.PaintBox1->DrawRect() & form_.PaintBox1->rect();
     s.ShownWidth = shown.width();
     s.ShownHeight = shown.height();
@@ -102,22 +104,60 @@ TFlashSettings TMainFlash::CurrentSettings() const {
     return s;
 }
 
+namespace {
+// The loaded session, or null.
+const TSession* LoadedSession(const TMainForm& form) {
+    const TMainSession* session = form.Session();
+    return session && session->Loaded() ? session->Session() : nullptr;
+}
+
+// Tells sessions apart by what they hold; 0 for none.
+uint64_t SessionFingerprint(const TSession* session) {
+    if (!session) return 0;
+    uint64_t h = 1469598103934665603ull;
+    const auto mix = [&h](int64_t v) {
+        h ^= static_cast<uint64_t>(v);
+        h *= 1099511628211ull;
+    };
+    for (const TSessionPoint& p : session->Points()) {
+        mix(p.TimeMs);
+        mix(p.FrequencyMilli);
+        for (const int16_t k : p.Knobs)
+            mix(k);
+    }
+    return h | 1;
+}
+} // namespace
+
 TMainFlash::TKey TMainFlash::CurrentKey() const {
     // Stepping changes the pixels but not what the check finds, so they are left out.
     const TDIBSharedImage& image = form_.PaintBox1->DIB().Image();
     const TFlashSettings s = CurrentSettings();
     const QScreen* screen = form_.screen();
+    const TSession* session = LoadedSession(form_);
+    // A session sets the frequency itself. During its run it sets the depth too, and the
+    // depth the run started with is what its grading began from: regrading a whole session
+    // would hold up the run's steps.
+    const int level =
+        session && MainState::Running && checked_ ? std::get<9>(key_) : s.TransformLevel;
     return {image.Width,
             image.Height,
             image.ColorTable,
-            s.TransformLevel,
             s.CycleModulus,
             s.RightLeftDifference,
-            s.PictureIntervalMs,
             form_.PaintBox1->DrawRect(),
             screen ? screen->geometry() : QRect(),
             s.RefreshHz,
-            Reduced()};
+            Reduced(),
+            level,
+            session ? 0.0 : s.StepsPerSecond,
+            SessionFingerprint(session)};
+}
+
+TFlashPicture TMainFlash::ShownPicture() const {
+    TFlashPicture picture = FlashPictureOf(form_.PaintBox1->DIB());
+    if (Reduced()) picture.Colours = ReducedFlashingColours(picture.Colours);
+    return picture;
 }
 
 void TMainFlash::Update() {
@@ -129,10 +169,44 @@ void TMainFlash::Update() {
     key_ = key;
     checked_ = true;
     sinceCheck_.start();
-    TFlashPicture picture = FlashPictureOf(form_.PaintBox1->DIB());
-    if (Reduced()) picture.Colours = ReducedFlashingColours(picture.Colours);
-    report_ = CheckFlashing(picture, CurrentSettings());
+    const TFlashPicture picture = ShownPicture();
+    const TFlashSettings settings = CurrentSettings();
+    const TSession* session = LoadedSession(form_);
+    minutes_.clear();
+    worst_ = 0;
+    if (session && picture.Top) {
+        TKey display = key;
+        std::get<9>(display) = 0;
+        std::get<10>(display) = 0;
+        std::get<11>(display) = 0;
+        if (!grader_ || graderKey_ != display) {
+            grader_ =
+                std::make_unique<TSessionFlashGrader>(picture, settings.CycleModulus, settings);
+            graderKey_ = display;
+        }
+        minutes_ = grader_->Grade(*session, settings.TransformLevel);
+    }
+    if (!minutes_.empty()) {
+        worst_ = WorstFlashMinute(minutes_);
+        report_ = minutes_[worst_].Worst;
+    } else {
+        report_ = CheckFlashing(picture, settings);
+    }
     ShowVerdict();
+}
+
+QString TMainFlash::Heading() const {
+    if (minutes_.empty()) return QString::fromStdString(report_.VerdictText());
+    const size_t over = FlashMinutesOver(minutes_);
+    const QString summary = over == 0
+                                ? tr("The session is below the limits throughout.")
+                                : tr("The session is over the limits in %1 of its %2 minutes.")
+                                      .arg(over)
+                                      .arg(minutes_.size());
+    return summary + QLatin1Char('\n') +
+           tr("Its worst minute, %1: %2")
+               .arg(QString::fromStdString(FlashMinuteHeading(minutes_[worst_])),
+                    QString::fromStdString(report_.VerdictText()));
 }
 
 void TMainFlash::ShowVerdict() {
@@ -147,8 +221,8 @@ void TMainFlash::ShowVerdict() {
     Mark->setPalette(palette);
     Mark->setText(report_.Over ? tr("\u25CF Flashing: over") : tr("\u25CF Flashing: below"));
     Mark->setToolTip(tr("Flash check: %1")
-                         .arg(QString::fromStdString(report_.VerdictText() + "\n" + report_.Reason +
-                                                     "\n\n" + report_.Figures())));
+                         .arg(Heading() + QLatin1Char('\n') +
+                              QString::fromStdString(report_.Reason + "\n\n" + report_.Figures())));
     if (dialog_ && dialog_->isVisible()) ShowFlashCheck();
 }
 
@@ -171,14 +245,27 @@ void TMainFlash::ShowFlashCheck() {
     }
     QString text =
         QStringLiteral("<b>%1</b><br>%2<br><br>%3")
-            .arg(Html(report_.VerdictText()), Html(report_.Reason), Html(report_.Figures()));
+            .arg(Html(Heading().toStdString()), Html(report_.Reason), Html(report_.Figures()));
     if (report_.Checked && report_.Over) {
-        TFlashPicture picture = FlashPictureOf(form_.PaintBox1->DIB());
-        if (Reduced()) picture.Colours = ReducedFlashingColours(picture.Colours);
-        const TFlashAdvice advice = AdviseFlashing(picture, CurrentSettings());
+        // For a session, what would bring its worst state under the limits.
+        TFlashSettings settings = CurrentSettings();
+        if (!minutes_.empty()) {
+            settings.TransformLevel = minutes_[worst_].WorstDepth;
+            settings.StepsPerSecond = report_.StepsPerSecond;
+        }
+        const TFlashAdvice advice = AdviseFlashing(ShownPicture(), settings);
         QStringList ways;
-        if (advice.BelowAtHz > 0)
-            ways << tr("a main frequency of %1 Hz or less").arg(advice.BelowAtHz, 0, 'f', 1);
+        if (advice.BelowAtHz > 0) {
+            const QString hz = QString::number(advice.BelowAtHz, 'f', 1);
+            if (!minutes_.empty())
+                ways << (advice.AllSlowerBelow ? tr("a session that stays at %1 Hz or less")
+                                               : tr("a session that stays at %1 Hz"))
+                            .arg(hz);
+            else
+                ways << (advice.AllSlowerBelow ? tr("a main frequency of %1 Hz or less")
+                                               : tr("a main frequency of %1 Hz"))
+                            .arg(hz);
+        }
         if (!Reduced() && advice.ReducedIsBelow) ways << tr("Reduced Flashing");
         if (advice.BelowAtScale > 0)
             ways << tr("a picture %1 % of its present size or smaller")
@@ -204,8 +291,9 @@ bool TMainFlash::ConfirmStart() {
                        "feel dizzy, have altered vision, twitching or any discomfort."),
                     QMessageBox::NoButton, &form_);
     box.setObjectName(QStringLiteral("FlashWarning"));
-    box.setInformativeText(
-        QString::fromStdString("The present settings are " + report_.VerdictText() + "."));
+    box.setInformativeText(minutes_.empty() ? QString::fromStdString("The present settings are " +
+                                                                     report_.VerdictText() + ".")
+                                            : Heading());
     QPushButton* start = box.addButton(tr("Start"), QMessageBox::AcceptRole);
     box.addButton(QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Cancel);

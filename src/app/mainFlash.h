@@ -2,19 +2,24 @@
 #pragma once
 // The main window's flash check: a short verdict with a coloured mark under the Start button,
 // its figures in the tooltip, rechecked whenever the picture, the frequency, the depth, the
-// Right/Left difference, the picture's size or the screen change; the "Flash Check..." window
-// with the figures and what would bring the run under the limits; "Reduced Flashing", which
-// changes only the colours the display shows; and the photosensitivity warning before the
-// first run.
+// Right/Left difference, the picture's size, the screen or the loaded session change. With a
+// session loaded it grades the session's worst minute, since the session sets the frequency; the
+// "Flash Check..." window with the figures and what would bring the run under the limits; "Reduced
+// Flashing", which changes only the colours the display shows; and the photosensitivity warning
+// before the first run.
 
 #include "safety/FlashCheck.h"
+#include "safety/SessionFlash.h"
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QRect>
 #include <QTimer>
 
+#include <cstdint>
+#include <memory>
 #include <tuple>
+#include <vector>
 
 class QAction;
 class QDialog;
@@ -35,7 +40,10 @@ public:
     void LoadOptions();
     // Checks again when anything the check reads has changed since the last check.
     void Update();
+    // The present settings' report, or the loaded session's worst minute's.
     const TFlashReport& Report() const { return report_; }
+    // The loaded session's minutes as last graded; empty without a session.
+    const std::vector<TFlashMinute>& SessionMinutes() const { return minutes_; }
     TFlashSettings CurrentSettings() const;
 
     bool Reduced() const;
@@ -50,13 +58,24 @@ public:
     static bool AskWarning;
 
 private:
-    using TKey = std::tuple<int, int, TColorTable, int, int, bool, int, QRect, QRect, double, bool>;
+    // What the check reads: the picture and the display (the first eight), then the run.
+    using TKey = std::tuple<int, int, TColorTable, int, bool, QRect, QRect, double, bool, int,
+                            double, uint64_t>;
     TKey CurrentKey() const;
     void ShowVerdict();
+    // The verdict's first line: what was graded and how it came out.
+    QString Heading() const;
+    // The checked picture as the display shows it.
+    TFlashPicture ShownPicture() const;
 
     TMainForm& form_;
     QTimer poll_;
     TFlashReport report_;
+    std::vector<TFlashMinute> minutes_;
+    size_t worst_ = 0;
+    // Sessions are graded through one grader while the picture and the display stay.
+    std::unique_ptr<TSessionFlashGrader> grader_;
+    TKey graderKey_{};
     TKey key_{};
     bool checked_ = false;
     QElapsedTimer sinceCheck_;

@@ -4,6 +4,7 @@
 #include "safety/FlashColours.h"
 
 #include <algorithm>
+#include <cmath>
 
 TColorTable ReducedFlashingColours(const TColorTable& colours) {
     std::array<QRgb, 256> lookup{};
@@ -21,13 +22,30 @@ TColorTable ReducedFlashingColours(const TColorTable& colours) {
 
 TFlashAdvice AdviseFlashing(const TFlashPicture& picture, const TFlashSettings& settings) {
     TFlashAdvice advice;
-    // Slider values in tenths of a hertz, highest first; the picture interval follows from each.
-    for (const int tenths : {30, 25, 20, 15, 10, 5, 2, 1}) {
-        TFlashSettings s = settings;
-        s.PictureIntervalMs = 5000 / tenths;
-        if (!CheckFlashing(picture, s).Over) {
-            advice.BelowAtHz = tenths / 10.0;
-            break;
+    // Frequencies in tenths of a hertz below the present one, as the slider sets them: every
+    // half hertz downwards until one passes, then the tenths above it while they pass.
+    TFlashSettings slower = settings;
+    const auto passes = [&](int tenths) {
+        slower.StepsPerSecond = PictureStepsPerSecond(tenths / 10.0L);
+        return !CheckFlashing(picture, slower).Over;
+    };
+    const int present = static_cast<int>(std::ceil(settings.StepsPerSecond / 2 * 10 - 1e-6));
+    int found = 0;
+    for (int t = (present - 1) / 5 * 5; t >= 5 && found == 0; t -= 5) {
+        if (passes(t)) found = t;
+    }
+    for (int t = std::min(4, present - 1); t >= 1 && found == 0; --t) {
+        if (passes(t)) found = t;
+    }
+    if (found > 0) {
+        while (found + 1 < present && found % 5 != 4 && passes(found + 1))
+            ++found;
+        advice.BelowAtHz = found / 10.0;
+        // Whether every slower frequency passes too, tried every half hertz and at 0.1 Hz:
+        // held flashing can put a slow band over the limits that a faster one is below.
+        advice.AllSlowerBelow = true;
+        for (int t = (found - 1) / 5 * 5; t >= 0 && advice.AllSlowerBelow; t -= 5) {
+            advice.AllSlowerBelow = passes(std::max(t, 1));
         }
     }
     TFlashPicture reduced = picture;

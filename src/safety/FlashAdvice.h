@@ -6,7 +6,10 @@
 #include "safety/FlashCheck.h"
 
 struct TFlashAdvice {
-    double BelowAtHz = 0;        // the highest tried frequency that is below; 0 for none
+    // The highest frequency under the present one, in tenths of a hertz, that the check
+    // passes; 0 for none.
+    double BelowAtHz = 0;
+    bool AllSlowerBelow = false; // and every slower frequency tried passes too
     bool ReducedIsBelow = false; // reduced flashing alone brings it below
     double BelowAtScale = 0;     // the largest tried share of the picture's size; 0 for none
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "safety/FlashCheck.h"
 
+#include "framework/Rounding.h"
 #include "picture/DIB.h"
 #include "safety/FlashColours.h"
 
@@ -8,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <numeric>
 #include <vector>
@@ -20,14 +22,17 @@ constexpr double DarkLimit = 0.8;     // the darker state must be below this
 constexpr int OverTransitions = 7;
 constexpr int ExtendedTransitions = 4;
 constexpr int SidesGroups = 2 * 256;
+constexpr double kLowestStepsPerSecond = 0.2; // 0.1 Hz
 
 struct Frame {
     double Time;
     int64_t Step;
 };
 
-// A general transition is a swing of at least 0.1 in luminance between two turning points,
-// counted when the swing reaches 0.1; smaller wobbles on the way do not turn it.
+// A general transition is a swing of at least 0.1 in luminance between two turning points;
+// smaller wobbles on the way do not turn it. A rise counts when it reaches 0.1, since its
+// darker state is where it started. A fall's darker state is where it ends, so a fall counts
+// once it is 0.1 deep and has gone below the dark limit, however gradually it gets there.
 class Swings {
 public:
     bool Next(double y) {
@@ -52,28 +57,36 @@ public:
         }
         if (y < extreme_) {
             extreme_ = y;
+            if (fallPending_ && y < DarkLimit) {
+                fallPending_ = false;
+                return true;
+            }
             return false;
         }
         return y - extreme_ >= GeneralChange && Turn(1, y, extreme_);
     }
 
 private:
-    // Turns towards direction at y; the transition counts when its darker state is dark enough.
+    // Turns towards direction at y; the transition counts when its darker state is dark enough,
+    // and a fall not yet dark enough waits for its end.
     bool Turn(int direction, double y, double darker) {
         direction_ = direction;
         extreme_ = y;
-        return darker < DarkLimit;
+        const bool counts = darker < DarkLimit;
+        fallPending_ = direction < 0 && !counts;
+        return counts;
     }
 
     bool started_ = false;
     int direction_ = 0;
+    bool fallPending_ = false;
     double lo_ = 0, hi_ = 0, extreme_ = 0;
 };
 
 // The states the display shows: at each refresh the latest step, kept only when it changed.
-std::vector<Frame> ShownFrames(int intervalMs, double refreshHz, double until) {
+std::vector<Frame> ShownFrames(double stepsPerSecond, double refreshHz, double until) {
     std::vector<Frame> frames;
-    const double stepsPerRefresh = 1000.0 / (refreshHz * intervalMs);
+    const double stepsPerRefresh = stepsPerSecond / refreshHz;
     const auto refreshes = static_cast<int64_t>(std::ceil(until * refreshHz)) + 1;
     int64_t last = -1;
     for (int64_t k = 0; k < refreshes; ++k) {
@@ -181,6 +194,11 @@ std::string TFlashReport::Figures() const {
            "Display refresh: " + OneDecimal(RefreshHz) + " Hz";
 }
 
+double PictureStepsPerSecond(long double frequencyHz) {
+    const int64_t milli = std::clamp<int64_t>(RoundToInt64(frequencyHz * 1000.0L), 100, 35'000);
+    return 2.0 * static_cast<double>(milli) / 1000.0;
+}
+
 TFlashPicture FlashPictureOf(const TDIB& dib) {
     TFlashPicture p;
     const TDIBSharedImage& image = dib.Image();
@@ -196,8 +214,8 @@ TFlashPicture FlashPictureOf(const TDIB& dib) {
 TFlashReport CheckFlashing(const TFlashPicture& picture, const TFlashSettings& settings) {
     TFlashReport report;
     report.RefreshHz = std::clamp(settings.RefreshHz > 0 ? settings.RefreshHz : 60.0, 1.0, 1000.0);
-    const int interval = std::max(1, settings.PictureIntervalMs);
-    report.StepsPerSecond = 1000.0 / interval;
+    // Below the lowest frequency's rate a cycle of the ring would take hours to check.
+    report.StepsPerSecond = std::clamp(settings.StepsPerSecond, kLowestStepsPerSecond, 1000.0);
     if (!picture.Top || picture.Width <= 0 || picture.Height <= 0) {
         report.Reason = "the picture is not an 8-bit picture";
         return report;
@@ -235,8 +253,9 @@ TFlashReport CheckFlashing(const TFlashPicture& picture, const TFlashSettings& s
     // One cycle of the ring warms the turning-point tracking up; windows start in the second.
     const int64_t lm = level % m;
     const int64_t cycleSteps = m / std::gcd(lm, int64_t{m});
-    const double cycle = static_cast<double>(cycleSteps) * interval / 1000.0;
-    const std::vector<Frame> frames = ShownFrames(interval, report.RefreshHz, 2 * cycle + 5.5);
+    const double cycle = static_cast<double>(cycleSteps) / report.StepsPerSecond;
+    const std::vector<Frame> frames =
+        ShownFrames(report.StepsPerSecond, report.RefreshHz, 2 * cycle + 5.5);
     size_t first = 0;
     while (first < frames.size() && frames[first].Time < cycle)
         ++first;
@@ -311,26 +330,45 @@ TFlashReport CheckFlashing(const TFlashPicture& picture, const TFlashSettings& s
         double Screen = 0;
         double Field = 0;
     };
-    std::array<bool, SidesGroups> fieldFlagged{};
-    int64_t fieldMost = 0;
-    bool fieldKnown = false;
+    const int64_t fieldPixels = int64_t{fieldW} * fieldH;
+    // The most in a field, per set of flagged groups: kinds and windows often flag the same.
+    std::map<std::array<uint64_t, SidesGroups / 64>, int64_t> fieldMost;
+    auto mostInFieldOf = [&](size_t w, uint8_t bit) {
+        std::array<uint64_t, SidesGroups / 64> key{};
+        std::array<bool, SidesGroups> flagged{};
+        for (size_t g = 0; g < SidesGroups; ++g) {
+            flagged[g] = flags[g * windows + w] & bit;
+            if (flagged[g]) key[g / 64] |= uint64_t{1} << (g % 64);
+        }
+        const auto known = fieldMost.find(key);
+        if (known != fieldMost.end()) return known->second;
+        const int64_t most = MostInField(picture, flagged, split, fieldW, fieldH);
+        fieldMost.emplace(key, most);
+        return most;
+    };
     auto worstOf = [&](const std::vector<int64_t>& area, uint8_t bit) {
         Worst worst;
-        const auto most = std::max_element(area.begin(), area.end());
-        if (most == area.end() || *most == 0) return worst;
-        const auto w = static_cast<size_t>(most - area.begin());
-        worst.Screen = std::min(1.0, static_cast<double>(*most) * pixelOnScreen / screenArea);
-        std::array<bool, SidesGroups> flagged{};
-        for (size_t g = 0; g < SidesGroups; ++g)
-            flagged[g] = flags[g * windows + w] & bit;
-        // The kinds often flag the same groups; one sum serves them all then.
-        if (!fieldKnown || flagged != fieldFlagged) {
-            fieldFlagged = flagged;
-            fieldMost = MostInField(picture, flagged, split, fieldW, fieldH);
-            fieldKnown = true;
+        std::vector<size_t> order(windows);
+        std::iota(order.begin(), order.end(), size_t{0});
+        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            return area[a] != area[b] ? area[a] > area[b] : a < b;
+        });
+        if (windows == 0 || area[order[0]] == 0) return worst;
+        worst.Screen =
+            std::min(1.0, static_cast<double>(area[order[0]]) * pixelOnScreen / screenArea);
+        // Any field in any window: a window holds no more in a field than it flags, so windows
+        // are measured largest first, as long as one could still beat the most found and pass
+        // a quarter of a field. The largest is always measured, for the figures.
+        int64_t most = 0;
+        for (size_t k = 0; k < order.size(); ++k) {
+            const int64_t flaggedArea = area[order[k]];
+            if (flaggedArea <= most || most >= fieldPixels) break;
+            if (k > 0 && static_cast<double>(flaggedArea) <=
+                             FlashAreaLimit * static_cast<double>(fieldPixels))
+                break;
+            most = std::max(most, mostInFieldOf(order[k], bit));
         }
-        const int64_t inField = fieldMost;
-        worst.Field = std::min(1.0, static_cast<double>(inField) / (double{1} * fieldW * fieldH));
+        worst.Field = std::min(1.0, static_cast<double>(most) / static_cast<double>(fieldPixels));
         return worst;
     };
     const Worst general = worstOf(generalArea, 1);

@@ -24,15 +24,22 @@ struct TFlashPicture {
     TColorTable Colours{};
 };
 
-// The program's picture area in the window's first size, in screen pixels.
-constexpr int kFirstShownWidth = 568;
+// The program's picture area in the window's first size, in screen pixels. The picture fills
+// the window above the 144-pixel controls of a 390-pixel client area, and the window is held
+// at least 576 pixels wide outside its frame, so on a screen that draws no frame around it
+// the picture is 576 x 246 (the window's first 568 is widened to that at once).
+constexpr int kFirstShownWidth = 576;
 constexpr int kFirstShownHeight = 246;
+
+// The picture's steps a second at a main frequency: two a period, of the frequency at the
+// frequency box's three decimals within its 0.1 to 35 Hz.
+double PictureStepsPerSecond(long double frequencyHz);
 
 struct TFlashSettings {
     int TransformLevel = 1;
     int CycleModulus = 255;
     bool RightLeftDifference = false;
-    int PictureIntervalMs = 71; // between two frame steps
+    double StepsPerSecond = 14; // frame steps, PictureStepsPerSecond of the main frequency
     int ShownWidth = 0;         // the picture's size on the screen, in screen pixels
     int ShownHeight = 0;
     int ScreenWidth = 1920;

@@ -5,6 +5,7 @@
 #include "MainWindowFixture.h"
 
 #include "app/mainFlash.h"
+#include "app/mainSession.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "framework/Picture.h"
@@ -12,12 +13,15 @@
 #include "picture/DXPaintBox.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+#include <fstream>
 
 namespace {
 
@@ -69,6 +73,73 @@ TEST_F(MainWindowTest, VerdictShowsBeforeStartAndFollowsTheFrequency) {
     const QString text = dialog->findChild<QLabel*>(QStringLiteral("FlashCheckText"))->text();
     EXPECT_TRUE(text.contains(QStringLiteral("Display refresh"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Under the limits with"))) << text.toStdString();
+    Close(form);
+}
+
+TEST_F(MainWindowTest, TheToolsDefaultPictureSizeIsTheWindowsFirstPictureArea) {
+    auto form = Open();
+    // The picture area's size without the frame this platform draws around the window.
+    const int frame = form->frameGeometry().width() - form->width();
+    EXPECT_EQ(form->PaintBox1->width() + frame, kFirstShownWidth) << frame;
+    EXPECT_EQ(form->PaintBox1->height(), kFirstShownHeight);
+    const TFlashSettings s = form->Flash()->CurrentSettings();
+    EXPECT_EQ(s.ShownWidth, form->PaintBox1->width());
+    EXPECT_EQ(s.ShownHeight, kFirstShownHeight);
+    Close(form);
+}
+
+TEST_F(MainWindowTest, FlashCheckGradesTheFrequencyInTheBox) {
+    auto form = Open();
+    TMainFlash& flash = *form->Flash();
+    // Two steps a period, not the picture timer's whole milliseconds (20 and 28 ms).
+    form->FreqEdit->SetValue(30.0L);
+    flash.Update();
+    EXPECT_DOUBLE_EQ(flash.Report().StepsPerSecond, 60);
+    form->FreqEdit->SetValue(17.3L);
+    flash.Update();
+    EXPECT_DOUBLE_EQ(flash.Report().StepsPerSecond, 34.6);
+    Close(form);
+}
+
+TEST_F(MainWindowTest, WithASessionLoadedTheMarkGradesItsWorstMinute) {
+    auto form = Open();
+    TMainFlash& flash = *form->Flash();
+    form->ComboBox1->setCurrentIndex(form->ComboBox1->findText(QStringLiteral("Tunnel")));
+    form->ApplyButtonClick(nullptr);
+    form->FreqEdit->SetValue(1.0L);
+    flash.Update();
+    ASSERT_TRUE(flash.Report().Checked);
+    EXPECT_FALSE(flash.Report().Over) << flash.Report().Reason;
+    EXPECT_TRUE(flash.SessionMinutes().empty());
+
+    // A session that jumps to 25 Hz after a minute: before Start the mark grades the session,
+    // not the box.
+    const std::string path = config.filePath(QStringLiteral("jump.vsession")).toStdString();
+    std::ofstream(path) << "0:00 1.0 depth=8\n1:00 1.0\n1:01 25.0\n2:00 25.0\n";
+    form->Session()->Load(path, false);
+    flash.Update();
+    ASSERT_EQ(flash.SessionMinutes().size(), 2u);
+    EXPECT_EQ(FlashMinutesOver(flash.SessionMinutes()), 1u);
+    EXPECT_TRUE(flash.Report().Over) << flash.Report().Reason;
+    EXPECT_TRUE(flash.Mark->text().contains(QStringLiteral("over")));
+    const QString tip = flash.Mark->toolTip();
+    EXPECT_TRUE(tip.contains(QStringLiteral("over the limits in 1 of its 2 minutes")))
+        << tip.toStdString();
+    EXPECT_TRUE(tip.contains(QStringLiteral("Its worst minute, 1:00-2:00  1.0-25.0 Hz, depth 8")))
+        << tip.toStdString();
+
+    flash.FlashCheck1->trigger();
+    auto* dialog = form->findChild<QDialog*>(QStringLiteral("FlashCheckDialog"));
+    ASSERT_NE(dialog, nullptr);
+    const QString text = dialog->findChild<QLabel*>(QStringLiteral("FlashCheckText"))->text();
+    EXPECT_TRUE(text.contains(QStringLiteral("Its worst minute, 1:00-2:00"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("a session that stays at"))) << text.toStdString();
+
+    // Without it, the box's frequency again.
+    form->Session()->End();
+    flash.Update();
+    EXPECT_TRUE(flash.SessionMinutes().empty());
+    EXPECT_FALSE(flash.Report().Over) << flash.Report().Reason;
     Close(form);
 }
 

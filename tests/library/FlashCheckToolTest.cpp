@@ -39,9 +39,18 @@ TEST(LibraryToolFlashCheck, GradesTheBlinkingPictureAndRefusesBadArguments) {
     EXPECT_NE(fast.Output.find("\"verdict\": \"over\""), std::string::npos) << fast.Output;
     EXPECT_NE(fast.Output.find("\"general_flashes_per_second\": 10,"), std::string::npos);
     EXPECT_NE(fast.Output.find("\"red_flashes_per_second\": 0,"), std::string::npos);
-    EXPECT_NE(fast.Output.find("\"screen_area_fraction\": 0.06738,"), std::string::npos);
+    EXPECT_NE(fast.Output.find("\"screen_area_fraction\": 0.06833,"), std::string::npos);
     EXPECT_NE(fast.Output.find("\"extended\": true"), std::string::npos);
     EXPECT_NE(fast.Output.find("\"refresh_hz\": 60"), std::string::npos);
+
+    // The frequency graded is the one given, to its three decimals: on a 120 Hz display every
+    // step of 30 Hz shows.
+    const RunResult exact = RunCommand(check + "--frequency 30 --refresh 120 --json");
+    EXPECT_NE(exact.Output.find("\"general_flashes_per_second\": 30,"), std::string::npos)
+        << exact.Output;
+    EXPECT_NE(exact.Output.find("\"steps_per_second\": 60"), std::string::npos);
+    EXPECT_NE(RunCommand(check + "--frequency 17.25").Output.find("Blink at 17.25 Hz"),
+              std::string::npos);
 
     const RunResult slow = RunCommand(check + "--frequency 1");
     EXPECT_EQ(slow.Exit, 0) << slow.Output;
@@ -81,9 +90,9 @@ TEST(LibraryToolFlashCheck, ReducedFlashingKeepsEveryDefaultPictureBelowTheLimit
         for (const int tenths : {70, 150, 250}) {
             TFlashSettings s;
             s.TransformLevel = 15;
-            s.PictureIntervalMs = 5000 / tenths;
-            s.ShownWidth = 568;
-            s.ShownHeight = 246;
+            s.StepsPerSecond = PictureStepsPerSecond(tenths / 10.0L);
+            s.ShownWidth = kFirstShownWidth;
+            s.ShownHeight = kFirstShownHeight;
             const TFlashReport r = CheckFlashing(picture, s);
             EXPECT_FALSE(r.Over) << name << " at " << tenths / 10 << " Hz: " << r.Reason;
             EXPECT_EQ(r.GeneralFlashesPerSecond, 0) << name;
@@ -91,4 +100,29 @@ TEST(LibraryToolFlashCheck, ReducedFlashingKeepsEveryDefaultPictureBelowTheLimit
         }
     }
     FreeResourceModule(module);
+}
+
+TEST(LibraryToolFlashCheck, AdviceNamesTheHighestFrequencyTheCheckPasses) {
+    const TModuleHandle module = LoadResourceModule(std::string(VELMORA_BINARY_DIR) + "/main.zdl");
+    ASSERT_NE(module, kNoModule);
+    TDIB dib;
+    TResourceStream stream(module, "Tunnel", TResourceName(RT_BITMAP));
+    dib.ReadPackedDib(stream);
+    FreeResourceModule(module);
+    const TFlashPicture picture = FlashPictureOf(dib);
+    TFlashSettings s;
+    s.TransformLevel = 8;
+    s.StepsPerSecond = PictureStepsPerSecond(25.0L);
+    s.ShownWidth = kFirstShownWidth;
+    s.ShownHeight = kFirstShownHeight;
+    ASSERT_TRUE(CheckFlashing(picture, s).Over);
+    const TFlashAdvice advice = AdviseFlashing(picture, s);
+    // Not a fixed short list of slow frequencies: the tenth of a hertz above the advice fails.
+    ASSERT_GT(advice.BelowAtHz, 3.0);
+    TFlashSettings at = s;
+    at.StepsPerSecond = PictureStepsPerSecond(advice.BelowAtHz);
+    EXPECT_FALSE(CheckFlashing(picture, at).Over);
+    at.StepsPerSecond = PictureStepsPerSecond(advice.BelowAtHz + 0.1);
+    EXPECT_TRUE(CheckFlashing(picture, at).Over) << advice.BelowAtHz;
+    EXPECT_TRUE(advice.AllSlowerBelow);
 }
