@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "safety/FlashCheck.h"
 
+#include "run/RunParameters.h"
+#include "run/RunPhase.h"
+
 #include "framework/Rounding.h"
 #include "picture/DIB.h"
 #include "safety/FlashColours.h"
@@ -195,8 +198,9 @@ std::string TFlashReport::Figures() const {
 }
 
 double PictureStepsPerSecond(long double frequencyHz) {
-    const int64_t milli = std::clamp<int64_t>(RoundToInt64(frequencyHz * 1000.0L), 100, 35'000);
-    return 2.0 * static_cast<double>(milli) / 1000.0;
+    // The run's own rules: the frequency to its thousandths, two picture steps a period.
+    const uint32_t milli = std::clamp<uint32_t>(FrequencyMilliHz(frequencyHz), 100, 35'000);
+    return kPictureStepsPerPeriod * static_cast<double>(milli) / 1000.0;
 }
 
 TFlashPicture FlashPictureOf(const TDIB& dib) {
