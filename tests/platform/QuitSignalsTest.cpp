@@ -6,18 +6,13 @@
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
-#include <memory>
 #include <vector>
 
 namespace {
 
-void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "test_platform";
-    static char* argv[] = {name, nullptr};
-    static std::unique_ptr<QCoreApplication> app;
-    if (!QCoreApplication::instance()) app = std::make_unique<QCoreApplication>(argc, argv);
-}
+int argc = 1;
+char name[] = "test_platform";
+char* argv[] = {name, nullptr};
 
 // Runs the event loop until the handler has been called or the loop has nothing left to do
 // many times over.
@@ -27,7 +22,9 @@ void Deliver(const std::vector<int>& calls) {
 }
 
 TEST(QuitSignals, ARequestReachesTheWatcherItCameToAndNoLaterOne) {
-    EnsureApplication();
+    // Its own application, gone before the program's end: Qt cannot be taken down from
+    // the exit handlers.
+    QCoreApplication app(argc, argv);
     std::vector<int> first, second;
     {
         TQuitSignals watcher([&first](int signal) { first.push_back(signal); });
