@@ -12,6 +12,7 @@
 #include "platform/QuitSignals.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QLocale>
 #include <memory>
 
@@ -21,7 +22,12 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    if (const auto status = AnswerCommandLine(arguments, false)) return *status;
+    {
+        // --help and --version answer in the user's language before any display is opened.
+        QCoreApplication early(argc, argv);
+        InstallTranslations(QLocale::system());
+        if (const auto status = AnswerCommandLine(arguments, false)) return *status;
+    }
 
     QApplication app(argc, argv);
     InstallTranslations(QLocale::system());

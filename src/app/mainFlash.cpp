@@ -205,7 +205,7 @@ bool TMainFlash::ConfirmStart() {
                     QMessageBox::NoButton, &form_);
     box.setObjectName(QStringLiteral("FlashWarning"));
     box.setInformativeText(
-        QString::fromStdString("The present settings are " + report_.VerdictText() + "."));
+        tr("The present settings are %1.").arg(QString::fromStdString(report_.VerdictText())));
     QPushButton* start = box.addButton(tr("Start"), QMessageBox::AcceptRole);
     box.addButton(QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Cancel);
