@@ -951,6 +951,22 @@ diese Schaltfläche übernommen</translation>
         <source>Session - %1</source>
         <translation>Sitzung – %1</translation>
     </message>
+    <message>
+        <source>Main frequency</source>
+        <translation>Hauptfrequenz</translation>
+    </message>
+    <message>
+        <source>Brainwave band</source>
+        <translation>Hirnwellenbereich</translation>
+    </message>
+    <message>
+        <source>%1, running</source>
+        <translation>%1, läuft</translation>
+    </message>
+    <message>
+        <source>%1, stopped</source>
+        <translation>%1, angehalten</translation>
+    </message>
 </context>
 <context>
     <name>TMainTone</name>

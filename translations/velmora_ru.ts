@@ -951,6 +951,22 @@ this button</source>
         <source>Session - %1</source>
         <translation>Сеанс — %1</translation>
     </message>
+    <message>
+        <source>Main frequency</source>
+        <translation>Основная частота</translation>
+    </message>
+    <message>
+        <source>Brainwave band</source>
+        <translation>Диапазон мозговых волн</translation>
+    </message>
+    <message>
+        <source>%1, running</source>
+        <translation>%1, работает</translation>
+    </message>
+    <message>
+        <source>%1, stopped</source>
+        <translation>%1, остановлено</translation>
+    </message>
 </context>
 <context>
     <name>TMainTone</name>

@@ -6,8 +6,10 @@
 #include "app/CommandLine.h"
 #include "app/Translations.h"
 #include "app/main.h"
+#include "app/mainAccessible.h"
 #include "app/mainFlash.h"
 #include "audio/SoundEnvironment.h"
+#include "controls/ControlsAccessible.h"
 #include "framework/Application.h"
 #include "platform/QuitSignals.h"
 
@@ -31,6 +33,8 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     InstallTranslations(QLocale::system());
+    // Before any control exists, since each gets its accessible interface when first made.
+    InstallControlsAccessibility();
     QString fileToOpen;
     if (const auto status = AnswerCommandLine(QApplication::arguments(), true, &fileToOpen))
         return *status;
@@ -43,6 +47,7 @@ int main(int argc, char** argv) {
         // The program asks for the photosensitivity warning to be accepted before its first run.
         TMainFlash::AskWarning = true;
         TMainForm mainForm;
+        MakeAccessible(mainForm);
         if (!fileToOpen.isEmpty()) Guard([&] { mainForm.OpenFile(fileToOpen); });
         // A request to end the program from outside closes the window as its close button
         // does, so the settings are saved; a dialog waiting for an answer is dismissed first.
