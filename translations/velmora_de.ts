@@ -694,8 +694,8 @@ seizures. Esc stops it at once
 
 Wisit our homepage</source>
         <translation>Entwickelt vom Velmora-Team
-Vorsicht: Blinkendes Licht kann
-Anfälle auslösen. Esc hält es sofort an
+Vorsicht: Blinklicht kann Anfälle
+auslösen. Esc hält es sofort an
 
 Besuchen Sie unsere Website</translation>
     </message>
@@ -727,11 +727,11 @@ Besuchen Sie unsere Website</translation>
     </message>
     <message>
         <source>● Flashing: over</source>
-        <translation>● Blinken: zu stark</translation>
+        <translation>● Blinken: darüber</translation>
     </message>
     <message>
         <source>● Flashing: below</source>
-        <translation>● Blinken: unbedenklich</translation>
+        <translation>● Blinken: darunter</translation>
     </message>
     <message>
         <source>Flash check: %1</source>
@@ -839,7 +839,7 @@ linken und der rechten Bildhälfte</translation>
     </message>
     <message>
         <source>1/2 Period</source>
-        <translation>1/2 Periode</translation>
+        <translation>½ Periode</translation>
     </message>
     <message>
         <source>Devision of period of frequency<byte value="xd"/>
@@ -865,7 +865,7 @@ Frequenzmodulation</translation>
     </message>
     <message>
         <source>Apply</source>
-        <translation>Anwenden</translation>
+        <translation>Laden</translation>
     </message>
     <message>
         <source>The changes of picture and the sound<byte value="xd"/>
@@ -877,7 +877,7 @@ diese Schaltfläche übernommen</translation>
     </message>
     <message>
         <source>Hide Controls</source>
-        <translation>Regler ausblenden</translation>
+        <translation>Ausblenden</translation>
     </message>
     <message>
         <source>Start</source>
@@ -937,7 +937,7 @@ diese Schaltfläche übernommen</translation>
     </message>
     <message>
         <source>Show Controls</source>
-        <translation>Regler einblenden</translation>
+        <translation>Einblenden</translation>
     </message>
     <message>
         <source>Velmora Beta 2.4</source>

@@ -694,8 +694,8 @@ seizures. Esc stops it at once
 
 Wisit our homepage</source>
         <translation>Создано командой Velmora
-Осторожно: мигающий свет может
-вызвать припадки. Esc сразу его остановит
+Внимание: мигание может
+вызвать приступ. Esc — стоп
 
 Посетите наш сайт</translation>
     </message>
@@ -727,11 +727,11 @@ Wisit our homepage</source>
     </message>
     <message>
         <source>● Flashing: over</source>
-        <translation>● Мигание: выше нормы</translation>
+        <translation>● Мигание: выше</translation>
     </message>
     <message>
         <source>● Flashing: below</source>
-        <translation>● Мигание: в норме</translation>
+        <translation>● Мигание: ниже</translation>
     </message>
     <message>
         <source>Flash check: %1</source>
@@ -827,11 +827,11 @@ side of the picture transforming</source>
     </message>
     <message>
         <source>Oscilator 1</source>
-        <translation>Осциллятор 1</translation>
+        <translation>Осц. 1</translation>
     </message>
     <message>
         <source>Oscilator 2</source>
-        <translation>Осциллятор 2</translation>
+        <translation>Осц. 2</translation>
     </message>
     <message>
         <source>Volume</source>
@@ -839,7 +839,7 @@ side of the picture transforming</source>
     </message>
     <message>
         <source>1/2 Period</source>
-        <translation>1/2 периода</translation>
+        <translation>Период/2</translation>
     </message>
     <message>
         <source>Devision of period of frequency<byte value="xd"/>
@@ -865,7 +865,7 @@ modulation by two</source>
     </message>
     <message>
         <source>Apply</source>
-        <translation>Применить</translation>
+        <translation>Принять</translation>
     </message>
     <message>
         <source>The changes of picture and the sound<byte value="xd"/>
@@ -877,7 +877,7 @@ this button</source>
     </message>
     <message>
         <source>Hide Controls</source>
-        <translation>Скрыть панель</translation>
+        <translation>Свернуть</translation>
     </message>
     <message>
         <source>Start</source>
@@ -937,7 +937,7 @@ this button</source>
     </message>
     <message>
         <source>Show Controls</source>
-        <translation>Показать панель</translation>
+        <translation>Развернуть</translation>
     </message>
     <message>
         <source>Velmora Beta 2.4</source>
