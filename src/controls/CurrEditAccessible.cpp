@@ -36,9 +36,7 @@ public:
     }
 
     // The value.
-    QVariant currentValue() const override {
-        return static_cast<double>(Edit()->Value());
-    }
+    QVariant currentValue() const override { return static_cast<double>(Edit()->Value()); }
     // As typing the number does: the value is limited to the range and the owner is told.
     void setCurrentValue(const QVariant& value) override {
         bool ok = false;
