@@ -7,17 +7,44 @@
 #include "controls/ImgBtn.h"
 #include "controls/RXSlider.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QWidget>
 
 namespace {
 
-// The owner's texts, a child of the control so they go with it.
+// The owner's texts, a child of the control so they go with it. What they say changes with the
+// owner's state, which the control shows by repainting; so at each repaint, while assistive
+// technology listens, a changed text is announced (the round button turning from Start to Stop).
 class TAccessibleTexts : public QObject {
 public:
-    explicit TAccessibleTexts(QObject* control) : QObject(control) {}
+    explicit TAccessibleTexts(QWidget* control) : QObject(control), control_(control) {
+        control->installEventFilter(this);
+    }
     std::function<QString()> Name;
     std::function<QString()> Description;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == control_ && event->type() == QEvent::Paint && QAccessible::isActive()) {
+            Announce(Name, name_, QAccessible::NameChanged);
+            Announce(Description, description_, QAccessible::DescriptionChanged);
+        }
+        return false;
+    }
+
+private:
+    void Announce(const std::function<QString()>& text, QString& said, QAccessible::Event what) {
+        if (!text) return;
+        QString now = text();
+        if (now == said) return;
+        said = std::move(now);
+        QAccessibleEvent changed(control_, what);
+        QAccessible::updateAccessibility(&changed);
+    }
+
+    QWidget* control_;
+    QString name_;
+    QString description_;
 };
 
 TAccessibleTexts* TextsOf(const QWidget& control) {

@@ -9,6 +9,7 @@ import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 WINDOW_TITLE = "Velmora Beta 2.4"
 
@@ -143,14 +144,31 @@ def main():
     wait_for("the frequency box showing 12.5 Hz",
              lambda: True if box_text.getText(0, -1) == "12.5 Hz" else None)
 
-    # Start, pressed through the action interface; the button is then named Stop.
+    # Start, pressed through the action interface; the button is then named Stop, and says so
+    # to a screen reader listening for changed names.
     start = found[(pyatspi.ROLE_PUSH_BUTTON, "Start")]
+    renamed = []
+
+    def on_name(event):
+        if event.source == start and event.source.name == "Stop":
+            renamed.append(event)
+
+    pyatspi.Registry.registerEventListener(on_name, "object:property-change:accessible-name")
     action = start.queryAction()
     names = [action.getName(i) for i in range(action.nActions)]
     expect("Press" in names, f"Start offers {names}, no Press")
     action.doAction(names.index("Press"))
     wait_for("the button to be named Stop after the press",
              lambda: True if start.name == "Stop" else None)
+    context = GLib.MainContext.default()
+
+    def heard():
+        while context.iteration(False):
+            pass
+        return True if renamed else None
+
+    wait_for("the announcement of the name Stop", heard)
+    pyatspi.Registry.deregisterEventListener(on_name, "object:property-change:accessible-name")
     picture = found[(pyatspi.ROLE_IMAGE, "Picture")]
     wait_for("the picture to say it runs",
              lambda: True if picture.description.endswith("running") else None)
