@@ -135,21 +135,25 @@ std::string DescribeWave(const std::vector<uint8_t>& bytes) {
     const unsigned long rate = ReadLe32(f + 4);
     const unsigned long perSecond = ReadLe32(f + 8);
     const unsigned bits = ReadLe16(f + 14);
-    char text[160];
+    char seconds[32];
     std::snprintf(
-        text, sizeof text, "format %u, %lu Hz, %u bits, %u channel%s, %.2f s", tag, rate, bits,
-        channels, channels == 1 ? "" : "s",
+        seconds, sizeof seconds, "%.2f",
         perSecond ? static_cast<double>(wave.SampleBytes()) / static_cast<double>(perSecond) : 0.0);
-    return text;
+    const std::string channelCount =
+        channels == 1 ? FillIn(LibraryTool::tr("1 channel"))
+                      : FillIn(LibraryTool::tr("%1 channels"), {std::to_string(channels)});
+    return FillIn(
+        LibraryTool::tr("format %1, %2 Hz, %3 bits, %4, %5 s"),
+        {std::to_string(tag), std::to_string(rate), std::to_string(bits), channelCount, seconds});
 }
 
 std::string DescribePicture(const std::vector<uint8_t>& bytes) {
     std::string why;
     const auto s = DescribePackedDib(bytes.data(), bytes.size(), &why);
     if (!s) throw Exception(why);
-    return std::to_string(s->Width) + " x " +
-           std::to_string(s->Height < 0 ? -s->Height : s->Height) + ", " +
-           std::to_string(s->BitCount) + " bits";
+    return FillIn(LibraryTool::tr("%1 x %2, %3 bits"),
+                  {std::to_string(s->Width), std::to_string(s->Height < 0 ? -s->Height : s->Height),
+                   std::to_string(s->BitCount)});
 }
 
 // Every resource of a module; fails when the directory is too large to list whole, since a
@@ -204,7 +208,7 @@ int List(const std::string& path) {
     const auto sounds = NameListOf(library.Handle(), kSoundList);
     PrintList(kPictureList, pictures);
     PrintList(kSoundList, sounds);
-    const auto describe = [&](const char* title, const TResourceName& type, auto&& how) {
+    const auto describe = [&](const std::string& title, const TResourceName& type, auto&& how) {
         const auto names = NamesOfType(resources, type);
         std::cout << title << " (" << names.size() << "):\n";
         for (const TResourceName& name : names) {
@@ -216,11 +220,12 @@ int List(const std::string& path) {
                 std::cout << FillIn(LibraryTool::tr("unreadable (%1)"), {e.Message()});
                 damaged = true;
             }
-            std::cout << ", " << bytes.size() << " bytes\n";
+            std::cout << FillIn(LibraryTool::tr(", %1 bytes"), {std::to_string(bytes.size())})
+                      << "\n";
         }
     };
-    describe("Pictures", TResourceName(RT_BITMAP), DescribePicture);
-    describe("Sounds", TResourceName(kSoundType), DescribeWave);
+    describe(FillIn(LibraryTool::tr("Pictures")), TResourceName(RT_BITMAP), DescribePicture);
+    describe(FillIn(LibraryTool::tr("Sounds")), TResourceName(kSoundType), DescribeWave);
     return damaged ? kExitFailure : 0;
 }
 

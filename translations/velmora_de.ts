@@ -215,6 +215,34 @@ Befehle:
         <source>unknown command &quot;%1&quot;</source>
         <translation>unbekannter Befehl „%1“</translation>
     </message>
+    <message>
+        <source>1 channel</source>
+        <translation>1 Kanal</translation>
+    </message>
+    <message>
+        <source>%1 channels</source>
+        <translation>%1 Kanäle</translation>
+    </message>
+    <message>
+        <source>format %1, %2 Hz, %3 bits, %4, %5 s</source>
+        <translation>Format %1, %2 Hz, %3 Bit, %4, %5 s</translation>
+    </message>
+    <message>
+        <source>%1 x %2, %3 bits</source>
+        <translation>%1 × %2, %3 Bit</translation>
+    </message>
+    <message>
+        <source>, %1 bytes</source>
+        <translation>, %1 Byte</translation>
+    </message>
+    <message>
+        <source>Pictures</source>
+        <translation>Bilder</translation>
+    </message>
+    <message>
+        <source>Sounds</source>
+        <translation>Klänge</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>

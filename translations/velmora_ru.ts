@@ -215,6 +215,34 @@ Commands:
         <source>unknown command &quot;%1&quot;</source>
         <translation>неизвестная команда «%1»</translation>
     </message>
+    <message>
+        <source>1 channel</source>
+        <translation>1 канал</translation>
+    </message>
+    <message>
+        <source>%1 channels</source>
+        <translation>каналов: %1</translation>
+    </message>
+    <message>
+        <source>format %1, %2 Hz, %3 bits, %4, %5 s</source>
+        <translation>формат %1, %2 Гц, %3 бит, %4, %5 с</translation>
+    </message>
+    <message>
+        <source>%1 x %2, %3 bits</source>
+        <translation>%1 × %2, %3 бит</translation>
+    </message>
+    <message>
+        <source>, %1 bytes</source>
+        <translation>, байт: %1</translation>
+    </message>
+    <message>
+        <source>Pictures</source>
+        <translation>Изображения</translation>
+    </message>
+    <message>
+        <source>Sounds</source>
+        <translation>Звуки</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>
