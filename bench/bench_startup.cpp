@@ -7,15 +7,20 @@
 // before starting the child, so loading the program and its libraries is included.
 //
 // Run it from the build tree (the default library main.zdl lies in the build directory, the
-// parent of this program's directory). Set QT_QPA_PLATFORM or DISPLAY to choose the platform.
+// parent of this program's directory). Set QT_QPA_PLATFORM or DISPLAY to choose the platform,
+// LANGUAGE to choose the translation loaded.
 #include "app/About.h"
+#include "app/Translations.h"
 #include "app/main.h"
+#include "app/mainAccessible.h"
 #include "audio/SoundEnvironment.h"
+#include "controls/ControlsAccessible.h"
 #include "picture/DXPaintBox.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -61,7 +66,12 @@ private:
 
 int Child(int argc, char** argv) {
     QApplication app(argc, argv);
+    // As the program starts: the user's language (LANGUAGE=de measures a loaded translation,
+    // LANGUAGE=en none), the controls' accessibility, then the window.
+    InstallTranslations(QLocale::system());
+    InstallControlsAccessibility();
     TMainForm form;
+    MakeAccessible(form);
     TAboutBox about;
     SetAboutBox(&about);
     FirstPaint probe(form);

@@ -7,16 +7,18 @@
 set -euo pipefail
 
 # Building and running: compiler, build tools, Qt (its GUI library brings the X11 platform
-# plugin), SDL for sound and one font for the labels.
+# plugin), Qt's translation tools and the toolkit's own translations, SDL for sound and one
+# font for the labels.
 run_packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libsdl2-dev
+  qt6-base-dev qt6-l10n-tools qt6-translations-l10n libsdl2-dev
   fonts-dejavu-core
 )
 
 # Tests, benchmarks, fuzz targets, the files made by independent tools, X11 and Wayland
 # servers, the desktop metadata validators and GLib (to load the desktop entry as the menus
-# do), an independent SVG renderer for the scalable icon, and the Debian package with lintian.
+# do), an independent SVG renderer for the scalable icon, the Debian package with lintian, and
+# the accessibility bus with a client of it.
 test_packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
@@ -27,6 +29,7 @@ test_packages=(
   pipewire pipewire-pulse wireplumber dbus-daemon
   dpkg-dev file desktop-file-utils appstream groff-base librsvg2-bin lintian
   shared-mime-info libglib2.0-bin libglib2.0-dev
+  at-spi2-core python3-pyatspi
 )
 
 case "${1:-test}" in

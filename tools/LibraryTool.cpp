@@ -8,6 +8,7 @@
 //   velmora-lib --help | --version
 
 #include "BuildInfo.h"
+#include "app/Translations.h"
 #include "framework/Exception.h"
 #include "framework/ResourceStream.h"
 #include "library/LibraryFormat.h"
@@ -24,6 +25,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QLocale>
 
 #include <algorithm>
 #include <cstdio>
@@ -42,13 +44,14 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitOverLimits = 3;
 
-const char* const kUsage =
+const char* const kUsage = QT_TRANSLATE_NOOP(
+    "LibraryTool",
     "usage: velmora-lib list LIB\n"
     "       velmora-lib extract LIB DIR\n"
     "       velmora-lib pack OUT [--picture NAME=FILE.bmp]... [--sound NAME=FILE.wav]...\n"
     "       velmora-lib flashcheck LIB --picture NAME --frequency F --depth L [--difference]\n"
     "                  [--window WxH] [--screen WxH] [--refresh HZ] [--reduced] [--json]\n"
-    "       velmora-lib --help | --version\n";
+    "       velmora-lib --help | --version\n");
 
 struct UsageError : Exception {
     using Exception::Exception;
@@ -123,28 +126,33 @@ std::string DescribeWave(const std::vector<uint8_t>& bytes) {
     TReadOnlyMemoryStream stream(bytes.data(), static_cast<int64_t>(bytes.size()));
     TWave wave;
     wave.LoadFromStream(stream);
-    if (wave.FormatBytes() < 16) throw Exception("its format block is too short");
+    if (wave.FormatBytes() < 16)
+        throw Exception(FillIn(LibraryTool::tr("its format block is too short")));
     const uint8_t* f = wave.FormatBlock();
     const unsigned tag = ReadLe16(f);
     const unsigned channels = ReadLe16(f + 2);
     const unsigned long rate = ReadLe32(f + 4);
     const unsigned long perSecond = ReadLe32(f + 8);
     const unsigned bits = ReadLe16(f + 14);
-    char text[160];
+    char seconds[32];
     std::snprintf(
-        text, sizeof text, "format %u, %lu Hz, %u bits, %u channel%s, %.2f s", tag, rate, bits,
-        channels, channels == 1 ? "" : "s",
+        seconds, sizeof seconds, "%.2f",
         perSecond ? static_cast<double>(wave.SampleBytes()) / static_cast<double>(perSecond) : 0.0);
-    return text;
+    const std::string channelCount =
+        channels == 1 ? FillIn(LibraryTool::tr("1 channel"))
+                      : FillIn(LibraryTool::tr("%1 channels"), {std::to_string(channels)});
+    return FillIn(
+        LibraryTool::tr("format %1, %2 Hz, %3 bits, %4, %5 s"),
+        {std::to_string(tag), std::to_string(rate), std::to_string(bits), channelCount, seconds});
 }
 
 std::string DescribePicture(const std::vector<uint8_t>& bytes) {
     std::string why;
     const auto s = DescribePackedDib(bytes.data(), bytes.size(), &why);
     if (!s) throw Exception(why);
-    return std::to_string(s->Width) + " x " +
-           std::to_string(s->Height < 0 ? -s->Height : s->Height) + ", " +
-           std::to_string(s->BitCount) + " bits";
+    return FillIn(LibraryTool::tr("%1 x %2, %3 bits"),
+                  {std::to_string(s->Width), std::to_string(s->Height < 0 ? -s->Height : s->Height),
+                   std::to_string(s->BitCount)});
 }
 
 // Every resource of a module; fails when the directory is too large to list whole, since a
@@ -156,16 +164,17 @@ std::vector<TResourceEntry> ResourcesOf(const OpenLibrary& library) {
     case TListingEnd::Complete:
         return std::move(listing.Entries);
     case TListingEnd::TooManyEntries:
-        throw Exception(library.Path() +
-                        ": its resource directory is too large to list: more than " +
-                        std::to_string(TPeResources::kMaxListedEntries) + " entries");
+        throw Exception(
+            FillIn(LibraryTool::tr("%1: its resource directory is too large to list: more than "
+                                   "%2 entries"),
+                   {library.Path(), std::to_string(TPeResources::kMaxListedEntries)}));
     case TListingEnd::TooManyNameBytes:
         break;
     }
-    throw Exception(library.Path() +
-                    ": its resource directory is too large to list: its names come to more than " +
-                    std::to_string(TPeResources::kListedNameBytesPerModuleByte) +
-                    " times the size of the file");
+    throw Exception(FillIn(
+        LibraryTool::tr("%1: its resource directory is too large to list: its names come to more "
+                        "than %2 times the size of the file"),
+        {library.Path(), std::to_string(TPeResources::kListedNameBytesPerModuleByte)}));
 }
 
 // The resource names of one type, once each, in directory order.
@@ -198,7 +207,7 @@ int List(const std::string& path) {
     const auto sounds = NameListOf(library.Handle(), kSoundList);
     PrintList(kPictureList, pictures);
     PrintList(kSoundList, sounds);
-    const auto describe = [&](const char* title, const TResourceName& type, auto&& how) {
+    const auto describe = [&](const std::string& title, const TResourceName& type, auto&& how) {
         const auto names = NamesOfType(resources, type);
         std::cout << title << " (" << names.size() << "):\n";
         for (const TResourceName& name : names) {
@@ -207,14 +216,15 @@ int List(const std::string& path) {
             try {
                 std::cout << how(bytes);
             } catch (const Exception& e) {
-                std::cout << "unreadable (" << e.Message() << ")";
+                std::cout << FillIn(LibraryTool::tr("unreadable (%1)"), {e.Message()});
                 damaged = true;
             }
-            std::cout << ", " << bytes.size() << " bytes\n";
+            std::cout << FillIn(LibraryTool::tr(", %1 bytes"), {std::to_string(bytes.size())})
+                      << "\n";
         }
     };
-    describe("Pictures", TResourceName(RT_BITMAP), DescribePicture);
-    describe("Sounds", TResourceName(kSoundType), DescribeWave);
+    describe(FillIn(LibraryTool::tr("Pictures")), TResourceName(RT_BITMAP), DescribePicture);
+    describe(FillIn(LibraryTool::tr("Sounds")), TResourceName(kSoundType), DescribeWave);
     return damaged ? kExitFailure : 0;
 }
 
@@ -239,7 +249,8 @@ int Extract(const std::string& path, const std::string& dir) {
     const auto resources = ResourcesOf(library);
     std::error_code error;
     fs::create_directories(dir, error);
-    if (!fs::is_directory(dir)) throw Exception("cannot make directory " + dir);
+    if (!fs::is_directory(dir))
+        throw Exception(FillIn(LibraryTool::tr("cannot make directory %1"), {dir}));
     const fs::path out(dir);
     WriteFile(out / "Picturez.txt", ResourceBytes(library.Handle(), kPictureList, kListType));
     WriteFile(out / "Soundz.txt", ResourceBytes(library.Handle(), kSoundList, kListType));
@@ -266,7 +277,8 @@ int Extract(const std::string& path, const std::string& dir) {
 TNamedData NamedFile(const std::string& option, const std::string& value) {
     const auto equals = value.find('=');
     if (equals == std::string::npos || equals == 0 || equals + 1 == value.size()) {
-        throw UsageError(option + " wants NAME=FILE, not \"" + value + "\"");
+        throw UsageError(
+            FillIn(LibraryTool::tr("%1 wants NAME=FILE, not \"%2\""), {option, value}));
     }
     const std::string file = value.substr(equals + 1);
     return {value.substr(0, equals), ReadFile(file)};
@@ -287,7 +299,8 @@ TNamedData PackItem(const std::string& option, const std::string& value) {
         try {
             DescribeWave(item.Bytes);
         } catch (const Exception& e) {
-            throw Exception(file + " is no usable wave file: " + e.Message());
+            throw Exception(
+                FillIn(LibraryTool::tr("%1 is no usable wave file: %2"), {file, e.Message()}));
         }
     }
     return item;
@@ -323,10 +336,9 @@ double NumberArgument(const QString& option, const QString& text, double lo, dou
     bool ok = false;
     const double v = text.toDouble(&ok);
     if (!ok || !(v >= lo && v <= hi)) {
-        throw UsageError("--" + option.toStdString() + " wants a number from " +
-                         QString::number(lo).toStdString() + " to " +
-                         QString::number(hi).toStdString() + ", not \"" + text.toStdString() +
-                         "\"");
+        throw UsageError(FillIn(LibraryTool::tr("--%1 wants a number from %2 to %3, not \"%4\""),
+                                {option.toStdString(), QString::number(lo).toStdString(),
+                                 QString::number(hi).toStdString(), text.toStdString()}));
     }
     return v;
 }
@@ -337,8 +349,8 @@ void SizeArgument(const QString& option, const QString& text, int& width, int& h
     const int w = parts.size() == 2 ? parts[0].toInt(&okW) : 0;
     const int h = parts.size() == 2 ? parts[1].toInt(&okH) : 0;
     if (!okW || !okH || w < 1 || h < 1 || w > 100000 || h > 100000) {
-        throw UsageError("--" + option.toStdString() + " wants WIDTHxHEIGHT, not \"" +
-                         text.toStdString() + "\"");
+        throw UsageError(FillIn(LibraryTool::tr("--%1 wants WIDTHxHEIGHT, not \"%2\""),
+                                {option.toStdString(), text.toStdString()}));
     }
     width = w;
     height = h;
@@ -373,7 +385,8 @@ int FlashCheck(const FlashQuestion& q) {
     OpenLibrary library(q.Library);
     const auto pictures = NameListOf(library.Handle(), kPictureList);
     if (std::find(pictures.begin(), pictures.end(), q.Picture) == pictures.end())
-        throw UsageError("no picture \"" + q.Picture + "\" in " + q.Library);
+        throw UsageError(
+            FillIn(LibraryTool::tr("no picture \"%1\" in %2"), {q.Picture, q.Library}));
     TDIB dib;
     int32_t modulus = 0;
     LoadLibraryPicture(library.Handle(), q.Picture, dib, modulus);
@@ -425,7 +438,7 @@ int FlashCheck(const FlashQuestion& q) {
 QString HelpText(const QCommandLineParser& parser) {
     QString text = parser.helpText();
     // The parser's first line names the program as it was called; the usage says more.
-    text.replace(0, text.indexOf(QLatin1Char('\n')), QString::fromLatin1(kUsage));
+    text.replace(0, text.indexOf(QLatin1Char('\n')), LibraryTool::tr(kUsage));
     return text;
 }
 
@@ -505,18 +518,22 @@ int Run(const QStringList& arguments) {
     std::vector<std::string> args;
     for (const QString& a : parser.positionalArguments())
         args.push_back(Bytes(a));
-    if (args.empty()) throw UsageError("no command given");
+    if (args.empty()) throw UsageError(FillIn(LibraryTool::tr("no command given")));
     const std::string& command = args[0];
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (command == "pack") {
-        if (rest.size() != 1) throw UsageError("pack takes one output file");
+        if (rest.size() != 1)
+            throw UsageError(FillIn(LibraryTool::tr("pack takes one output file")));
         return Pack(rest[0], parser.values(picture), parser.values(sound));
     }
     if (command == "flashcheck") {
-        if (rest.size() != 1) throw UsageError("flashcheck takes one library");
+        if (rest.size() != 1)
+            throw UsageError(FillIn(LibraryTool::tr("flashcheck takes one library")));
         if (parser.values(picture).size() != 1 || !parser.isSet(frequency) || !parser.isSet(depth))
-            throw UsageError("flashcheck wants one --picture, --frequency and --depth");
-        if (parser.isSet(sound)) throw UsageError("--sound belongs to pack");
+            throw UsageError(
+                FillIn(LibraryTool::tr("flashcheck wants one --picture, --frequency and --depth")));
+        if (parser.isSet(sound))
+            throw UsageError(FillIn(LibraryTool::tr("--sound belongs to pack")));
         FlashQuestion q;
         q.Library = rest[0];
         q.Picture = Bytes(parser.value(picture));
@@ -524,7 +541,7 @@ int Run(const QStringList& arguments) {
         q.Depth =
             static_cast<int>(NumberArgument(QStringLiteral("depth"), parser.value(depth), 1, 15));
         if (q.Depth != NumberArgument(QStringLiteral("depth"), parser.value(depth), 1, 15))
-            throw UsageError("--depth wants a whole number");
+            throw UsageError(FillIn(LibraryTool::tr("--depth wants a whole number")));
         q.Difference = parser.isSet(difference);
         if (parser.isSet(window))
             SizeArgument(QStringLiteral("window"), parser.value(window), q.WindowWidth,
@@ -540,23 +557,27 @@ int Run(const QStringList& arguments) {
     }
     for (const QCommandLineOption& o : flashOptions) {
         if (parser.isSet(o))
-            throw UsageError("--" + o.names()[0].toStdString() + " belongs to flashcheck");
+            throw UsageError(FillIn(LibraryTool::tr("--%1 belongs to flashcheck"),
+                                    {o.names()[0].toStdString()}));
     }
     if (parser.isSet(picture) || parser.isSet(sound)) {
-        throw UsageError("--picture and --sound belong to pack");
+        throw UsageError(FillIn(LibraryTool::tr("--picture and --sound belong to pack")));
     }
     if (command == "list" && rest.size() == 1) return List(rest[0]);
     if (command == "extract" && rest.size() == 2) return Extract(rest[0], rest[1]);
     if (command == "list" || command == "extract") {
-        throw UsageError(command + " takes " +
-                         (command == "list" ? "one argument" : "two arguments"));
+        throw UsageError(FillIn(command == "list"
+                                    ? LibraryTool::tr("list takes one argument")
+                                    : LibraryTool::tr("extract takes two arguments")));
     }
-    throw UsageError("unknown command \"" + command + "\"");
+    throw UsageError(FillIn(LibraryTool::tr("unknown command \"%1\""), {command}));
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    const QCoreApplication app(argc, argv);
+    InstallTranslations(QLocale::system());
     try {
         QStringList arguments;
         // Each byte as one character, so names and paths come back byte for byte, whatever
@@ -565,7 +586,7 @@ int main(int argc, char** argv) {
             arguments.append(QString::fromLatin1(argv[i]));
         return Run(arguments);
     } catch (const UsageError& e) {
-        std::cerr << "velmora-lib: " << e.Message() << "\n" << kUsage;
+        std::cerr << "velmora-lib: " << e.Message() << "\n" << FillIn(LibraryTool::tr(kUsage));
         return kExitUsage;
     } catch (const Exception& e) {
         std::cerr << "velmora-lib: " << e.Message() << "\n";

@@ -4,6 +4,7 @@
 // converts other programs' schedules to sessions.
 
 #include "BuildInfo.h"
+#include "app/Translations.h"
 #include "audio/SoundEnvironment.h"
 #include "exchange/Import.h"
 #include "render/FlashReport.h"
@@ -15,6 +16,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLocale>
 
 #include <climits>
 #include <csignal>
@@ -32,13 +34,13 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitOverLimits = 3;
 
-const char* const kUsage =
-    "usage: velmora-render [OPTION]... --session FILE -o OUT.wav\n"
-    "       velmora-render [OPTION]... [--frequency HZ] --duration TIME -o OUT.wav\n"
-    "       velmora-render --session FILE --plot OUT.png [-o OUT.wav]\n"
-    "       velmora-render --flash-report --picture NAME [OPTION]... --session FILE\n"
-    "       velmora-render --import FILE -o OUT.vsession\n"
-    "Try velmora-render --help for more.\n";
+const char* const kUsage = QT_TRANSLATE_NOOP(
+    "RenderTool", "usage: velmora-render [OPTION]... --session FILE -o OUT.wav\n"
+                  "       velmora-render [OPTION]... [--frequency HZ] --duration TIME -o OUT.wav\n"
+                  "       velmora-render --session FILE --plot OUT.png [-o OUT.wav]\n"
+                  "       velmora-render --flash-report --picture NAME [OPTION]... --session FILE\n"
+                  "       velmora-render --import FILE -o OUT.vsession\n"
+                  "Try velmora-render --help for more.\n");
 
 struct RenderTool {
     Q_DECLARE_TR_FUNCTIONS(RenderTool)
@@ -140,7 +142,8 @@ const char* const kDescription = QT_TRANSLATE_NOOP(
 int KnobValue(const std::string& option, const std::string& text, int max) {
     if (text.empty() || text.size() > 2 ||
         text.find_first_not_of("0123456789") != std::string::npos || std::stoi(text) > max) {
-        throw UsageError(option + " takes a whole number from 0 to " + std::to_string(max));
+        throw UsageError(FillIn(RenderTool::tr("%1 takes a whole number from 0 to %2"),
+                                {option, std::to_string(max)}));
     }
     return std::stoi(text);
 }
@@ -161,7 +164,7 @@ struct TParsed {
 QString HelpText(const QCommandLineParser& parser) {
     QString text = parser.helpText();
     // The parser's first line names the program as it was called; the usage says more.
-    text.replace(0, text.indexOf(QLatin1Char('\n')), QString::fromLatin1(kUsage).trimmed());
+    text.replace(0, text.indexOf(QLatin1Char('\n')), RenderTool::tr(kUsage).trimmed());
     return text;
 }
 
@@ -198,14 +201,15 @@ std::unique_ptr<TParsed> ParseArguments(const QStringList& arguments) {
         return nullptr;
     }
     if (!parser.positionalArguments().isEmpty())
-        throw UsageError("unexpected argument \"" +
-                         parser.positionalArguments().front().toStdString() + "\"");
+        throw UsageError(FillIn(RenderTool::tr("unexpected argument \"%1\""),
+                                {parser.positionalArguments().front().toStdString()}));
     auto parsed = std::make_unique<TParsed>();
     parsed->FlashReport = parser.isSet(flash);
     for (const QCommandLineOption& o : valued) {
         const QStringList values = parser.values(o);
         const std::string name = "--" + o.names().back().toStdString();
-        if (values.size() > 1) throw UsageError(name + " is given twice");
+        if (values.size() > 1)
+            throw UsageError(FillIn(RenderTool::tr("%1 is given twice"), {name}));
         if (values.size() == 1) parsed->Given[name] = values.front().toLocal8Bit().toStdString();
     }
     return parsed;
@@ -215,7 +219,7 @@ bool OnOff(const TGiven& given, const char* option) {
     const auto found = given.find(option);
     if (found == given.end()) return false;
     if (found->second != "on" && found->second != "off")
-        throw UsageError(std::string(option) + " takes on or off");
+        throw UsageError(FillIn(RenderTool::tr("%1 takes on or off"), {option}));
     return found->second == "on";
 }
 
@@ -224,24 +228,28 @@ TSession SessionOf(TGiven& given) {
     auto has = [&](const char* o) { return given.count(o) != 0; };
     if (has("--session")) {
         if (has("--frequency") || has("--duration"))
-            throw UsageError("--session sets the frequency and the length itself; leave out "
-                             "--frequency and --duration");
+            throw UsageError(
+                FillIn(RenderTool::tr("--session sets the frequency and the length "
+                                      "itself; leave out --frequency and --duration")));
         try {
             return LoadSessionFile(given["--session"]);
         } catch (const Exception& e) {
             throw UsageError(e.Message()); // a session that cannot be used is a bad argument
         }
     }
-    if (!has("--duration")) throw UsageError("give either --session or --duration");
+    if (!has("--duration"))
+        throw UsageError(FillIn(RenderTool::tr("give either --session or --duration")));
     int64_t length = 0;
     if (!ParseSessionTime(given["--duration"], length) || length == 0)
-        throw UsageError("--duration takes a length of m:ss or h:mm:ss, above 0:00");
+        throw UsageError(
+            FillIn(RenderTool::tr("--duration takes a length of m:ss or h:mm:ss, above 0:00")));
     int32_t milli = 7000;
     if (has("--frequency")) {
         std::string f = given["--frequency"];
         if (f.find('.') == std::string::npos) f += ".0";
         if (!ParseSessionFrequency(f, milli))
-            throw UsageError("--frequency takes 0.1 to 35.0 with up to three decimals");
+            throw UsageError(
+                FillIn(RenderTool::tr("--frequency takes 0.1 to 35.0 with up to three decimals")));
     }
     TSessionPoint start, finish;
     start.FrequencyMilli = finish.FrequencyMilli = milli;
@@ -252,16 +260,19 @@ TSession SessionOf(TGiven& given) {
 TRenderJob RenderJobOf(TGiven& given) {
     auto has = [&](const char* o) { return given.count(o) != 0; };
     for (const char* option : kFlashOptions)
-        if (has(option)) throw UsageError(std::string(option) + " belongs to --flash-report");
+        if (has(option))
+            throw UsageError(FillIn(RenderTool::tr("%1 belongs to --flash-report"), {option}));
     TRenderJob job;
     const bool plot = has("--plot");
-    if (plot && !has("--session")) throw UsageError("--plot draws a session: give --session");
+    if (plot && !has("--session"))
+        throw UsageError(FillIn(RenderTool::tr("--plot draws a session: give --session")));
     if (!plot && (!has("--output") || given["--output"].empty()))
-        throw UsageError("no output file (-o) given");
+        throw UsageError(FillIn(RenderTool::tr("no output file (-o) given")));
     if (has("--output")) job.OutputPath = given["--output"];
     if (job.OutputPath == TWavWriter::kStandardOutput && isatty(STDOUT_FILENO) != 0)
-        throw UsageError("-o - writes WAV data, which a terminal cannot show; send it into a "
-                         "pipe or give a file");
+        throw UsageError(
+            FillIn(RenderTool::tr("-o - writes WAV data, which a terminal cannot show; "
+                                  "send it into a pipe or give a file")));
     if (has("--library")) job.LibraryPath = given["--library"];
     if (has("--sound")) job.SoundName = given["--sound"];
     if (has("--am")) job.AM = KnobValue("--am", given["--am"], 5);
@@ -269,12 +280,13 @@ TRenderJob RenderJobOf(TGiven& given) {
     if (has("--volume")) job.Volume = KnobValue("--volume", given["--volume"], 10);
     job.Half = OnOff(given, "--half");
     if (has("--tone") && !ParseToneMode(given["--tone"], job.Tone))
-        throw UsageError("--tone takes off, binaural or isochronic");
+        throw UsageError(FillIn(RenderTool::tr("--tone takes off, binaural or isochronic")));
     if (has("--carrier")) {
         const std::string& c = given["--carrier"];
         if (c.empty() || c.size() > 4 || c.find_first_not_of("0123456789") != std::string::npos ||
             std::stoi(c) < kToneCarrierMin || std::stoi(c) > kToneCarrierMax)
-            throw UsageError("--carrier takes a whole number of hertz from 50 to 1000");
+            throw UsageError(
+                FillIn(RenderTool::tr("--carrier takes a whole number of hertz from 50 to 1000")));
         job.Carrier = std::stoi(c);
     }
     if (has("--tone-level")) {
@@ -284,14 +296,17 @@ TRenderJob RenderJobOf(TGiven& given) {
         if (digits.empty() || digits.size() > 2 ||
             digits.find_first_not_of("0123456789") != std::string::npos ||
             std::stoi(digits) > -kToneLevelMin)
-            throw UsageError("--tone-level takes a whole number of decibels from -60 to 0");
+            throw UsageError(FillIn(
+                RenderTool::tr("--tone-level takes a whole number of decibels from -60 to 0")));
         job.ToneLevel = minus ? -std::stoi(digits) : std::stoi(digits);
         if (job.ToneLevel > kToneLevelMax)
-            throw UsageError("--tone-level takes a whole number of decibels from -60 to 0");
+            throw UsageError(FillIn(
+                RenderTool::tr("--tone-level takes a whole number of decibels from -60 to 0")));
     }
     if (has("--format")) {
         const std::string& f = given["--format"];
-        if (f != "s16" && f != "f32") throw UsageError("--format takes s16 or f32");
+        if (f != "s16" && f != "f32")
+            throw UsageError(FillIn(RenderTool::tr("--format takes s16 or f32")));
         job.Format = f == "s16" ? TWavFormat::Pcm16 : TWavFormat::Float32;
     }
     job.Session = SessionOf(given);
@@ -302,7 +317,8 @@ void SizeValue(const std::string& option, const std::string& text, int& width, i
     unsigned w = 0, h = 0;
     char rest = 0;
     if (std::sscanf(text.c_str(), "%5ux%5u%c", &w, &h, &rest) != 2 || w < 1 || h < 1)
-        throw UsageError(option + " takes WIDTHxHEIGHT in pixels, as 1920x1080");
+        throw UsageError(
+            FillIn(RenderTool::tr("%1 takes WIDTHxHEIGHT in pixels, as 1920x1080"), {option}));
     width = static_cast<int>(w);
     height = static_cast<int>(h);
 }
@@ -311,15 +327,16 @@ TFlashReportJob FlashJobOf(TGiven& given) {
     auto has = [&](const char* o) { return given.count(o) != 0; };
     for (const char* option : kRenderOptions)
         if (has(option))
-            throw UsageError(std::string(option) + " is for rendering sound; --flash-report "
-                                                   "prints its report to the terminal");
+            throw UsageError(FillIn(RenderTool::tr("%1 is for rendering sound; --flash-report "
+                                                   "prints its report to the terminal"),
+                                    {option}));
     TFlashReportJob job;
     if (!has("--picture") || given["--picture"].empty())
-        throw UsageError("--flash-report needs the --picture to check");
+        throw UsageError(FillIn(RenderTool::tr("--flash-report needs the --picture to check")));
     job.PictureName = given["--picture"];
     if (has("--library")) job.LibraryPath = given["--library"];
     if (has("--depth") && (job.Depth = KnobValue("--depth", given["--depth"], 15)) == 0)
-        throw UsageError("--depth takes a whole number from 1 to 15");
+        throw UsageError(FillIn(RenderTool::tr("--depth takes a whole number from 1 to 15")));
     job.Display.RightLeftDifference = OnOff(given, "--difference");
     job.Reduced = OnOff(given, "--reduced");
     job.Display.ShownWidth = kFirstShownWidth;
@@ -332,7 +349,8 @@ TFlashReportJob FlashJobOf(TGiven& given) {
         char* end = nullptr;
         const double hz = std::strtod(given["--refresh"].c_str(), &end);
         if (*end != '\0' || !(hz >= 1 && hz <= 1000))
-            throw UsageError("--refresh takes the display's refresh rate, 1 to 1000 Hz");
+            throw UsageError(
+                FillIn(RenderTool::tr("--refresh takes the display's refresh rate, 1 to 1000 Hz")));
         job.Display.RefreshHz = hz;
     }
     job.Session = SessionOf(given);
@@ -348,9 +366,11 @@ int PrintFlashReport(const TFlashReportJob& job) {
         over += m.Worst.Over ? 1 : 0;
     }
     if (over == 0)
-        std::cout << "Below the limits throughout.\n";
+        std::cout << FillIn(RenderTool::tr("Below the limits throughout.")) << "\n";
     else
-        std::cout << "Over the limits in " << over << " of " << minutes.size() << " minutes.\n";
+        std::cout << FillIn(RenderTool::tr("Over the limits in %1 of %2 minutes."),
+                            {std::to_string(over), std::to_string(minutes.size())})
+                  << "\n";
     return over == 0 ? 0 : kExitOverLimits;
 }
 
@@ -358,7 +378,7 @@ int PrintFlashReport(const TFlashReportJob& job) {
 void PlotSession(const TSession& session, const std::string& path) {
     const QImage image = TSessionPlot(session).Render(QSize(960, 400));
     if (!image.save(QString::fromStdString(path), "PNG"))
-        throw Exception("cannot write the picture " + path);
+        throw Exception(FillIn(RenderTool::tr("cannot write the picture %1"), {path}));
 }
 
 void ImportSchedule(const std::string& schedule, const std::string& output) {
@@ -436,6 +456,7 @@ int main(int argc, char** argv) {
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
+    InstallTranslations(QLocale::system());
     try {
         const std::unique_ptr<TParsed> parsed = ParseArguments(arguments);
         if (!parsed) return 0;
@@ -444,7 +465,8 @@ int main(int argc, char** argv) {
         for (const char* option : {"--import", "--import-sbg"}) {
             if (given.count(option) == 0) continue;
             if (given.size() != 2 || given["--output"].empty())
-                throw UsageError(std::string(option) + " takes -o FILE.vsession and nothing else");
+                throw UsageError(
+                    FillIn(RenderTool::tr("%1 takes -o FILE.vsession and nothing else"), {option}));
             ImportSchedule(given[option], given["--output"]);
             return 0;
         }
@@ -456,7 +478,7 @@ int main(int argc, char** argv) {
         RenderToWav(job, [&bar](uint64_t done, uint64_t total) { bar(done, total); });
         return 0;
     } catch (const UsageError& e) {
-        std::cerr << "velmora-render: " << e.Message() << "\n" << kUsage;
+        std::cerr << "velmora-render: " << e.Message() << "\n" << FillIn(RenderTool::tr(kUsage));
         return kExitUsage;
     } catch (const Exception& e) {
         std::cerr << "velmora-render: " << e.Message() << "\n";

@@ -1,61 +1,71 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Translations.h"
 
+#include "platform/ModuleSearch.h"
+
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 #include <memory>
-#include <span>
 
 namespace {
 
-struct Entry {
-    const char* context;
-    const char* source;
-    const char* translation;
-};
+std::unique_ptr<QTranslator> ownTexts;
+std::unique_ptr<QTranslator> toolkitTexts;
 
-constexpr Entry kCyrillicHertz[] = {
-    {"TMainForm", "0.0,' Hz'", "0.0,' Гц'"},
-};
-
-// A translation held in the program itself, so it needs no file and no build tool.
-class BuiltInTranslator : public QTranslator {
-public:
-    explicit BuiltInTranslator(std::span<const Entry> entries) : entries_(entries) {}
-
-    QString translate(const char* context, const char* source, const char*, int) const override {
-        for (const Entry& entry : entries_)
-            if (qstrcmp(entry.context, context) == 0 && qstrcmp(entry.source, source) == 0)
-                return QString::fromUtf8(entry.translation);
-        return {};
-    }
-    bool isEmpty() const override { return entries_.empty(); }
-
-private:
-    std::span<const Entry> entries_;
-};
-
-std::unique_ptr<QTranslator> installed;
+void Remove(std::unique_ptr<QTranslator>& translator) {
+    if (translator) QCoreApplication::removeTranslator(translator.get());
+    translator.reset();
+}
 
 } // namespace
 
-void InstallTranslations(const QLocale& locale) {
-    if (installed) QCoreApplication::removeTranslator(installed.get());
-    installed.reset();
+QString TranslationsFolder() {
+    return QString::fromStdString(FindDataFolder("translations"));
+}
+
+QString InstallTranslations(const QLocale& locale) {
+    Remove(ownTexts);
+    Remove(toolkitTexts);
+    const QString folder = TranslationsFolder();
+    if (folder.isEmpty()) return {};
     for (const QString& name : locale.uiLanguages()) {
-        switch (QLocale(name).language()) {
-        case QLocale::English:
-            return;
-        case QLocale::Russian:
-        case QLocale::Ukrainian:
-        case QLocale::Belarusian:
-        case QLocale::Bulgarian:
-            installed = std::make_unique<BuiltInTranslator>(kCyrillicHertz);
-            QCoreApplication::installTranslator(installed.get());
-            return;
-        default:
-            break;
+        const QLocale language(name);
+        if (language.language() == QLocale::English || language.language() == QLocale::C) return {};
+        auto translator = std::make_unique<QTranslator>();
+        // One language at a time: the translator's own search would fall through to the next
+        // of the user's languages by itself, past English.
+        if (!translator->load(QStringLiteral("velmora_") + name, folder, QStringLiteral("-_")))
+            continue;
+        ownTexts = std::move(translator);
+        QCoreApplication::installTranslator(ownTexts.get());
+        toolkitTexts = std::make_unique<QTranslator>();
+        if (toolkitTexts->load(QStringLiteral("qtbase_") + name,
+                               QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                               QStringLiteral("-_")))
+            QCoreApplication::installTranslator(toolkitTexts.get());
+        else
+            toolkitTexts.reset();
+        return QLocale(ownTexts->language()).name().section(QLatin1Char('_'), 0, 0);
+    }
+    return {};
+}
+
+std::string FillIn(const QString& text, std::initializer_list<std::string> args) {
+    const QByteArray encoded = text.toLocal8Bit();
+    const std::string pattern(encoded.constData(), static_cast<size_t>(encoded.size()));
+    std::string out;
+    out.reserve(pattern.size());
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        const char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
+        const size_t index = static_cast<size_t>(next - '1');
+        if (pattern[i] == '%' && next >= '1' && next <= '9' && index < args.size()) {
+            out += *(args.begin() + index);
+            ++i;
+        } else {
+            out += pattern[i];
         }
     }
+    return out;
 }

@@ -7,12 +7,15 @@
 #include "app/CommandLine.h"
 #include "app/Translations.h"
 #include "app/main.h"
+#include "app/mainAccessible.h"
 #include "app/mainFlash.h"
 #include "audio/SoundEnvironment.h"
+#include "controls/ControlsAccessible.h"
 #include "framework/Application.h"
 #include "platform/QuitSignals.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QLocale>
 #include <QPointer>
 #include <memory>
@@ -23,10 +26,17 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    if (const auto status = AnswerCommandLine(arguments, false)) return *status;
+    {
+        // --help and --version answer in the user's language before any display is opened.
+        QCoreApplication early(argc, argv);
+        InstallTranslations(QLocale::system());
+        if (const auto status = AnswerCommandLine(arguments, false)) return *status;
+    }
 
     QApplication app(argc, argv);
     InstallTranslations(QLocale::system());
+    // Before any control exists, since each gets its accessible interface when first made.
+    InstallControlsAccessibility();
     QString fileToOpen;
     if (const auto status = AnswerCommandLine(QApplication::arguments(), true, &fileToOpen))
         return *status;
@@ -53,6 +63,7 @@ int main(int argc, char** argv) {
         TMainFlash::AskWarning = true;
         TMainForm mainForm;
         form = &mainForm;
+        MakeAccessible(mainForm);
         if (!fileToOpen.isEmpty() && !quitRequested) Guard([&] { mainForm.OpenFile(fileToOpen); });
         if (!quitRequested) {
             TAboutBox aboutBox;

@@ -291,9 +291,10 @@ bool TMainFlash::ConfirmStart() {
                        "feel dizzy, have altered vision, twitching or any discomfort."),
                     QMessageBox::NoButton, &form_);
     box.setObjectName(QStringLiteral("FlashWarning"));
-    box.setInformativeText(minutes_.empty() ? QString::fromStdString("The present settings are " +
-                                                                     report_.VerdictText() + ".")
-                                            : Heading());
+    box.setInformativeText(
+        minutes_.empty()
+            ? tr("The present settings are %1.").arg(QString::fromStdString(report_.VerdictText()))
+            : Heading());
     QPushButton* start = box.addButton(tr("Start"), QMessageBox::AcceptRole);
     box.addButton(QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Cancel);

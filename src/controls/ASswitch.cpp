@@ -4,6 +4,7 @@
 #include "framework/Application.h"
 #include "framework/Rounding.h"
 
+#include <QAccessible>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -78,6 +79,10 @@ void TASSwitcher::SetPosition(int value) {
     position_ = value;
     // The pointer moves at once, not at the next idle paint.
     repaint();
+    if (changed && QAccessible::isActive()) {
+        QAccessibleValueChangeEvent moved(this, position_);
+        QAccessible::updateAccessibility(&moved);
+    }
     if (changed && OnChange) OnChange(this);
     if (soundType_ != wssNone) PlayChangeSound();
 }

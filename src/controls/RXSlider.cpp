@@ -6,6 +6,7 @@
 #include "framework/Exception.h"
 #include "framework/Rounding.h"
 
+#include <QAccessible>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -45,6 +46,10 @@ void TRxCustomSlider::SetValue(int value) {
     const int old = value_;
     value_ = value;
     PlaceThumb(OffsetOfValue(GetDisplayedValue()));
+    if (value_ != old && QAccessible::isActive()) {
+        QAccessibleValueChangeEvent moved(this, value_);
+        QAccessible::updateAccessibility(&moved);
+    }
     if (value_ != old) Change();
 }
 

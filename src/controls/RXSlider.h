@@ -99,6 +99,9 @@ public:
     TKeyEvent OnKeyDown;
 
 protected:
+    // Its accessible interface sets the value as the keys do, ending with Changed.
+    friend class TRxSliderAccessible;
+
     virtual bool IsChangeAllowed() const { return true; }
     virtual QRect GetSliderRect() const;
     virtual int GetDisplayedValue() const { return value_; }

@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QToolButton>
 #include <QTranslator>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -86,31 +87,47 @@ TEST_F(TranslationTest, BandNamesAndMessagesGoThroughTheTranslator) {
     EXPECT_EQ(FormatMessage(Msg::ValueBetween, {1LL, 9LL}), "[Value must be between 1 and 9]");
 }
 
-// The languages that abbreviate hertz in Cyrillic read the frequency's unit so; all others,
-// Cyrillic-writing Serbian among them, read "Hz". The value itself does not change.
-TEST_F(MainWindowTest, TheFrequencyUnitFollowsTheUsersLanguage) {
-    const auto unit = [] {
-        return QCoreApplication::translate("TMainForm", "0.0,' Hz'")
-            .section(QLatin1Char('\''), 1, 1);
-    };
-    for (const char* name : {"ru_RU", "uk_UA", "be_BY", "bg_BG"}) {
-        InstallTranslations(QLocale(QLatin1String(name)));
-        EXPECT_EQ(unit(), QString::fromUtf8(" Гц")) << name;
+// The shipped message files are found beside the program and installed for the user's first
+// language that has one; English, or a language without a translation, leaves the English texts.
+TEST_F(MainWindowTest, TheUsersLanguageChoosesTheShippedTranslation) {
+    ASSERT_FALSE(TranslationsFolder().isEmpty());
+    const auto volume = [] { return QCoreApplication::translate("TMainForm", "Volume"); };
+    EXPECT_EQ(InstallTranslations(QLocale(QStringLiteral("de_AT"))), QStringLiteral("de"));
+    EXPECT_EQ(volume(), QString::fromUtf8("Lautstärke"));
+    EXPECT_EQ(InstallTranslations(QLocale(QStringLiteral("ru_RU"))), QStringLiteral("ru"));
+    EXPECT_EQ(volume(), QString::fromUtf8("Громкость"));
+    // The toolkit's own buttons come in the same language.
+    EXPECT_NE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+    for (const char* name : {"en_US", "fr_FR", "C"}) {
+        EXPECT_EQ(InstallTranslations(QLocale(QLatin1String(name))), QString()) << name;
+        EXPECT_EQ(volume(), QStringLiteral("Volume")) << name;
+        EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"),
+                  QStringLiteral("Cancel"));
     }
-    for (const char* name : {"en_US", "de_DE", "sr_RS", "kk_KZ", "C"}) {
-        InstallTranslations(QLocale(QLatin1String(name)));
-        EXPECT_EQ(unit(), QStringLiteral(" Hz")) << name;
-    }
+}
 
+// The frequency box shows the unit of the user's language; its value does not change.
+TEST_F(MainWindowTest, TheFrequencyUnitFollowsTheUsersLanguage) {
     InstallTranslations(QLocale(QStringLiteral("ru_RU")));
     auto form = Open();
     EXPECT_TRUE(form->FreqEdit->DisplayText().endsWith(QString::fromUtf8(" Гц")))
         << form->FreqEdit->DisplayText().toStdString();
     EXPECT_EQ(form->FreqEdit->Value(), 7.0L);
+    EXPECT_EQ(form->Label6->text(), QString::fromUtf8("Громкость"));
     Close(form);
     InstallTranslations(QLocale(QStringLiteral("en_GB")));
     form = Open();
     EXPECT_TRUE(form->FreqEdit->DisplayText().endsWith(QLatin1String(" Hz")))
         << form->FreqEdit->DisplayText().toStdString();
     Close(form);
+}
+
+// The tools' messages keep the bytes they quote as they are, and each is filled in once.
+TEST(FillInTest, PlaceholdersTakeTheBytesGivenOnce) {
+    const std::string latin1Name = "na\xefve.zdl";
+    EXPECT_EQ(FillIn(QStringLiteral("no picture \"%1\" in %2"), {"%2", latin1Name}),
+              "no picture \"%2\" in " + latin1Name);
+    EXPECT_EQ(FillIn(QStringLiteral("100% of %1, %3 left"), {"x"}), "100% of x, %3 left");
+    EXPECT_EQ(FillIn(QStringLiteral("%1%1"), {"ab"}), "abab");
+    EXPECT_EQ(FillIn(QStringLiteral("ends in %")), "ends in %");
 }

@@ -1,0 +1,1030 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ru" sourcelanguage="en">
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>Light and sound pulsing together at a frequency you choose.</source>
+        <translation>Свет и звук пульсируют вместе с выбранной вами частотой.</translation>
+    </message>
+    <message>
+        <source>Shows this help and exits.</source>
+        <translation>Показывает эту справку и завершает работу.</translation>
+    </message>
+    <message>
+        <source>Shows the version and exits.</source>
+        <translation>Показывает версию и завершает работу.</translation>
+    </message>
+    <message>
+        <source>A session (*.vsession) to load in place of the remembered one, or a stimulus library (*.zdl) to use.</source>
+        <translation>Сеанс (*.vsession), загружаемый вместо запомненного, или используемая библиотека стимулов (*.zdl).</translation>
+    </message>
+    <message>
+        <source>Usage: %1 [options] [FILE]</source>
+        <translation>Использование: %1 [параметры] [ФАЙЛ]</translation>
+    </message>
+    <message>
+        <source>velmora opens one file, not &quot;%1&quot; as well.</source>
+        <translation>velmora открывает только один файл, а не ещё и «%1».</translation>
+    </message>
+    <message>
+        <source>Try &quot;velmora --help&quot;.</source>
+        <translation>Попробуйте «velmora --help».</translation>
+    </message>
+</context>
+<context>
+    <name>LibraryTool</name>
+    <message>
+        <source>usage: velmora-lib list LIB
+       velmora-lib extract LIB DIR
+       velmora-lib pack OUT [--picture NAME=FILE.bmp]... [--sound NAME=FILE.wav]...
+       velmora-lib flashcheck LIB --picture NAME --frequency F --depth L [--difference]
+                  [--window WxH] [--screen WxH] [--refresh HZ] [--reduced] [--json]
+       velmora-lib --help | --version
+</source>
+        <translation>использование: velmora-lib list LIB
+               velmora-lib extract LIB DIR
+               velmora-lib pack OUT [--picture NAME=FILE.bmp]... [--sound NAME=FILE.wav]...
+               velmora-lib flashcheck LIB --picture NAME --frequency F --depth L [--difference]
+                          [--window WxH] [--screen WxH] [--refresh HZ] [--reduced] [--json]
+               velmora-lib --help | --version
+</translation>
+    </message>
+    <message>
+        <source>its format block is too short</source>
+        <translation>его блок формата слишком короткий</translation>
+    </message>
+    <message>
+        <source>%1: its resource directory is too large to list: more than %2 entries</source>
+        <translation>%1: каталог ресурсов слишком велик для вывода: более %2 записей</translation>
+    </message>
+    <message>
+        <source>%1: its resource directory is too large to list: its names come to more than %2 times the size of the file</source>
+        <translation>%1: каталог ресурсов слишком велик для вывода: его имена более чем в %2 раз превышают размер файла</translation>
+    </message>
+    <message>
+        <source>unreadable (%1)</source>
+        <translation>не читается (%1)</translation>
+    </message>
+    <message>
+        <source>cannot make directory %1</source>
+        <translation>не удаётся создать каталог %1</translation>
+    </message>
+    <message>
+        <source>%1 wants NAME=FILE, not &quot;%2&quot;</source>
+        <translation>%1 ожидает ИМЯ=ФАЙЛ, а не «%2»</translation>
+    </message>
+    <message>
+        <source>%1 is no usable wave file: %2</source>
+        <translation>%1 — непригодный WAV-файл: %2</translation>
+    </message>
+    <message>
+        <source>--%1 wants a number from %2 to %3, not &quot;%4&quot;</source>
+        <translation>--%1 ожидает число от %2 до %3, а не «%4»</translation>
+    </message>
+    <message>
+        <source>--%1 wants WIDTHxHEIGHT, not &quot;%2&quot;</source>
+        <translation>--%1 ожидает ШИРИНАxВЫСОТА, а не «%2»</translation>
+    </message>
+    <message>
+        <source>no picture &quot;%1&quot; in %2</source>
+        <translation>в %2 нет изображения «%1»</translation>
+    </message>
+    <message>
+        <source>Lists, extracts and packs the stimulus libraries of velmora.
+
+Commands:
+  list LIB         Prints both name lists, then every picture with its
+                   size and depth and every sound with its format and
+                   length.
+  extract LIB DIR  Writes every picture as a BMP file, every sound as a
+                   WAV file and both name lists into DIR.
+  pack OUT         Builds the library OUT from the pictures and sounds
+                   given with --picture and --sound, each list in the
+                   order given; nothing is written if a file is unusable.
+  flashcheck LIB   Grades how strongly the picture NAME flashes at the
+                   frequency F and depth L against the limits for
+                   photosensitive viewers. Exit status 0 below the limits,
+                   3 over them, 2 for bad arguments.</source>
+        <translation>Выводит, извлекает и упаковывает библиотеки стимулов velmora.
+
+Команды:
+  list LIB         Выводит оба списка имён, затем каждое изображение с его
+                   размером и глубиной цвета и каждый звук с его форматом
+                   и длительностью.
+  extract LIB DIR  Записывает в DIR каждое изображение как файл BMP,
+                   каждый звук как файл WAV и оба списка имён.
+  pack OUT         Собирает библиотеку OUT из изображений и звуков,
+                   заданных через --picture и --sound, каждый список в
+                   заданном порядке; если файл непригоден, ничего
+                   не записывается.
+  flashcheck LIB   Оценивает, насколько сильно мигает изображение NAME при
+                   частоте F и глубине L, относительно пределов для
+                   светочувствительных зрителей. Код выхода 0 ниже
+                   пределов, 3 выше них, 2 при неверных аргументах.</translation>
+    </message>
+    <message>
+        <source>Shows this help and exits.</source>
+        <translation>Показывает эту справку и завершает работу.</translation>
+    </message>
+    <message>
+        <source>Shows the version and exits.</source>
+        <translation>Показывает версию и завершает работу.</translation>
+    </message>
+    <message>
+        <source>With pack: adds an 8-bit palette BMP file under NAME. With flashcheck: the picture NAME.</source>
+        <translation>С pack: добавляет под именем NAME 8-битный палитровый файл BMP. С flashcheck: изображение NAME.</translation>
+    </message>
+    <message>
+        <source>With pack: adds a WAV file under NAME.</source>
+        <translation>С pack: добавляет под именем NAME файл WAV.</translation>
+    </message>
+    <message>
+        <source>flashcheck: the main frequency in Hz.</source>
+        <translation>flashcheck: основная частота в Гц.</translation>
+    </message>
+    <message>
+        <source>flashcheck: the transform level, 1 to 15.</source>
+        <translation>flashcheck: уровень преобразования, от 1 до 15.</translation>
+    </message>
+    <message>
+        <source>flashcheck: Right/Left Difference on.</source>
+        <translation>flashcheck: с включённым различием справа/слева.</translation>
+    </message>
+    <message>
+        <source>flashcheck: the picture&apos;s size on the screen (568x246).</source>
+        <translation>flashcheck: размер изображения на экране (568x246).</translation>
+    </message>
+    <message>
+        <source>flashcheck: the screen&apos;s size (1920x1080).</source>
+        <translation>flashcheck: размер экрана (1920x1080).</translation>
+    </message>
+    <message>
+        <source>flashcheck: the refresh rate (60).</source>
+        <translation>flashcheck: частота обновления экрана (60).</translation>
+    </message>
+    <message>
+        <source>flashcheck: with reduced flashing.</source>
+        <translation>flashcheck: с уменьшенным миганием.</translation>
+    </message>
+    <message>
+        <source>flashcheck: prints one JSON object.</source>
+        <translation>flashcheck: выводит один объект JSON.</translation>
+    </message>
+    <message>
+        <source>no command given</source>
+        <translation>команда не задана</translation>
+    </message>
+    <message>
+        <source>pack takes one output file</source>
+        <translation>pack принимает один выходной файл</translation>
+    </message>
+    <message>
+        <source>flashcheck takes one library</source>
+        <translation>flashcheck принимает одну библиотеку</translation>
+    </message>
+    <message>
+        <source>flashcheck wants one --picture, --frequency and --depth</source>
+        <translation>flashcheck ожидает по одному --picture, --frequency и --depth</translation>
+    </message>
+    <message>
+        <source>--sound belongs to pack</source>
+        <translation>--sound относится к pack</translation>
+    </message>
+    <message>
+        <source>--depth wants a whole number</source>
+        <translation>--depth ожидает целое число</translation>
+    </message>
+    <message>
+        <source>--%1 belongs to flashcheck</source>
+        <translation>--%1 относится к flashcheck</translation>
+    </message>
+    <message>
+        <source>--picture and --sound belong to pack</source>
+        <translation>--picture и --sound относятся к pack</translation>
+    </message>
+    <message>
+        <source>list takes one argument</source>
+        <translation>list принимает один аргумент</translation>
+    </message>
+    <message>
+        <source>extract takes two arguments</source>
+        <translation>extract принимает два аргумента</translation>
+    </message>
+    <message>
+        <source>unknown command &quot;%1&quot;</source>
+        <translation>неизвестная команда «%1»</translation>
+    </message>
+    <message>
+        <source>1 channel</source>
+        <translation>1 канал</translation>
+    </message>
+    <message>
+        <source>%1 channels</source>
+        <translation>каналов: %1</translation>
+    </message>
+    <message>
+        <source>format %1, %2 Hz, %3 bits, %4, %5 s</source>
+        <translation>формат %1, %2 Гц, %3 бит, %4, %5 с</translation>
+    </message>
+    <message>
+        <source>%1 x %2, %3 bits</source>
+        <translation>%1 × %2, %3 бит</translation>
+    </message>
+    <message>
+        <source>, %1 bytes</source>
+        <translation>, байт: %1</translation>
+    </message>
+    <message>
+        <source>Pictures</source>
+        <translation>Изображения</translation>
+    </message>
+    <message>
+        <source>Sounds</source>
+        <translation>Звуки</translation>
+    </message>
+</context>
+<context>
+    <name>Messages</name>
+    <message>
+        <source>Operation aborted</source>
+        <translation>Операция прервана</translation>
+    </message>
+    <message>
+        <source>Stream read error</source>
+        <translation>Ошибка чтения потока</translation>
+    </message>
+    <message>
+        <source>Cannot open file %s</source>
+        <translation>Не удаётся открыть файл %s</translation>
+    </message>
+    <message>
+        <source>Unable to write to %s</source>
+        <translation>Не удаётся записать в %s</translation>
+    </message>
+    <message>
+        <source>Value must be between %d and %d</source>
+        <translation>Значение должно быть от %d до %d</translation>
+    </message>
+    <message>
+        <source>Cannot assign a %s to a %s</source>
+        <translation>Нельзя присвоить %s объекту %s</translation>
+    </message>
+    <message>
+        <source>DIB is invalid</source>
+        <translation>DIB недействителен</translation>
+    </message>
+    <message>
+        <source>Bitcount in invalid (%d)</source>
+        <translation>Недопустимая глубина цвета (%d)</translation>
+    </message>
+    <message>
+        <source>PixelFormat in invalid</source>
+        <translation>Недопустимый формат пикселей</translation>
+    </message>
+    <message>
+        <source>Index of the scanning line exceeded the range. (%d)</source>
+        <translation>Индекс строки развёртки вне диапазона. (%d)</translation>
+    </message>
+    <message>
+        <source>%s cannot be made</source>
+        <translation>Не удаётся создать %s</translation>
+    </message>
+    <message>
+        <source>%s not made</source>
+        <translation>%s не создан</translation>
+    </message>
+    <message>
+        <source>%s not loaded</source>
+        <translation>%s не загружен</translation>
+    </message>
+    <message>
+        <source>%s cannot be initialized</source>
+        <translation>Не удаётся инициализировать %s</translation>
+    </message>
+    <message>
+        <source>%s cannot be locked</source>
+        <translation>Не удаётся заблокировать %s</translation>
+    </message>
+    <message>
+        <source>Wave is invalid</source>
+        <translation>Недопустимые данные WAVE</translation>
+    </message>
+    <message>
+        <source>Stream has already been opened</source>
+        <translation>Поток уже открыт</translation>
+    </message>
+    <message>
+        <source>Stream not opend</source>
+        <translation>Поток не открыт</translation>
+    </message>
+    <message>
+        <source>Resource %s not found</source>
+        <translation>Ресурс %s не найден</translation>
+    </message>
+    <message>
+        <source>Form not found</source>
+        <translation>Форма не найдена</translation>
+    </message>
+    <message>
+        <source>Unknown picture file extension (.%s)</source>
+        <translation>Неизвестное расширение файла изображения (.%s)</translation>
+    </message>
+    <message>
+        <source>Out of memory</source>
+        <translation>Недостаточно памяти</translation>
+    </message>
+    <message>
+        <source>&apos;%s&apos; is not a valid floating point value</source>
+        <translation>«%s» — недопустимое число с плавающей точкой</translation>
+    </message>
+    <message>
+        <source>%s is larger than 1 MiB</source>
+        <translation>%s больше 1 МиБ</translation>
+    </message>
+    <message>
+        <source>%s is not a regular file</source>
+        <translation>%s — не обычный файл</translation>
+    </message>
+    <message>
+        <source>%s cannot be read</source>
+        <translation>Не удаётся прочитать %s</translation>
+    </message>
+    <message>
+        <source>%s, line %d: %s</source>
+        <translation>%s, строка %d: %s</translation>
+    </message>
+    <message>
+        <source>%s holds no points</source>
+        <translation>%s не содержит точек</translation>
+    </message>
+    <message>
+        <source>not UTF-8 text</source>
+        <translation>не текст в UTF-8</translation>
+    </message>
+    <message>
+        <source>a point needs a time and a frequency</source>
+        <translation>точке нужны время и частота</translation>
+    </message>
+    <message>
+        <source>time &quot;%s&quot; is not m:ss or h:mm:ss</source>
+        <translation>время «%s» не в формате m:ss или h:mm:ss</translation>
+    </message>
+    <message>
+        <source>time %s does not come after %s</source>
+        <translation>время %s не позже %s</translation>
+    </message>
+    <message>
+        <source>frequency &quot;%s&quot; is not a number with a decimal point and up to three decimals</source>
+        <translation>частота «%s» не является числом с десятичной точкой и не более чем тремя знаками после неё</translation>
+    </message>
+    <message>
+        <source>frequency %s is outside 0.1..35.0</source>
+        <translation>частота %s вне диапазона 0.1..35.0</translation>
+    </message>
+    <message>
+        <source>unknown setting &quot;%s&quot; (depth, am, fm, volume, half, tone, carrier)</source>
+        <translation>неизвестный параметр «%s» (depth, am, fm, volume, half, tone, carrier)</translation>
+    </message>
+    <message>
+        <source>%s must be a whole number from %d to %d</source>
+        <translation>%s должно быть целым числом от %d до %d</translation>
+    </message>
+    <message>
+        <source>half must be on or off</source>
+        <translation>half должно быть on или off</translation>
+    </message>
+    <message>
+        <source>tone must be off, binaural or isochronic</source>
+        <translation>tone должно быть off, binaural или isochronic</translation>
+    </message>
+    <message>
+        <source>%s is set twice</source>
+        <translation>%s задано дважды</translation>
+    </message>
+    <message>
+        <source>more than %d points</source>
+        <translation>более %d точек</translation>
+    </message>
+    <message>
+        <source>the last point is at 0:00, so the session has no length</source>
+        <translation>последняя точка стоит на 0:00, поэтому у сеанса нет длительности</translation>
+    </message>
+</context>
+<context>
+    <name>RenderTool</name>
+    <message>
+        <source>usage: velmora-render [OPTION]... --session FILE -o OUT.wav
+       velmora-render [OPTION]... [--frequency HZ] --duration TIME -o OUT.wav
+       velmora-render --session FILE --plot OUT.png [-o OUT.wav]
+       velmora-render --flash-report --picture NAME [OPTION]... --session FILE
+       velmora-render --import-sbg FILE.sbg -o OUT.vsession
+Try velmora-render --help for more.
+</source>
+        <translation>использование: velmora-render [ПАРАМЕТР]... --session ФАЙЛ -o ВЫХОД.wav
+               velmora-render [ПАРАМЕТР]... [--frequency ГЦ] --duration ВРЕМЯ -o ВЫХОД.wav
+               velmora-render --session ФАЙЛ --plot ВЫХОД.png [-o ВЫХОД.wav]
+               velmora-render --flash-report --picture ИМЯ [ПАРАМЕТР]... --session ФАЙЛ
+               velmora-render --import-sbg ФАЙЛ.sbg -o ВЫХОД.vsession
+Подробнее: velmora-render --help.
+</translation>
+    </message>
+    <message>
+        <source>Stimulus library (default main.zdl, looked for beside the program, in its data directory, then in the current directory).</source>
+        <translation>Библиотека стимулов (по умолчанию main.zdl; ищется рядом с программой, в её каталоге данных, затем в текущем каталоге).</translation>
+    </message>
+    <message>
+        <source>Follow a session file (*.vsession) from its start to its end.</source>
+        <translation>Следовать файлу сеанса (*.vsession) от начала до конца.</translation>
+    </message>
+    <message>
+        <source>Main frequency without a session, 0.1..35.0 (default 7.0).</source>
+        <translation>Основная частота без сеанса, 0.1..35.0 (по умолчанию 7.0).</translation>
+    </message>
+    <message>
+        <source>Length without a session, m:ss or h:mm:ss.</source>
+        <translation>Длительность без сеанса, m:ss или h:mm:ss.</translation>
+    </message>
+    <message>
+        <source>The file to write (replaced if it exists); - writes the WAV data to standard output.</source>
+        <translation>Записываемый файл (заменяется, если существует); - выводит данные WAV в стандартный вывод.</translation>
+    </message>
+    <message>
+        <source>Sound of the library (default: the first it lists).</source>
+        <translation>Звук из библиотеки (по умолчанию первый в её списке).</translation>
+    </message>
+    <message>
+        <source>Oscilator 1, the balance swing, 0..5 (default 0).</source>
+        <translation>Осциллятор 1, колебание баланса, 0..5 (по умолчанию 0).</translation>
+    </message>
+    <message>
+        <source>Oscilator 2, the playback-rate swing, 0..10 (default 0).</source>
+        <translation>Осциллятор 2, колебание скорости воспроизведения, 0..10 (по умолчанию 0).</translation>
+    </message>
+    <message>
+        <source>Volume knob, 0..10 (default 10).</source>
+        <translation>Регулятор громкости, 0..10 (по умолчанию 10).</translation>
+    </message>
+    <message>
+        <source>&quot;1/2 Period&quot; (default off).</source>
+        <translation>«1/2 периода» (по умолчанию off).</translation>
+    </message>
+    <message>
+        <source>The tone at the main frequency under the sound (default off).</source>
+        <translation>Тон с основной частотой под звуком (по умолчанию off).</translation>
+    </message>
+    <message>
+        <source>The tone&apos;s carrier, 50..1000 (default 200).</source>
+        <translation>Несущая частота тона, 50..1000 (по умолчанию 200).</translation>
+    </message>
+    <message>
+        <source>The tone&apos;s level against the sound, -60..0 (default -6).</source>
+        <translation>Уровень тона относительно звука, -60..0 (по умолчанию -6).</translation>
+    </message>
+    <message>
+        <source>16-bit PCM (default) or 32-bit float samples.</source>
+        <translation>16-битный PCM (по умолчанию) или 32-битные отсчёты с плавающей точкой.</translation>
+    </message>
+    <message>
+        <source>Draw the session&apos;s frequency over time into a PNG file, as the program&apos;s Session window shows it (with -o the sound as well).</source>
+        <translation>Нарисовать изменение частоты сеанса во времени в файл PNG, как его показывает окно «Сеанс» программы (с -o — также звук).</translation>
+    </message>
+    <message>
+        <source>Convert a binaural-beat schedule (.sbg) into the session file -o; what a session cannot hold is listed on standard error.</source>
+        <translation>Преобразовать расписание бинауральных биений (.sbg) в файл сеанса -o; то, что сеанс не может вместить, выводится в стандартный поток ошибок.</translation>
+    </message>
+    <message>
+        <source>With --flash-report: the library&apos;s picture to check.</source>
+        <translation>С --flash-report: проверяемое изображение из библиотеки.</translation>
+    </message>
+    <message>
+        <source>With --flash-report: the Depth knob, the transform level, 1..15 (default 1).</source>
+        <translation>С --flash-report: регулятор «Глубина», уровень преобразования, 1..15 (по умолчанию 1).</translation>
+    </message>
+    <message>
+        <source>With --flash-report: &quot;Right/Left Difference&quot; (default off).</source>
+        <translation>С --flash-report: «Различие справа/слева» (по умолчанию off).</translation>
+    </message>
+    <message>
+        <source>With --flash-report: reduced flashing (default off).</source>
+        <translation>С --flash-report: уменьшенное мигание (по умолчанию off).</translation>
+    </message>
+    <message>
+        <source>With --flash-report: the picture&apos;s size on the screen (default 568x246).</source>
+        <translation>С --flash-report: размер изображения на экране (по умолчанию 568x246).</translation>
+    </message>
+    <message>
+        <source>With --flash-report: the screen&apos;s size (default 1920x1080).</source>
+        <translation>С --flash-report: размер экрана (по умолчанию 1920x1080).</translation>
+    </message>
+    <message>
+        <source>With --flash-report: the display&apos;s refresh rate (default 60).</source>
+        <translation>С --flash-report: частота обновления дисплея (по умолчанию 60).</translation>
+    </message>
+    <message>
+        <source>Renders the sound Velmora plays to a WAV file, exactly as the program would play it with perfect timers: the same modulation, frequency rules and mixing. With a session the knob and tone options give the settings as they stand when the run starts; the session&apos;s points set them from there. The same arguments always give the same file.
+
+--flash-report prints instead, for each minute of the session, the frequencies, the depths and how strongly the picture flashes; its exit status is 3 when any minute is over the limits for photosensitive viewers. Bad arguments give exit status 2, failures 1.</source>
+        <translation>Записывает звук, который воспроизводит Velmora, в файл WAV — точно так, как программа воспроизвела бы его с идеальными таймерами: та же модуляция, те же правила частоты и то же микширование. С сеансом параметры регуляторов и тона задают настройки на момент запуска; дальше их задают точки сеанса. Одинаковые аргументы всегда дают одинаковый файл.
+
+--flash-report вместо этого выводит для каждой минуты сеанса частоты, глубины и силу мигания изображения; код выхода 3, если хотя бы одна минута превышает пределы для светочувствительных зрителей. Неверные аргументы дают код выхода 2, ошибки — 1.</translation>
+    </message>
+    <message>
+        <source>%1 takes a whole number from 0 to %2</source>
+        <translation>%1 принимает целое число от 0 до %2</translation>
+    </message>
+    <message>
+        <source>Shows this help and exits.</source>
+        <translation>Показывает эту справку и завершает работу.</translation>
+    </message>
+    <message>
+        <source>Shows the version and exits.</source>
+        <translation>Показывает версию и завершает работу.</translation>
+    </message>
+    <message>
+        <source>Grade how strongly the picture flashes, minute by minute, instead of rendering.</source>
+        <translation>Вместо записи звука поминутно оценить, насколько сильно мигает изображение.</translation>
+    </message>
+    <message>
+        <source>unexpected argument &quot;%1&quot;</source>
+        <translation>неожиданный аргумент «%1»</translation>
+    </message>
+    <message>
+        <source>%1 is given twice</source>
+        <translation>%1 задан дважды</translation>
+    </message>
+    <message>
+        <source>%1 takes on or off</source>
+        <translation>%1 принимает on или off</translation>
+    </message>
+    <message>
+        <source>--session sets the frequency and the length itself; leave out --frequency and --duration</source>
+        <translation>--session сам задаёт частоту и длительность; уберите --frequency и --duration</translation>
+    </message>
+    <message>
+        <source>give either --session or --duration</source>
+        <translation>укажите --session или --duration</translation>
+    </message>
+    <message>
+        <source>--duration takes a length of m:ss or h:mm:ss, above 0:00</source>
+        <translation>--duration принимает длительность вида m:ss или h:mm:ss больше 0:00</translation>
+    </message>
+    <message>
+        <source>--frequency takes 0.1 to 35.0 with up to three decimals</source>
+        <translation>--frequency принимает от 0.1 до 35.0 с не более чем тремя знаками после точки</translation>
+    </message>
+    <message>
+        <source>%1 belongs to --flash-report</source>
+        <translation>%1 относится к --flash-report</translation>
+    </message>
+    <message>
+        <source>--plot draws a session: give --session</source>
+        <translation>--plot рисует сеанс: укажите --session</translation>
+    </message>
+    <message>
+        <source>no output file (-o) given</source>
+        <translation>не задан выходной файл (-o)</translation>
+    </message>
+    <message>
+        <source>-o - writes WAV data, which a terminal cannot show; send it into a pipe or give a file</source>
+        <translation>-o - выводит данные WAV, которые терминал не может показать; направьте их в канал или укажите файл</translation>
+    </message>
+    <message>
+        <source>--tone takes off, binaural or isochronic</source>
+        <translation>--tone принимает off, binaural или isochronic</translation>
+    </message>
+    <message>
+        <source>--carrier takes a whole number of hertz from 50 to 1000</source>
+        <translation>--carrier принимает целое число герц от 50 до 1000</translation>
+    </message>
+    <message>
+        <source>--tone-level takes a whole number of decibels from -60 to 0</source>
+        <translation>--tone-level принимает целое число децибел от -60 до 0</translation>
+    </message>
+    <message>
+        <source>--format takes s16 or f32</source>
+        <translation>--format принимает s16 или f32</translation>
+    </message>
+    <message>
+        <source>%1 takes WIDTHxHEIGHT in pixels, as 1920x1080</source>
+        <translation>%1 принимает ШИРИНАxВЫСОТА в пикселях, например 1920x1080</translation>
+    </message>
+    <message>
+        <source>%1 is for rendering sound; --flash-report prints its report to the terminal</source>
+        <translation>%1 служит для записи звука; --flash-report выводит свой отчёт в терминал</translation>
+    </message>
+    <message>
+        <source>--flash-report needs the --picture to check</source>
+        <translation>--flash-report требует проверяемое изображение (--picture)</translation>
+    </message>
+    <message>
+        <source>--depth takes a whole number from 1 to 15</source>
+        <translation>--depth принимает целое число от 1 до 15</translation>
+    </message>
+    <message>
+        <source>--refresh takes the display&apos;s refresh rate, 1 to 1000 Hz</source>
+        <translation>--refresh принимает частоту обновления дисплея, от 1 до 1000 Гц</translation>
+    </message>
+    <message>
+        <source>Below the limits throughout.</source>
+        <translation>Всё время ниже пределов.</translation>
+    </message>
+    <message>
+        <source>Over the limits in %1 of %2 minutes.</source>
+        <translation>Выше пределов в %1 из %2 мин.</translation>
+    </message>
+    <message>
+        <source>cannot write the picture %1</source>
+        <translation>не удаётся записать изображение %1</translation>
+    </message>
+    <message>
+        <source>cannot write %1</source>
+        <translation>не удаётся записать %1</translation>
+    </message>
+    <message>
+        <source>--import-sbg takes -o FILE.vsession and nothing else</source>
+        <translation>--import-sbg принимает только -o ФАЙЛ.vsession</translation>
+    </message>
+</context>
+<context>
+    <name>RunParameters</name>
+    <message>
+        <source>Low Delta</source>
+        <translation>Низкая дельта</translation>
+    </message>
+    <message>
+        <source>Delta</source>
+        <translation>Дельта</translation>
+    </message>
+    <message>
+        <source>High Delta</source>
+        <translation>Высокая дельта</translation>
+    </message>
+    <message>
+        <source>Theta/Delta</source>
+        <translation>Тета/дельта</translation>
+    </message>
+    <message>
+        <source>Low Theta</source>
+        <translation>Низкая тета</translation>
+    </message>
+    <message>
+        <source>Theta</source>
+        <translation>Тета</translation>
+    </message>
+    <message>
+        <source>High Theta</source>
+        <translation>Высокая тета</translation>
+    </message>
+    <message>
+        <source>Alpha/Theta</source>
+        <translation>Альфа/тета</translation>
+    </message>
+    <message>
+        <source>Low Alpha</source>
+        <translation>Низкая альфа</translation>
+    </message>
+    <message>
+        <source>Alpha</source>
+        <translation>Альфа</translation>
+    </message>
+    <message>
+        <source>High Alpha</source>
+        <translation>Высокая альфа</translation>
+    </message>
+    <message>
+        <source>Beta/Alpha</source>
+        <translation>Бета/альфа</translation>
+    </message>
+    <message>
+        <source>Low Beta</source>
+        <translation>Низкая бета</translation>
+    </message>
+    <message>
+        <source>Beta</source>
+        <translation>Бета</translation>
+    </message>
+    <message>
+        <source>High Beta</source>
+        <translation>Высокая бета</translation>
+    </message>
+</context>
+<context>
+    <name>TAboutBox</name>
+    <message>
+        <source>About Velmora</source>
+        <translation>О программе Velmora</translation>
+    </message>
+    <message>
+        <source>Made by the Velmora team
+Caution: flashing light may cause
+seizures. Esc stops it at once
+
+Wisit our homepage</source>
+        <translation>Создано командой Velmora
+Внимание: мигание может
+вызвать приступ. Esc — стоп
+
+Посетите наш сайт</translation>
+    </message>
+    <message>
+        <source>Mail us:</source>
+        <translation>Пишите нам:</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>ОК</translation>
+    </message>
+</context>
+<context>
+    <name>TApplication</name>
+    <message>
+        <source>Unknown failure</source>
+        <translation>Неизвестная ошибка</translation>
+    </message>
+</context>
+<context>
+    <name>TMainFlash</name>
+    <message>
+        <source>Flash Check...</source>
+        <translation>Проверка мигания…</translation>
+    </message>
+    <message>
+        <source>Reduced Flashing</source>
+        <translation>Уменьшенное мигание</translation>
+    </message>
+    <message>
+        <source>● Flashing: over</source>
+        <translation>● Мигание: выше</translation>
+    </message>
+    <message>
+        <source>● Flashing: below</source>
+        <translation>● Мигание: ниже</translation>
+    </message>
+    <message>
+        <source>Flash check: %1</source>
+        <translation>Проверка мигания: %1</translation>
+    </message>
+    <message>
+        <source>Flash Check</source>
+        <translation>Проверка мигания</translation>
+    </message>
+    <message>
+        <source>a main frequency of %1 Hz or less</source>
+        <translation>основная частота не выше %1 Гц</translation>
+    </message>
+    <message>
+        <source>a picture %1 % of its present size or smaller</source>
+        <translation>изображение не более %1 % от нынешнего размера</translation>
+    </message>
+    <message>
+        <source>Nothing tried brings this run under the limits.</source>
+        <translation>Ни один из опробованных вариантов не опускает этот запуск ниже пределов.</translation>
+    </message>
+    <message>
+        <source>Under the limits with: %1.</source>
+        <translation>Ниже пределов при условии: %1.</translation>
+    </message>
+    <message>
+        <source>; or </source>
+        <translation>; или </translation>
+    </message>
+    <message>
+        <source>Photosensitivity warning</source>
+        <translation>Предупреждение о светочувствительности</translation>
+    </message>
+    <message>
+        <source>This program shows a flashing picture. Flashing light can cause seizures in people with photosensitive epilepsy, also in people who never had one before. Do not use it if you or your family have a history of epilepsy or seizures. Stop at once and see a doctor if you feel dizzy, have altered vision, twitching or any discomfort.</source>
+        <translation>Эта программа показывает мигающее изображение. Мигающий свет может вызвать припадки у людей со светочувствительной эпилепсией, в том числе у тех, у кого их никогда раньше не было. Не пользуйтесь программой, если у вас или у ваших родственников были эпилепсия или судорожные припадки. Немедленно прекратите и обратитесь к врачу, если почувствуете головокружение, нарушение зрения, подёргивания или любой дискомфорт.</translation>
+    </message>
+    <message>
+        <source>The present settings are %1.</source>
+        <translation>Текущие настройки: %1.</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Начать</translation>
+    </message>
+</context>
+<context>
+    <name>TMainForm</name>
+    <message>
+        <source>Velmora Libraries|*.zdl</source>
+        <translation>Библиотеки Velmora|*.zdl</translation>
+    </message>
+    <message>
+        <source>The main frequency of refreshing of the<byte value="xd"/>
+picture and modulation of sound</source>
+        <translation>Основная частота обновления<byte value="xd"/>
+изображения и модуляции звука</translation>
+    </message>
+    <message>
+        <source>0.0,&apos; Hz&apos;</source>
+        <extracomment>The frequency box&apos;s number format; the unit is the quoted part.</extracomment>
+        <translation>0.0,&apos; Гц&apos;</translation>
+    </message>
+    <message>
+        <source>Right/Left Difference</source>
+        <translation>Различие справа/слева</translation>
+    </message>
+    <message>
+        <source>Difference  between the left &amp; the right<byte value="xd"/>
+side of the picture transforming</source>
+        <translation>Различие в преобразовании левой<byte value="xd"/>
+и правой половин изображения</translation>
+    </message>
+    <message>
+        <source>The level of transforming of the picture</source>
+        <translation>Уровень преобразования изображения</translation>
+    </message>
+    <message>
+        <source>Amplitude modulation of sound</source>
+        <translation>Амплитудная модуляция звука</translation>
+    </message>
+    <message>
+        <source>Frequency modulation of sound</source>
+        <translation>Частотная модуляция звука</translation>
+    </message>
+    <message>
+        <source>Sound Volume</source>
+        <translation>Громкость звука</translation>
+    </message>
+    <message>
+        <source>Depth</source>
+        <translation>Глубина</translation>
+    </message>
+    <message>
+        <source>Oscilator 1</source>
+        <translation>Осц. 1</translation>
+    </message>
+    <message>
+        <source>Oscilator 2</source>
+        <translation>Осц. 2</translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation>Громкость</translation>
+    </message>
+    <message>
+        <source>1/2 Period</source>
+        <translation>Период/2</translation>
+    </message>
+    <message>
+        <source>Devision of period of frequency<byte value="xd"/>
+modulation by two</source>
+        <translation>Деление периода частотной<byte value="xd"/>
+модуляции на два</translation>
+    </message>
+    <message>
+        <source>Picture</source>
+        <translation>Узор</translation>
+    </message>
+    <message>
+        <source>Different pictures</source>
+        <translation>Различные изображения</translation>
+    </message>
+    <message>
+        <source>Sound</source>
+        <translation>Звук</translation>
+    </message>
+    <message>
+        <source>Different Sounds</source>
+        <translation>Различные звуки</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>Принять</translation>
+    </message>
+    <message>
+        <source>The changes of picture and the sound<byte value="xd"/>
+will take place only after pressing of<byte value="xd"/>
+this button</source>
+        <translation>Изменения изображения и звука<byte value="xd"/>
+вступят в силу только после нажатия<byte value="xd"/>
+этой кнопки</translation>
+    </message>
+    <message>
+        <source>Hide Controls</source>
+        <translation>Свернуть</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Пуск</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>О программе</translation>
+    </message>
+    <message>
+        <source>Load Library</source>
+        <translation>Загрузить библиотеку</translation>
+    </message>
+    <message>
+        <source>Load Picture</source>
+        <translation>Загрузить изображение</translation>
+    </message>
+    <message>
+        <source>Load Sound</source>
+        <translation>Загрузить звук</translation>
+    </message>
+    <message>
+        <source>BitMaps|*.bmp</source>
+        <translation>Точечные рисунки|*.bmp</translation>
+    </message>
+    <message>
+        <source>Sounds|*.wav</source>
+        <translation>Звуки|*.wav</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Стоп</translation>
+    </message>
+    <message>
+        <source>Velmora Sessions|*.vsession</source>
+        <translation>Сеансы Velmora|*.vsession</translation>
+    </message>
+    <message>
+        <source>Load Session...</source>
+        <translation>Загрузить сеанс…</translation>
+    </message>
+    <message>
+        <source>End Session</source>
+        <translation>Завершить сеанс</translation>
+    </message>
+    <message>
+        <source>Sessions</source>
+        <translation>Сеансы</translation>
+    </message>
+    <message>
+        <source>Session...</source>
+        <translation>Сеанс…</translation>
+    </message>
+    <message>
+        <source>%1 - %2 elapsed, %3 left</source>
+        <translation>%1 — прошло %2, осталось %3</translation>
+    </message>
+    <message>
+        <source>Show Controls</source>
+        <translation>Развернуть</translation>
+    </message>
+    <message>
+        <source>Velmora Beta 2.4</source>
+        <translation>Velmora Beta 2.4</translation>
+    </message>
+    <message>
+        <source>Session</source>
+        <translation>Сеанс</translation>
+    </message>
+    <message>
+        <source>Session - %1</source>
+        <translation>Сеанс — %1</translation>
+    </message>
+    <message>
+        <source>Main frequency</source>
+        <translation>Основная частота</translation>
+    </message>
+    <message>
+        <source>Brainwave band</source>
+        <translation>Диапазон мозговых волн</translation>
+    </message>
+    <message>
+        <source>%1, running</source>
+        <translation>%1, работает</translation>
+    </message>
+    <message>
+        <source>%1, stopped</source>
+        <translation>%1, остановлено</translation>
+    </message>
+</context>
+<context>
+    <name>TMainTone</name>
+    <message>
+        <source>Tone</source>
+        <translation>Тон</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Выкл.</translation>
+    </message>
+    <message>
+        <source>Binaural Beat</source>
+        <translation>Бинауральные биения</translation>
+    </message>
+    <message>
+        <source>Isochronic Pulse</source>
+        <translation>Изохронные импульсы</translation>
+    </message>
+    <message>
+        <source>Carrier...</source>
+        <translation>Несущая частота…</translation>
+    </message>
+    <message>
+        <source>Carrier</source>
+        <translation>Несущая частота</translation>
+    </message>
+    <message>
+        <source>The tone&apos;s carrier (Hz):</source>
+        <translation>Несущая частота тона (Гц):</translation>
+    </message>
+</context>
+</TS>
