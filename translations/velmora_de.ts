@@ -152,10 +152,6 @@ Befehle:
         <translation>flashcheck: Rechts/Links-Unterschied ein.</translation>
     </message>
     <message>
-        <source>flashcheck: the picture&apos;s size on the screen (568x246).</source>
-        <translation>flashcheck: die Größe des Bildes auf dem Bildschirm (568x246).</translation>
-    </message>
-    <message>
         <source>flashcheck: the screen&apos;s size (1920x1080).</source>
         <translation>flashcheck: die Größe des Bildschirms (1920x1080).</translation>
     </message>
@@ -242,6 +238,10 @@ Befehle:
     <message>
         <source>Sounds</source>
         <translation>Klänge</translation>
+    </message>
+    <message>
+        <source>flashcheck: the picture&apos;s size on the screen (%1x%2).</source>
+        <translation>flashcheck: die Größe des Bildes auf dem Bildschirm (%1x%2).</translation>
     </message>
 </context>
 <context>
@@ -414,22 +414,6 @@ Befehle:
 <context>
     <name>RenderTool</name>
     <message>
-        <source>usage: velmora-render [OPTION]... --session FILE -o OUT.wav
-       velmora-render [OPTION]... [--frequency HZ] --duration TIME -o OUT.wav
-       velmora-render --session FILE --plot OUT.png [-o OUT.wav]
-       velmora-render --flash-report --picture NAME [OPTION]... --session FILE
-       velmora-render --import-sbg FILE.sbg -o OUT.vsession
-Try velmora-render --help for more.
-</source>
-        <translation>Aufruf: velmora-render [OPTION]... --session DATEI -o AUS.wav
-        velmora-render [OPTION]... [--frequency HZ] --duration ZEIT -o AUS.wav
-        velmora-render --session DATEI --plot AUS.png [-o AUS.wav]
-        velmora-render --flash-report --picture NAME [OPTION]... --session DATEI
-        velmora-render --import-sbg DATEI.sbg -o AUS.vsession
-Weitere Informationen mit velmora-render --help.
-</translation>
-    </message>
-    <message>
         <source>Stimulus library (default main.zdl, looked for beside the program, in its data directory, then in the current directory).</source>
         <translation>Reizbibliothek (Vorgabe main.zdl; gesucht neben dem Programm, in seinem Datenordner, dann im aktuellen Ordner).</translation>
     </message>
@@ -488,10 +472,6 @@ Weitere Informationen mit velmora-render --help.
     <message>
         <source>Draw the session&apos;s frequency over time into a PNG file, as the program&apos;s Session window shows it (with -o the sound as well).</source>
         <translation>Den Frequenzverlauf der Sitzung in eine PNG-Datei zeichnen, wie ihn das Sitzungsfenster des Programms zeigt (mit -o zusätzlich den Klang).</translation>
-    </message>
-    <message>
-        <source>Convert a binaural-beat schedule (.sbg) into the session file -o; what a session cannot hold is listed on standard error.</source>
-        <translation>Einen Binaural-Beat-Ablaufplan (.sbg) in die Sitzungsdatei -o umwandeln; was eine Sitzung nicht aufnehmen kann, wird in der Standardfehlerausgabe aufgeführt.</translation>
     </message>
     <message>
         <source>With --flash-report: the library&apos;s picture to check.</source>
@@ -638,12 +618,32 @@ Weitere Informationen mit velmora-render --help.
         <translation>das Bild %1 kann nicht geschrieben werden</translation>
     </message>
     <message>
-        <source>cannot write %1</source>
-        <translation>%1 kann nicht geschrieben werden</translation>
+        <source>usage: velmora-render [OPTION]... --session FILE -o OUT.wav
+       velmora-render [OPTION]... [--frequency HZ] --duration TIME -o OUT.wav
+       velmora-render --session FILE --plot OUT.png [-o OUT.wav]
+       velmora-render --flash-report --picture NAME [OPTION]... --session FILE
+       velmora-render --import FILE -o OUT.vsession
+Try velmora-render --help for more.
+</source>
+        <translation>Aufruf: velmora-render [OPTION]... --session DATEI -o AUS.wav
+        velmora-render [OPTION]... [--frequency HZ] --duration ZEIT -o AUS.wav
+        velmora-render --session DATEI --plot AUS.png [-o AUS.wav]
+        velmora-render --flash-report --picture NAME [OPTION]... --session DATEI
+        velmora-render --import DATEI -o AUS.vsession
+Weitere Informationen mit velmora-render --help.
+</translation>
     </message>
     <message>
-        <source>--import-sbg takes -o FILE.vsession and nothing else</source>
-        <translation>--import-sbg erwartet -o DATEI.vsession und sonst nichts</translation>
+        <source>Convert another program&apos;s schedule (a binaural-beat .sbg file, a preset .spsq file or its JSON sequence) into the session file -o; the format is told by the content; what a session cannot hold is listed on standard error.</source>
+        <translation>Den Ablaufplan eines anderen Programms (eine Binaural-Beat-Datei .sbg, eine Preset-Datei .spsq oder deren JSON-Ablauf) in die Sitzungsdatei -o umwandeln; das Format wird am Inhalt erkannt; was eine Sitzung nicht aufnehmen kann, wird in der Standardfehlerausgabe aufgeführt.</translation>
+    </message>
+    <message>
+        <source>The same as --import.</source>
+        <translation>Dasselbe wie --import.</translation>
+    </message>
+    <message>
+        <source>%1 takes -o FILE.vsession and nothing else</source>
+        <translation>%1 erwartet -o DATEI.vsession und sonst nichts</translation>
     </message>
 </context>
 <context>
@@ -804,6 +804,30 @@ Besuchen Sie unsere Website</translation>
     <message>
         <source>Start</source>
         <translation>Starten</translation>
+    </message>
+    <message>
+        <source>The session is below the limits throughout.</source>
+        <translation>Die Sitzung bleibt durchgehend unter den Grenzwerten.</translation>
+    </message>
+    <message>
+        <source>The session is over the limits in %1 of its %2 minutes.</source>
+        <translation>Die Sitzung überschreitet die Grenzwerte in %1 ihrer %2 Minuten.</translation>
+    </message>
+    <message>
+        <source>Its worst minute, %1: %2</source>
+        <translation>Ihre ungünstigste Minute, %1: %2</translation>
+    </message>
+    <message>
+        <source>a session that stays at %1 Hz or less</source>
+        <translation>eine Sitzung, die bei höchstens %1 Hz bleibt</translation>
+    </message>
+    <message>
+        <source>a session that stays at %1 Hz</source>
+        <translation>eine Sitzung, die bei %1 Hz bleibt</translation>
+    </message>
+    <message>
+        <source>a main frequency of %1 Hz</source>
+        <translation>eine Hauptfrequenz von %1 Hz</translation>
     </message>
 </context>
 <context>

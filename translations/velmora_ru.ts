@@ -152,10 +152,6 @@ Commands:
         <translation>flashcheck: с включённым различием справа/слева.</translation>
     </message>
     <message>
-        <source>flashcheck: the picture&apos;s size on the screen (568x246).</source>
-        <translation>flashcheck: размер изображения на экране (568x246).</translation>
-    </message>
-    <message>
         <source>flashcheck: the screen&apos;s size (1920x1080).</source>
         <translation>flashcheck: размер экрана (1920x1080).</translation>
     </message>
@@ -242,6 +238,10 @@ Commands:
     <message>
         <source>Sounds</source>
         <translation>Звуки</translation>
+    </message>
+    <message>
+        <source>flashcheck: the picture&apos;s size on the screen (%1x%2).</source>
+        <translation>flashcheck: размер изображения на экране (%1x%2).</translation>
     </message>
 </context>
 <context>
@@ -414,22 +414,6 @@ Commands:
 <context>
     <name>RenderTool</name>
     <message>
-        <source>usage: velmora-render [OPTION]... --session FILE -o OUT.wav
-       velmora-render [OPTION]... [--frequency HZ] --duration TIME -o OUT.wav
-       velmora-render --session FILE --plot OUT.png [-o OUT.wav]
-       velmora-render --flash-report --picture NAME [OPTION]... --session FILE
-       velmora-render --import-sbg FILE.sbg -o OUT.vsession
-Try velmora-render --help for more.
-</source>
-        <translation>использование: velmora-render [ПАРАМЕТР]... --session ФАЙЛ -o ВЫХОД.wav
-               velmora-render [ПАРАМЕТР]... [--frequency ГЦ] --duration ВРЕМЯ -o ВЫХОД.wav
-               velmora-render --session ФАЙЛ --plot ВЫХОД.png [-o ВЫХОД.wav]
-               velmora-render --flash-report --picture ИМЯ [ПАРАМЕТР]... --session ФАЙЛ
-               velmora-render --import-sbg ФАЙЛ.sbg -o ВЫХОД.vsession
-Подробнее: velmora-render --help.
-</translation>
-    </message>
-    <message>
         <source>Stimulus library (default main.zdl, looked for beside the program, in its data directory, then in the current directory).</source>
         <translation>Библиотека стимулов (по умолчанию main.zdl; ищется рядом с программой, в её каталоге данных, затем в текущем каталоге).</translation>
     </message>
@@ -488,10 +472,6 @@ Try velmora-render --help for more.
     <message>
         <source>Draw the session&apos;s frequency over time into a PNG file, as the program&apos;s Session window shows it (with -o the sound as well).</source>
         <translation>Нарисовать изменение частоты сеанса во времени в файл PNG, как его показывает окно «Сеанс» программы (с -o — также звук).</translation>
-    </message>
-    <message>
-        <source>Convert a binaural-beat schedule (.sbg) into the session file -o; what a session cannot hold is listed on standard error.</source>
-        <translation>Преобразовать расписание бинауральных биений (.sbg) в файл сеанса -o; то, что сеанс не может вместить, выводится в стандартный поток ошибок.</translation>
     </message>
     <message>
         <source>With --flash-report: the library&apos;s picture to check.</source>
@@ -638,12 +618,32 @@ Try velmora-render --help for more.
         <translation>не удаётся записать изображение %1</translation>
     </message>
     <message>
-        <source>cannot write %1</source>
-        <translation>не удаётся записать %1</translation>
+        <source>usage: velmora-render [OPTION]... --session FILE -o OUT.wav
+       velmora-render [OPTION]... [--frequency HZ] --duration TIME -o OUT.wav
+       velmora-render --session FILE --plot OUT.png [-o OUT.wav]
+       velmora-render --flash-report --picture NAME [OPTION]... --session FILE
+       velmora-render --import FILE -o OUT.vsession
+Try velmora-render --help for more.
+</source>
+        <translation>использование: velmora-render [ПАРАМЕТР]... --session ФАЙЛ -o ВЫХОД.wav
+               velmora-render [ПАРАМЕТР]... [--frequency ГЦ] --duration ВРЕМЯ -o ВЫХОД.wav
+               velmora-render --session ФАЙЛ --plot ВЫХОД.png [-o ВЫХОД.wav]
+               velmora-render --flash-report --picture ИМЯ [ПАРАМЕТР]... --session ФАЙЛ
+               velmora-render --import ФАЙЛ -o ВЫХОД.vsession
+Подробнее: velmora-render --help.
+</translation>
     </message>
     <message>
-        <source>--import-sbg takes -o FILE.vsession and nothing else</source>
-        <translation>--import-sbg принимает только -o ФАЙЛ.vsession</translation>
+        <source>Convert another program&apos;s schedule (a binaural-beat .sbg file, a preset .spsq file or its JSON sequence) into the session file -o; the format is told by the content; what a session cannot hold is listed on standard error.</source>
+        <translation>Преобразовать расписание другой программы (файл бинауральных биений .sbg, файл пресетов .spsq или его последовательность JSON) в файл сеанса -o; формат определяется по содержимому; то, что сеанс не может вместить, выводится в стандартный поток ошибок.</translation>
+    </message>
+    <message>
+        <source>The same as --import.</source>
+        <translation>То же, что --import.</translation>
+    </message>
+    <message>
+        <source>%1 takes -o FILE.vsession and nothing else</source>
+        <translation>%1 принимает только -o ФАЙЛ.vsession</translation>
     </message>
 </context>
 <context>
@@ -804,6 +804,30 @@ Wisit our homepage</source>
     <message>
         <source>Start</source>
         <translation>Начать</translation>
+    </message>
+    <message>
+        <source>The session is below the limits throughout.</source>
+        <translation>Сеанс всё время остаётся ниже пределов.</translation>
+    </message>
+    <message>
+        <source>The session is over the limits in %1 of its %2 minutes.</source>
+        <translation>Сеанс превышает пределы в %1 из своих %2 минут.</translation>
+    </message>
+    <message>
+        <source>Its worst minute, %1: %2</source>
+        <translation>Его худшая минута, %1: %2</translation>
+    </message>
+    <message>
+        <source>a session that stays at %1 Hz or less</source>
+        <translation>сеанс, который держится на %1 Гц или ниже</translation>
+    </message>
+    <message>
+        <source>a session that stays at %1 Hz</source>
+        <translation>сеанс, который держится на %1 Гц</translation>
+    </message>
+    <message>
+        <source>a main frequency of %1 Hz</source>
+        <translation>основная частота %1 Гц</translation>
     </message>
 </context>
 <context>
