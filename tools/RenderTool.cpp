@@ -119,7 +119,7 @@ const TValueOption kValueOptions[] = {
      QT_TRANSLATE_NOOP("RenderTool", "With --flash-report: reduced flashing (default off).")},
     {"window", "WxH",
      QT_TRANSLATE_NOOP("RenderTool", "With --flash-report: the picture's size "
-                                     "on the screen (default 568x246).")},
+                                     "on the screen (default 576x246).")},
     {"screen", "WxH",
      QT_TRANSLATE_NOOP("RenderTool", "With --flash-report: the screen's size "
                                      "(default 1920x1080).")},

@@ -490,10 +490,6 @@ Befehle:
         <translation>Mit --flash-report: verringertes Blinken (Vorgabe off).</translation>
     </message>
     <message>
-        <source>With --flash-report: the picture&apos;s size on the screen (default 568x246).</source>
-        <translation>Mit --flash-report: die Größe des Bildes auf dem Bildschirm (Vorgabe 568x246).</translation>
-    </message>
-    <message>
         <source>With --flash-report: the screen&apos;s size (default 1920x1080).</source>
         <translation>Mit --flash-report: die Größe des Bildschirms (Vorgabe 1920x1080).</translation>
     </message>
@@ -644,6 +640,10 @@ Weitere Informationen mit velmora-render --help.
     <message>
         <source>%1 takes -o FILE.vsession and nothing else</source>
         <translation>%1 erwartet -o DATEI.vsession und sonst nichts</translation>
+    </message>
+    <message>
+        <source>With --flash-report: the picture&apos;s size on the screen (default 576x246).</source>
+        <translation>Mit --flash-report: die Größe des Bildes auf dem Bildschirm (Vorgabe 576x246).</translation>
     </message>
 </context>
 <context>

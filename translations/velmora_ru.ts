@@ -490,10 +490,6 @@ Commands:
         <translation>С --flash-report: уменьшенное мигание (по умолчанию off).</translation>
     </message>
     <message>
-        <source>With --flash-report: the picture&apos;s size on the screen (default 568x246).</source>
-        <translation>С --flash-report: размер изображения на экране (по умолчанию 568x246).</translation>
-    </message>
-    <message>
         <source>With --flash-report: the screen&apos;s size (default 1920x1080).</source>
         <translation>С --flash-report: размер экрана (по умолчанию 1920x1080).</translation>
     </message>
@@ -644,6 +640,10 @@ Try velmora-render --help for more.
     <message>
         <source>%1 takes -o FILE.vsession and nothing else</source>
         <translation>%1 принимает только -o ФАЙЛ.vsession</translation>
+    </message>
+    <message>
+        <source>With --flash-report: the picture&apos;s size on the screen (default 576x246).</source>
+        <translation>С --flash-report: размер изображения на экране (по умолчанию 576x246).</translation>
     </message>
 </context>
 <context>
