@@ -350,3 +350,24 @@ void WriteImportedSession(const std::string& path, const std::string& text) {
         fail(why);
     }
 }
+
+std::optional<double> Number(std::string_view s) {
+    const size_t dot = s.find('.');
+    const std::string_view whole = s.substr(0, dot);
+    const std::string_view fraction = dot == std::string_view::npos ? "" : s.substr(dot + 1);
+    if (whole.size() > 6 || fraction.size() > 15 || (whole.empty() && fraction.empty()))
+        return std::nullopt;
+    if (dot != std::string_view::npos && fraction.empty()) return std::nullopt;
+    double v = 0;
+    for (char c : whole) {
+        if (!IsDigit(c)) return std::nullopt;
+        v = v * 10 + (c - '0');
+    }
+    double scale = 0.1;
+    for (char c : fraction) {
+        if (!IsDigit(c)) return std::nullopt;
+        v += (c - '0') * scale;
+        scale /= 10;
+    }
+    return v;
+}

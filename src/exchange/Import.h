@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -104,3 +105,11 @@ void WriteImportedSession(const std::string& path, const std::string& text);
 
 // Text from a file as a message quotes it: short, and without control characters.
 std::string QuotedForImport(std::string_view s);
+
+// Whether a character is one of the digits 0-9, whatever the locale.
+inline bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+// A plain decimal number: at most six digits before the point and fifteen after (schedules
+// write beats worked out to many places; the thousandths are what a session keeps).
+std::optional<double> Number(std::string_view s);

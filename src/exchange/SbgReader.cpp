@@ -140,32 +140,6 @@ std::string Quoted(std::string_view s) {
 bool IsLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// A plain decimal number: at most six digits before the point and fifteen after (schedules
-// write beats worked out to many places; the thousandths are what a session keeps).
-std::optional<double> Number(std::string_view s) {
-    const size_t dot = s.find('.');
-    const std::string_view whole = s.substr(0, dot);
-    const std::string_view fraction = dot == std::string_view::npos ? "" : s.substr(dot + 1);
-    if (whole.size() > 6 || fraction.size() > 15 || (whole.empty() && fraction.empty()))
-        return std::nullopt;
-    if (dot != std::string_view::npos && fraction.empty()) return std::nullopt;
-    double v = 0;
-    for (char c : whole) {
-        if (!IsDigit(c)) return std::nullopt;
-        v = v * 10 + (c - '0');
-    }
-    double scale = 0.1;
-    for (char c : fraction) {
-        if (!IsDigit(c)) return std::nullopt;
-        v += (c - '0') * scale;
-        scale /= 10;
-    }
-    return v;
-}
 
 int32_t Milli(double hz) {
     return static_cast<int32_t>(std::lround(hz * 1000));
