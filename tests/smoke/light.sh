@@ -4,7 +4,7 @@
 # user would and watches the light as the server shows it: one row of the picture read back
 # every quarter millisecond, every change timed (see LightWatch.c). Exits with the
 # watcher's verdict: the picture's steps on the grid of two a period of the frequency shown,
-# their median within 0.5 % of half a period.
+# their median within 2.5 % of half a period.
 # Usage: light.sh VELMORA LIGHT-WATCH [FREQUENCY-HZ|fresh [SECONDS [WIDTHxHEIGHT]]]
 # The window keeps its default size unless a size is given; the screen is 1920x1080.
 set -euo pipefail

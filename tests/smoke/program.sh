@@ -9,7 +9,17 @@ fail() {
     exit 1
 }
 
-cleanup() { kill "$pid" 2>/dev/null || true; }
+# Ends the program and waits for it (at most 5 s, then it is killed), so that nothing it
+# writes on its way out races the removal of its folders.
+cleanup() {
+    kill "$pid" 2>/dev/null || return 0
+    for _ in $(seq 50); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -9 "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+}
 
 # Starts the program from its own directory, so that the default library beside it is found
 # either way, with the arguments given; `pid` is its process.
