@@ -1019,6 +1019,10 @@ diese Schaltfläche übernommen</translation>
         <source>%1, stopped</source>
         <translation>%1, angehalten</translation>
     </message>
+    <message>
+        <source>%1 (shifted %2 Hz)</source>
+        <translation>%1 (verschoben um %2 Hz)</translation>
+    </message>
 </context>
 <context>
     <name>TMainTone</name>

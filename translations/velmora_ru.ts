@@ -1019,6 +1019,10 @@ this button</source>
         <source>%1, stopped</source>
         <translation>%1, остановлено</translation>
     </message>
+    <message>
+        <source>%1 (shifted %2 Hz)</source>
+        <translation>%1 (сдвиг %2 Гц)</translation>
+    </message>
 </context>
 <context>
     <name>TMainTone</name>

@@ -7,6 +7,7 @@
 #include "app/Placemnt.h"
 #include "app/ProgramTitle.h"
 #include "app/mainFlash.h"
+#include "app/mainNudge.h"
 #include "app/mainTone.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
@@ -129,6 +130,8 @@ void TMainForm::BuildLayout() {
 
     PaintBox1 = new TDXPaintBox(Panel2);
     PaintBox1->setObjectName(QStringLiteral("PaintBox1"));
+    // A click on the picture gives it the keys that nudge a run.
+    PaintBox1->setFocusPolicy(Qt::ClickFocus);
     PaintBox1->SetStretch(true);
     PaintBox1->SetCenter(true);
     PaintBox1->SetAutoStretch(false);
@@ -250,6 +253,7 @@ void TMainForm::BuildComponents() {
     SweepSteps_ = std::make_shared<TPhaseSteps>(Phase_, kSweepStepsPerPeriod);
     Timer1->SetDueTimes(PictureSteps_);
     Timer2->SetDueTimes(SweepSteps_);
+    Nudge_ = new TMainNudge(*this);
 
     OpenDialog1.Filter = tr(kLibraryFilter);
 }

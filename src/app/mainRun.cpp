@@ -4,6 +4,7 @@
 #include "app/main.h"
 
 #include "app/mainFlash.h"
+#include "app/mainNudge.h"
 #include "app/mainSession.h"
 #include "app/mainTone.h"
 #include "audio/FrameClock.h"
@@ -66,6 +67,7 @@ void TMainForm::StartButtonClick(QObject*) {
         Phase_->Stop(TTimerClock::now());
         if (TDirectSoundBuffer* sound = LoadedSound()) sound->Stop();
         Tone_->RunStopped(); // fades out
+        Nudge_->Halt();
         Session_->RunStopped();
         ApplyButton->setEnabled(true);
         DublButton->setText(tr("Start"));
@@ -79,6 +81,15 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == this) Guard([this] { StartButtonClick(this); });
+    }
+    // Nudges, with the picture focused or the window in full screen.
+    if (event->type() == QEvent::KeyPress && MainState::Running &&
+        (watched == PaintBox1 || (watched == this && isFullScreen()))) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        bool used = false;
+        if (!(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            Guard([&] { used = Nudge_->KeyPressed(key->key()); });
+        if (used) return true;
     }
     return QWidget::eventFilter(watched, event);
 }

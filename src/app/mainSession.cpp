@@ -21,6 +21,8 @@
 #include <QFileInfo>
 #include <QMenu>
 
+#include <QLocale>
+
 #include <algorithm>
 
 namespace {
@@ -168,6 +170,7 @@ void TMainSession::Load(const std::string& path, bool remember) {
     auto session = std::make_unique<TSession>(LoadSessionFile(absolute));
     ticker_.stop();
     follower_.reset();
+    offsetMilli_ = 0;
     session_ = std::move(session);
     follower_ = std::make_unique<TSessionFollower>(*session_);
     path_ = absolute;
@@ -182,6 +185,7 @@ void TMainSession::Load(const std::string& path, bool remember) {
 
 void TMainSession::End() {
     ticker_.stop();
+    offsetMilli_ = 0;
     clock_.Rewind();
     follower_.reset();
     session_.reset();
@@ -260,8 +264,21 @@ void TMainSession::Finish() {
 
 void TMainSession::SetFrequency(int32_t milli) {
     // The edit's own change handler carries it on to the slider, both timers, the base rate
-    // and the band label, exactly as when the user types it.
-    form_.FreqEdit->SetValue(FrequencyFromMilli(milli));
+    // and the band label, exactly as when the user types it; a nudge's shift rides on the line.
+    form_.FreqEdit->SetValue(FrequencyFromMilli(std::clamp(milli + offsetMilli_, 100, 35000)));
+}
+
+bool TMainSession::FollowsFrequency() const {
+    return session_ && follower_ && follower_->FrequencyHeld() && clock_.Running();
+}
+
+void TMainSession::SetOffset(int32_t milli) {
+    offsetMilli_ = milli;
+    if (FollowsFrequency()) {
+        Applying applying(applying_);
+        SetFrequency(session_->FrequencyMilliAt(PositionMs()));
+    }
+    ShowTimes();
 }
 
 void TMainSession::SetKnob(TSessionKnob knob, int value) {
@@ -307,10 +324,15 @@ void TMainSession::ShowTimes() {
     }
     // Whole seconds gone, and the rest of the session, so the two always add up to its length.
     const int64_t gone = std::min(elapsed, session_->LengthMs()) / 1000 * 1000;
-    const QString title =
+    QString title =
         TMainForm::tr("%1 - %2 elapsed, %3 left")
             .arg(Caption(), QString::fromStdString(FormatSessionTime(gone)),
                  QString::fromStdString(FormatSessionTime(session_->LengthMs() - gone)));
+    if (offsetMilli_ != 0) {
+        title = TMainForm::tr("%1 (shifted %2 Hz)")
+                    .arg(title, (offsetMilli_ > 0 ? QStringLiteral("+") : QString()) +
+                                    QLocale().toString(offsetMilli_ / 1000.0, 'f', 1));
+    }
     if (form_.windowTitle() != title) form_.setWindowTitle(title);
 }
 

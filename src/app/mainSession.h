@@ -60,6 +60,13 @@ public:
     // the end the run stops. The window does this every kSessionTickMs while a session runs.
     void Tick();
 
+    // Whether the running session sets the frequency now (the user has not taken it over).
+    bool FollowsFrequency() const;
+    // A shift of the session's line from now on, in thousandths of a hertz (nudges); the
+    // frequency moves to the shifted line at once, and the caption shows the shift.
+    int32_t OffsetMilli() const { return offsetMilli_; }
+    void SetOffset(int32_t milli);
+
     void SetFrequency(int32_t milli) override;
     void SetKnob(TSessionKnob knob, int value) override;
 
@@ -78,4 +85,5 @@ private:
     QTimer ticker_;
     QPointer<TSessionWindow> window_;
     bool applying_ = false; // the session itself is setting a control
+    int32_t offsetMilli_ = 0;
 };

@@ -1,18 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The run's one phase: its rate follows the frequency from each change's moment, it stands
 // still while stopped, and steps on it are due where the phase reaches them; in the window,
-// the light's steps over a ramp and during a slider drag are the ones the phase makes due.
+// the light's steps over a ramp, during a slider drag and through nudges are the ones the phase
+// makes due.
 #include "MainWindowFixture.h"
 
+#include "app/mainSession.h"
+#include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/ImgBtn.h"
 #include "controls/RXSlider.h"
+#include "picture/DXPaintBox.h"
 #include "run/RunParameters.h"
 #include "run/RunPhase.h"
 #include "timing/ThdTimer.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMouseEvent>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <chrono>
@@ -142,4 +148,73 @@ TEST_F(MainWindowTest, DraggingTheSliderKeepsTheLightStepping) {
     // Until the thumb is let go the frequency stays 10 Hz: 20 steps a second go on.
     EXPECT_NEAR(static_cast<double>(during), 20 * seconds, 2.0);
     EXPECT_NE(form->FreqEdit->Value(), 10.0L);
+}
+
+TEST_F(MainWindowTest, NudgesGlideTheFrequencyWhileTheLightKeepsThePhase) {
+    auto form = Open();
+    form->FreqEdit->SetValue(10.0L);
+    LightSteps light(*form->Timer1);
+    const auto mid = [](TTimerClock::time_point a) { return a + (TTimerClock::now() - a) / 2; };
+    auto before = TTimerClock::now();
+    form->StartButtonClick(form->Start);
+    const auto started = mid(before);
+    form->PaintBox1->setFocus();
+    QTest::qWait(500);
+    before = TTimerClock::now();
+    QTest::keyClick(form->PaintBox1, Qt::Key_Up);
+    const auto up = mid(before);
+    QTest::qWait(1000); // half way: gliding, not there yet
+    EXPECT_GT(form->FreqEdit->Value(), 10.0L);
+    EXPECT_LT(form->FreqEdit->Value(), 10.1L);
+    QTest::qWait(1500);
+    EXPECT_EQ(form->FreqEdit->Value(), 10.1L);
+    before = TTimerClock::now();
+    QTest::keyClick(form->PaintBox1, Qt::Key_PageUp);
+    const auto pageUp = mid(before);
+    QTest::qWait(2500);
+    EXPECT_EQ(form->FreqEdit->Value(), 11.1L);
+    before = TTimerClock::now();
+    form->StartButtonClick(form->Start);
+    const auto stopped = mid(before);
+    // Linear glides of 2 s: their mean frequency holds for their length.
+    const double periods = 10.0 * Seconds(up - started) + 10.05 * 2 +
+                           10.1 * (Seconds(pageUp - up) - 2) + 10.6 * 2 +
+                           11.1 * (Seconds(stopped - pageUp) - 2);
+    EXPECT_NEAR(static_cast<double>(light.Due()), std::floor(2 * periods) + 1, 2.0);
+    // Depth and Volume by their keys, also only while running.
+    form->StartButtonClick(form->Start);
+    const int depth = form->UpDown1->Position(), volume = form->Volume->Position();
+    QTest::keyClick(form->PaintBox1, Qt::Key_BracketRight);
+    QTest::keyClick(form->PaintBox1, Qt::Key_Minus);
+    EXPECT_EQ(form->UpDown1->Position(), std::min(depth + 1, 15));
+    EXPECT_EQ(form->Volume->Position(), std::max(volume - 1, 0));
+    form->StartButtonClick(form->Start);
+}
+
+TEST_F(MainWindowTest, ANudgeShiftsTheSessionsLineAndHomeReturnsToIt) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("hold.vsession"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("0:00 10.0\n5:00 10.0\n");
+    }
+    auto form = Open();
+    form->Session()->Load(path.toStdString(), false);
+    form->StartButtonClick(form->Start);
+    form->PaintBox1->setFocus();
+    QTest::qWait(200);
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(form->PaintBox1, Qt::Key_Up);
+    QTest::qWait(2500);
+    EXPECT_EQ(form->FreqEdit->Value(), 10.3L);
+    EXPECT_EQ(form->Session()->OffsetMilli(), 300);
+    EXPECT_TRUE(form->windowTitle().contains(QStringLiteral("+0.3 Hz")))
+        << form->windowTitle().toStdString();
+    QTest::keyClick(form->PaintBox1, Qt::Key_Home);
+    QTest::qWait(2500);
+    EXPECT_EQ(form->FreqEdit->Value(), 10.0L);
+    EXPECT_EQ(form->Session()->OffsetMilli(), 0);
+    EXPECT_FALSE(form->windowTitle().contains(QStringLiteral("Hz)")));
+    form->StartButtonClick(form->Start);
 }
