@@ -295,8 +295,11 @@ std::vector<TEntry> TReader::Entries(const TVoiceXml& voice, bool main, double o
     for (const TEntryXml& e : voice.Entries) {
         if (e.Fields.count("duration") == 0) Fail(e.Line, "<entry> has no duration");
         const double duration = Value(e.Fields, "duration", "entry", 0);
-        const double left = Volume(e.Fields, "volume_left", "entry", 1);
-        const double right = Volume(e.Fields, "volume_right", "entry", left);
+        // Only the voice followed has its volumes clamped and noted.
+        const double left = main ? Volume(e.Fields, "volume_left", "entry", 1)
+                                 : Value(e.Fields, "volume_left", "entry", 1);
+        const double right = main ? Volume(e.Fields, "volume_right", "entry", left)
+                                  : Value(e.Fields, "volume_right", "entry", left);
         const double beat = std::fabs(Value(e.Fields, "beatfreq", "entry", 0, true));
         const double base = Value(e.Fields, "basefreq", "entry", 0);
         TEntry entry;

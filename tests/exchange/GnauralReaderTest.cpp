@@ -94,21 +94,22 @@ TEST(Gnaural, EntriesRampToTheNextTheLastToTheFirstAndTheLoudestBeatingVoiceLead
 
 TEST(Gnaural, IsochronicVoicesClampsRoundingAndTheSchedulesOwnSettings) {
     std::vector<std::string> report;
-    EXPECT_EQ(Points("<?xml version=\"1.0\"?>\n"                                            // 1
-                     "<schedule overallvolume_left=\"0.5\" stereoswap=\"1\" loops=\"1\">\n" // 2
-                     "<overallvolume_right>0.5</overallvolume_right>\n"                     // 3
-                     "<voice type=\"0\" voice_mute=\"1\"><entries>\n"                       // 4
-                     "<entry duration=\"60\" beatfreq=\"4\" basefreq=\"100\"/></entries></voice>\n"
-                     "<voice type=\"4\"><entries>\n"                                 // 6
-                     "<entry duration=\"30.5\" volume_left=\"1.5\" beatfreq=\"40\" " // 7
-                     "basefreq=\"20\"/>\n"
-                     "<entry duration=\"29.5\" beatfreq=\"0.05\" basefreq=\"20\"/>\n" // 8
-                     "</entries></voice></schedule>\n",
-                     &report),
-              // Half the overall volume on every entry; the last entry ramps back to the first.
-              "0:00  35.0  tone=isochronic  carrier=50  volume=7\n"
-              "0:31  0.1\n"
-              "1:00  35.0\n");
+    EXPECT_EQ(
+        Points("<?xml version=\"1.0\"?>\n"                                                     // 1
+               "<schedule overallvolume_left=\"0.5\" stereoswap=\"1\" loops=\"1\">\n"          // 2
+               "<overallvolume_right>0.5</overallvolume_right>\n"                              // 3
+               "<voice type=\"0\" voice_mute=\"1\"><entries>\n"                                // 4
+               "<entry duration=\"60\" volume_left=\"2\" beatfreq=\"4\"/></entries></voice>\n" // 5
+               "<voice type=\"4\"><entries>\n"                                                 // 6
+               "<entry duration=\"30.5\" volume_left=\"1.5\" beatfreq=\"40\" "                 // 7
+               "basefreq=\"20\"/>\n"
+               "<entry duration=\"29.5\" beatfreq=\"0.05\" basefreq=\"20\"/>\n" // 8
+               "</entries></voice></schedule>\n",
+               &report),
+        // Half the overall volume on every entry; the last entry ramps back to the first.
+        "0:00  35.0  tone=isochronic  carrier=50  volume=7\n"
+        "0:31  0.1\n"
+        "1:00  35.0\n");
     EXPECT_EQ(report, (std::vector<std::string>{
                           "s.gnaural: staggered and alternating isochronic voices played as plain "
                           "isochronic tones (line 6)",
