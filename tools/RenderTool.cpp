@@ -102,10 +102,10 @@ const TValueOption kValueOptions[] = {
                                      "sound as well).")},
     {"import", "FILE",
      QT_TRANSLATE_NOOP("RenderTool", "Convert another program's schedule (a binaural-beat "
-                                     ".sbg file, a preset .spsq file or its JSON sequence) into "
-                                     "the session file -o; the format is told by the content; "
-                                     "what a session cannot hold is listed on standard "
-                                     "error.")},
+                                     ".sbg file, a preset .spsq file or its JSON sequence, a "
+                                     ".gnaural voice schedule) into the session file -o; the "
+                                     "format is told by the content; what a session cannot hold "
+                                     "is listed on standard error.")},
     {"import-sbg", "FILE", QT_TRANSLATE_NOOP("RenderTool", "The same as --import.")},
     {"picture", "NAME",
      QT_TRANSLATE_NOOP("RenderTool", "With --flash-report: the library's picture to check.")},

@@ -630,10 +630,6 @@ Weitere Informationen mit velmora-render --help.
 </translation>
     </message>
     <message>
-        <source>Convert another program&apos;s schedule (a binaural-beat .sbg file, a preset .spsq file or its JSON sequence) into the session file -o; the format is told by the content; what a session cannot hold is listed on standard error.</source>
-        <translation>Den Ablaufplan eines anderen Programms (eine Binaural-Beat-Datei .sbg, eine Preset-Datei .spsq oder deren JSON-Ablauf) in die Sitzungsdatei -o umwandeln; das Format wird am Inhalt erkannt; was eine Sitzung nicht aufnehmen kann, wird in der Standardfehlerausgabe aufgeführt.</translation>
-    </message>
-    <message>
         <source>The same as --import.</source>
         <translation>Dasselbe wie --import.</translation>
     </message>
@@ -644,6 +640,10 @@ Weitere Informationen mit velmora-render --help.
     <message>
         <source>With --flash-report: the picture&apos;s size on the screen (default 576x246).</source>
         <translation>Mit --flash-report: die Größe des Bildes auf dem Bildschirm (Vorgabe 576x246).</translation>
+    </message>
+    <message>
+        <source>Convert another program&apos;s schedule (a binaural-beat .sbg file, a preset .spsq file or its JSON sequence, a .gnaural voice schedule) into the session file -o; the format is told by the content; what a session cannot hold is listed on standard error.</source>
+        <translation>Den Ablaufplan eines anderen Programms (eine Binaural-Beat-Datei .sbg, eine Preset-Datei .spsq oder deren JSON-Ablauf, einen Stimmen-Ablaufplan .gnaural) in die Sitzungsdatei -o umwandeln; das Format wird am Inhalt erkannt; was eine Sitzung nicht aufnehmen kann, wird in der Standardfehlerausgabe aufgeführt.</translation>
     </message>
 </context>
 <context>
@@ -1022,6 +1022,22 @@ diese Schaltfläche übernommen</translation>
     <message>
         <source>%1 (shifted %2 Hz)</source>
         <translation>%1 (verschoben um %2 Hz)</translation>
+    </message>
+    <message>
+        <source>Schedules|*.sbg;*.spsq;*.json;*.gnaural|All Files|*</source>
+        <translation>Ablaufpläne|*.sbg;*.spsq;*.json;*.gnaural|Alle Dateien|*</translation>
+    </message>
+    <message>
+        <source>Import Session...</source>
+        <translation>Sitzung importieren …</translation>
+    </message>
+    <message>
+        <source>Import Session</source>
+        <translation>Sitzung importieren</translation>
+    </message>
+    <message>
+        <source>%1 was imported as %2. What a session cannot hold was left out or changed:</source>
+        <translation>%1 wurde als %2 importiert. Was eine Sitzung nicht aufnehmen kann, wurde weggelassen oder geändert:</translation>
     </message>
 </context>
 <context>

@@ -630,10 +630,6 @@ Try velmora-render --help for more.
 </translation>
     </message>
     <message>
-        <source>Convert another program&apos;s schedule (a binaural-beat .sbg file, a preset .spsq file or its JSON sequence) into the session file -o; the format is told by the content; what a session cannot hold is listed on standard error.</source>
-        <translation>Преобразовать расписание другой программы (файл бинауральных биений .sbg, файл пресетов .spsq или его последовательность JSON) в файл сеанса -o; формат определяется по содержимому; то, что сеанс не может вместить, выводится в стандартный поток ошибок.</translation>
-    </message>
-    <message>
         <source>The same as --import.</source>
         <translation>То же, что --import.</translation>
     </message>
@@ -644,6 +640,10 @@ Try velmora-render --help for more.
     <message>
         <source>With --flash-report: the picture&apos;s size on the screen (default 576x246).</source>
         <translation>С --flash-report: размер изображения на экране (по умолчанию 576x246).</translation>
+    </message>
+    <message>
+        <source>Convert another program&apos;s schedule (a binaural-beat .sbg file, a preset .spsq file or its JSON sequence, a .gnaural voice schedule) into the session file -o; the format is told by the content; what a session cannot hold is listed on standard error.</source>
+        <translation>Преобразовать расписание другой программы (файл бинауральных биений .sbg, файл пресетов .spsq или его последовательность JSON, расписание голосов .gnaural) в файл сеанса -o; формат определяется по содержимому; то, что сеанс не может вместить, выводится в стандартный поток ошибок.</translation>
     </message>
 </context>
 <context>
@@ -1022,6 +1022,22 @@ this button</source>
     <message>
         <source>%1 (shifted %2 Hz)</source>
         <translation>%1 (сдвиг %2 Гц)</translation>
+    </message>
+    <message>
+        <source>Schedules|*.sbg;*.spsq;*.json;*.gnaural|All Files|*</source>
+        <translation>Расписания|*.sbg;*.spsq;*.json;*.gnaural|Все файлы|*</translation>
+    </message>
+    <message>
+        <source>Import Session...</source>
+        <translation>Импортировать сеанс…</translation>
+    </message>
+    <message>
+        <source>Import Session</source>
+        <translation>Импорт сеанса</translation>
+    </message>
+    <message>
+        <source>%1 was imported as %2. What a session cannot hold was left out or changed:</source>
+        <translation>Файл %1 импортирован как %2. То, что сеанс не может вместить, опущено или изменено:</translation>
     </message>
 </context>
 <context>

@@ -93,6 +93,8 @@ public:
     QAction* LoadPicture = nullptr;
     QAction* LoadSound = nullptr;
     QAction* LoadSession1 = nullptr;
+    // Another program's schedule converted into a session in the user's data folder.
+    QAction* ImportSession1 = nullptr;
     QAction* EndSession1 = nullptr;
     // The shipped sessions by title.
     QMenu* Sessions1 = nullptr;
@@ -125,6 +127,7 @@ public:
     void Timer2Timer(QObject* sender);
     void DXSoundFinalize(QObject* sender);
     void LoadSession1Click(QObject* sender);
+    void ImportSession1Click(QObject* sender);
     void EndSession1Click(QObject* sender);
     // A file named on the command line: a library (*.zdl) is used as "Load Library" uses it,
     // anything else is loaded as a session in place of the remembered one.

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Sessions in the main window: the "Load Session..." and "End Session" menu items, the
-// remembered session, and following the loaded one while the run is on.
+// Sessions in the main window: the "Load Session...", "Import Session..." and "End Session" menu
+// items, the remembered session, and following the loaded one while the run is on.
 #include "app/mainSession.h"
 
 #include "app/ProgramTitle.h"
@@ -10,6 +10,7 @@
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/ImgBtn.h"
+#include "exchange/Import.h"
 #include "framework/Application.h"
 #include "framework/IniFiles.h"
 #include "platform/ModuleSearch.h"
@@ -18,12 +19,21 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QMenu>
+#include <QMessageBox>
 
 #include <QLocale>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <unistd.h>
 
 namespace {
 const char* const kOptions = "Options";
@@ -35,6 +45,45 @@ QString Caption() {
 }
 QString SessionFilter() {
     return TMainForm::tr("Velmora Sessions|*.vsession");
+}
+// The folder "Import Session..." last took a schedule from.
+const char* const kImportFolderKey = "ImportFolder";
+QString ImportFilter() {
+    return TMainForm::tr("Schedules|*.sbg;*.spsq;*.json;*.gnaural|All Files|*");
+}
+
+// Where imported sessions go: the user's data folder ($XDG_DATA_HOME when that is an absolute
+// path, else ~/.local/share), made when missing.
+std::string ImportedSessionFolder() {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    const std::filesystem::path home =
+        xdg != nullptr && xdg[0] == '/'
+            ? std::filesystem::path(xdg)
+            : std::filesystem::path(QDir::homePath().toStdString()) / ".local/share";
+    const std::filesystem::path folder = home / "velmora" / "sessions";
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error)
+        throw EImportError("cannot make the folder " + folder.string() + ": " + error.message());
+    return folder.string();
+}
+
+// A session file of the schedule's name that is not there yet, "NAME.vsession", else
+// "NAME 2.vsession" and on: made empty at once, so that nothing else takes the name before the
+// session is written over it.
+std::string FreeSessionPath(const std::string& folder, const std::string& stem) {
+    for (int n = 1; n <= 1000; ++n) {
+        const std::string path =
+            folder + "/" + stem + (n == 1 ? std::string() : " " + std::to_string(n)) + ".vsession";
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            ::close(fd);
+            return path;
+        }
+        if (errno != EEXIST)
+            throw EImportError("cannot write " + path + ": " + std::strerror(errno));
+    }
+    throw EImportError("no free name for " + stem + ".vsession in " + folder);
 }
 
 // Marks the session's own settings of controls for as long as it lives, so that the window's
@@ -51,6 +100,8 @@ struct Applying {
 void TMainForm::BuildSession() {
     LoadSession1 = PopupMenu1->addAction(TMainForm::tr("Load Session..."));
     LoadSession1->setObjectName(QStringLiteral("LoadSession1"));
+    ImportSession1 = PopupMenu1->addAction(TMainForm::tr("Import Session..."));
+    ImportSession1->setObjectName(QStringLiteral("ImportSession1"));
     EndSession1 = PopupMenu1->addAction(TMainForm::tr("End Session"));
     EndSession1->setObjectName(QStringLiteral("EndSession1"));
     EndSession1->setVisible(false);
@@ -74,6 +125,8 @@ void TMainForm::BuildSession() {
     Sessions1->menuAction()->setEnabled(!Sessions1->isEmpty());
     connect(LoadSession1, &QAction::triggered, this,
             [this] { Guard([this] { LoadSession1Click(LoadSession1); }); });
+    connect(ImportSession1, &QAction::triggered, this,
+            [this] { Guard([this] { ImportSession1Click(ImportSession1); }); });
     connect(EndSession1, &QAction::triggered, this,
             [this] { Guard([this] { EndSession1Click(EndSession1); }); });
     Session_ = std::make_unique<TMainSession>(*this);
@@ -97,6 +150,49 @@ void TMainForm::LoadSession1Click(QObject*) {
     const QString chosenFolder = QFileInfo(OpenDialog1.FileName).absolutePath();
     if (IniFile_) IniFile_->WriteString(kOptions, kSessionFolderKey, chosenFolder.toStdString());
     Session_->Load(OpenDialog1.FileName.toStdString(), true);
+}
+
+void TMainForm::ImportSession1Click(QObject*) {
+    struct RestoreFilter {
+        TOpenDialog& dialog;
+        ~RestoreFilter() {
+            dialog.Filter = TMainForm::tr(kLibraryFilter);
+            dialog.InitialDir.clear();
+        }
+    } restore{OpenDialog1};
+    OpenDialog1.Filter = ImportFilter();
+    const std::string folder = IniFile_ ? IniFile_->ReadString(kOptions, kImportFolderKey, "") : "";
+    if (!folder.empty() && QFileInfo(QString::fromStdString(folder)).isDir())
+        OpenDialog1.InitialDir = QString::fromStdString(folder);
+    if (!OpenDialog1.Execute(this)) return;
+    const QFileInfo source(OpenDialog1.FileName);
+    if (IniFile_)
+        IniFile_->WriteString(kOptions, kImportFolderKey, source.absolutePath().toStdString());
+    const TImported imported = ImportScheduleFile(source.absoluteFilePath().toStdString());
+    const std::string path =
+        FreeSessionPath(ImportedSessionFolder(), source.completeBaseName().toStdString());
+    try {
+        WriteImportedSession(path, imported.Text);
+    } catch (...) {
+        std::remove(path.c_str());
+        throw;
+    }
+    Session_->Load(path, true);
+    if (imported.Report.empty()) return;
+    // The list stays beside the window while the session is looked at; the report itself is
+    // the converter's, as in the session file's header.
+    auto* box = new QMessageBox(QMessageBox::Information, tr("Import Session"),
+                                tr("%1 was imported as %2. What a session cannot hold was left "
+                                   "out or changed:")
+                                    .arg(source.fileName(), QString::fromStdString(path)),
+                                QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("ImportReport"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    QStringList lines;
+    for (const std::string& line : imported.Report)
+        lines << QStringLiteral("\u2022 ") + QString::fromStdString(line);
+    box->setInformativeText(lines.join(QLatin1Char('\n')));
+    box->open();
 }
 
 void TMainForm::OpenFile(const QString& path) {

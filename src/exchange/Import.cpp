@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "exchange/Import.h"
 
+#include "exchange/GnauralReader.h"
 #include "exchange/SbgReader.h"
 #include "exchange/SpsqReader.h"
 #include "session/Session.h"
@@ -315,12 +316,12 @@ TImported ImportSchedule(std::string_view text, const std::string& name) {
                                   "read: its JSON form is read");
     }
     case TScheduleFormat::Gnaural:
-        throw EImportError(name + " is a Gnaural schedule, which this version does not read");
+        return ImportGnaural(text, name);
     case TScheduleFormat::Unknown:
         break;
     }
-    throw EImportError(name + " is not a schedule this version reads (.sbg, .spsq, or a SynapSeq "
-                              "JSON sequence)");
+    throw EImportError(name + " is not a schedule this version reads (.sbg, .spsq, a SynapSeq "
+                              "JSON sequence, or .gnaural)");
 }
 
 TImported ImportScheduleFile(const std::string& path) {

@@ -10,6 +10,7 @@
 #include "controls/CurrEdit.h"
 #include "controls/ImgBtn.h"
 #include "controls/RXSlider.h"
+#include "exchange/Import.h"
 #include "run/RunParameters.h"
 #include "session/SessionFile.h"
 #include "timing/ThdTimer.h"
@@ -24,6 +25,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -398,6 +400,87 @@ TEST_F(MainSessionTest, LoadSessionShowsTheFileListsColumnsWhole) {
     EXPECT_TRUE(clipped.empty()) << ::testing::PrintToString(clipped);
     EXPECT_FALSE(form->Session()->Loaded());
     EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MainSessionTest, ImportSessionWritesANewSessionInTheDataFolderReportsAndLoadsIt) {
+    // The user's data folder, where the import makes its own.
+    const QByteArray previousDataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", config.filePath(QStringLiteral("data")).toLocal8Bit());
+    struct Restore {
+        QByteArray value;
+        ~Restore() {
+            if (value.isNull())
+                qunsetenv("XDG_DATA_HOME");
+            else
+                qputenv("XDG_DATA_HOME", value);
+        }
+    } restore{previousDataHome};
+    const QString folder = config.filePath(QStringLiteral("data/velmora/sessions"));
+    auto read = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string("none");
+    };
+    // A voice schedule, told by its content whatever its name says.
+    const QString source =
+        WriteSession("evening.txt", "<schedule><voice type=\"0\"><entry duration=\"60\" "
+                                    "beatfreq=\"6\" basefreq=\"200\"/></voice>\n"
+                                    "<voice type=\"1\"><entry duration=\"120\"/></voice>"
+                                    "</schedule>\n");
+    auto form = Open();
+    form->OpenDialog1.Choose = [&](QWidget*, const QString& filter) {
+        chosenFilter = filter;
+        return source;
+    };
+    form->ImportSession1->trigger();
+    EXPECT_EQ(chosenFilter, QStringLiteral("Schedules|*.sbg;*.spsq;*.json;*.gnaural|All Files|*"));
+    EXPECT_EQ(form->OpenDialog1.Filter, QStringLiteral("Velmora Libraries|*.zdl"));
+    const QString first = folder + QStringLiteral("/evening.vsession");
+    ASSERT_TRUE(form->Session()->Loaded());
+    EXPECT_EQ(form->Session()->FileName(), first.toStdString());
+    EXPECT_EQ(read(first), ImportScheduleFile(source.toStdString()).Text);
+    EXPECT_EQ(form->Session()->Session()->LengthMs(), 120000);
+    EXPECT_TRUE(form->EndSession1->isVisible());
+    EXPECT_TRUE(ReadSettings().contains(QStringLiteral("SessionFile=") + first));
+    // The report: its list in a box beside the window.
+    auto* box = form->findChild<QMessageBox*>(QStringLiteral("ImportReport"));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), QStringLiteral("evening.txt was imported as ") + first +
+                               QStringLiteral(". What a session cannot hold was left out or "
+                                              "changed:"));
+    EXPECT_EQ(box->informativeText(),
+              QStringLiteral("\u2022 evening.txt: pink-noise voices left out (the library's sound "
+                             "plays instead) (line 2)"));
+    delete box;
+
+    // The same name again: a number of its own, the first file left as it was; nothing to
+    // report, no box.
+    const std::string before = read(first);
+    WriteSession("evening.txt", "<schedule><voice><entry duration=\"90\" beatfreq=\"5\" "
+                                "basefreq=\"150\"/></voice></schedule>");
+    form->ImportSession1->trigger();
+    const QString second = folder + QStringLiteral("/evening 2.vsession");
+    EXPECT_EQ(form->Session()->FileName(), second.toStdString());
+    EXPECT_EQ(form->Session()->Session()->LengthMs(), 90000);
+    EXPECT_EQ(read(first), before);
+    EXPECT_EQ(form->findChild<QMessageBox*>(QStringLiteral("ImportReport")), nullptr);
+
+    // A schedule that cannot be converted is refused with its line; nothing is written and the
+    // loaded session stays. The dialog opens where the last schedule came from.
+    QString openedIn;
+    const QString bad = WriteSession("bad.gnaural", "<schedule>\n<voice type=\"1\"/></schedule>");
+    form->OpenDialog1.Choose = [&](QWidget*, const QString&) {
+        openedIn = form->OpenDialog1.InitialDir;
+        return bad;
+    };
+    form->ImportSession1->trigger();
+    EXPECT_EQ(QDir(openedIn).canonicalPath(), QDir(config.path()).canonicalPath());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0],
+              "bad.gnaural, line 1: <schedule> has no binaural or isochronic voice to follow");
+    EXPECT_EQ(form->Session()->FileName(), second.toStdString());
+    EXPECT_EQ(
+        QDir(folder).entryList(QDir::Files),
+        (QStringList{QStringLiteral("evening 2.vsession"), QStringLiteral("evening.vsession")}));
 }
 
 // A paint straight after a change, before the window's own look at the session: it shows the

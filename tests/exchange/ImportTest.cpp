@@ -42,11 +42,15 @@ TEST(ScheduleFormat, SchedulesOfFormatsNotReadAreRefusedByName) {
         }
         return std::string("imported");
     };
+    EXPECT_EQ(message("<!-- by hand -->\n<schedule><voice><entry duration=\"60\" beatfreq=\"4\"/>"
+                      "</voice></schedule>",
+                      "notes"),
+              "imported");
     EXPECT_EQ(message("<schedule></schedule>", "s.gnaural"),
-              "s.gnaural is a Gnaural schedule, which this version does not read");
-    EXPECT_EQ(
-        message("just words\n", "notes"),
-        "notes is not a schedule this version reads (.sbg, .spsq, or a SynapSeq JSON sequence)");
+              "s.gnaural, line 1: <schedule> has no binaural or isochronic voice to follow");
+    EXPECT_EQ(message("just words\n", "notes"),
+              "notes is not a schedule this version reads (.sbg, .spsq, a SynapSeq JSON "
+              "sequence, or .gnaural)");
     EXPECT_EQ(message("a: 200+10/20\nNOW a\n", "notes"), "imported");
     EXPECT_EQ(
         message("a\n  tone 200 binaural 4 amplitude 50\n00:00:00 a\n00:01:00 silence\n", "notes"),

@@ -180,6 +180,8 @@ TEST(SbgImport, ImportChoosesTheReaderByContentAndImportSbgStaysASynonym) {
     // No extension to go by: the content says it is a binaural-beat schedule.
     std::ofstream(dir / "evening") << "a: 200+10/50\noff: -\nNOW a\n+0:05 off\n";
     std::ofstream(dir / "s.gnaural") << "<schedule><voice/></schedule>\n";
+    std::ofstream(dir / "voices") << "<schedule><voice><entry duration=\"90\" beatfreq=\"4\" "
+                                     "basefreq=\"200\"/></voice></schedule>\n";
     for (const char* option : {" --import ", " --import-sbg ", " --import="}) {
         const fs::path out = dir / "out.vsession";
         fs::remove(out);
@@ -191,10 +193,15 @@ TEST(SbgImport, ImportChoosesTheReaderByContentAndImportSbgStaysASynonym) {
     auto r = RunCommand(Renderer() + " --import " + (dir / "s.gnaural").string() + " -o " +
                         (dir / "g.vsession").string());
     EXPECT_EQ(r.Exit, 1);
-    EXPECT_NE(r.Output.find("s.gnaural is a Gnaural schedule, which this version does not read"),
+    EXPECT_NE(r.Output.find("s.gnaural, line 1: <schedule> has no binaural or isochronic voice "
+                            "to follow"),
               std::string::npos)
         << r.Output;
     EXPECT_FALSE(fs::exists(dir / "g.vsession"));
+    r = RunCommand(Renderer() + " --import " + (dir / "voices").string() + " -o " +
+                   (dir / "g.vsession").string());
+    ASSERT_EQ(r.Exit, 0) << r.Output;
+    EXPECT_EQ(LoadSessionFile((dir / "g.vsession").string()).LengthMs(), 90000);
     r = RunCommand(Renderer() + " --import " + (dir / "evening").string() + " --import-sbg " +
                    (dir / "evening").string() + " -o " + (dir / "g.vsession").string());
     EXPECT_EQ(r.Exit, 2);
