@@ -486,7 +486,7 @@ Befehle:
     </message>
     <message>
         <source>%1 general and %2 red flashes a second at most; %3 % of the screen and %4 % of a 10-degree field flash more than 3 times a second; extended flashing: %5.</source>
-        <translation>höchstens %1 allgemeine und %2 rote Blitze pro Sekunde; %3 % des Bildschirms und %4 % eines 10-Grad-Sichtfelds blinken öfter als 3-mal pro Sekunde; anhaltendes Blinken: %5.</translation>
+        <translation>Höchstens %1 allgemeine und %2 rote Blitze pro Sekunde; %3 % des Bildschirms und %4 % eines 10-Grad-Sichtfelds blinken öfter als 3-mal pro Sekunde; anhaltendes Blinken: %5.</translation>
     </message>
     <message>
         <source>yes</source>

@@ -486,7 +486,7 @@ Commands:
     </message>
     <message>
         <source>%1 general and %2 red flashes a second at most; %3 % of the screen and %4 % of a 10-degree field flash more than 3 times a second; extended flashing: %5.</source>
-        <translation>вспышек в секунду не более: общих %1, красных %2; %3 % экрана и %4 % 10-градусного поля зрения мигают чаще 3 раз в секунду; длительное мигание: %5.</translation>
+        <translation>Вспышек в секунду не более: общих %1, красных %2; %3 % экрана и %4 % 10-градусного поля зрения мигают чаще 3 раз в секунду; длительное мигание: %5.</translation>
     </message>
     <message>
         <source>yes</source>
