@@ -63,10 +63,10 @@ struct LibraryTool {
 
 std::vector<uint8_t> ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw Exception("cannot read " + path);
+    if (!in) throw Exception(FillIn(LibraryTool::tr("cannot read %1"), {path}));
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                std::istreambuf_iterator<char>());
-    if (in.bad()) throw Exception("cannot read " + path);
+    if (in.bad()) throw Exception(FillIn(LibraryTool::tr("cannot read %1"), {path}));
     return bytes;
 }
 
@@ -80,14 +80,14 @@ void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
         if (!out.flush()) {
             std::error_code ignored;
             fs::remove(temporary, ignored);
-            throw Exception("cannot write " + path.string());
+            throw Exception(FillIn(LibraryTool::tr("cannot write %1"), {path.string()}));
         }
     }
     std::error_code error;
     fs::rename(temporary, path, error);
     if (error) {
         fs::remove(temporary, error);
-        throw Exception("cannot write " + path.string());
+        throw Exception(FillIn(LibraryTool::tr("cannot write %1"), {path.string()}));
     }
 }
 
@@ -96,7 +96,8 @@ class OpenLibrary {
 public:
     explicit OpenLibrary(const std::string& path)
         : path_(path), handle_(LoadResourceModuleFromBytes(ReadFile(path))) {
-        if (handle_ == kNoModule) throw Exception(path + " is no resource module");
+        if (handle_ == kNoModule)
+            throw Exception(FillIn(LibraryTool::tr("%1 is no resource module"), {path}));
     }
     ~OpenLibrary() { FreeResourceModule(handle_); }
     OpenLibrary(const OpenLibrary&) = delete;
@@ -403,7 +404,8 @@ int FlashCheck(const FlashQuestion& q) {
     s.ScreenHeight = q.ScreenHeight;
     s.RefreshHz = q.Refresh;
     const TFlashReport r = CheckFlashing(picture, s);
-    if (!r.Checked) throw Exception(q.Picture + ": " + r.Reason);
+    if (!r.Checked)
+        throw Exception(q.Picture + ": " + FillIn(QString::fromStdString(r.ReasonText())));
     if (q.Json) {
         std::cout << "{\"verdict\": \"" << (r.Over ? "over" : "below") << "\""
                   << ", \"general_flashes_per_second\": " << JsonNumber(r.GeneralFlashesPerSecond)
@@ -415,22 +417,28 @@ int FlashCheck(const FlashQuestion& q) {
                   << ", \"steps_per_second\": " << JsonNumber(r.StepsPerSecond)
                   << ", \"reason\": " << JsonString(r.Reason) << "}\n";
     } else {
-        char head[256];
-        std::snprintf(head, sizeof head,
-                      "%s at %s Hz, depth %d%s%s, shown %d x %d on a %d x %d screen at %.0f Hz",
-                      q.Picture.c_str(), FrequencyText(r.StepsPerSecond / 2).c_str(), q.Depth,
-                      q.Difference ? ", right/left difference" : "",
-                      q.Reduced ? ", reduced flashing" : "", q.WindowWidth, q.WindowHeight,
-                      q.ScreenWidth, q.ScreenHeight, r.RefreshHz);
-        char figures[320];
-        std::snprintf(figures, sizeof figures,
-                      "%.1f general and %.1f red flashes a second at most; %.0f %% of the screen "
-                      "and %.0f %% of a 10-degree field flash more than 3 times a second; "
-                      "extended flashing: %s.",
-                      r.GeneralFlashesPerSecond, r.RedFlashesPerSecond, r.ScreenAreaFraction * 100,
-                      r.WcagAreaFraction * 100, r.Extended ? "yes" : "no");
-        std::cout << head << ": " << r.VerdictText() << " (" << r.Reason << "). " << figures
-                  << "\n";
+        // Numbers as the JSON and the options write them, with a decimal point.
+        const auto fixed = [](double value, int decimals) {
+            return FlashNumber(value, decimals, QLocale::c()).toStdString();
+        };
+        std::string head =
+            FillIn(LibraryTool::tr("%1 at %2 Hz, depth %3"),
+                   {q.Picture, FrequencyText(r.StepsPerSecond / 2), std::to_string(q.Depth)});
+        if (q.Difference) head += FillIn(LibraryTool::tr(", right/left difference"));
+        if (q.Reduced) head += FillIn(LibraryTool::tr(", reduced flashing"));
+        head += FillIn(LibraryTool::tr(", shown %1 x %2 on a %3 x %4 screen at %5 Hz"),
+                       {std::to_string(q.WindowWidth), std::to_string(q.WindowHeight),
+                        std::to_string(q.ScreenWidth), std::to_string(q.ScreenHeight),
+                        fixed(r.RefreshHz, 0)});
+        const std::string figures = FillIn(
+            LibraryTool::tr("%1 general and %2 red flashes a second at most; %3 % of the screen "
+                            "and %4 % of a 10-degree field flash more than 3 times a second; "
+                            "extended flashing: %5."),
+            {fixed(r.GeneralFlashesPerSecond, 1), fixed(r.RedFlashesPerSecond, 1),
+             fixed(r.ScreenAreaFraction * 100, 0), fixed(r.WcagAreaFraction * 100, 0),
+             FillIn(r.Extended ? LibraryTool::tr("yes") : LibraryTool::tr("no"))});
+        std::cout << head << ": " << FillIn(QString::fromStdString(r.VerdictText())) << " ("
+                  << FillIn(QString::fromStdString(r.ReasonText())) << "). " << figures << "\n";
     }
     return r.Over ? kExitOverLimits : 0;
 }

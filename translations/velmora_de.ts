@@ -33,6 +33,219 @@
     </message>
 </context>
 <context>
+    <name>FlashCheck</name>
+    <message>
+        <source>more than 3 general flashes a second over %1 % of the screen</source>
+        <translation>mehr als 3 allgemeine Blitze pro Sekunde auf %1 % des Bildschirms</translation>
+    </message>
+    <message>
+        <source>more than 3 general flashes a second over %1 % of a 10-degree field</source>
+        <translation>mehr als 3 allgemeine Blitze pro Sekunde auf %1 % eines 10-Grad-Sichtfelds</translation>
+    </message>
+    <message>
+        <source>more than 3 red flashes a second over %1 % of the screen</source>
+        <translation>mehr als 3 rote Blitze pro Sekunde auf %1 % des Bildschirms</translation>
+    </message>
+    <message>
+        <source>more than 3 red flashes a second over %1 % of a 10-degree field</source>
+        <translation>mehr als 3 rote Blitze pro Sekunde auf %1 % eines 10-Grad-Sichtfelds</translation>
+    </message>
+    <message>
+        <source>4 or more transitions a second for 4 of 5 seconds over %1 % of the screen</source>
+        <translation>4 oder mehr Übergänge pro Sekunde in 4 von 5 Sekunden auf %1 % des Bildschirms</translation>
+    </message>
+    <message>
+        <source>4 or more transitions a second for 4 of 5 seconds over %1 % of a 10-degree field</source>
+        <translation>4 oder mehr Übergänge pro Sekunde in 4 von 5 Sekunden auf %1 % eines 10-Grad-Sichtfelds</translation>
+    </message>
+    <message>
+        <source>no part larger than a quarter of the screen or of a 10-degree field flashes more than 3 times a second</source>
+        <translation>kein Bereich, der größer als ein Viertel des Bildschirms oder eines 10-Grad-Sichtfelds ist, blinkt öfter als 3-mal pro Sekunde</translation>
+    </message>
+    <message>
+        <source>the picture is not an 8-bit picture</source>
+        <translation>das Bild ist kein 8-Bit-Bild</translation>
+    </message>
+    <message>
+        <source>; </source>
+        <translation>; </translation>
+    </message>
+    <message>
+        <source>not checked</source>
+        <translation>nicht geprüft</translation>
+    </message>
+    <message>
+        <source>over the limits</source>
+        <translation>über den Grenzwerten</translation>
+    </message>
+    <message>
+        <source>below the limits</source>
+        <translation>unter den Grenzwerten</translation>
+    </message>
+    <message>
+        <source>General flashes: %1 a second</source>
+        <translation>Allgemeine Blitze: %1 pro Sekunde</translation>
+    </message>
+    <message>
+        <source>Red flashes: %1 a second</source>
+        <translation>Rote Blitze: %1 pro Sekunde</translation>
+    </message>
+    <message>
+        <source>Flashing area: %1 % of the screen, %2 % of a 10-degree field</source>
+        <translation>Blinkende Fläche: %1 % des Bildschirms, %2 % eines 10-Grad-Sichtfelds</translation>
+    </message>
+    <message>
+        <source>Extended flashing: %1</source>
+        <translation>Anhaltendes Blinken: %1</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>ja</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>nein</translation>
+    </message>
+    <message>
+        <source>Display refresh: %1 Hz</source>
+        <translation>Bildwiederholrate: %1 Hz</translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation>%1 Hz</translation>
+    </message>
+    <message>
+        <source>%1-%2 Hz</source>
+        <translation>%1–%2 Hz</translation>
+    </message>
+    <message>
+        <source>depth %1</source>
+        <translation>Tiefe %1</translation>
+    </message>
+    <message>
+        <source>depth %1-%2</source>
+        <translation>Tiefe %1–%2</translation>
+    </message>
+    <message>
+        <source>%1 general and %2 red flashes a second, %3 % of the screen, %4 % of a 10-degree field</source>
+        <translation>%1 allgemeine und %2 rote Blitze pro Sekunde, %3 % des Bildschirms, %4 % eines 10-Grad-Sichtfelds</translation>
+    </message>
+</context>
+<context>
+    <name>Import</name>
+    <message>
+        <source>line</source>
+        <translation>Zeile</translation>
+    </message>
+    <message>
+        <source>lines</source>
+        <translation>Zeilen</translation>
+    </message>
+    <message>
+        <source>entry</source>
+        <translation>Eintrag</translation>
+    </message>
+    <message>
+        <source>entries</source>
+        <translation>Einträge</translation>
+    </message>
+    <message>
+        <source>%1 and %2 more</source>
+        <translation>%1 und %2 weitere</translation>
+    </message>
+    <message>
+        <source>%1, line %2: more than %3 changes of the tone or the volume</source>
+        <translation>%1, Zeile %2: mehr als %3 Änderungen des Tons oder der Lautstärke</translation>
+    </message>
+    <message>
+        <source>the frequency thinned from %1 to %2 points, within %3 Hz of the schedule</source>
+        <translation>Frequenzverlauf von %1 auf %2 Punkte ausgedünnt, höchstens %3 Hz vom Ablaufplan entfernt</translation>
+    </message>
+    <message>
+        <source>cannot open %1</source>
+        <translation>%1 kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>%1 is not a regular file</source>
+        <translation>%1 ist keine reguläre Datei</translation>
+    </message>
+    <message>
+        <source>%1 is larger than 1 MiB</source>
+        <translation>%1 ist größer als 1 MiB</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read</source>
+        <translation>%1 kann nicht gelesen werden</translation>
+    </message>
+</context>
+<context>
+    <name>Library</name>
+    <message>
+        <source>A picture name is empty</source>
+        <translation>Ein Bildname ist leer</translation>
+    </message>
+    <message>
+        <source>picture name &quot;%1&quot; is not valid UTF-8</source>
+        <translation>Bildname „%1“ ist kein gültiges UTF-8</translation>
+    </message>
+    <message>
+        <source>picture name &quot;%1&quot; holds a line break or zero byte</source>
+        <translation>Bildname „%1“ enthält einen Zeilenumbruch oder ein Nullbyte</translation>
+    </message>
+    <message>
+        <source>picture name &quot;%1&quot; would be read as a resource number</source>
+        <translation>Bildname „%1“ würde als Ressourcennummer gelesen</translation>
+    </message>
+    <message>
+        <source>A sound name is empty</source>
+        <translation>Ein Klangname ist leer</translation>
+    </message>
+    <message>
+        <source>sound name &quot;%1&quot; is not valid UTF-8</source>
+        <translation>Klangname „%1“ ist kein gültiges UTF-8</translation>
+    </message>
+    <message>
+        <source>sound name &quot;%1&quot; holds a line break or zero byte</source>
+        <translation>Klangname „%1“ enthält einen Zeilenumbruch oder ein Nullbyte</translation>
+    </message>
+    <message>
+        <source>sound name &quot;%1&quot; would be read as a resource number</source>
+        <translation>Klangname „%1“ würde als Ressourcennummer gelesen</translation>
+    </message>
+    <message>
+        <source>it holds no picture</source>
+        <translation>kein Bild enthalten</translation>
+    </message>
+    <message>
+        <source>(its info header has %1 bytes; only 12- and 40-byte headers are read)</source>
+        <translation>(der Info-Header ist %1 Bytes groß; gelesen werden nur Header mit 12 und 40 Bytes)</translation>
+    </message>
+    <message>
+        <source>%1 is no usable bitmap file: %2</source>
+        <translation>%1 ist keine verwendbare Bitmap-Datei: %2</translation>
+    </message>
+    <message>
+        <source>it does not start with a bitmap file header</source>
+        <translation>kein Bitmap-Dateikopf am Anfang</translation>
+    </message>
+    <message>
+        <source>it names more than 256 colours</source>
+        <translation>mehr als 256 Farben angegeben</translation>
+    </message>
+    <message>
+        <source>Bitmap %1 cannot be read: %2</source>
+        <translation>Bitmap %1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>Resource name &quot;%1&quot; cannot be stored</source>
+        <translation>Ressourcenname „%1“ kann nicht gespeichert werden</translation>
+    </message>
+    <message>
+        <source>Resource &quot;%1&quot; of type &quot;%2&quot; is given twice</source>
+        <translation>Ressource „%1“ vom Typ „%2“ ist doppelt angegeben</translation>
+    </message>
+</context>
+<context>
     <name>LibraryTool</name>
     <message>
         <source>usage: velmora-lib list LIB
@@ -242,6 +455,46 @@ Befehle:
     <message>
         <source>flashcheck: the picture&apos;s size on the screen (%1x%2).</source>
         <translation>flashcheck: die Größe des Bildes auf dem Bildschirm (%1x%2).</translation>
+    </message>
+    <message>
+        <source>cannot read %1</source>
+        <translation>%1 kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>cannot write %1</source>
+        <translation>%1 kann nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>%1 is no resource module</source>
+        <translation>%1 ist kein Ressourcenmodul</translation>
+    </message>
+    <message>
+        <source>%1 at %2 Hz, depth %3</source>
+        <translation>%1 bei %2 Hz, Tiefe %3</translation>
+    </message>
+    <message>
+        <source>, right/left difference</source>
+        <translation>, Rechts/Links-Differenz</translation>
+    </message>
+    <message>
+        <source>, reduced flashing</source>
+        <translation>, verringertes Blinken</translation>
+    </message>
+    <message>
+        <source>, shown %1 x %2 on a %3 x %4 screen at %5 Hz</source>
+        <translation>, angezeigt mit %1 x %2 auf einem Bildschirm mit %3 x %4 bei %5 Hz</translation>
+    </message>
+    <message>
+        <source>%1 general and %2 red flashes a second at most; %3 % of the screen and %4 % of a 10-degree field flash more than 3 times a second; extended flashing: %5.</source>
+        <translation>Höchstens %1 allgemeine und %2 rote Blitze pro Sekunde; %3 % des Bildschirms und %4 % eines 10-Grad-Sichtfelds blinken öfter als 3-mal pro Sekunde; anhaltendes Blinken: %5.</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>ja</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>nein</translation>
     </message>
 </context>
 <context>
@@ -644,6 +897,18 @@ Weitere Informationen mit velmora-render --help.
     <message>
         <source>Convert another program&apos;s schedule (a binaural-beat .sbg file, a preset .spsq file or its JSON sequence, a .gnaural voice schedule) into the session file -o; the format is told by the content; what a session cannot hold is listed on standard error.</source>
         <translation>Den Ablaufplan eines anderen Programms (eine Binaural-Beat-Datei .sbg, eine Preset-Datei .spsq oder deren JSON-Ablauf, einen Stimmen-Ablaufplan .gnaural) in die Sitzungsdatei -o umwandeln; das Format wird am Inhalt erkannt; was eine Sitzung nicht aufnehmen kann, wird in der Standardfehlerausgabe aufgeführt.</translation>
+    </message>
+    <message>
+        <source>nothing to check</source>
+        <translation>nichts zu prüfen</translation>
+    </message>
+    <message>
+        <source>%1 has no usable picture &quot;%2&quot;: %3</source>
+        <translation>%1 enthält kein verwendbares Bild „%2“: %3</translation>
+    </message>
+    <message>
+        <source>%1: the picture is not an 8-bit picture</source>
+        <translation>%1: das Bild ist kein 8-Bit-Bild</translation>
     </message>
 </context>
 <context>

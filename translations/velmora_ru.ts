@@ -33,6 +33,219 @@
     </message>
 </context>
 <context>
+    <name>FlashCheck</name>
+    <message>
+        <source>more than 3 general flashes a second over %1 % of the screen</source>
+        <translation>более 3 общих вспышек в секунду на %1 % экрана</translation>
+    </message>
+    <message>
+        <source>more than 3 general flashes a second over %1 % of a 10-degree field</source>
+        <translation>более 3 общих вспышек в секунду на %1 % 10-градусного поля зрения</translation>
+    </message>
+    <message>
+        <source>more than 3 red flashes a second over %1 % of the screen</source>
+        <translation>более 3 красных вспышек в секунду на %1 % экрана</translation>
+    </message>
+    <message>
+        <source>more than 3 red flashes a second over %1 % of a 10-degree field</source>
+        <translation>более 3 красных вспышек в секунду на %1 % 10-градусного поля зрения</translation>
+    </message>
+    <message>
+        <source>4 or more transitions a second for 4 of 5 seconds over %1 % of the screen</source>
+        <translation>4 и более переходов в секунду в течение 4 из 5 секунд на %1 % экрана</translation>
+    </message>
+    <message>
+        <source>4 or more transitions a second for 4 of 5 seconds over %1 % of a 10-degree field</source>
+        <translation>4 и более переходов в секунду в течение 4 из 5 секунд на %1 % 10-градусного поля зрения</translation>
+    </message>
+    <message>
+        <source>no part larger than a quarter of the screen or of a 10-degree field flashes more than 3 times a second</source>
+        <translation>ни одна область больше четверти экрана или 10-градусного поля зрения не мигает чаще 3 раз в секунду</translation>
+    </message>
+    <message>
+        <source>the picture is not an 8-bit picture</source>
+        <translation>изображение не 8-битное</translation>
+    </message>
+    <message>
+        <source>; </source>
+        <translation>; </translation>
+    </message>
+    <message>
+        <source>not checked</source>
+        <translation>не проверено</translation>
+    </message>
+    <message>
+        <source>over the limits</source>
+        <translation>выше пределов</translation>
+    </message>
+    <message>
+        <source>below the limits</source>
+        <translation>ниже пределов</translation>
+    </message>
+    <message>
+        <source>General flashes: %1 a second</source>
+        <translation>Общие вспышки: %1 в секунду</translation>
+    </message>
+    <message>
+        <source>Red flashes: %1 a second</source>
+        <translation>Красные вспышки: %1 в секунду</translation>
+    </message>
+    <message>
+        <source>Flashing area: %1 % of the screen, %2 % of a 10-degree field</source>
+        <translation>Площадь мигания: %1 % экрана, %2 % 10-градусного поля зрения</translation>
+    </message>
+    <message>
+        <source>Extended flashing: %1</source>
+        <translation>Длительное мигание: %1</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>да</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>Display refresh: %1 Hz</source>
+        <translation>Частота обновления экрана: %1 Гц</translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation>%1 Гц</translation>
+    </message>
+    <message>
+        <source>%1-%2 Hz</source>
+        <translation>%1–%2 Гц</translation>
+    </message>
+    <message>
+        <source>depth %1</source>
+        <translation>глубина %1</translation>
+    </message>
+    <message>
+        <source>depth %1-%2</source>
+        <translation>глубина %1–%2</translation>
+    </message>
+    <message>
+        <source>%1 general and %2 red flashes a second, %3 % of the screen, %4 % of a 10-degree field</source>
+        <translation>вспышек в секунду: общих %1, красных %2; %3 % экрана, %4 % 10-градусного поля зрения</translation>
+    </message>
+</context>
+<context>
+    <name>Import</name>
+    <message>
+        <source>line</source>
+        <translation>строка</translation>
+    </message>
+    <message>
+        <source>lines</source>
+        <translation>строки</translation>
+    </message>
+    <message>
+        <source>entry</source>
+        <translation>запись</translation>
+    </message>
+    <message>
+        <source>entries</source>
+        <translation>записи</translation>
+    </message>
+    <message>
+        <source>%1 and %2 more</source>
+        <translation>%1 и ещё %2</translation>
+    </message>
+    <message>
+        <source>%1, line %2: more than %3 changes of the tone or the volume</source>
+        <translation>%1, строка %2: более %3 изменений тона или громкости</translation>
+    </message>
+    <message>
+        <source>the frequency thinned from %1 to %2 points, within %3 Hz of the schedule</source>
+        <translation>частота прорежена: было точек %1, стало %2; отклонение от расписания не более %3 Гц</translation>
+    </message>
+    <message>
+        <source>cannot open %1</source>
+        <translation>Не удаётся открыть %1</translation>
+    </message>
+    <message>
+        <source>%1 is not a regular file</source>
+        <translation>%1 не является обычным файлом</translation>
+    </message>
+    <message>
+        <source>%1 is larger than 1 MiB</source>
+        <translation>%1 больше 1 МиБ</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read</source>
+        <translation>Не удаётся прочитать %1</translation>
+    </message>
+</context>
+<context>
+    <name>Library</name>
+    <message>
+        <source>A picture name is empty</source>
+        <translation>Имя изображения пусто</translation>
+    </message>
+    <message>
+        <source>picture name &quot;%1&quot; is not valid UTF-8</source>
+        <translation>имя изображения «%1» не является корректным UTF-8</translation>
+    </message>
+    <message>
+        <source>picture name &quot;%1&quot; holds a line break or zero byte</source>
+        <translation>имя изображения «%1» содержит перевод строки или нулевой байт</translation>
+    </message>
+    <message>
+        <source>picture name &quot;%1&quot; would be read as a resource number</source>
+        <translation>имя изображения «%1» будет прочитано как номер ресурса</translation>
+    </message>
+    <message>
+        <source>A sound name is empty</source>
+        <translation>Имя звука пусто</translation>
+    </message>
+    <message>
+        <source>sound name &quot;%1&quot; is not valid UTF-8</source>
+        <translation>имя звука «%1» не является корректным UTF-8</translation>
+    </message>
+    <message>
+        <source>sound name &quot;%1&quot; holds a line break or zero byte</source>
+        <translation>имя звука «%1» содержит перевод строки или нулевой байт</translation>
+    </message>
+    <message>
+        <source>sound name &quot;%1&quot; would be read as a resource number</source>
+        <translation>имя звука «%1» будет прочитано как номер ресурса</translation>
+    </message>
+    <message>
+        <source>it holds no picture</source>
+        <translation>изображение отсутствует</translation>
+    </message>
+    <message>
+        <source>(its info header has %1 bytes; only 12- and 40-byte headers are read)</source>
+        <translation>(информационный заголовок занимает %1 байт; читаются только заголовки размером 12 и 40 байт)</translation>
+    </message>
+    <message>
+        <source>%1 is no usable bitmap file: %2</source>
+        <translation>%1 не является пригодным файлом BMP: %2</translation>
+    </message>
+    <message>
+        <source>it does not start with a bitmap file header</source>
+        <translation>в начале нет заголовка файла BMP</translation>
+    </message>
+    <message>
+        <source>it names more than 256 colours</source>
+        <translation>указано более 256 цветов</translation>
+    </message>
+    <message>
+        <source>Bitmap %1 cannot be read: %2</source>
+        <translation>Не удаётся прочитать изображение %1: %2</translation>
+    </message>
+    <message>
+        <source>Resource name &quot;%1&quot; cannot be stored</source>
+        <translation>Имя ресурса «%1» не может быть сохранено</translation>
+    </message>
+    <message>
+        <source>Resource &quot;%1&quot; of type &quot;%2&quot; is given twice</source>
+        <translation>Ресурс «%1» типа «%2» указан дважды</translation>
+    </message>
+</context>
+<context>
     <name>LibraryTool</name>
     <message>
         <source>usage: velmora-lib list LIB
@@ -242,6 +455,46 @@ Commands:
     <message>
         <source>flashcheck: the picture&apos;s size on the screen (%1x%2).</source>
         <translation>flashcheck: размер изображения на экране (%1x%2).</translation>
+    </message>
+    <message>
+        <source>cannot read %1</source>
+        <translation>не удаётся прочитать %1</translation>
+    </message>
+    <message>
+        <source>cannot write %1</source>
+        <translation>не удаётся записать %1</translation>
+    </message>
+    <message>
+        <source>%1 is no resource module</source>
+        <translation>%1 не является модулем ресурсов</translation>
+    </message>
+    <message>
+        <source>%1 at %2 Hz, depth %3</source>
+        <translation>%1 при %2 Гц, глубина %3</translation>
+    </message>
+    <message>
+        <source>, right/left difference</source>
+        <translation>, различие справа/слева</translation>
+    </message>
+    <message>
+        <source>, reduced flashing</source>
+        <translation>, уменьшенное мигание</translation>
+    </message>
+    <message>
+        <source>, shown %1 x %2 on a %3 x %4 screen at %5 Hz</source>
+        <translation>, показ %1 x %2 на экране %3 x %4 при %5 Гц</translation>
+    </message>
+    <message>
+        <source>%1 general and %2 red flashes a second at most; %3 % of the screen and %4 % of a 10-degree field flash more than 3 times a second; extended flashing: %5.</source>
+        <translation>Вспышек в секунду не более: общих %1, красных %2; %3 % экрана и %4 % 10-градусного поля зрения мигают чаще 3 раз в секунду; длительное мигание: %5.</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>да</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>нет</translation>
     </message>
 </context>
 <context>
@@ -644,6 +897,18 @@ Try velmora-render --help for more.
     <message>
         <source>Convert another program&apos;s schedule (a binaural-beat .sbg file, a preset .spsq file or its JSON sequence, a .gnaural voice schedule) into the session file -o; the format is told by the content; what a session cannot hold is listed on standard error.</source>
         <translation>Преобразовать расписание другой программы (файл бинауральных биений .sbg, файл пресетов .spsq или его последовательность JSON, расписание голосов .gnaural) в файл сеанса -o; формат определяется по содержимому; то, что сеанс не может вместить, выводится в стандартный поток ошибок.</translation>
+    </message>
+    <message>
+        <source>nothing to check</source>
+        <translation>нечего проверять</translation>
+    </message>
+    <message>
+        <source>%1 has no usable picture &quot;%2&quot;: %3</source>
+        <translation>в %1 нет пригодного изображения «%2»: %3</translation>
+    </message>
+    <message>
+        <source>%1: the picture is not an 8-bit picture</source>
+        <translation>%1: изображение не 8-битное</translation>
     </message>
 </context>
 <context>

@@ -17,6 +17,7 @@
 #include <QDialogButtonBox>
 #include <QFrame>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPalette>
@@ -205,7 +206,7 @@ QString TMainFlash::Heading() const {
                                       .arg(minutes_.size());
     return summary + QLatin1Char('\n') +
            tr("Its worst minute, %1: %2")
-               .arg(QString::fromStdString(FlashMinuteHeading(minutes_[worst_])),
+               .arg(QString::fromStdString(FlashMinuteHeading(minutes_[worst_], QLocale())),
                     QString::fromStdString(report_.VerdictText()));
 }
 
@@ -222,7 +223,8 @@ void TMainFlash::ShowVerdict() {
     Mark->setText(report_.Over ? tr("\u25CF Flashing: over") : tr("\u25CF Flashing: below"));
     Mark->setToolTip(tr("Flash check: %1")
                          .arg(Heading() + QLatin1Char('\n') +
-                              QString::fromStdString(report_.Reason + "\n\n" + report_.Figures())));
+                              QString::fromStdString(report_.ReasonText(QLocale()) + "\n\n" +
+                                                     report_.Figures(QLocale()))));
     if (dialog_ && dialog_->isVisible()) ShowFlashCheck();
 }
 
@@ -243,9 +245,9 @@ void TMainFlash::ShowFlashCheck() {
         connect(buttons, &QDialogButtonBox::rejected, dialog_, &QDialog::close);
         layout->addWidget(buttons);
     }
-    QString text =
-        QStringLiteral("<b>%1</b><br>%2<br><br>%3")
-            .arg(Html(Heading().toStdString()), Html(report_.Reason), Html(report_.Figures()));
+    QString text = QStringLiteral("<b>%1</b><br>%2<br><br>%3")
+                       .arg(Html(Heading().toStdString()), Html(report_.ReasonText(QLocale())),
+                            Html(report_.Figures(QLocale())));
     if (report_.Checked && report_.Over) {
         // For a session, what would bring its worst state under the limits.
         TFlashSettings settings = CurrentSettings();
@@ -256,7 +258,7 @@ void TMainFlash::ShowFlashCheck() {
         const TFlashAdvice advice = AdviseFlashing(ShownPicture(), settings);
         QStringList ways;
         if (advice.BelowAtHz > 0) {
-            const QString hz = QString::number(advice.BelowAtHz, 'f', 1);
+            const QString hz = QLocale().toString(advice.BelowAtHz, 'f', 1);
             if (!minutes_.empty())
                 ways << (advice.AllSlowerBelow ? tr("a session that stays at %1 Hz or less")
                                                : tr("a session that stays at %1 Hz"))
@@ -269,7 +271,7 @@ void TMainFlash::ShowFlashCheck() {
         if (!Reduced() && advice.ReducedIsBelow) ways << tr("Reduced Flashing");
         if (advice.BelowAtScale > 0)
             ways << tr("a picture %1 % of its present size or smaller")
-                        .arg(static_cast<int>(advice.BelowAtScale * 100));
+                        .arg(QLocale().toString(static_cast<int>(advice.BelowAtScale * 100)));
         text += QStringLiteral("<br><br>") +
                 (ways.isEmpty() ? tr("Nothing tried brings this run under the limits.")
                                 : tr("Under the limits with: %1.").arg(ways.join(tr("; or "))));

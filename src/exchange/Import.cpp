@@ -4,9 +4,11 @@
 #include "exchange/GnauralReader.h"
 #include "exchange/SbgReader.h"
 #include "exchange/SpsqReader.h"
+#include "framework/Messages.h"
 #include "session/Session.h"
 #include "session/SessionFile.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -22,27 +24,63 @@
 const int32_t kImportVolumeCentibels[11] = {-10000, -2500, -2000, -1500, -1200, -1000,
                                             -900,   -500,  -300,  -100,  0};
 
-void TImportReport::Note(int kind, std::string_view text, int line) {
+namespace {
+
+// The units the readers count the report's numbers in, for the translations.
+[[maybe_unused]] constexpr const char* kUnits[] = {
+    QT_TRANSLATE_NOOP("Import", "line"), QT_TRANSLATE_NOOP("Import", "lines"),
+    QT_TRANSLATE_NOOP("Import", "entry"), QT_TRANSLATE_NOOP("Import", "entries")};
+
+QString Tr(const std::string& source) {
+    return QCoreApplication::translate("Import", source.c_str());
+}
+
+// A message about a file: its name is given exactly as it is.
+std::string Tr(const char* source, const std::string& name) {
+    return TranslatedText("Import", source, {name});
+}
+
+} // namespace
+
+void TImportReport::Note(int kind, std::string_view text, int line, std::string_view translated) {
     auto& [first, lines] = kinds_[kind];
-    if (first.empty()) first = text;
+    if (first.empty()) {
+        first = text;
+        if (!translated.empty()) translated_[kind] = translated;
+    }
     if (line > 0) lines.insert(line);
 }
 
-std::vector<std::string> TImportReport::Lines(const std::string& lead) const {
+std::vector<std::string> TImportReport::Lines(const std::string& lead, bool translated) const {
     std::vector<std::string> out;
     for (const auto& [kind, entry] : kinds_) {
         const auto& [text, numbers] = entry;
-        std::string line = lead + text;
+        std::string line = lead;
+        const auto own = translated_.find(kind);
+        if (!translated)
+            line += text;
+        else if (own != translated_.end())
+            line += own->second;
+        else
+            line += Tr(text).toStdString();
         if (!numbers.empty()) {
-            line += " (" + (numbers.size() == 1 ? one_ : many_) + " ";
+            const std::string& unit = numbers.size() == 1 ? one_ : many_;
             // A line to read, not a listing: the first few, and how many more.
             constexpr size_t kShown = 10;
+            std::string listed;
             size_t shown = 0;
             for (auto n = numbers.begin(); n != numbers.end() && shown < kShown; ++n, ++shown)
-                line += (shown ? ", " : "") + std::to_string(*n);
-            if (numbers.size() > kShown)
-                line += " and " + std::to_string(numbers.size() - kShown) + " more";
-            line += ")";
+                listed += (shown ? ", " : "") + std::to_string(*n);
+            const std::string more = std::to_string(numbers.size() - kShown);
+            if (!translated) {
+                if (numbers.size() > kShown) listed += " and " + more + " more";
+                line += " (" + unit + " " + listed + ")";
+            } else {
+                if (numbers.size() > kShown)
+                    listed = TranslatedText("Import", QT_TRANSLATE_NOOP("Import", "%1 and %2 more"),
+                                            {listed, more});
+                line += " (" + Tr(unit).toStdString() + " " + listed + ")";
+            }
         }
         out.push_back(line);
     }
@@ -166,20 +204,24 @@ TImported FinishImport(const std::string& name, std::vector<TImportPoint> points
     const size_t laid = points.size();
     const double worst = ThinPoints(points, kSessionMaxPoints);
     if (worst < 0) {
-        throw EImportError(name + ", line " + std::to_string(line) + ": more than " +
-                           std::to_string(kSessionMaxPoints) +
-                           " changes of the tone or the volume");
+        throw EImportError(TranslatedText(
+            "Import",
+            QT_TRANSLATE_NOOP("Import",
+                              "%1, line %2: more than %3 changes of the tone or the volume"),
+            {name, std::to_string(line), std::to_string(kSessionMaxPoints)}));
     }
     if (points.size() < laid) {
-        char text[160];
-        std::snprintf(text, sizeof text,
-                      "the frequency thinned from %zu to %zu points, within %.3f Hz of the "
-                      "schedule",
-                      laid, points.size(), worst / 1000);
-        report.Note(thinnedKind, text, 0);
+        const char* const thinned = QT_TRANSLATE_NOOP(
+            "Import", "the frequency thinned from %1 to %2 points, within %3 Hz of the schedule");
+        char within[32];
+        std::snprintf(within, sizeof within, "%.3f", worst / 1000);
+        const std::initializer_list<std::string> figures = {std::to_string(laid),
+                                                            std::to_string(points.size()), within};
+        report.Note(thinnedKind, FillText(thinned, figures), 0,
+                    TranslatedText("Import", thinned, figures));
     }
     TImported result;
-    result.Report = report.Lines(name + ": ");
+    result.Report = report.Lines(name + ": ", true);
     const std::string stem = std::filesystem::path(name).stem().string();
     result.Text = "# " + stem + " (imported)\n#\n# Converted from " + name + ".\n";
     for (const std::string& l : report.Lines("# Left out or changed: "))
@@ -279,26 +321,27 @@ TScheduleFormat DetectScheduleFormat(std::string_view text, std::string_view fil
 std::string ReadScheduleFile(const std::string& path, std::string& name) {
     name = QuotedForImport(std::filesystem::path(path).filename().string());
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) throw EImportError("cannot open " + name);
+    if (fd < 0) throw EImportError(Tr(QT_TRANSLATE_NOOP("Import", "cannot open %1"), name));
     struct Close {
         int fd;
         ~Close() { ::close(fd); }
     } close{fd};
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-        throw EImportError(name + " is not a regular file");
-    if (st.st_size > kImportMaxBytes) throw EImportError(name + " is larger than 1 MiB");
+        throw EImportError(Tr(QT_TRANSLATE_NOOP("Import", "%1 is not a regular file"), name));
+    if (st.st_size > kImportMaxBytes)
+        throw EImportError(Tr(QT_TRANSLATE_NOOP("Import", "%1 is larger than 1 MiB"), name));
     std::string text(static_cast<size_t>(kImportMaxBytes) + 1, '\0');
     size_t have = 0;
     while (have < text.size()) {
         const ssize_t got = ::read(fd, text.data() + have, text.size() - have);
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) throw EImportError(name + " cannot be read");
+        if (got < 0) throw EImportError(Tr(QT_TRANSLATE_NOOP("Import", "%1 cannot be read"), name));
         if (got == 0) break;
         have += static_cast<size_t>(got);
     }
     if (have > static_cast<size_t>(kImportMaxBytes))
-        throw EImportError(name + " is larger than 1 MiB");
+        throw EImportError(Tr(QT_TRANSLATE_NOOP("Import", "%1 is larger than 1 MiB"), name));
     text.resize(have);
     return text;
 }

@@ -56,8 +56,11 @@ private:
 // count.
 class TImportReport {
 public:
-    void Note(int kind, std::string_view text, int line);
-    std::vector<std::string> Lines(const std::string& lead) const;
+    // translated: the text in the user's language when it holds figures; otherwise the text is
+    // looked up under the context "Import" when the report is read.
+    void Note(int kind, std::string_view text, int line, std::string_view translated = {});
+    // The lines for the session file in English, or with translated for a person to read.
+    std::vector<std::string> Lines(const std::string& lead, bool translated = false) const;
     // What the numbers count, "line" unless a reader says otherwise ("entry").
     void SetUnit(std::string one, std::string many) {
         one_ = std::move(one);
@@ -67,6 +70,7 @@ public:
 private:
     std::string one_ = "line", many_ = "lines";
     std::map<int, std::pair<std::string, std::set<int>>> kinds_;
+    std::map<int, std::string> translated_;
 };
 
 // The Volume knob's step whose level is nearest to an amplitude in percent of full scale.

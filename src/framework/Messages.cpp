@@ -140,3 +140,24 @@ std::string FormatText(const std::string& pattern, std::initializer_list<MsgArg>
 std::string FormatMessage(Msg id, std::initializer_list<MsgArg> args) {
     return FormatText(MessageText(id), args);
 }
+
+std::string TranslatedText(const char* context, const char* source,
+                           std::initializer_list<std::string> args) {
+    return FillText(QCoreApplication::translate(context, source).toStdString(), args);
+}
+
+std::string FillText(const std::string& pattern, std::initializer_list<std::string> args) {
+    std::string out;
+    out.reserve(pattern.size() + 32);
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
+        const auto index = static_cast<std::size_t>(next - '1');
+        if (pattern[i] == '%' && next >= '1' && next <= '9' && index < args.size()) {
+            out += *(args.begin() + index);
+            ++i;
+        } else {
+            out += pattern[i];
+        }
+    }
+    return out;
+}

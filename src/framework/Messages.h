@@ -62,3 +62,11 @@ using MsgArg = std::variant<long long, std::string>;
 // "%s" a text; "%%" is a percent sign. Missing arguments leave the placeholder empty.
 std::string FormatText(const std::string& pattern, std::initializer_list<MsgArg> args);
 std::string FormatMessage(Msg id, std::initializer_list<MsgArg> args = {});
+
+// A text marked for translation under context (QT_TRANSLATE_NOOP), in the user's language as
+// UTF-8, with its %1, %2... (up to %9) replaced by the bytes given, exactly as they are: names
+// of files need not be valid text. Without a translation the English text is filled in.
+// The English form: pattern with %1... filled in the same way.
+std::string FillText(const std::string& pattern, std::initializer_list<std::string> args);
+std::string TranslatedText(const char* context, const char* source,
+                           std::initializer_list<std::string> args = {});

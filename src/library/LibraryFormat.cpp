@@ -2,8 +2,11 @@
 #include "library/LibraryFormat.h"
 
 #include "framework/Exception.h"
+#include "framework/Messages.h"
 #include "library/NameLists.h"
 #include "library/ResourceModuleWriter.h"
+
+#include <QCoreApplication>
 
 namespace {
 
@@ -27,20 +30,36 @@ std::string Escaped(const std::string& name) {
     return out;
 }
 
-void CheckListName(const std::string& name, const char* kind) {
-    if (name.empty()) throw Exception(std::string("A ") + kind + " name is empty");
+// The refusals of a list name, one set per kind of resource, so that each reads whole in
+// every language.
+struct TNameTexts {
+    const char* Empty;
+    const char* NotUtf8;
+    const char* LineBreak;
+    const char* Number;
+};
+constexpr TNameTexts kPictureName = {
+    QT_TRANSLATE_NOOP("Library", "A picture name is empty"),
+    QT_TRANSLATE_NOOP("Library", "picture name \"%1\" is not valid UTF-8"),
+    QT_TRANSLATE_NOOP("Library", "picture name \"%1\" holds a line break or zero byte"),
+    QT_TRANSLATE_NOOP("Library", "picture name \"%1\" would be read as a resource number")};
+constexpr TNameTexts kSoundName = {
+    QT_TRANSLATE_NOOP("Library", "A sound name is empty"),
+    QT_TRANSLATE_NOOP("Library", "sound name \"%1\" is not valid UTF-8"),
+    QT_TRANSLATE_NOOP("Library", "sound name \"%1\" holds a line break or zero byte"),
+    QT_TRANSLATE_NOOP("Library", "sound name \"%1\" would be read as a resource number")};
+
+void CheckListName(const std::string& name, const TNameTexts& texts) {
+    if (name.empty()) throw Exception(TranslatedText("Library", texts.Empty));
     // A list line is read as UTF-8 only when it is valid UTF-8 (else as Windows-1252), while the
     // resource name is always stored from UTF-8: other bytes would make the two differ.
-    if (!IsValidUtf8(name)) {
-        throw Exception(std::string(kind) + " name \"" + Escaped(name) + "\" is not valid UTF-8");
-    }
-    const std::string quoted = std::string(kind) + " name \"" + name + "\"";
+    if (!IsValidUtf8(name))
+        throw Exception(TranslatedText("Library", texts.NotUtf8, {Escaped(name)}));
     if (name.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) {
-        throw Exception(quoted + " holds a line break or zero byte");
+        throw Exception(TranslatedText("Library", texts.LineBreak, {name}));
     }
-    if (TResourceName(name).IsId()) {
-        throw Exception(quoted + " would be read as a resource number");
-    }
+    if (TResourceName(name).IsId())
+        throw Exception(TranslatedText("Library", texts.Number, {name}));
 }
 
 std::vector<uint8_t> Bytes(const std::string& text) {
@@ -61,12 +80,12 @@ std::vector<uint8_t> BuildLibraryModule(const std::vector<TNamedData>& pictures,
     std::vector<TModuleResource> resources;
     std::vector<std::string> pictureNames, soundNames;
     for (const TNamedData& p : pictures) {
-        CheckListName(p.Name, "picture");
+        CheckListName(p.Name, kPictureName);
         pictureNames.push_back(p.Name);
         resources.push_back({TResourceName(RT_BITMAP), TResourceName(p.Name), kNeutral, p.Bytes});
     }
     for (const TNamedData& s : sounds) {
-        CheckListName(s.Name, "sound");
+        CheckListName(s.Name, kSoundName);
         soundNames.push_back(s.Name);
         resources.push_back({TResourceName(kSoundType), TResourceName(s.Name), kNeutral, s.Bytes});
     }

@@ -4,14 +4,21 @@
 #include "framework/Bitmap.h"
 #include "framework/DibFormat.h"
 #include "framework/Exception.h"
+#include "framework/Messages.h"
 #include "framework/Picture.h"
 #include "framework/Streams.h"
 #include "picture/DIB.h"
 #include "platform/LittleEndian.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 constexpr std::size_t kFileHeaderSize = 14;
+
+std::string Tr(const char* source, std::initializer_list<std::string> args = {}) {
+    return TranslatedText("Library", source, args);
+}
 
 std::optional<TDibSummary> Refuse(std::string* why, const std::string& reason) {
     if (why) *why = reason;
@@ -32,7 +39,8 @@ TPackedLayout ReadLayout(const uint8_t* data, std::size_t size) {
     TReadOnlyMemoryStream stream(data, static_cast<int64_t>(size));
     TPackedLayout layout;
     layout.Header = ReadDibHeader(stream);
-    if (layout.Header.Empty) throw Exception("it holds no picture");
+    if (layout.Header.Empty)
+        throw Exception(Tr(QT_TRANSLATE_NOOP("Library", "it holds no picture")));
     CheckDibFormat(layout.Header.BitCount, layout.Header.Masks);
     layout.HeaderSize = ReadLe32(data);
     layout.TableEnd = static_cast<std::size_t>(stream.Position());
@@ -46,8 +54,9 @@ std::string HeaderHint(const uint8_t* data, std::size_t size) {
     if (size < 4) return {};
     const uint32_t headerSize = ReadLe32(data);
     if (headerSize != 108 && headerSize != 124) return {};
-    return " (its info header has " + std::to_string(headerSize) +
-           " bytes; only 12- and 40-byte headers are read)";
+    return " " + Tr(QT_TRANSLATE_NOOP("Library", "(its info header has %1 bytes; only 12- and "
+                                                 "40-byte headers are read)"),
+                    {std::to_string(headerSize)});
 }
 
 // Whether the program's loader takes the packed bitmap: the picture holder's bitmap reads it
@@ -83,10 +92,11 @@ std::optional<TDibSummary> DescribePackedDib(const uint8_t* data, std::size_t si
 std::vector<uint8_t> PackedDibFromBmpFile(const std::vector<uint8_t>& file,
                                           const std::string& fileName) {
     const auto fail = [&](const std::string& reason) {
-        throw Exception(fileName + " is no usable bitmap file: " + reason);
+        throw Exception(Tr(QT_TRANSLATE_NOOP("Library", "%1 is no usable bitmap file: %2"),
+                           {fileName, reason}));
     };
     if (file.size() < kFileHeaderSize || file[0] != 'B' || file[1] != 'M') {
-        fail("it does not start with a bitmap file header");
+        fail(Tr(QT_TRANSLATE_NOOP("Library", "it does not start with a bitmap file header")));
     }
     const uint8_t* dib = file.data() + kFileHeaderSize;
     const std::size_t dibSize = file.size() - kFileHeaderSize;
@@ -96,7 +106,7 @@ std::vector<uint8_t> PackedDibFromBmpFile(const std::vector<uint8_t>& file,
         const TDibHeader& h = layout.Header;
         // The reader would take the first 256 of them; a table that large is damage.
         if (layout.HeaderSize == BmpInfoHeaderSize && ReadLe32(dib + 32) > 256) {
-            throw Exception("it names more than 256 colours");
+            throw Exception(Tr(QT_TRANSLATE_NOOP("Library", "it names more than 256 colours")));
         }
         // The pixels start where the file header says, which may leave a gap after the colours.
         const uint32_t pixelOffset = ReadLe32(file.data() + 10);
@@ -128,7 +138,9 @@ std::vector<uint8_t> BmpFileFromPackedDib(const std::vector<uint8_t>& dib,
                                           const std::string& name) {
     std::string why;
     const auto s = DescribePackedDib(dib.data(), dib.size(), &why);
-    if (!s) throw Exception("Bitmap " + name + " cannot be read: " + why);
+    if (!s)
+        throw Exception(
+            Tr(QT_TRANSLATE_NOOP("Library", "Bitmap %1 cannot be read: %2"), {name, why}));
     std::vector<uint8_t> out(kFileHeaderSize + dib.size(), 0);
     out[0] = 'B';
     out[1] = 'M';

@@ -2,8 +2,10 @@
 #include "library/ResourceModuleWriter.h"
 
 #include "framework/Exception.h"
+#include "framework/Messages.h"
 #include "platform/LittleEndian.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <algorithm>
@@ -159,7 +161,9 @@ void CheckName(const TResourceName& name) {
     if (name.IsId()) return;
     const std::size_t length = Utf8ToUtf16(name.Name()).size();
     if (length == 0 || length > 0xFFFF) {
-        throw Exception("Resource name \"" + name.Name() + "\" cannot be stored");
+        throw Exception(TranslatedText(
+            "Library", QT_TRANSLATE_NOOP("Library", "Resource name \"%1\" cannot be stored"),
+            {name.Name()}));
     }
 }
 
@@ -180,8 +184,10 @@ std::vector<uint8_t> WriteResourceModule(const std::vector<TModuleResource>& res
         CheckName(r.Type);
         CheckName(r.Name);
         if (!types[r.Type][r.Name].emplace(r.Language, &r).second) {
-            throw Exception("Resource \"" + r.Name.Text() + "\" of type \"" + r.Type.Text() +
-                            "\" is given twice");
+            throw Exception(TranslatedText(
+                "Library",
+                QT_TRANSLATE_NOOP("Library", "Resource \"%1\" of type \"%2\" is given twice"),
+                {r.Name.Text(), r.Type.Text()}));
         }
     }
     const std::vector<uint8_t> section = BuildResourceSection(types);

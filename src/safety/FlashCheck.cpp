@@ -8,6 +8,8 @@
 #include "picture/DIB.h"
 #include "safety/FlashColours.h"
 
+#include <QCoreApplication>
+#include <QStringList>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -168,33 +170,99 @@ int64_t MostInField(const TFlashPicture& p, const std::array<bool, SidesGroups>&
     return most;
 }
 
-std::string Percent(double fraction) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.0f %%", fraction * 100);
-    return text;
+// The texts are translated under "FlashCheck"; the English ones also make the machine-read reason.
+constexpr const char* kContext = "FlashCheck";
+
+struct TReasonTexts {
+    const char* Screen;
+    const char* Field;
+};
+// By TFlashKind.
+constexpr TReasonTexts kReasonTexts[] = {
+    {QT_TRANSLATE_NOOP("FlashCheck",
+                       "more than 3 general flashes a second over %1 % of the screen"),
+     QT_TRANSLATE_NOOP("FlashCheck",
+                       "more than 3 general flashes a second over %1 % of a 10-degree field")},
+    {QT_TRANSLATE_NOOP("FlashCheck", "more than 3 red flashes a second over %1 % of the screen"),
+     QT_TRANSLATE_NOOP("FlashCheck",
+                       "more than 3 red flashes a second over %1 % of a 10-degree field")},
+    {QT_TRANSLATE_NOOP("FlashCheck",
+                       "4 or more transitions a second for 4 of 5 seconds over %1 % of the screen"),
+     QT_TRANSLATE_NOOP(
+         "FlashCheck",
+         "4 or more transitions a second for 4 of 5 seconds over %1 % of a 10-degree field")},
+};
+constexpr const char* kBelowReason =
+    QT_TRANSLATE_NOOP("FlashCheck", "no part larger than a quarter of the screen or of a "
+                                    "10-degree field flashes more than 3 times a second");
+constexpr const char* kNotEightBit =
+    QT_TRANSLATE_NOOP("FlashCheck", "the picture is not an 8-bit picture");
+
+QString Text(const char* source, bool translated) {
+    return translated ? QCoreApplication::translate(kContext, source) : QString::fromUtf8(source);
 }
 
-std::string OneDecimal(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    return text;
+QString Tr(const char* source) {
+    return QCoreApplication::translate(kContext, source);
+}
+
+QString Number(const QLocale& numbers, double value, int decimals) {
+    return FlashNumber(value, decimals, numbers);
+}
+
+// The reason in the user's language, or in English for the machine-read output.
+QString ReasonOf(const TFlashReport& r, bool translated, const QLocale& numbers) {
+    if (!r.Checked) return Text(kNotEightBit, translated);
+    if (r.Reasons.empty()) return Text(kBelowReason, translated);
+    QString out;
+    for (const TFlashReason& reason : r.Reasons) {
+        const TReasonTexts& texts = kReasonTexts[static_cast<size_t>(reason.Kind)];
+        if (!out.isEmpty()) out += Text(QT_TRANSLATE_NOOP("FlashCheck", "; "), translated);
+        out += Text(reason.InField ? texts.Field : texts.Screen, translated)
+                   .arg(Number(numbers, reason.Fraction * 100, 0));
+    }
+    return out;
 }
 
 } // namespace
 
-std::string TFlashReport::VerdictText() const {
-    if (!Checked) return "not checked";
-    return Over ? "over the limits" : "below the limits";
+QString FlashNumber(double value, int decimals, const QLocale& numbers) {
+    if (numbers.language() != QLocale::C) return numbers.toString(value, 'f', decimals);
+    // Rounded exactly as the C library rounds, so that English output stays as it was.
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return QString::fromLatin1(text);
 }
 
-std::string TFlashReport::Figures() const {
-    if (!Checked) return Reason;
-    return "General flashes: " + OneDecimal(GeneralFlashesPerSecond) + " a second\n" +
-           "Red flashes: " + OneDecimal(RedFlashesPerSecond) + " a second\n" +
-           "Flashing area: " + Percent(ScreenAreaFraction) + " of the screen, " +
-           Percent(WcagAreaFraction) + " of a 10-degree field\n" +
-           "Extended flashing: " + (Extended ? "yes" : "no") + "\n" +
-           "Display refresh: " + OneDecimal(RefreshHz) + " Hz";
+std::string TFlashReport::VerdictText() const {
+    if (!Checked) return Tr(QT_TRANSLATE_NOOP("FlashCheck", "not checked")).toStdString();
+    return Tr(Over ? QT_TRANSLATE_NOOP("FlashCheck", "over the limits")
+                   : QT_TRANSLATE_NOOP("FlashCheck", "below the limits"))
+        .toStdString();
+}
+
+std::string TFlashReport::ReasonText(const QLocale& numbers) const {
+    return ReasonOf(*this, true, numbers).toStdString();
+}
+
+std::string TFlashReport::Figures(const QLocale& numbers) const {
+    if (!Checked) return ReasonText(numbers);
+    const QStringList lines = {
+        Tr(QT_TRANSLATE_NOOP("FlashCheck", "General flashes: %1 a second"))
+            .arg(Number(numbers, GeneralFlashesPerSecond, 1)),
+        Tr(QT_TRANSLATE_NOOP("FlashCheck", "Red flashes: %1 a second"))
+            .arg(Number(numbers, RedFlashesPerSecond, 1)),
+        Tr(QT_TRANSLATE_NOOP("FlashCheck",
+                             "Flashing area: %1 % of the screen, %2 % of a 10-degree field"))
+            .arg(Number(numbers, ScreenAreaFraction * 100, 0),
+                 Number(numbers, WcagAreaFraction * 100, 0)),
+        Tr(QT_TRANSLATE_NOOP("FlashCheck", "Extended flashing: %1"))
+            .arg(Extended ? Tr(QT_TRANSLATE_NOOP("FlashCheck", "yes"))
+                          : Tr(QT_TRANSLATE_NOOP("FlashCheck", "no"))),
+        Tr(QT_TRANSLATE_NOOP("FlashCheck", "Display refresh: %1 Hz"))
+            .arg(Number(numbers, RefreshHz, 1)),
+    };
+    return lines.join(QLatin1Char('\n')).toStdString();
 }
 
 double PictureStepsPerSecond(long double frequencyHz) {
@@ -221,12 +289,11 @@ TFlashReport CheckFlashing(const TFlashPicture& picture, const TFlashSettings& s
     // Below the lowest frequency's rate a cycle of the ring would take hours to check.
     report.StepsPerSecond = std::clamp(settings.StepsPerSecond, kLowestStepsPerSecond, 1000.0);
     if (!picture.Top || picture.Width <= 0 || picture.Height <= 0) {
-        report.Reason = "the picture is not an 8-bit picture";
+        report.Reason = ReasonOf(report, false, QLocale::c()).toStdString();
         return report;
     }
     report.Checked = true;
-    report.Reason = "no part larger than a quarter of the screen or of a 10-degree field "
-                    "flashes more than 3 times a second";
+    report.Reason = ReasonOf(report, false, QLocale::c()).toStdString();
 
     const int m = settings.CycleModulus;
     const int level = settings.TransformLevel;
@@ -383,24 +450,21 @@ TFlashReport CheckFlashing(const TFlashPicture& picture, const TFlashSettings& s
     report.ExtendedScreenFraction = extended.Screen;
     report.ExtendedWcagFraction = extended.Field;
 
-    std::vector<std::string> reasons;
-    auto judge = [&](const Worst& worst, const std::string& what) {
+    auto judge = [&](const Worst& worst, TFlashKind kind) {
         if (worst.Screen > FlashAreaLimit) {
-            reasons.push_back(what + " over " + Percent(worst.Screen) + " of the screen");
+            report.Reasons.push_back({kind, false, worst.Screen});
         } else if (worst.Field > FlashAreaLimit) {
-            reasons.push_back(what + " over " + Percent(worst.Field) + " of a 10-degree field");
+            report.Reasons.push_back({kind, true, worst.Field});
         }
     };
-    judge(general, "more than 3 general flashes a second");
-    judge(red, "more than 3 red flashes a second");
-    const size_t before = reasons.size();
-    judge(extended, "4 or more transitions a second for 4 of 5 seconds");
-    report.Extended = reasons.size() > before;
-    if (!reasons.empty()) {
+    judge(general, TFlashKind::General);
+    judge(red, TFlashKind::Red);
+    const size_t before = report.Reasons.size();
+    judge(extended, TFlashKind::Extended);
+    report.Extended = report.Reasons.size() > before;
+    if (!report.Reasons.empty()) {
         report.Over = true;
-        report.Reason.clear();
-        for (const std::string& r : reasons)
-            report.Reason += (report.Reason.empty() ? "" : "; ") + r;
+        report.Reason = ReasonOf(report, false, QLocale::c()).toStdString();
     }
     return report;
 }

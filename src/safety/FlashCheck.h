@@ -9,9 +9,11 @@
 
 #include "framework/DibFormat.h"
 
+#include <QLocale>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class TDIB;
 
@@ -47,6 +49,15 @@ struct TFlashSettings {
     double RefreshHz = 60;
 };
 
+// One way a run is over the limits: the kind of flashing and the share of the screen or of
+// the worst 10-degree field it covers.
+enum class TFlashKind { General, Red, Extended };
+struct TFlashReason {
+    TFlashKind Kind = TFlashKind::General;
+    bool InField = false; // the share is of a 10-degree field, not of the screen
+    double Fraction = 0;
+};
+
 struct TFlashReport {
     bool Checked = false; // false when the picture is not an 8-bit one
     // Flashes in the worst one-second window of any part of the picture.
@@ -63,16 +74,26 @@ struct TFlashReport {
     double RefreshHz = 0;
     double StepsPerSecond = 0;
     bool Over = false;
-    std::string Reason; // why it is over, or that it is below
+    std::vector<TFlashReason> Reasons; // why it is over; empty when below
+    // Why it is over, or that it is below, in English with C numbers: for output that
+    // programs read, which stays the same in every language.
+    std::string Reason;
 
+    // The texts a person reads, in the user's language as UTF-8, numbers in the locale given.
     // "below the limits" or "over the limits".
     std::string VerdictText() const;
+    // Reason, translated.
+    std::string ReasonText(const QLocale& numbers = QLocale::c()) const;
     // A few lines with the figures, for a tooltip or a paragraph.
-    std::string Figures() const;
+    std::string Figures(const QLocale& numbers = QLocale::c()) const;
 };
 
 // The share of the screen or of a field above which flashing is over the limits.
 constexpr double FlashAreaLimit = 0.25;
+
+// A figure of the texts: with the locale's decimal separator, or for the C locale as the C
+// library writes it.
+QString FlashNumber(double value, int decimals, const QLocale& numbers);
 
 TFlashReport CheckFlashing(const TFlashPicture& picture, const TFlashSettings& settings);
 // The picture of an 8-bit TDIB; an empty picture (Top null) for any other.

@@ -4,8 +4,8 @@
 #include "run/RunParameters.h"
 #include "session/SessionFollower.h"
 
+#include <QCoreApplication>
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -141,29 +141,37 @@ size_t FlashMinutesOver(const std::vector<TFlashMinute>& minutes) {
                                              [](const TFlashMinute& m) { return m.Worst.Over; }));
 }
 
-std::string FlashMinuteHeading(const TFlashMinute& m) {
-    char range[64];
-    if (m.LowestHz == m.HighestHz)
-        std::snprintf(range, sizeof range, "%.1f Hz", m.LowestHz);
-    else
-        std::snprintf(range, sizeof range, "%.1f-%.1f Hz", m.LowestHz, m.HighestHz);
-    char depth[32];
-    if (m.LowestDepth == m.HighestDepth)
-        std::snprintf(depth, sizeof depth, "depth %d", m.LowestDepth);
-    else
-        std::snprintf(depth, sizeof depth, "depth %d-%d", m.LowestDepth, m.HighestDepth);
-    return FormatSessionTime(m.StartMs) + "-" + FormatSessionTime(m.EndMs) + "  " + range + ", " +
-           depth;
+namespace {
+QString Tr(const char* source) {
+    return QCoreApplication::translate("FlashCheck", source);
+}
+} // namespace
+
+std::string FlashMinuteHeading(const TFlashMinute& m, const QLocale& numbers) {
+    const auto hz = [&](double value) { return FlashNumber(value, 1, numbers); };
+    const QString range =
+        m.LowestHz == m.HighestHz
+            ? Tr(QT_TRANSLATE_NOOP("FlashCheck", "%1 Hz")).arg(hz(m.LowestHz))
+            : Tr(QT_TRANSLATE_NOOP("FlashCheck", "%1-%2 Hz")).arg(hz(m.LowestHz), hz(m.HighestHz));
+    const QString depth = m.LowestDepth == m.HighestDepth
+                              ? Tr(QT_TRANSLATE_NOOP("FlashCheck", "depth %1")).arg(m.LowestDepth)
+                              : Tr(QT_TRANSLATE_NOOP("FlashCheck", "depth %1-%2"))
+                                    .arg(m.LowestDepth)
+                                    .arg(m.HighestDepth);
+    return FormatSessionTime(m.StartMs) + "-" + FormatSessionTime(m.EndMs) + "  " +
+           (range + QStringLiteral(", ") + depth).toStdString();
 }
 
-std::string DescribeFlashMinute(const TFlashMinute& m) {
+std::string DescribeFlashMinute(const TFlashMinute& m, const QLocale& numbers) {
     const TFlashReport& r = m.Worst;
-    char figures[160];
-    std::snprintf(figures, sizeof figures,
-                  "%.1f general and %.1f red flashes a second, %.0f %% of the screen, %.0f %% of "
-                  "a 10-degree field",
-                  r.GeneralFlashesPerSecond, r.RedFlashesPerSecond, r.ScreenAreaFraction * 100,
-                  r.WcagAreaFraction * 100);
-    return FlashMinuteHeading(m) + ": " + r.VerdictText() + (r.Over ? " (" + r.Reason + ")" : "") +
-           "; " + figures;
+    const auto number = [&](double value, int decimals) {
+        return FlashNumber(value, decimals, numbers);
+    };
+    const QString figures =
+        Tr(QT_TRANSLATE_NOOP("FlashCheck", "%1 general and %2 red flashes a second, %3 % of the "
+                                           "screen, %4 % of a 10-degree field"))
+            .arg(number(r.GeneralFlashesPerSecond, 1), number(r.RedFlashesPerSecond, 1),
+                 number(r.ScreenAreaFraction * 100, 0), number(r.WcagAreaFraction * 100, 0));
+    return FlashMinuteHeading(m, numbers) + ": " + r.VerdictText() +
+           (r.Over ? " (" + r.ReasonText(numbers) + ")" : "") + "; " + figures.toStdString();
 }

@@ -55,6 +55,7 @@ size_t WorstFlashMinute(const std::vector<TFlashMinute>& minutes);
 // How many minutes are over the limits.
 size_t FlashMinutesOver(const std::vector<TFlashMinute>& minutes);
 // "9:00-10:00  21.7-23.3 Hz, depth 8": the minute and its frequency and depth ranges.
-std::string FlashMinuteHeading(const TFlashMinute& minute);
+// In the user's language as UTF-8, numbers in the locale given.
+std::string FlashMinuteHeading(const TFlashMinute& minute, const QLocale& numbers = QLocale::c());
 // One line: the heading, the verdict and why, and the figures.
-std::string DescribeFlashMinute(const TFlashMinute& minute);
+std::string DescribeFlashMinute(const TFlashMinute& minute, const QLocale& numbers = QLocale::c());

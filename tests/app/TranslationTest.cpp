@@ -4,16 +4,26 @@
 #include "MainWindowFixture.h"
 #include "app/About.h"
 #include "app/Translations.h"
+#include "app/mainFlash.h"
+#include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
+#include "exchange/Import.h"
+#include "framework/Exception.h"
 #include "framework/Messages.h"
+#include "library/LibraryFormat.h"
+#include "library/PackedDib.h"
 #include "run/RunParameters.h"
+#include "safety/SessionFlash.h"
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QDialog>
 #include <QLabel>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QToolButton>
 #include <QTranslator>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -130,4 +140,114 @@ TEST(FillInTest, PlaceholdersTakeTheBytesGivenOnce) {
     EXPECT_EQ(FillIn(QStringLiteral("100% of %1, %3 left"), {"x"}), "100% of x, %3 left");
     EXPECT_EQ(FillIn(QStringLiteral("%1%1"), {"ab"}), "abab");
     EXPECT_EQ(FillIn(QStringLiteral("ends in %")), "ends in %");
+}
+
+namespace {
+
+// The shipped German translation and German numbers for one test, English again after it.
+struct InGerman {
+    InGerman() {
+        EXPECT_EQ(InstallTranslations(QLocale(QStringLiteral("de_DE"))), QStringLiteral("de"));
+        QLocale::setDefault(QLocale(QStringLiteral("de_DE")));
+    }
+    ~InGerman() {
+        InstallTranslations(QLocale(QStringLiteral("en_GB")));
+        QLocale::setDefault(numbers);
+    }
+    QLocale numbers;
+};
+
+std::string MessageOf(const std::function<void()>& failing) {
+    try {
+        failing();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return "(no failure)";
+}
+
+} // namespace
+
+// The verdict, the reason and the figures of the flash mark and the Flash Check dialog read in
+// the user's language with the locale's decimal comma; the reason that the tool's JSON prints
+// stays English.
+TEST_F(MainWindowTest, TheFlashCheckReadsInTheUsersLanguage) {
+    InGerman german;
+    auto form = Open();
+    TMainFlash& flash = *form->Flash();
+    form->UpDown1->SetPosition(15);
+    form->FreqEdit->SetValue(25.0L);
+    flash.Update();
+    ASSERT_TRUE(flash.Report().Over);
+    EXPECT_EQ(flash.Mark->text(), QString::fromUtf8("\u25CF Blinken: darüber"));
+    const QString tip = flash.Mark->toolTip();
+    EXPECT_TRUE(tip.startsWith(QString::fromUtf8("Blinkprüfung: über den Grenzwerten\n")))
+        << tip.toStdString();
+    // Which limit the default picture passes first depends on the display; each reads whole.
+    EXPECT_TRUE(tip.contains(QRegularExpression(
+        QStringLiteral("\\n(mehr als 3 (allgemeine|rote) Blitze|4 oder mehr Übergänge) pro "
+                       "Sekunde.* auf \\d+ % (des Bildschirms|eines 10-Grad-Sichtfelds)\\n"))))
+        << tip.toStdString();
+    EXPECT_TRUE(
+        tip.contains(QRegularExpression(QStringLiteral("Allgemeine Blitze: \\d+,\\d pro "
+                                                       "Sekunde\nRote Blitze: \\d+,\\d pro"))))
+        << tip.toStdString();
+    EXPECT_TRUE(tip.contains(QStringLiteral("Anhaltendes Blinken: ")));
+    for (const char* english : {"flashes", "limits", "screen", "second", "yes", "refresh"})
+        EXPECT_FALSE(tip.contains(QLatin1String(english))) << english << ": " << tip.toStdString();
+    const std::string& reason = flash.Report().Reason;
+    EXPECT_NE(reason.find(" a second"), std::string::npos) << reason;
+    EXPECT_NE(reason.find(" % of "), std::string::npos) << reason;
+
+    flash.FlashCheck1->trigger();
+    auto* dialog = form->findChild<QDialog*>(QStringLiteral("FlashCheckDialog"));
+    ASSERT_NE(dialog, nullptr);
+    const QString text = dialog->findChild<QLabel*>(QStringLiteral("FlashCheckText"))->text();
+    EXPECT_TRUE(text.contains(QStringLiteral("Bildwiederholrate: "))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Unter den Grenzwerten mit: "))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("\\d,\\d Hz"))))
+        << text.toStdString();
+    Close(form);
+}
+
+// A session's minute: the numbers follow the locale the caller gives, the words the language.
+TEST_F(MainWindowTest, SessionFlashMinutesReadInTheUsersLanguage) {
+    InGerman german;
+    TFlashMinute minute;
+    minute.EndMs = 60'000;
+    minute.LowestHz = minute.HighestHz = 7.5;
+    minute.LowestDepth = 3;
+    minute.HighestDepth = 5;
+    EXPECT_EQ(FlashMinuteHeading(minute, QLocale()), "0:00-1:00  7,5 Hz, Tiefe 3–5");
+    minute.Worst.Checked = true;
+    EXPECT_EQ(DescribeFlashMinute(minute),
+              "0:00-1:00  7.5 Hz, Tiefe 3–5: unter den Grenzwerten; 0.0 allgemeine und 0.0 rote "
+              "Blitze pro Sekunde, 0 % des Bildschirms, 0 % eines 10-Grad-Sichtfelds");
+}
+
+// The library's refusals and the import's report, with the names they quote kept byte for byte.
+TEST_F(MainWindowTest, LibraryErrorsAndImportReportsReadInTheUsersLanguage) {
+    InGerman german;
+    EXPECT_EQ(MessageOf([] { BuildLibraryModule({{"", {}}}, {}); }), "Ein Bildname ist leer");
+    EXPECT_EQ(MessageOf([] {
+                  BuildLibraryModule({}, {{"#12", {}}});
+              }),
+              "Klangname „#12“ würde als Ressourcennummer gelesen");
+    const std::string latin1Name = "na\xefve%2.bmp";
+    EXPECT_EQ(MessageOf([&] {
+                  PackedDibFromBmpFile({'X', 'Y'}, latin1Name);
+              }),
+              latin1Name + " ist keine verwendbare Bitmap-Datei: kein Bitmap-Dateikopf am Anfang");
+
+    TImportReport report;
+    for (int line = 1; line <= 12; ++line)
+        report.Note(1, "an unknown kind of line", line);
+    report.Note(2, "left out", 4);
+    EXPECT_EQ(report.Lines("a.sbg: ", true),
+              (std::vector<std::string>{
+                  "a.sbg: an unknown kind of line (Zeilen 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 und 2 "
+                  "weitere)",
+                  "a.sbg: left out (Zeile 4)"}));
+    // The session file's own comment stays English.
+    EXPECT_EQ(report.Lines("# ")[1], "# left out (line 4)");
 }

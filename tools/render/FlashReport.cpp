@@ -4,14 +4,19 @@
 #include "SessionRender.h" // OpenLibraryModule
 
 #include "framework/Exception.h"
+#include "framework/Messages.h"
 #include "library/LibraryFormat.h"
 #include "library/LibraryLoader.h"
 #include "picture/DIB.h"
 #include "run/RunParameters.h"
 #include "safety/FlashAdvice.h"
 
+#include <QCoreApplication>
+
 std::vector<TFlashMinute> ReportSessionFlashing(const TFlashReportJob& job) {
-    if (job.Session.Empty()) throw Exception("nothing to check");
+    if (job.Session.Empty())
+        throw Exception(
+            TranslatedText("RenderTool", QT_TRANSLATE_NOOP("RenderTool", "nothing to check")));
     const TModuleHandle module = OpenLibraryModule(job.LibraryPath);
     struct Release {
         TModuleHandle m;
@@ -22,13 +27,19 @@ std::vector<TFlashMinute> ReportSessionFlashing(const TFlashReportJob& job) {
     try {
         LoadLibraryPicture(module, job.PictureName, dib, modulus);
     } catch (const Exception& e) {
-        throw Exception(job.LibraryPath + " has no usable picture \"" + job.PictureName +
-                        "\": " + e.Message());
+        throw Exception(TranslatedText(
+            "RenderTool", QT_TRANSLATE_NOOP("RenderTool", "%1 has no usable picture \"%2\": %3"),
+            {job.LibraryPath, job.PictureName, e.Message()}));
     }
     TFlashPicture picture = FlashPictureOf(dib);
     if (job.Reduced) picture.Colours = ReducedFlashingColours(picture.Colours);
 
-    if (!picture.Top) throw Exception(job.PictureName + ": the picture is not an 8-bit picture");
+    if (!picture.Top) {
+        throw Exception(TranslatedText(
+            "RenderTool",
+            QT_TRANSLATE_NOOP("RenderTool", "%1: the picture is not an 8-bit picture"),
+            {job.PictureName}));
+    }
     TSessionFlashGrader grader(picture, modulus, job.Display);
     return grader.Grade(job.Session, TransformLevelFromKnob(job.Depth));
 }
