@@ -144,7 +144,7 @@ const TValueOption kValueOptions[] = {
 
 const char* const kDescription = QT_TRANSLATE_NOOP(
     "RenderTool",
-    "Renders the sound Velmora plays to a WAV file, exactly as the program would play it with "
+    "Renders the sound Velmora plays to a sound file, exactly as the program would play it with "
     "perfect timers: the same modulation, frequency rules and mixing. With a session the knob "
     "and tone options give the settings as they stand when the run starts; the session's points "
     "set them from there; a setting of the first point stands from the first frame. The same "
