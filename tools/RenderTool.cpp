@@ -531,10 +531,17 @@ int main(int argc, char** argv) {
                 ImportSchedule(given[option], given["--output"]);
             return 0;
         }
-        const TRenderJob job = RenderJobOf(given);
+        TRenderJob job = RenderJobOf(given);
         if (given.count("--plot") != 0) PlotSession(job.Session, given["--plot"]);
         if (job.OutputPath.empty()) return 0;
         RemovePartFileWhenInterrupted(job.OutputPath);
+        if (job.Metadata.size() > TSoundWriter::MaxMetadataBytes(job.Format)) {
+            std::cerr << FillIn(RenderTool::tr("The session is too long to be kept in a %1 file; "
+                                               "the file holds the sound only."),
+                                {SoundFormatName(job.Format)})
+                      << "\n";
+            job.Metadata.clear();
+        }
         if (IsLossy(job.Format))
             std::cerr << FillIn(RenderTool::tr("%1 is lossy: the file does not hold the exact "
                                                "sound; WAV and FLAC do."),

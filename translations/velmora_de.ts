@@ -663,6 +663,10 @@ Weitere Informationen mit velmora-render --help.
 
 --flash-report gibt stattdessen für jede Minute der Sitzung die Frequenzen, die Tiefen und die Stärke des Blinkens aus; der Exit-Status ist 3, wenn eine Minute die Grenzwerte für lichtempfindliche Betrachter überschreitet. Falsche Argumente ergeben Exit-Status 2, Fehler 1.</translation>
     </message>
+    <message>
+        <source>The session is too long to be kept in a %1 file; the file holds the sound only.</source>
+        <translation>Die Sitzung ist zu lang, um in einer %1-Datei mitgespeichert zu werden; die Datei enthält nur den Klang.</translation>
+    </message>
 </context>
 <context>
     <name>RunParameters</name>

@@ -663,6 +663,10 @@ Try velmora-render --help for more.
 
 --flash-report вместо этого выводит для каждой минуты сеанса частоты, глубины и силу мигания изображения; код выхода 3, если хотя бы одна минута превышает пределы для светочувствительных зрителей. Неверные аргументы дают код выхода 2, ошибки — 1.</translation>
     </message>
+    <message>
+        <source>The session is too long to be kept in a %1 file; the file holds the sound only.</source>
+        <translation>Сеанс слишком длинный, чтобы сохранить его в файле %1; файл содержит только звук.</translation>
+    </message>
 </context>
 <context>
     <name>RunParameters</name>

@@ -212,3 +212,41 @@ TEST(RenderDescription, StartingSettingsAreWrittenOnceIntoTheFirstPoint) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(RenderFormats, ALongSessionInAnyLanguageComesBackWhole) {
+    libtest::TempDir dir("render-long");
+    std::string session = "# Abendruhe – tief, ёж\n";
+    for (int s = 0; s < 10000; ++s)
+        session += FormatSessionTime(s * 1000) + " " + std::to_string(7 + s % 20) + ".5\n";
+    TRenderDescription d;
+    d.Version = "2.4";
+    d.Library = "Bibliothek ä.zdl";
+    d.Sound = "Brandung";
+    d.SessionText = session;
+    const std::string text = DescriptionText(d);
+    const std::vector<float> frames(2 * 4410, 0.25f);
+    for (TSoundFormat format : {TSoundFormat::Pcm16, TSoundFormat::Float32, TSoundFormat::Flac,
+                                TSoundFormat::Vorbis, TSoundFormat::Opus, TSoundFormat::Mp3}) {
+        const std::string path = (dir / "long").string();
+        if (format == TSoundFormat::Opus) {
+            // libsndfile reads Opus tags only up to about 50 KiB: refused, not lost unread.
+            EXPECT_THROW(TSoundWriter(path, format, 44100, 0, text), Exception);
+            continue;
+        }
+        {
+            TSoundWriter writer(path, format, 44100, 0, text);
+            writer.Write(frames.data(), 4410);
+            writer.Finish();
+        }
+        SCOPED_TRACE(SoundFormatName(format));
+        TRenderDescription back;
+        ASSERT_NO_THROW(back = ReadDescription(path));
+        EXPECT_EQ(back.SessionText, session) << SoundFormatName(format);
+        EXPECT_EQ(back.Library, d.Library) << SoundFormatName(format);
+        EXPECT_EQ(back.Sound, d.Sound) << SoundFormatName(format);
+    }
+}
+
+} // namespace

@@ -63,6 +63,27 @@ bool PlainValue(std::string_view value) {
            });
 }
 
+// MP3's comment tag goes out as Latin-1 and comes back as UTF-8: text written as UTF-8 comes
+// back with each of its bytes made a character. Undone where every character is one byte;
+// anything else is left as it came.
+std::string UndoLatin1(const std::string& text) {
+    std::string bytes;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            bytes += static_cast<char>(c);
+        } else if ((c == 0xC2 || c == 0xC3) && i + 1 < text.size() &&
+                   (static_cast<unsigned char>(text[i + 1]) & 0xC0) == 0x80) {
+            bytes += static_cast<char>(((c & 0x03) << 6) |
+                                       (static_cast<unsigned char>(text[i + 1]) & 0x3F));
+            ++i;
+        } else {
+            return text;
+        }
+    }
+    return bytes;
+}
+
 } // namespace
 
 std::string WithStartingSettings(const std::string& text, const TSession& session,
@@ -231,6 +252,13 @@ TRenderDescription ReadDescription(const std::string& path) {
                                : std::string(comment, strnlen(comment, kDescriptionMaxBytes + 1));
         sf_close(file);
         if (text.empty()) Refuse("the file has no comment tag");
+        if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG) {
+            // The session refuses what is no UTF-8, so what was not double-encoded is kept.
+            try {
+                return ParseDescription(UndoLatin1(text));
+            } catch (const Exception&) {
+            }
+        }
         return ParseDescription(text);
     } catch (const Exception& e) {
         throw Exception(path + ": " + e.Message());

@@ -93,18 +93,21 @@ struct TMemoryFile {
     }
 };
 
-// What every file gets before its first frame: the description, and no peak chunk in WAV
-// (it would depend on the samples, which standard output cannot wait for).
+// The chunk that holds a WAV file's description, after its samples: libsndfile keeps the
+// chunks before them in a header of at most 100 KiB, and a long session is more.
+std::vector<uint8_t> DescriptionChunk(const std::string& metadata) {
+    std::vector<uint8_t> chunk(kMetadataChunkId, kMetadataChunkId + 4);
+    AppendLe32(chunk, static_cast<uint32_t>(metadata.size()));
+    chunk.insert(chunk.end(), metadata.begin(), metadata.end());
+    if (metadata.size() % 2 != 0) chunk.push_back(0); // chunks start on even bytes
+    return chunk;
+}
+
+// What every file gets before its first frame: the description in the tags, and no peak
+// chunk in WAV (it would depend on the samples, which standard output cannot wait for).
 std::string Describe(SNDFILE* file, TSoundFormat format, const std::string& metadata) {
     if (IsWav(format)) {
         sf_command(file, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
-        if (metadata.empty()) return {};
-        SF_CHUNK_INFO chunk{};
-        std::memcpy(chunk.id, kMetadataChunkId, 4);
-        chunk.id_size = 4;
-        chunk.datalen = static_cast<unsigned>(metadata.size());
-        chunk.data = const_cast<char*>(metadata.data());
-        if (sf_set_chunk(file, &chunk) != SF_ERR_NO_ERROR) return sf_strerror(file);
         return {};
     }
     if (sf_set_string(file, SF_STR_SOFTWARE, "Velmora") != 0) return sf_strerror(file);
@@ -244,12 +247,15 @@ TSoundWriter::TSoundWriter(const std::string& path, TSoundFormat format, uint32_
                            uint64_t frames, const std::string& metadata)
     : path_(path), format_(format), rate_(rate), announced_(frames),
       metadataBytes_(metadata.size()) {
+    if (metadata.size() > MaxMetadataBytes(format))
+        Fail(std::string("its description is too long for ") + SoundFormatName(format));
     if (path == kStandardOutput) {
         path_ = "standard output";
         if (!IsWav(format)) Fail("standard output takes WAV only");
         stream_ = stdout;
         const std::vector<uint8_t> header = WavHeader(format, rate, announced_, metadata);
         Put(header.data(), header.size());
+        if (!metadata.empty()) chunk_ = DescriptionChunk(metadata);
         return;
     }
     // Found out before anything is rendered, not when the finished file is moved into place.
@@ -273,6 +279,7 @@ TSoundWriter::TSoundWriter(const std::string& path, TSoundFormat format, uint32_
     if (file_ == nullptr) Fail(partPath_ + ": " + sf_strerror(nullptr));
     const std::string why = Describe(file_, format, metadata);
     if (!why.empty()) Fail(why);
+    if (IsWav(format) && !metadata.empty()) chunk_ = DescriptionChunk(metadata);
 }
 
 TSoundWriter::~TSoundWriter() {
@@ -288,8 +295,12 @@ void TSoundWriter::Fail(const std::string& why) const {
 uint64_t TSoundWriter::MaxFrames(TSoundFormat format, size_t metadataBytes) {
     if (!IsWav(format)) return std::numeric_limits<uint32_t>::max();
     // The header as libsndfile writes it, with room for its own chunks, and ours.
-    const uint64_t header = 256 + 8 + metadataBytes;
+    const uint64_t header = 256 + 8 + metadataBytes + 1;
     return (uint64_t{0xFFFFFFFFu} - header) / WavBytesPerFrame(format);
+}
+
+size_t TSoundWriter::MaxMetadataBytes(TSoundFormat format) {
+    return format == TSoundFormat::Opus ? 48 * 1024 : std::numeric_limits<uint32_t>::max() / 2;
 }
 
 uint64_t TSoundWriter::FileFrames(TSoundFormat format, uint32_t rate, uint64_t frames) {
@@ -315,12 +326,13 @@ std::vector<uint8_t> TSoundWriter::WavHeader(TSoundFormat format, uint32_t rate,
     if (!why.empty()) throw Exception("libsndfile: " + why);
     std::vector<uint8_t>& bytes = memory.Bytes;
     const uint64_t data = frames * WavBytesPerFrame(format);
+    const uint64_t after = metadata.empty() ? 0 : DescriptionChunk(metadata).size();
     // The chunks up to "data", the last one of an empty file.
     for (size_t at = 12; at + 8 <= bytes.size();) {
         const uint32_t size = ReadLe32(&bytes[at + 4]);
         if (std::memcmp(&bytes[at], "data", 4) == 0) {
             bytes.resize(at + 8);
-            WriteLe32(&bytes[4], static_cast<uint32_t>(bytes.size() - 8 + data));
+            WriteLe32(&bytes[4], static_cast<uint32_t>(bytes.size() - 8 + data + after));
             WriteLe32(&bytes[at + 4], static_cast<uint32_t>(data));
             return bytes;
         }
@@ -405,6 +417,9 @@ void TSoundWriter::Finish() {
             Fail("its header announced " + std::to_string(announced_) + " frames, not " +
                  std::to_string(frames_));
         }
+        if (!chunk_.empty() &&
+            std::fwrite(chunk_.data(), 1, chunk_.size(), stream) != chunk_.size())
+            Fail(std::strerror(errno));
         if (std::fflush(stream) != 0) Fail(std::strerror(errno));
         return;
     }
@@ -418,6 +433,7 @@ void TSoundWriter::Finish() {
     if (const int closed = sf_close(file_); closed != 0 && why.empty())
         why = sf_error_number(closed);
     file_ = nullptr;
+    if (why.empty() && !chunk_.empty()) why = AppendChunk();
     std::error_code error;
     if (why.empty()) std::filesystem::rename(partPath_, path_, error);
     if (error) why = error.message();
@@ -425,4 +441,21 @@ void TSoundWriter::Finish() {
         std::remove(partPath_.c_str());
         Fail(why);
     }
+}
+
+std::string TSoundWriter::AppendChunk() const {
+    // After the samples, and the RIFF size grown by it.
+    std::FILE* file = std::fopen(partPath_.c_str(), "r+b");
+    if (file == nullptr) return std::strerror(errno);
+    std::string why;
+    uint8_t size[4];
+    long end = 0;
+    if (std::fseek(file, 0, SEEK_END) != 0 || (end = std::ftell(file)) < 12 ||
+        std::fwrite(chunk_.data(), 1, chunk_.size(), file) != chunk_.size())
+        why = std::strerror(errno);
+    WriteLe32(size, static_cast<uint32_t>(static_cast<uint64_t>(end) + chunk_.size() - 8));
+    if (why.empty() && (std::fseek(file, 4, SEEK_SET) != 0 || std::fwrite(size, 1, 4, file) != 4))
+        why = std::strerror(errno);
+    if (std::fclose(file) != 0 && why.empty()) why = std::strerror(errno);
+    return why;
 }

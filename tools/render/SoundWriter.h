@@ -7,7 +7,7 @@
 // the bytes a file would get: its header, sizes announced, goes out first, so it must be given
 // exactly the frames announced.
 // The render's own description (the session and its settings) goes into the file's metadata:
-// a "vlms" chunk in WAV, the comment tag in the others.
+// a "vlms" chunk after the samples in WAV, the comment tag in the others.
 
 #include <cstdint>
 #include <cstdio>
@@ -49,6 +49,9 @@ public:
 
     // The most frames a file of this format can hold: a WAV file's sizes are 32-bit.
     static uint64_t MaxFrames(TSoundFormat format, size_t metadataBytes = 0);
+    // The longest description a file of this format can be read back with: libsndfile reads
+    // an Opus file's tags only up to about 50 KiB.
+    static size_t MaxMetadataBytes(TSoundFormat format);
     // Opus is written at 48 kHz only: the frames a file of this format gets for the given
     // frames at the given rate.
     static uint64_t FileFrames(TSoundFormat format, uint32_t rate, uint64_t frames);
@@ -66,6 +69,7 @@ private:
     [[noreturn]] void Fail(const std::string& why) const;
     void Put(const void* bytes, size_t count);
     void WriteFile(const float* frames, uint32_t count);
+    std::string AppendChunk() const; // the reason when it fails
 
     std::string path_;
     std::string partPath_; // empty for standard output
@@ -76,5 +80,6 @@ private:
     std::FILE* stream_ = nullptr; // standard output
     SNDFILE* file_ = nullptr;
     std::unique_ptr<TResampler> resampler_;
+    std::vector<uint8_t> chunk_; // WAV's description, written after the samples
     uint64_t frames_ = 0;
 };
