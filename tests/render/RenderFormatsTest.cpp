@@ -7,6 +7,7 @@
 #include "render/RenderMetadata.h"
 #include "session/SessionFile.h"
 
+#include <cmath>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -86,6 +87,15 @@ TEST(RenderFormats, EveryFormatOpensAtItsLengthAndFlacHoldsTheWavSamples) {
         EXPECT_FALSE(std::filesystem::exists(dir / (std::string(c.File) + ".part")));
     }
     const Decoded wav = Decode(dir / "a.wav");
+    // The lossy ones keep the sound's strength, Opus through its resampling to 48 kHz too.
+    const auto rms = [](const Decoded& d) {
+        double sum = 0;
+        for (short v : d.Samples)
+            sum += static_cast<double>(v) * v;
+        return std::sqrt(sum / static_cast<double>(std::max<size_t>(1, d.Samples.size())));
+    };
+    for (const char* lossy : {"a.ogg", "a.opus", "a.mp3"})
+        EXPECT_NEAR(rms(Decode(dir / lossy)) / rms(wav), 1.0, 0.1) << lossy;
     EXPECT_EQ(Decode(dir / "a.flac").Samples, wav.Samples);
     EXPECT_EQ(Decode(dir / "flac.sound").Samples, wav.Samples);
     const auto loud = std::count_if(wav.Samples.begin(), wav.Samples.end(),
