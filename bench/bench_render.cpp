@@ -3,8 +3,11 @@
 // disk, the way the tool runs it. "x_realtime_cpu" is audio seconds per second of the
 // process's processor time (one core), "x_realtime_wall" per second of wall time, which a busy
 // machine stretches; "peak_rss_MB" is the process's peak after the run, which stays flat from the
-// 2-minute session to the 20-minute one when memory does not grow with the length.
+// 2-minute session to the 20-minute one when memory does not grow with the length. The
+// formats' runs write the same session, with its description, as WAV, FLAC, Ogg Vorbis, Opus
+// (resampled to 48 kHz) and MP3 through libsndfile.
 
+#include "render/RenderMetadata.h"
 #include "render/SessionRender.h"
 #include "session/SessionFile.h"
 
@@ -78,6 +81,21 @@ void Render(benchmark::State& state, int minutes, TWavFormat format) {
     RenderJob(state, std::move(job), minutes);
 }
 
+void RenderFormat(benchmark::State& state, TSoundFormat format) {
+    constexpr int kMinutes = 20;
+    TRenderJob job;
+    job.SoundName = "Surf";
+    job.Session = WindDown(kMinutes);
+    job.Format = format;
+    TRenderDescription description;
+    description.Version = "bench";
+    description.Library = "main.zdl";
+    description.Sound = job.SoundName;
+    description.SessionText = "0:00 14.0 am=3 fm=2 volume=7\n20:00 6.0\n";
+    job.Metadata = DescriptionText(description);
+    RenderJob(state, std::move(job), kMinutes);
+}
+
 // A 25 Hz session steps the modulation every 2 ms, the most often the program does.
 void RenderFast(benchmark::State& state, int minutes) {
     TRenderJob job;
@@ -100,5 +118,20 @@ BENCHMARK_CAPTURE(Render, WindDown20min_f32, 20, TWavFormat::Float32)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 BENCHMARK_CAPTURE(RenderFast, At25Hz20min_s16, 20)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(RenderFormat, Format20min_wav, TSoundFormat::Pcm16)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(RenderFormat, Format20min_flac, TSoundFormat::Flac)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(RenderFormat, Format20min_ogg, TSoundFormat::Vorbis)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(RenderFormat, Format20min_opus, TSoundFormat::Opus)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(RenderFormat, Format20min_mp3, TSoundFormat::Mp3)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 BENCHMARK_MAIN();

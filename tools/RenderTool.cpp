@@ -8,6 +8,7 @@
 #include "audio/SoundEnvironment.h"
 #include "exchange/Import.h"
 #include "render/FlashReport.h"
+#include "render/RenderMetadata.h"
 #include "render/SessionRender.h"
 #include "run/SessionPlot.h"
 #include "session/SessionFile.h"
@@ -40,6 +41,7 @@ const char* const kUsage = QT_TRANSLATE_NOOP(
                   "       velmora-render --session FILE --plot OUT.png [-o OUT.wav]\n"
                   "       velmora-render --flash-report --picture NAME [OPTION]... --session FILE\n"
                   "       velmora-render --import FILE -o OUT.vsession\n"
+                  "       velmora-render --extract RENDERED -o OUT.vsession\n"
                   "Try velmora-render --help for more.\n");
 
 struct RenderTool {
@@ -72,8 +74,9 @@ const TValueOption kValueOptions[] = {
      QT_TRANSLATE_NOOP("RenderTool", "Length without a session, m:ss or "
                                      "h:mm:ss.")},
     {"output", "FILE",
-     QT_TRANSLATE_NOOP("RenderTool", "The file to write (replaced if it exists); - writes the "
-                                     "WAV data to standard output.")},
+     QT_TRANSLATE_NOOP("RenderTool", "The file to write (replaced if it exists); its extension "
+                                     "chooses the format: .wav, .flac, .ogg, .opus or .mp3 (WAV "
+                                     "for any other); - writes WAV data to standard output.")},
     {"sound", "NAME",
      QT_TRANSLATE_NOOP("RenderTool", "Sound of the library (default: the first "
                                      "it lists).")},
@@ -94,8 +97,12 @@ const TValueOption kValueOptions[] = {
     {"tone-level", "DB",
      QT_TRANSLATE_NOOP("RenderTool", "The tone's level against the sound, -60..0 (default "
                                      "-6).")},
-    {"format", "s16|f32",
-     QT_TRANSLATE_NOOP("RenderTool", "16-bit PCM (default) or 32-bit float samples.")},
+    {"format", "wav|s16|f32|flac|ogg|opus|mp3",
+     QT_TRANSLATE_NOOP("RenderTool", "The file's format whatever its extension: WAV with 16-bit "
+                                     "(wav, s16) or 32-bit float samples (f32), FLAC (16-bit, "
+                                     "the same samples as the WAV), or the lossy Ogg Vorbis, "
+                                     "Opus (resampled to 48 kHz, as Opus is always played) or "
+                                     "MP3.")},
     {"plot", "FILE",
      QT_TRANSLATE_NOOP("RenderTool", "Draw the session's frequency over time into a PNG file, "
                                      "as the program's Session window shows it (with -o the "
@@ -107,6 +114,13 @@ const TValueOption kValueOptions[] = {
                                      "format is told by the content; what a session cannot hold "
                                      "is listed on standard error.")},
     {"import-sbg", "FILE", QT_TRANSLATE_NOOP("RenderTool", "The same as --import.")},
+    {"extract", "RENDERED",
+     QT_TRANSLATE_NOOP("RenderTool", "Take the session back out of a rendered file into the "
+                                     "session file -o, with the knobs and the tone it was "
+                                     "rendered with written into its first point; the library, "
+                                     "sound and tone level it was rendered with are told on "
+                                     "standard error. Rendering it with those gives the same "
+                                     "WAV or FLAC file.")},
     {"picture", "NAME",
      QT_TRANSLATE_NOOP("RenderTool", "With --flash-report: the library's picture to check.")},
     {"depth", "N",
@@ -130,10 +144,13 @@ const TValueOption kValueOptions[] = {
 
 const char* const kDescription = QT_TRANSLATE_NOOP(
     "RenderTool",
-    "Renders the sound Velmora plays to a WAV file, exactly as the program would play it with "
+    "Renders the sound Velmora plays to a sound file, exactly as the program would play it with "
     "perfect timers: the same modulation, frequency rules and mixing. With a session the knob "
     "and tone options give the settings as they stand when the run starts; the session's points "
-    "set them from there. The same arguments always give the same file.\n"
+    "set them from there; a setting of the first point stands from the first frame. The same "
+    "arguments always give the same WAV and FLAC file (Ogg streams carry a serial number of "
+    "their own). Every file keeps the session and the settings it was rendered with (a \"vlms\" "
+    "chunk in WAV, the comment tag in the others), which --extract takes back out.\n"
     "\n"
     "--flash-report prints instead, for each minute of the session, the frequencies, the depths "
     "and how strongly the picture flashes; its exit status is 3 when any minute is over the "
@@ -151,8 +168,8 @@ int KnobValue(const std::string& option, const std::string& text, int max) {
 using TGiven = std::map<std::string, std::string>;
 
 const char* const kRenderOptions[] = {
-    "--output", "--sound",   "--am",         "--fm",   "--volume", "--half",      "--format",
-    "--tone",   "--carrier", "--tone-level", "--plot", "--import", "--import-sbg"};
+    "--output", "--sound",   "--am",         "--fm",   "--volume", "--half",       "--format",
+    "--tone",   "--carrier", "--tone-level", "--plot", "--import", "--import-sbg", "--extract"};
 const char* const kFlashOptions[] = {"--picture", "--depth",  "--difference", "--reduced",
                                      "--window",  "--screen", "--refresh"};
 
@@ -223,8 +240,9 @@ bool OnOff(const TGiven& given, const char* option) {
     return found->second == "on";
 }
 
-// The session to follow: a session file, or one frequency held for a duration.
-TSession SessionOf(TGiven& given) {
+// The session to follow: a session file, or one frequency held for a duration; its text, when
+// asked for, as the render keeps it.
+TSession SessionOf(TGiven& given, std::string* text = nullptr) {
     auto has = [&](const char* o) { return given.count(o) != 0; };
     if (has("--session")) {
         if (has("--frequency") || has("--duration"))
@@ -232,7 +250,13 @@ TSession SessionOf(TGiven& given) {
                 FillIn(RenderTool::tr("--session sets the frequency and the length "
                                       "itself; leave out --frequency and --duration")));
         try {
-            return LoadSessionFile(given["--session"]);
+            TSession session = LoadSessionFile(given["--session"]);
+            if (text != nullptr) {
+                std::ifstream in(given["--session"], std::ios::binary);
+                text->assign(std::istreambuf_iterator<char>(in), {});
+                if (in.bad()) throw Exception("cannot read " + given["--session"]);
+            }
+            return session;
         } catch (const Exception& e) {
             throw UsageError(e.Message()); // a session that cannot be used is a bad argument
         }
@@ -253,7 +277,10 @@ TSession SessionOf(TGiven& given) {
     }
     TSessionPoint start, finish;
     start.FrequencyMilli = finish.FrequencyMilli = milli;
+    start.Line = 1;
     finish.TimeMs = length;
+    finish.Line = 2;
+    if (text != nullptr) *text = SteadySessionText(milli, length);
     return TSession({start, finish});
 }
 
@@ -269,7 +296,7 @@ TRenderJob RenderJobOf(TGiven& given) {
     if (!plot && (!has("--output") || given["--output"].empty()))
         throw UsageError(FillIn(RenderTool::tr("no output file (-o) given")));
     if (has("--output")) job.OutputPath = given["--output"];
-    if (job.OutputPath == TWavWriter::kStandardOutput && isatty(STDOUT_FILENO) != 0)
+    if (job.OutputPath == TSoundWriter::kStandardOutput && isatty(STDOUT_FILENO) != 0)
         throw UsageError(
             FillIn(RenderTool::tr("-o - writes WAV data, which a terminal cannot show; "
                                   "send it into a pipe or give a file")));
@@ -303,13 +330,34 @@ TRenderJob RenderJobOf(TGiven& given) {
             throw UsageError(FillIn(
                 RenderTool::tr("--tone-level takes a whole number of decibels from -60 to 0")));
     }
+    if (!SoundFormatOfPath(job.OutputPath, job.Format)) job.Format = TSoundFormat::Pcm16;
     if (has("--format")) {
-        const std::string& f = given["--format"];
-        if (f != "s16" && f != "f32")
-            throw UsageError(FillIn(RenderTool::tr("--format takes s16 or f32")));
-        job.Format = f == "s16" ? TWavFormat::Pcm16 : TWavFormat::Float32;
+        static const std::map<std::string, TSoundFormat> kFormats = {
+            {"wav", TSoundFormat::Pcm16},   {"s16", TSoundFormat::Pcm16},
+            {"f32", TSoundFormat::Float32}, {"flac", TSoundFormat::Flac},
+            {"ogg", TSoundFormat::Vorbis},  {"opus", TSoundFormat::Opus},
+            {"mp3", TSoundFormat::Mp3}};
+        const auto found = kFormats.find(given["--format"]);
+        if (found == kFormats.end())
+            throw UsageError(
+                FillIn(RenderTool::tr("--format takes wav, s16, f32, flac, ogg, opus or mp3")));
+        job.Format = found->second;
     }
-    job.Session = SessionOf(given);
+    if (job.OutputPath == TSoundWriter::kStandardOutput && !IsWav(job.Format))
+        throw UsageError(FillIn(RenderTool::tr("-o - writes WAV only; give a file for %1"),
+                                {SoundFormatName(job.Format)}));
+    std::string text;
+    job.Session = SessionOf(given, &text);
+    // The file keeps the session with the starting settings in its first point, so that
+    // rendering what --extract takes out gives the same description and the same sound.
+    TRenderDescription description;
+    description.Version = kVelmoraVersion;
+    description.Library = job.LibraryPath;
+    description.Sound = job.SoundName;
+    description.ToneLevel = job.ToneLevel;
+    description.SessionText = WithStartingSettings(text, job.Session, job);
+    job.Metadata = DescriptionText(description);
+    TakeFirstPointSettings(job);
     return job;
 }
 
@@ -381,6 +429,16 @@ void PlotSession(const TSession& session, const std::string& path) {
         throw Exception(FillIn(RenderTool::tr("cannot write the picture %1"), {path}));
 }
 
+void ExtractSession(const std::string& rendered, const std::string& output) {
+    const TRenderDescription d = ReadDescription(rendered);
+    std::cerr << FillIn(RenderTool::tr("Rendered by velmora-render %1 from --library %2 "
+                                       "--sound %3 --tone-level %4"),
+                        {d.Version, d.Library, d.Sound.empty() ? "\"\"" : d.Sound,
+                         std::to_string(d.ToneLevel)})
+              << "\n";
+    WriteImportedSession(output, d.SessionText);
+}
+
 void ImportSchedule(const std::string& schedule, const std::string& output) {
     const TImported imported = ImportScheduleFile(schedule);
     for (const std::string& line : imported.Report)
@@ -421,8 +479,8 @@ void RemovePartFile(int signal) {
 }
 
 void RemovePartFileWhenInterrupted(const std::string& output) {
-    const std::string part = TWavWriter::PartPath(output);
-    if (output == TWavWriter::kStandardOutput || part.size() >= sizeof g_partPath) return;
+    const std::string part = TSoundWriter::PartPath(output);
+    if (output == TSoundWriter::kStandardOutput || part.size() >= sizeof g_partPath) return;
     std::memcpy(g_partPath, part.c_str(), part.size() + 1);
     struct sigaction action = {};
     action.sa_handler = &RemovePartFile;
@@ -462,18 +520,33 @@ int main(int argc, char** argv) {
         if (!parsed) return 0;
         TGiven given = parsed->Given;
         if (parsed->FlashReport) return PrintFlashReport(FlashJobOf(given));
-        for (const char* option : {"--import", "--import-sbg"}) {
+        for (const char* option : {"--import", "--import-sbg", "--extract"}) {
             if (given.count(option) == 0) continue;
             if (given.size() != 2 || given["--output"].empty())
                 throw UsageError(
                     FillIn(RenderTool::tr("%1 takes -o FILE.vsession and nothing else"), {option}));
-            ImportSchedule(given[option], given["--output"]);
+            if (std::strcmp(option, "--extract") == 0)
+                ExtractSession(given[option], given["--output"]);
+            else
+                ImportSchedule(given[option], given["--output"]);
             return 0;
         }
-        const TRenderJob job = RenderJobOf(given);
+        TRenderJob job = RenderJobOf(given);
         if (given.count("--plot") != 0) PlotSession(job.Session, given["--plot"]);
         if (job.OutputPath.empty()) return 0;
         RemovePartFileWhenInterrupted(job.OutputPath);
+        if (job.Metadata.size() > TSoundWriter::MaxMetadataBytes(job.Format)) {
+            std::cerr << FillIn(RenderTool::tr("The session is too long to be kept in a %1 file; "
+                                               "the file holds the sound only."),
+                                {SoundFormatName(job.Format)})
+                      << "\n";
+            job.Metadata.clear();
+        }
+        if (IsLossy(job.Format))
+            std::cerr << FillIn(RenderTool::tr("%1 is lossy: the file does not hold the exact "
+                                               "sound; WAV and FLAC do."),
+                                {SoundFormatName(job.Format)})
+                      << "\n";
         ProgressBar bar;
         RenderToWav(job, [&bar](uint64_t done, uint64_t total) { bar(done, total); });
         return 0;

@@ -683,10 +683,6 @@ Befehle:
         <translation>Länge ohne Sitzung, m:ss oder h:mm:ss.</translation>
     </message>
     <message>
-        <source>The file to write (replaced if it exists); - writes the WAV data to standard output.</source>
-        <translation>Die zu schreibende Datei (wird ersetzt, falls vorhanden); - schreibt die WAV-Daten in die Standardausgabe.</translation>
-    </message>
-    <message>
         <source>Sound of the library (default: the first it lists).</source>
         <translation>Klang der Bibliothek (Vorgabe: der erste, den sie auflistet).</translation>
     </message>
@@ -719,10 +715,6 @@ Befehle:
         <translation>Der Pegel des Tons gegenüber dem Klang, -60..0 (Vorgabe -6).</translation>
     </message>
     <message>
-        <source>16-bit PCM (default) or 32-bit float samples.</source>
-        <translation>16-Bit-PCM (Vorgabe) oder 32-Bit-Gleitkomma-Samples.</translation>
-    </message>
-    <message>
         <source>Draw the session&apos;s frequency over time into a PNG file, as the program&apos;s Session window shows it (with -o the sound as well).</source>
         <translation>Den Frequenzverlauf der Sitzung in eine PNG-Datei zeichnen, wie ihn das Sitzungsfenster des Programms zeigt (mit -o zusätzlich den Klang).</translation>
     </message>
@@ -749,14 +741,6 @@ Befehle:
     <message>
         <source>With --flash-report: the display&apos;s refresh rate (default 60).</source>
         <translation>Mit --flash-report: die Bildwiederholrate des Bildschirms (Vorgabe 60).</translation>
-    </message>
-    <message>
-        <source>Renders the sound Velmora plays to a WAV file, exactly as the program would play it with perfect timers: the same modulation, frequency rules and mixing. With a session the knob and tone options give the settings as they stand when the run starts; the session&apos;s points set them from there. The same arguments always give the same file.
-
---flash-report prints instead, for each minute of the session, the frequencies, the depths and how strongly the picture flashes; its exit status is 3 when any minute is over the limits for photosensitive viewers. Bad arguments give exit status 2, failures 1.</source>
-        <translation>Schreibt den Klang, den Velmora spielt, in eine WAV-Datei, genau so, wie das Programm ihn mit perfekten Zeitgebern spielen würde: dieselbe Modulation, dieselben Frequenzregeln, dieselbe Mischung. Mit einer Sitzung geben die Regler- und Tonoptionen die Einstellungen beim Start des Durchlaufs an; danach setzen die Punkte der Sitzung sie. Dieselben Argumente ergeben immer dieselbe Datei.
-
---flash-report gibt stattdessen für jede Minute der Sitzung die Frequenzen, die Tiefen und die Stärke des Blinkens aus; der Exit-Status ist 3, wenn eine Minute die Grenzwerte für lichtempfindliche Betrachter überschreitet. Falsche Argumente ergeben Exit-Status 2, Fehler 1.</translation>
     </message>
     <message>
         <source>%1 takes a whole number from 0 to %2</source>
@@ -831,10 +815,6 @@ Befehle:
         <translation>--tone-level erwartet eine ganze Zahl von Dezibel von -60 bis 0</translation>
     </message>
     <message>
-        <source>--format takes s16 or f32</source>
-        <translation>--format erwartet s16 oder f32</translation>
-    </message>
-    <message>
         <source>%1 takes WIDTHxHEIGHT in pixels, as 1920x1080</source>
         <translation>%1 erwartet BREITExHÖHE in Pixeln, etwa 1920x1080</translation>
     </message>
@@ -867,22 +847,6 @@ Befehle:
         <translation>das Bild %1 kann nicht geschrieben werden</translation>
     </message>
     <message>
-        <source>usage: velmora-render [OPTION]... --session FILE -o OUT.wav
-       velmora-render [OPTION]... [--frequency HZ] --duration TIME -o OUT.wav
-       velmora-render --session FILE --plot OUT.png [-o OUT.wav]
-       velmora-render --flash-report --picture NAME [OPTION]... --session FILE
-       velmora-render --import FILE -o OUT.vsession
-Try velmora-render --help for more.
-</source>
-        <translation>Aufruf: velmora-render [OPTION]... --session DATEI -o AUS.wav
-        velmora-render [OPTION]... [--frequency HZ] --duration ZEIT -o AUS.wav
-        velmora-render --session DATEI --plot AUS.png [-o AUS.wav]
-        velmora-render --flash-report --picture NAME [OPTION]... --session DATEI
-        velmora-render --import DATEI -o AUS.vsession
-Weitere Informationen mit velmora-render --help.
-</translation>
-    </message>
-    <message>
         <source>The same as --import.</source>
         <translation>Dasselbe wie --import.</translation>
     </message>
@@ -909,6 +873,64 @@ Weitere Informationen mit velmora-render --help.
     <message>
         <source>%1: the picture is not an 8-bit picture</source>
         <translation>%1: das Bild ist kein 8-Bit-Bild</translation>
+    </message>
+    <message>
+        <source>usage: velmora-render [OPTION]... --session FILE -o OUT.wav
+       velmora-render [OPTION]... [--frequency HZ] --duration TIME -o OUT.wav
+       velmora-render --session FILE --plot OUT.png [-o OUT.wav]
+       velmora-render --flash-report --picture NAME [OPTION]... --session FILE
+       velmora-render --import FILE -o OUT.vsession
+       velmora-render --extract RENDERED -o OUT.vsession
+Try velmora-render --help for more.
+</source>
+        <translation>Aufruf: velmora-render [OPTION]... --session DATEI -o AUS.wav
+        velmora-render [OPTION]... [--frequency HZ] --duration ZEIT -o AUS.wav
+        velmora-render --session DATEI --plot AUS.png [-o AUS.wav]
+        velmora-render --flash-report --picture NAME [OPTION]... --session DATEI
+        velmora-render --import DATEI -o AUS.vsession
+        velmora-render --extract GERENDERT -o AUS.vsession
+Weitere Informationen mit velmora-render --help.
+</translation>
+    </message>
+    <message>
+        <source>The file to write (replaced if it exists); its extension chooses the format: .wav, .flac, .ogg, .opus or .mp3 (WAV for any other); - writes WAV data to standard output.</source>
+        <translation>Die zu schreibende Datei (wird ersetzt, falls vorhanden); ihre Endung bestimmt das Format: .wav, .flac, .ogg, .opus oder .mp3 (WAV bei jeder anderen); - schreibt WAV-Daten in die Standardausgabe.</translation>
+    </message>
+    <message>
+        <source>The file&apos;s format whatever its extension: WAV with 16-bit (wav, s16) or 32-bit float samples (f32), FLAC (16-bit, the same samples as the WAV), or the lossy Ogg Vorbis, Opus (resampled to 48 kHz, as Opus is always played) or MP3.</source>
+        <translation>Das Format der Datei, unabhängig von ihrer Endung: WAV mit 16-Bit- (wav, s16) oder 32-Bit-Gleitkomma-Samples (f32), FLAC (16 Bit, dieselben Samples wie im WAV) oder die verlustbehafteten Formate Ogg Vorbis, Opus (auf 48 kHz umgerechnet, da Opus stets so abgespielt wird) und MP3.</translation>
+    </message>
+    <message>
+        <source>Take the session back out of a rendered file into the session file -o, with the knobs and the tone it was rendered with written into its first point; the library, sound and tone level it was rendered with are told on standard error. Rendering it with those gives the same WAV or FLAC file.</source>
+        <translation>Die Sitzung aus einer gerenderten Datei zurück in die Sitzungsdatei -o holen, wobei die Regler und der Ton, mit denen gerendert wurde, in ihren ersten Punkt geschrieben werden; Bibliothek, Klang und Tonpegel des Renderns werden in der Standardfehlerausgabe genannt. Mit diesen gerendert, ergibt sie dieselbe WAV- oder FLAC-Datei.</translation>
+    </message>
+    <message>
+        <source>Renders the sound Velmora plays to a sound file, exactly as the program would play it with perfect timers: the same modulation, frequency rules and mixing. With a session the knob and tone options give the settings as they stand when the run starts; the session&apos;s points set them from there; a setting of the first point stands from the first frame. The same arguments always give the same WAV and FLAC file (Ogg streams carry a serial number of their own). Every file keeps the session and the settings it was rendered with (a &quot;vlms&quot; chunk in WAV, the comment tag in the others), which --extract takes back out.
+
+--flash-report prints instead, for each minute of the session, the frequencies, the depths and how strongly the picture flashes; its exit status is 3 when any minute is over the limits for photosensitive viewers. Bad arguments give exit status 2, failures 1.</source>
+        <translation>Schreibt den Klang, den Velmora spielt, in eine Audiodatei, genau so, wie das Programm ihn mit perfekten Zeitgebern spielen würde: dieselbe Modulation, dieselben Frequenzregeln, dieselbe Mischung. Mit einer Sitzung geben die Regler- und Tonoptionen die Einstellungen beim Start des Durchlaufs an; danach setzen die Punkte der Sitzung sie; was der erste Punkt setzt, gilt ab dem ersten Frame. Dieselben Argumente ergeben immer dieselbe WAV- und FLAC-Datei (Ogg-Streams tragen jeweils eine eigene Seriennummer). Jede Datei enthält die Sitzung und die Einstellungen, mit denen sie gerendert wurde (einen „vlms“-Chunk in WAV, sonst das Kommentar-Tag), die --extract wieder herausholt.
+
+--flash-report gibt stattdessen für jede Minute der Sitzung die Frequenzen, die Tiefen und die Stärke des Blinkens aus; der Exit-Status ist 3, wenn eine Minute die Grenzwerte für lichtempfindliche Betrachter überschreitet. Falsche Argumente ergeben Exit-Status 2, Fehler 1.</translation>
+    </message>
+    <message>
+        <source>--format takes wav, s16, f32, flac, ogg, opus or mp3</source>
+        <translation>--format erwartet wav, s16, f32, flac, ogg, opus oder mp3</translation>
+    </message>
+    <message>
+        <source>-o - writes WAV only; give a file for %1</source>
+        <translation>-o - schreibt nur WAV; für %1 bitte eine Datei angeben</translation>
+    </message>
+    <message>
+        <source>Rendered by velmora-render %1 from --library %2 --sound %3 --tone-level %4</source>
+        <translation>Gerendert von velmora-render %1 mit --library %2 --sound %3 --tone-level %4</translation>
+    </message>
+    <message>
+        <source>The session is too long to be kept in a %1 file; the file holds the sound only.</source>
+        <translation>Die Sitzung ist zu lang, um in einer %1-Datei mitgespeichert zu werden; die Datei enthält nur den Klang.</translation>
+    </message>
+    <message>
+        <source>%1 is lossy: the file does not hold the exact sound; WAV and FLAC do.</source>
+        <translation>%1 ist verlustbehaftet: Die Datei enthält nicht den exakten Klang; WAV und FLAC schon.</translation>
     </message>
 </context>
 <context>

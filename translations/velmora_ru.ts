@@ -683,10 +683,6 @@ Commands:
         <translation>Длительность без сеанса, m:ss или h:mm:ss.</translation>
     </message>
     <message>
-        <source>The file to write (replaced if it exists); - writes the WAV data to standard output.</source>
-        <translation>Записываемый файл (заменяется, если существует); - выводит данные WAV в стандартный вывод.</translation>
-    </message>
-    <message>
         <source>Sound of the library (default: the first it lists).</source>
         <translation>Звук из библиотеки (по умолчанию первый в её списке).</translation>
     </message>
@@ -719,10 +715,6 @@ Commands:
         <translation>Уровень тона относительно звука, -60..0 (по умолчанию -6).</translation>
     </message>
     <message>
-        <source>16-bit PCM (default) or 32-bit float samples.</source>
-        <translation>16-битный PCM (по умолчанию) или 32-битные отсчёты с плавающей точкой.</translation>
-    </message>
-    <message>
         <source>Draw the session&apos;s frequency over time into a PNG file, as the program&apos;s Session window shows it (with -o the sound as well).</source>
         <translation>Нарисовать изменение частоты сеанса во времени в файл PNG, как его показывает окно «Сеанс» программы (с -o — также звук).</translation>
     </message>
@@ -749,14 +741,6 @@ Commands:
     <message>
         <source>With --flash-report: the display&apos;s refresh rate (default 60).</source>
         <translation>С --flash-report: частота обновления дисплея (по умолчанию 60).</translation>
-    </message>
-    <message>
-        <source>Renders the sound Velmora plays to a WAV file, exactly as the program would play it with perfect timers: the same modulation, frequency rules and mixing. With a session the knob and tone options give the settings as they stand when the run starts; the session&apos;s points set them from there. The same arguments always give the same file.
-
---flash-report prints instead, for each minute of the session, the frequencies, the depths and how strongly the picture flashes; its exit status is 3 when any minute is over the limits for photosensitive viewers. Bad arguments give exit status 2, failures 1.</source>
-        <translation>Записывает звук, который воспроизводит Velmora, в файл WAV — точно так, как программа воспроизвела бы его с идеальными таймерами: та же модуляция, те же правила частоты и то же микширование. С сеансом параметры регуляторов и тона задают настройки на момент запуска; дальше их задают точки сеанса. Одинаковые аргументы всегда дают одинаковый файл.
-
---flash-report вместо этого выводит для каждой минуты сеанса частоты, глубины и силу мигания изображения; код выхода 3, если хотя бы одна минута превышает пределы для светочувствительных зрителей. Неверные аргументы дают код выхода 2, ошибки — 1.</translation>
     </message>
     <message>
         <source>%1 takes a whole number from 0 to %2</source>
@@ -831,10 +815,6 @@ Commands:
         <translation>--tone-level принимает целое число децибел от -60 до 0</translation>
     </message>
     <message>
-        <source>--format takes s16 or f32</source>
-        <translation>--format принимает s16 или f32</translation>
-    </message>
-    <message>
         <source>%1 takes WIDTHxHEIGHT in pixels, as 1920x1080</source>
         <translation>%1 принимает ШИРИНАxВЫСОТА в пикселях, например 1920x1080</translation>
     </message>
@@ -867,22 +847,6 @@ Commands:
         <translation>не удаётся записать изображение %1</translation>
     </message>
     <message>
-        <source>usage: velmora-render [OPTION]... --session FILE -o OUT.wav
-       velmora-render [OPTION]... [--frequency HZ] --duration TIME -o OUT.wav
-       velmora-render --session FILE --plot OUT.png [-o OUT.wav]
-       velmora-render --flash-report --picture NAME [OPTION]... --session FILE
-       velmora-render --import FILE -o OUT.vsession
-Try velmora-render --help for more.
-</source>
-        <translation>использование: velmora-render [ПАРАМЕТР]... --session ФАЙЛ -o ВЫХОД.wav
-               velmora-render [ПАРАМЕТР]... [--frequency ГЦ] --duration ВРЕМЯ -o ВЫХОД.wav
-               velmora-render --session ФАЙЛ --plot ВЫХОД.png [-o ВЫХОД.wav]
-               velmora-render --flash-report --picture ИМЯ [ПАРАМЕТР]... --session ФАЙЛ
-               velmora-render --import ФАЙЛ -o ВЫХОД.vsession
-Подробнее: velmora-render --help.
-</translation>
-    </message>
-    <message>
         <source>The same as --import.</source>
         <translation>То же, что --import.</translation>
     </message>
@@ -909,6 +873,64 @@ Try velmora-render --help for more.
     <message>
         <source>%1: the picture is not an 8-bit picture</source>
         <translation>%1: изображение не 8-битное</translation>
+    </message>
+    <message>
+        <source>usage: velmora-render [OPTION]... --session FILE -o OUT.wav
+       velmora-render [OPTION]... [--frequency HZ] --duration TIME -o OUT.wav
+       velmora-render --session FILE --plot OUT.png [-o OUT.wav]
+       velmora-render --flash-report --picture NAME [OPTION]... --session FILE
+       velmora-render --import FILE -o OUT.vsession
+       velmora-render --extract RENDERED -o OUT.vsession
+Try velmora-render --help for more.
+</source>
+        <translation>использование: velmora-render [ПАРАМЕТР]... --session ФАЙЛ -o ВЫХОД.wav
+               velmora-render [ПАРАМЕТР]... [--frequency ГЦ] --duration ВРЕМЯ -o ВЫХОД.wav
+               velmora-render --session ФАЙЛ --plot ВЫХОД.png [-o ВЫХОД.wav]
+               velmora-render --flash-report --picture ИМЯ [ПАРАМЕТР]... --session ФАЙЛ
+               velmora-render --import ФАЙЛ -o ВЫХОД.vsession
+               velmora-render --extract ЗАПИСЬ -o ВЫХОД.vsession
+Подробнее: velmora-render --help.
+</translation>
+    </message>
+    <message>
+        <source>The file to write (replaced if it exists); its extension chooses the format: .wav, .flac, .ogg, .opus or .mp3 (WAV for any other); - writes WAV data to standard output.</source>
+        <translation>Записываемый файл (заменяется, если существует); формат выбирается по расширению: .wav, .flac, .ogg, .opus или .mp3 (WAV для любого другого); - выводит данные WAV в стандартный вывод.</translation>
+    </message>
+    <message>
+        <source>The file&apos;s format whatever its extension: WAV with 16-bit (wav, s16) or 32-bit float samples (f32), FLAC (16-bit, the same samples as the WAV), or the lossy Ogg Vorbis, Opus (resampled to 48 kHz, as Opus is always played) or MP3.</source>
+        <translation>Формат файла независимо от расширения: WAV с 16-битными (wav, s16) или 32-битными отсчётами с плавающей точкой (f32), FLAC (16 бит, те же отсчёты, что и в WAV) или сжатые с потерями Ogg Vorbis, Opus (с передискретизацией до 48 кГц — Opus всегда воспроизводится на этой частоте) и MP3.</translation>
+    </message>
+    <message>
+        <source>Take the session back out of a rendered file into the session file -o, with the knobs and the tone it was rendered with written into its first point; the library, sound and tone level it was rendered with are told on standard error. Rendering it with those gives the same WAV or FLAC file.</source>
+        <translation>Извлечь сеанс из отрисованного файла в файл сеанса -o, записав в его первую точку регуляторы и тон, с которыми он был отрисован; библиотека, звук и уровень тона, использованные при отрисовке, выводятся в стандартный поток ошибок. Отрисовка с ними даёт тот же файл WAV или FLAC.</translation>
+    </message>
+    <message>
+        <source>Renders the sound Velmora plays to a sound file, exactly as the program would play it with perfect timers: the same modulation, frequency rules and mixing. With a session the knob and tone options give the settings as they stand when the run starts; the session&apos;s points set them from there; a setting of the first point stands from the first frame. The same arguments always give the same WAV and FLAC file (Ogg streams carry a serial number of their own). Every file keeps the session and the settings it was rendered with (a &quot;vlms&quot; chunk in WAV, the comment tag in the others), which --extract takes back out.
+
+--flash-report prints instead, for each minute of the session, the frequencies, the depths and how strongly the picture flashes; its exit status is 3 when any minute is over the limits for photosensitive viewers. Bad arguments give exit status 2, failures 1.</source>
+        <translation>Записывает звук, который воспроизводит Velmora, в звуковой файл — точно так, как программа воспроизвела бы его с идеальными таймерами: та же модуляция, те же правила частоты и то же микширование. С сеансом параметры регуляторов и тона задают настройки на момент запуска; дальше их задают точки сеанса; то, что задаёт первая точка, действует с первого кадра. Одинаковые аргументы всегда дают одинаковый файл WAV и FLAC (потоки Ogg каждый раз получают собственный серийный номер). Каждый файл хранит сеанс и настройки, с которыми он был отрисован (блок «vlms» в WAV, тег комментария в остальных форматах); --extract извлекает их обратно.
+
+--flash-report вместо этого выводит для каждой минуты сеанса частоты, глубины и силу мигания изображения; код выхода 3, если хотя бы одна минута превышает пределы для светочувствительных зрителей. Неверные аргументы дают код выхода 2, ошибки — 1.</translation>
+    </message>
+    <message>
+        <source>--format takes wav, s16, f32, flac, ogg, opus or mp3</source>
+        <translation>--format принимает wav, s16, f32, flac, ogg, opus или mp3</translation>
+    </message>
+    <message>
+        <source>-o - writes WAV only; give a file for %1</source>
+        <translation>-o - записывает только WAV; для %1 укажите файл</translation>
+    </message>
+    <message>
+        <source>Rendered by velmora-render %1 from --library %2 --sound %3 --tone-level %4</source>
+        <translation>Отрисовано velmora-render %1 с --library %2 --sound %3 --tone-level %4</translation>
+    </message>
+    <message>
+        <source>The session is too long to be kept in a %1 file; the file holds the sound only.</source>
+        <translation>Сеанс слишком длинный, чтобы сохранить его в файле %1; файл содержит только звук.</translation>
+    </message>
+    <message>
+        <source>%1 is lossy: the file does not hold the exact sound; WAV and FLAC do.</source>
+        <translation>%1 — формат с потерями: файл не хранит звук в точности; WAV и FLAC хранят.</translation>
     </message>
 </context>
 <context>

@@ -5,16 +5,16 @@
 #include "framework/Exception.h"
 #include "library/LibraryTestFiles.h"
 #include "render/OfflineTimeline.h"
-#include "render/WavWriter.h"
+#include "render/SoundWriter.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST(WavWriter, AFinishedFileTakesNoMoreAndStaysAsItWas) {
+TEST(SoundWriter, AFinishedFileTakesNoMoreAndStaysAsItWas) {
     libtest::TempDir dir("wav-writer");
     const std::string path = (dir / "o.wav").string();
-    TWavWriter wav(path, TWavFormat::Pcm16, 44100);
+    TSoundWriter wav(path, TSoundFormat::Pcm16, 44100);
     const float frames[4] = {0.5f, -0.5f, 0.25f, -0.25f};
     wav.Write(frames, 2);
     wav.Finish();
@@ -40,7 +40,7 @@ TEST(OfflineTimeline, ChangesThatFindTheQueueFullFailTheRenderAndLeaveNoFile) {
     libtest::TempDir dir("timeline");
     const std::string path = (dir / "o.wav").string();
     {
-        TWavWriter wav(path, TWavFormat::Pcm16, 44100);
+        TSoundWriter wav(path, TSoundFormat::Pcm16, 44100);
         TOfflineTimeline timeline(*device, *sound, wav, 44100, {});
         timeline.AdvanceTo(100);
         // Far more changes than the queue holds, all before the first frame is rendered.

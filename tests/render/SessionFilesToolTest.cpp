@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sndfile.h>
 
 namespace {
 
@@ -23,9 +24,13 @@ std::string Renderer() {
     return std::string(VELMORA_BINARY_DIR) + "/velmora-render";
 }
 
-// 16-bit stereo WAV frames after the 44-byte header.
+// The frames of a WAV file, as libsndfile reads them.
 uintmax_t Frames(const fs::path& wav) {
-    return (fs::file_size(wav) - 44) / 4;
+    SF_INFO info{};
+    SNDFILE* file = sf_open(wav.c_str(), SFM_READ, &info);
+    if (file == nullptr) return 0;
+    sf_close(file);
+    return static_cast<uintmax_t>(info.frames);
 }
 
 TEST(ShippedSessionFiles, EachRendersThroughEveryPointToItsEnd) {

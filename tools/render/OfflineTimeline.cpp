@@ -14,7 +14,7 @@ constexpr uint32_t kChunkFrames = 16384;
 } // namespace
 
 TOfflineTimeline::TOfflineTimeline(IDirectSound& device, const IDirectSoundBuffer& sound,
-                                   TWavWriter& out, uint64_t totalFrames, Progress progress)
+                                   TSoundWriter& out, uint64_t totalFrames, Progress progress)
     : device_(device), sound_(sound), out_(out), total_(totalFrames),
       progress_(std::move(progress)), chunk_(2 * size_t{kChunkFrames}) {}
 

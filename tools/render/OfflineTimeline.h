@@ -5,7 +5,7 @@
 // before making that moment's settings, and the output renders in whole chunks with every
 // change landing at its exact frame inside them.
 
-#include "WavWriter.h"
+#include "SoundWriter.h"
 
 #include <cstdint>
 #include <functional>
@@ -20,7 +20,7 @@ public:
 
     // The sound is the buffer the changes go to: a change that finds its queue full would
     // sound late, so the render then fails rather than write a file the program would not play.
-    TOfflineTimeline(IDirectSound& device, const IDirectSoundBuffer& sound, TWavWriter& out,
+    TOfflineTimeline(IDirectSound& device, const IDirectSoundBuffer& sound, TSoundWriter& out,
                      uint64_t totalFrames, Progress progress);
 
     // The program's output runs from the window's start, long before Start is pressed, so
@@ -39,7 +39,7 @@ private:
 
     IDirectSound& device_;
     const IDirectSoundBuffer& sound_;
-    TWavWriter& out_;
+    TSoundWriter& out_;
     uint64_t total_;
     Progress progress_;
     uint64_t origin_ = 0; // the output's frame of frame 0

@@ -200,9 +200,9 @@ void RenderToWav(const TRenderJob& job, const TRenderProgress& progress) {
     const TSession& session = job.Session;
     if (session.Empty()) throw Exception("nothing to render");
     const uint64_t total = FrameAtMs(session.LengthMs());
-    if (total > TWavWriter::MaxFrames(job.Format))
-        throw Exception("a WAV file cannot hold " + FormatSessionTime(session.LengthMs()) +
-                        " in this format");
+    if (total > TSoundWriter::MaxFrames(job.Format, job.Metadata.size()))
+        throw Exception(std::string("a ") + SoundFormatName(job.Format) + " file cannot hold " +
+                        FormatSessionTime(session.LengthMs()) + " in this format");
 
     const SoundOutputChoice previousChoice = GetSoundOutputChoice();
     SetSoundOutputChoice(SoundOutputChoice::Offline);
@@ -214,7 +214,7 @@ void RenderToWav(const TRenderJob& job, const TRenderProgress& progress) {
     TDirectSoundBuffer buffer(device);
     LoadSound(job, buffer);
 
-    TWavWriter wav(job.OutputPath, job.Format, kOutputRate, total);
+    TSoundWriter wav(job.OutputPath, job.Format, kOutputRate, total, job.Metadata);
     TOfflineTimeline output(device.RequireSound(), buffer.RequireBuffer(), wav, total, progress);
     TPlayingWindow window(device, buffer, job.ToneLevel);
     TSessionFollower follower(session);

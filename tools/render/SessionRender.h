@@ -6,7 +6,7 @@
 // zero, and the sound goes through the same offline mixer, modulation step, tables and
 // frequency rules as the program's.
 
-#include "WavWriter.h"
+#include "SoundWriter.h"
 #include "platform/ResourceModule.h"
 #include "session/Session.h"
 #include "sound/Tone.h"
@@ -27,8 +27,9 @@ struct TRenderJob {
     TToneMode Tone = TToneMode::Off;
     int Carrier = kToneCarrierDefault; // Hz
     int ToneLevel = kToneLevelDefault; // dB below the sound
-    TWavFormat Format = TWavFormat::Pcm16;
+    TSoundFormat Format = TSoundFormat::Pcm16;
     std::string OutputPath;
+    std::string Metadata; // the render's description, kept in the file (RenderMetadata.h)
 };
 
 // A library found as the program finds it, open; the caller frees it. Fails saying whether it
@@ -42,5 +43,6 @@ using TRenderProgress = std::function<void(uint64_t done, uint64_t total)>;
 uint64_t FrameAtMs(int64_t ms);
 uint64_t FrameAtNs(int64_t ns);
 
-// Renders the whole session into the job's file. Fails with an Exception carrying the message.
+// Renders the whole session into the job's file, in its format. Fails with an Exception carrying
+// the message.
 void RenderToWav(const TRenderJob& job, const TRenderProgress& progress = {});
