@@ -170,6 +170,8 @@ void TMainSession::Load(const std::string& path, bool remember) {
     follower_.reset();
     session_ = std::move(session);
     follower_ = std::make_unique<TSessionFollower>(*session_);
+    // The new session sets a tone of its own, if it has one.
+    if (TMainTone* tone = form_.Tone()) tone->SessionEnded();
     path_ = absolute;
     clock_.Rewind();
     ShowMenu();
@@ -183,6 +185,7 @@ void TMainSession::End() {
     clock_.Rewind();
     follower_.reset();
     session_.reset();
+    if (TMainTone* tone = form_.Tone()) tone->SessionEnded();
     path_.clear();
     ShowMenu();
     ShowTimes();
@@ -288,10 +291,10 @@ void TMainSession::SetKnob(TSessionKnob knob, int value) {
             form_.Half->setChecked(value != 0);
         break;
     case TSessionKnob::Tone:
-        form_.Tone()->SetMode(static_cast<TToneMode>(value));
+        form_.Tone()->SetSessionMode(static_cast<TToneMode>(value));
         break;
     case TSessionKnob::Carrier:
-        form_.Tone()->SetCarrier(value);
+        form_.Tone()->SetSessionCarrier(value);
         break;
     }
 }
