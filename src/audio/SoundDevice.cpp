@@ -242,6 +242,10 @@ uint32_t IDirectSound::OutputBlockFrames() const {
     return engine_->output->BlockFrames();
 }
 
+uint64_t IDirectSound::OutputUnderruns() const {
+    return engine_->output->Underruns();
+}
+
 uint64_t IDirectSound::BlocksBegun() const {
     return engine_->mixer->BlocksBegun();
 }

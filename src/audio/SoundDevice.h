@@ -87,6 +87,8 @@ public:
     const char* OutputName() const;
     uint32_t OutputRate() const;
     uint32_t OutputBlockFrames() const;
+    // Times the output ran dry since it opened (SoundOutput.h).
+    uint64_t OutputUnderruns() const;
     // Blocks the output has begun and finished mixing so far.
     uint64_t BlocksBegun() const;
     uint64_t BlocksFinished() const;

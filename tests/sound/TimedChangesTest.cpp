@@ -5,6 +5,7 @@
 #include "SoundTestSupport.h"
 #include "audio/FrameClock.h"
 #include "audio/SoundMixer.h"
+#include "audio/SoundOutput.h"
 #include "common/LoopingSound.h"
 
 #include <gtest/gtest.h>
@@ -192,4 +193,35 @@ TEST(TimedChanges, AStampInForceOnTheThreadReplacesTheMomentOfTheCall) {
         EXPECT_NE(inner, 123'456'789); // other threads keep the moment of their call
     }
     EXPECT_GT(live.Now(), 123'456'789);
+}
+
+TEST(TimedChanges, AnOutputCountsThePullsThatFoundItRunDry) {
+    // Blocks of 256 frames at 44100 Hz (5.8 ms), pulled on a simulated steady clock.
+    UnderrunCount count;
+    const double block = 256 * 1e9 / 44100;
+    int64_t t = 1'000'000'000;
+    auto pullAt = [&](double late) { count.Pull(t + int64_t(late), 256, 44100); };
+    // A queue of three blocks filled at once, then one block a block, each up to most of a
+    // block late or early: the output never runs dry.
+    for (int i = 0; i < 3; ++i)
+        pullAt(0);
+    for (int i = 0; i < 1000; ++i) {
+        t += int64_t(block);
+        pullAt((i % 3 - 1) * 0.9 * block);
+    }
+    EXPECT_EQ(count.Count(), 0u);
+    // A stall of six blocks empties the queue of three once; the reckoning goes on from there.
+    t += int64_t(6 * block);
+    pullAt(0);
+    EXPECT_EQ(count.Count(), 1u);
+    for (int i = 0; i < 100; ++i) {
+        t += int64_t(block);
+        pullAt(0);
+    }
+    EXPECT_EQ(count.Count(), 1u);
+    // A stream opened afresh after a pause starts a new reckoning, not an underrun.
+    count.Restart();
+    t += 1'000'000'000;
+    pullAt(0);
+    EXPECT_EQ(count.Count(), 1u);
 }
