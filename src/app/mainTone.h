@@ -47,7 +47,7 @@ public:
 
     // Hooks of the window's handlers.
     void FrequencyChanged(); // the frequency edit's value is the beat
-    void VolumeChanged();    // the Volume knob's position, or another sound loaded
+    void VolumeChanged();    // the Volume knob's position, against the sound loaded now
     void RunStarted();       // also sets the level against the sound the run plays
     void RunStopped();
 
