@@ -5,8 +5,9 @@
 //
 // The latency needs a PulseAudio server (PULSE_SERVER names it, SDL_AUDIODRIVER=pulseaudio
 // chooses SDL's driver for it) and parec; the default sink's monitor is recorded. The underruns
-// of a long run are measured through a private server (BM_UnderrunsAt25HzWithTheTone). A sample counts as
-// "recorded" when parec has handed it over, so the figures include the recording's own delay.
+// of a long run are measured through a private server (BM_UnderrunsAt25HzWithTheTone). A sample
+// counts as "recorded" when parec has handed it over, so the figures include the recording's own
+// delay.
 
 #include "audio/FrameClock.h"
 #include "audio/SoundDevice.h"
@@ -202,9 +203,9 @@ BENCHMARK(BM_SetPanToRecordedSample)
 // sound timer steps every 2 ms, each step stamped with its due time as the program's timer does,
 // under a binaural tone with a 25 Hz beat. It plays for VELMORA_UNDERRUN_SECONDS (600 unless
 // set) through a private server that VELMORA_UNDERRUN_SERVER names: "pulseaudio" (SDL's
-// pulseaudio driver) or "pipewire" (SDL's pipewire driver). Counted twice: by the output, as the
-// pulls that found it run dry, and in the recording of the sink, as the runs of silence that
-// the server put in (the tone leaves no silent frame of its own).
+// pulseaudio driver) or "pipewire" (SDL's pipewire driver, unless SDL_AUDIODRIVER names another).
+// Counted twice: by the output, as the pulls that found it run dry, and in the recording of the
+// sink, as the runs of silence that the server put in (the tone leaves no silent frame of its own).
 void BM_UnderrunsAt25HzWithTheTone(benchmark::State& state) {
     const char* kind = std::getenv("VELMORA_UNDERRUN_SERVER");
     const char* length = std::getenv("VELMORA_UNDERRUN_SECONDS");
@@ -215,7 +216,7 @@ void BM_UnderrunsAt25HzWithTheTone(benchmark::State& state) {
         if (!pulse.Start()) return state.SkipWithError(pulse.Error().c_str());
     } else if (kind && std::strcmp(kind, "pipewire") == 0) {
         if (!pipewire.Start()) return state.SkipWithError(pipewire.Error().c_str());
-        setenv("SDL_AUDIODRIVER", "pipewire", 1);
+        setenv("SDL_AUDIODRIVER", "pipewire", 0); // or its PulseAudio service, if set so
     } else {
         return state.SkipWithError("VELMORA_UNDERRUN_SERVER is neither pulseaudio nor pipewire");
     }
