@@ -66,6 +66,14 @@ int Ask(const std::vector<std::string>& args, const std::string& output) {
     return Reap(Spawn(bounded, output));
 }
 
+// The recorder at a real-time priority where the system grants one: at an ordinary one a busy
+// machine lets it fall behind, and the recording then lacks frames the program played.
+std::vector<std::string> RealTime(std::vector<std::string> args) {
+    static const bool granted = Reap(Spawn({"chrt", "-f", "10", "true"}, "/dev/null")) == 0;
+    if (granted) args.insert(args.begin(), {"chrt", "-f", "10"});
+    return args;
+}
+
 // Whether wpctl's listing shows the sink "velmora" as the default one: then the session
 // manager has it in its registry and routes new streams to it.
 bool DefaultSinkListed(const std::string& status) {
@@ -181,9 +189,9 @@ bool PrivatePipeWire::StartRecorder() {
     // Started again should it end without recording, as it does when it comes before the
     // session manager can link it.
     for (int attempt = 0; attempt < 5; ++attempt) {
-        recorder_ = Spawn({"pw-record", "--target", "velmora", "-P", "{ stream.capture.sink=true }",
-                           "--rate", "44100", "--channels", "2", "--format", "f32",
-                           dir_ + "/recording.wav"},
+        recorder_ = Spawn(RealTime({"pw-record", "--target", "velmora", "-P",
+                                    "{ stream.capture.sink=true }", "--rate", "44100", "--channels",
+                                    "2", "--format", "f32", dir_ + "/recording.wav"}),
                           dir_ + "/recorder.log");
         for (int i = 0; i < 200; ++i) {
             if (RecordedFrames() > 0) return true;
