@@ -3,14 +3,20 @@
 // that carries the new pan, through the SDL output the program uses, and the underruns the
 // server suffered meanwhile.
 //
-// Needs a PulseAudio server (PULSE_SERVER names it, SDL_AUDIODRIVER=pulseaudio chooses SDL's
-// driver for it) and parec; the default sink's monitor is recorded. A sample counts as
-// "recorded" when parec has handed it over, so the figures include the recording's own delay.
+// The latency needs a PulseAudio server (PULSE_SERVER names it, SDL_AUDIODRIVER=pulseaudio
+// chooses SDL's driver for it) and parec; the default sink's monitor is recorded. The underruns
+// of a long run are measured through a private server (BM_UnderrunsAt25HzWithTheTone). A sample
+// counts as "recorded" when parec has handed it over, so the figures include the recording's own
+// delay.
 
+#include "audio/FrameClock.h"
 #include "audio/SoundDevice.h"
 #include "audio/SoundEnvironment.h"
 #include "audio/SoundOutput.h"
+#include "common/BalanceSweep.h"
 #include "common/LoopingSound.h"
+#include "pipewire/PrivatePipeWire.h"
+#include "soundserver/PrivatePulseAudio.h"
 
 #include <benchmark/benchmark.h>
 
@@ -192,6 +198,68 @@ BENCHMARK(BM_SetPanToRecordedSample)
     ->UseManualTime()
     ->Iterations(300)
     ->Unit(benchmark::kMillisecond);
+
+// Underruns over minutes of a 25 Hz run with the tone on: a looping sound whose pan and rate the
+// sound timer steps every 2 ms, each step stamped with its due time as the program's timer does,
+// under a binaural tone with a 25 Hz beat. It plays for VELMORA_UNDERRUN_SECONDS (600 unless
+// set) through a private server that VELMORA_UNDERRUN_SERVER names: "pulseaudio" (SDL's
+// pulseaudio driver) or "pipewire" (SDL's pipewire driver, unless SDL_AUDIODRIVER names another).
+// Counted twice: by the output, as the pulls that found it run dry, and in the recording of the
+// sink, as the runs of silence that the server put in (the tone leaves no silent frame of its own).
+void BM_UnderrunsAt25HzWithTheTone(benchmark::State& state) {
+    const char* kind = std::getenv("VELMORA_UNDERRUN_SERVER");
+    const char* length = std::getenv("VELMORA_UNDERRUN_SECONDS");
+    const int seconds = length ? std::atoi(length) : 600;
+    PrivatePulseAudio pulse;
+    PrivatePipeWire pipewire;
+    if (kind && std::strcmp(kind, "pulseaudio") == 0) {
+        if (!pulse.Start()) return state.SkipWithError(pulse.Error().c_str());
+    } else if (kind && std::strcmp(kind, "pipewire") == 0) {
+        if (!pipewire.Start()) return state.SkipWithError(pipewire.Error().c_str());
+        setenv("SDL_AUDIODRIVER", "pipewire", 0); // or its PulseAudio service, if set so
+    } else {
+        return state.SkipWithError("VELMORA_UNDERRUN_SERVER is neither pulseaudio nor pipewire");
+    }
+    SetSoundOutputChoice(SoundOutputChoice::Device);
+    std::shared_ptr<IDirectSound> device;
+    if (DirectSoundCreate(nullptr, &device, nullptr) != DS_OK ||
+        std::strcmp(device->OutputName(), "sdl") != 0)
+        return state.SkipWithError("no SDL output through the private server");
+    std::vector<int16_t> samples(2 * 44100);
+    for (size_t f = 0; f < samples.size() / 2; ++f) {
+        const double t = double(f) / 44100;
+        const auto v = int16_t(
+            std::lround(6000 * (std::sin(2 * M_PI * 110 * t) + std::sin(2 * M_PI * 165 * t))));
+        samples[2 * f] = samples[2 * f + 1] = v;
+    }
+    auto buffer = PlayLooping(*device, 44100, samples);
+    device->SetToneMode(DSTONE_BINAURAL);
+    device->SetToneCarrier(200000);
+    device->SetToneBeat(25000);
+    device->SetToneVolume(-1200);
+    device->PlayTone();
+    Recorder recorder;
+    if (!buffer || !recorder.Start()) return state.SkipWithError("cannot play or record");
+    if (!recorder.AwaitSound()) return state.SkipWithError("the recording never carried the sound");
+    recorder.CountSilence(true);
+    const uint64_t before = device->OutputUnderruns();
+    for (auto _ : state) {
+        // A cycle of 25 Hz is 20 steps of 2 ms.
+        sweep::Every(std::chrono::microseconds(2000), seconds * 500, [&](int i, int64_t due) {
+            const ScopedChangeStamp stamp(due);
+            const double s = std::sin(2 * M_PI * (i % 20) / 20.0);
+            buffer->SetPan(int32_t(std::lround(1000 * s)));
+            buffer->SetFrequency(uint32_t(44100 + std::lround(441 * s)));
+        });
+    }
+    recorder.CountSilence(false);
+    state.counters["seconds"] = seconds;
+    state.counters["output_underruns"] = double(device->OutputUnderruns() - before);
+    state.counters["recorded_gaps"] = double(recorder.Gaps());
+    state.counters["silent_ms"] = double(recorder.SilentFrames()) / 44.1;
+    state.counters["block_frames"] = device->OutputBlockFrames();
+}
+BENCHMARK(BM_UnderrunsAt25HzWithTheTone)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
 

@@ -269,6 +269,8 @@ void TMainSession::Load(const std::string& path, bool remember) {
     offsetMilli_ = 0;
     session_ = std::move(session);
     follower_ = std::make_unique<TSessionFollower>(*session_);
+    // The new session sets a tone of its own, if it has one.
+    if (TMainTone* tone = form_.Tone()) tone->SessionEnded();
     path_ = absolute;
     clock_.Rewind();
     // The window drew the session just freed; it must not paint it even once more.
@@ -285,6 +287,7 @@ void TMainSession::End() {
     clock_.Rewind();
     follower_.reset();
     session_.reset();
+    if (TMainTone* tone = form_.Tone()) tone->SessionEnded();
     path_.clear();
     if (window_) window_->SessionChanged();
     ShowMenu();
@@ -404,10 +407,10 @@ void TMainSession::SetKnob(TSessionKnob knob, int value) {
             form_.Half->setChecked(value != 0);
         break;
     case TSessionKnob::Tone:
-        form_.Tone()->SetMode(static_cast<TToneMode>(value));
+        form_.Tone()->SetSessionMode(static_cast<TToneMode>(value));
         break;
     case TSessionKnob::Carrier:
-        form_.Tone()->SetCarrier(value);
+        form_.Tone()->SetSessionCarrier(value);
         break;
     }
 }

@@ -56,9 +56,10 @@ void TMainTone::LoadOptions() {
     if (TIniFile* ini = form_.IniFile()) {
         TToneMode mode = TToneMode::Off;
         ParseToneMode(ini->ReadString(kOptions, kToneKey, "off"), mode);
-        mode_ = mode;
-        carrier_ = std::clamp<int>(ini->ReadInteger(kOptions, kCarrierKey, kToneCarrierDefault),
-                                   kToneCarrierMin, kToneCarrierMax);
+        mode_ = userMode_ = mode;
+        carrier_ = userCarrier_ =
+            std::clamp<int>(ini->ReadInteger(kOptions, kCarrierKey, kToneCarrierDefault),
+                            kToneCarrierMin, kToneCarrierMax);
         level_ = std::clamp<int>(ini->ReadInteger(kOptions, kLevelKey, kToneLevelDefault),
                                  kToneLevelMin, kToneLevelMax);
     }
@@ -73,16 +74,39 @@ void TMainTone::LoadOptions() {
 }
 
 void TMainTone::SetMode(TToneMode mode) {
-    mode_ = mode;
-    ShowMode();
-    if (TDirectSound* device = Device()) SetToneMode(*device, mode);
+    userMode_ = mode;
+    ApplyMode(mode);
     Remember(kToneKey, ToneModeName(mode));
 }
 
 void TMainTone::SetCarrier(int hz) {
+    ApplyCarrier(hz);
+    userCarrier_ = carrier_;
+    Remember(kCarrierKey, std::to_string(carrier_));
+}
+
+void TMainTone::SetSessionMode(TToneMode mode) {
+    ApplyMode(mode);
+}
+
+void TMainTone::SetSessionCarrier(int hz) {
+    ApplyCarrier(hz);
+}
+
+void TMainTone::SessionEnded() {
+    if (mode_ != userMode_) ApplyMode(userMode_);
+    if (carrier_ != userCarrier_) ApplyCarrier(userCarrier_);
+}
+
+void TMainTone::ApplyMode(TToneMode mode) {
+    mode_ = mode;
+    ShowMode();
+    if (TDirectSound* device = Device()) SetToneMode(*device, mode);
+}
+
+void TMainTone::ApplyCarrier(int hz) {
     carrier_ = std::clamp(hz, kToneCarrierMin, kToneCarrierMax);
     if (TDirectSound* device = Device()) SetToneCarrier(*device, carrier_);
-    Remember(kCarrierKey, std::to_string(carrier_));
 }
 
 void TMainTone::ShowCarrierDialog() {
@@ -105,6 +129,8 @@ void TMainTone::VolumeChanged() {
 }
 
 void TMainTone::RunStarted(long double phase) {
+    // The library may have brought another sound since the level was last set.
+    VolumeChanged();
     if (TDirectSound* device = Device()) {
         SetTonePhase(*device, phase);
         PlayTone(*device);

@@ -16,6 +16,11 @@ constexpr double kResyncNs = 50e6;
 constexpr double kLockingHz = 4.0;
 constexpr double kLockedHz = 0.5;
 constexpr double kLockingNs = 1e9;
+// The loop's gain per pull, 2 pi times the bandwidth times the pull's length, is held below
+// this: the loop is stable only while it stays under about 1.4, and at 0.5 an error shrinks
+// to about half from one pull to the next without overshooting, however long the pulls (a
+// server may hand out a tenth of a second at once).
+constexpr double kMaxOmega = 0.5;
 // An output is taken to run within this share of its nominal rate.
 constexpr double kMaxRateError = 0.25;
 
@@ -65,8 +70,8 @@ void FrameClock::BeginPull(uint64_t firstFrame, int64_t nowNs) {
         // length a smaller one, so that a steady drift leaves no lasting error.
         const double span = frames * nsPerFrame_;
         const double hz = lockedNs_ < kLockingNs ? kLockingHz : kLockedHz;
-        const double omega = 2.0 * 3.14159265358979 * hz * span * 1e-9;
-        anchorNs_ = expected + std::min(1.0, 1.4142 * omega) * error;
+        const double omega = std::min(kMaxOmega, 2.0 * 3.14159265358979 * hz * span * 1e-9);
+        anchorNs_ = expected + 1.4142 * omega * error;
         const double nominal = 1e9 / rate_;
         nsPerFrame_ = std::clamp(nsPerFrame_ + omega * omega * error / frames,
                                  nominal * (1.0 - kMaxRateError), nominal * (1.0 + kMaxRateError));

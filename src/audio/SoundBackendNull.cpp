@@ -33,6 +33,7 @@ public:
     const char* Name() const override { return "null"; }
     uint32_t Rate() const override { return mixer_.OutputRate(); }
     uint32_t BlockFrames() const override { return kOutputBlockFrames; }
+    uint64_t Underruns() const override { return underruns_.Count(); }
 
 private:
     void Run() {
@@ -43,6 +44,7 @@ private:
         std::unique_lock lock(mutex_);
         while (running_) {
             lock.unlock();
+            underruns_.Pull(SteadyNanos(), kOutputBlockFrames, mixer_.OutputRate());
             mixer_.Render(block_.data(), kOutputBlockFrames);
             next += period;
             // After a long stall, carry on from now rather than rendering a burst.
@@ -57,6 +59,7 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     bool running_ = true;
+    UnderrunCount underruns_;
     std::thread thread_;
 };
 

@@ -14,7 +14,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
+#include <string_view>
 #include <thread>
 
 namespace {
@@ -30,6 +32,7 @@ public:
         device_ = OpenDevice();
         if (device_ == 0) return false;
         opened_ = true;
+        openedNs_ = SteadyNanos();
         watcher_ = std::thread([this] { Watch(); });
         return true;
     }
@@ -44,12 +47,19 @@ public:
         // Closing waits for a callback in progress, so the mixer is not used afterwards.
         if (device_ != 0) SDL_CloseAudioDevice(device_);
         device_ = 0;
-        if (opened_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        if (opened_) {
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            if (SoundReportWanted())
+                std::fprintf(stderr, "Sound output: %llu underruns in %.0f s\n",
+                             static_cast<unsigned long long>(underruns_.Count()),
+                             static_cast<double>(SteadyNanos() - openedNs_) * 1e-9);
+        }
         opened_ = false;
     }
     const char* Name() const override { return "sdl"; }
     uint32_t Rate() const override { return mixer_.OutputRate(); }
     uint32_t BlockFrames() const override { return blockFrames_.load(); }
+    uint64_t Underruns() const override { return underruns_.Count(); }
 
 private:
     static void Callback(void* user, Uint8* stream, int len) {
@@ -59,6 +69,7 @@ private:
             output->audioThread_.store(CurrentThreadId(), std::memory_order_relaxed);
         }
         const uint32_t frames = static_cast<uint32_t>(len) / uint32_t{2 * sizeof(float)};
+        output->underruns_.Pull(SteadyNanos(), frames, output->mixer_.OutputRate());
         output->mixer_.Render(reinterpret_cast<float*>(stream), frames);
     }
 
@@ -80,6 +91,7 @@ private:
         mixer_.Clock().SetLatencyFrames(2u * have.samples);
         audioThread_.store(0, std::memory_order_relaxed);
         scheduled_ = 0;
+        underruns_.Restart();
         SDL_PauseAudioDevice(device, 0);
         return device;
     }
@@ -123,9 +135,16 @@ private:
     std::condition_variable wake_;
     bool closing_ = false;
     std::thread watcher_;
+    UnderrunCount underruns_;
+    int64_t openedNs_ = 0;
 };
 
 } // namespace
+
+bool SoundReportWanted() {
+    const char* report = std::getenv("VELMORA_SOUND_REPORT");
+    return report != nullptr && std::string_view(report) == "1";
+}
 
 std::unique_ptr<SoundOutput> OpenSdlOutput(SoundMixer& mixer) {
     // Let SDL ask for a real-time audio thread too; the watcher makes sure of it.

@@ -129,6 +129,7 @@ HRESULT IDirectSoundBuffer::Unlock(void* region1, uint32_t bytes1, void* region2
         return DSERR_INVALIDPARAM;
     }
     lockedRegion1_ = lockedRegion2_ = nullptr;
+    voice_->MemoryChanged();
     return DS_OK;
 }
 
@@ -241,6 +242,10 @@ uint32_t IDirectSound::OutputBlockFrames() const {
     return engine_->output->BlockFrames();
 }
 
+uint64_t IDirectSound::OutputUnderruns() const {
+    return engine_->output->Underruns();
+}
+
 uint64_t IDirectSound::BlocksBegun() const {
     return engine_->mixer->BlocksBegun();
 }
@@ -315,6 +320,16 @@ HRESULT IDirectSound::GetTone(uint32_t* mode, uint32_t* carrierMilliHz, uint32_t
 
 uint64_t IDirectSound::ToneOverflowedChanges() const {
     return engine_->mixer->Tone().OverflowedChanges();
+}
+
+HRESULT IDirectSound::GetSoundLoudness(float* rms) const {
+    if (!rms) return DSERR_INVALIDPARAM;
+    *rms = engine_->mixer->SoundLoudness();
+    return DS_OK;
+}
+
+uint64_t IDirectSound::LimitedFrames() const {
+    return engine_->mixer->LimitedFrames();
 }
 
 HRESULT IDirectSound::SetCooperativeLevel(uintptr_t window, uint32_t level) {

@@ -87,6 +87,8 @@ public:
     const char* OutputName() const;
     uint32_t OutputRate() const;
     uint32_t OutputBlockFrames() const;
+    // Times the output ran dry since it opened (SoundOutput.h).
+    uint64_t OutputUnderruns() const;
     // Blocks the output has begun and finished mixing so far.
     uint64_t BlocksBegun() const;
     uint64_t BlocksFinished() const;
@@ -112,6 +114,11 @@ public:
                     int32_t* volume, bool* playing) const;
     // Tone changes that came faster than the output took them.
     uint64_t ToneOverflowedChanges() const;
+    // The loudness of the loudest sound buffer, the root mean square of its samples at full
+    // volume (0 without one): what the tone's level is set against.
+    HRESULT GetSoundLoudness(float* rms) const;
+    // Frames the output's limiter has turned down, that would otherwise have reached full scale.
+    uint64_t LimitedFrames() const;
 
 private:
     friend HRESULT DirectSoundCreate(const SoundDeviceId*, std::shared_ptr<IDirectSound>*, void*);

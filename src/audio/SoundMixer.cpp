@@ -154,6 +154,16 @@ MixFunction SelectMix(const SampleFormat& format) {
     return MixFor<SampleKind::F32>(format.channels);
 }
 
+// The limiter keeps every sample below full scale: each frame may be given at most the gain
+// that brings it to kCeiling, and the gain falls toward such a frame by at most kAttackMs for
+// the whole range, so it bends smoothly ahead of the peak inside the block. Once down it holds
+// for kHoldMs and then rises by about 1 dB a second: a looping sound's peaks come round before
+// the gain moves much, so the level does not pump with them.
+constexpr float kCeiling = 0.999999f; // just below full scale
+constexpr float kAttackMs = 5.0f;
+constexpr uint32_t kHoldMs = 2000;
+constexpr float kReleasePerSecond = 0.12f;
+
 float DecibelGain(int32_t hundredths) {
     if (hundredths <= -10000) return 0.0f;
     return static_cast<float>(std::pow(10.0, hundredths / 2000.0));
@@ -267,6 +277,36 @@ bool MixerVoice::Mix(float* out, uint32_t n, bool looping, uint32_t outputRate) 
     return looping || position_ < (static_cast<uint64_t>(frames_) << 32);
 }
 
+float MixerVoice::Loudness(uint32_t outputRate) {
+    if (loudnessKnown_) return loudness_;
+    // Played once through the mixer's own interpolation at the sound's own rate, so that what
+    // the interpolation takes from the highest frequencies is not counted.
+    const uint64_t step =
+        outputRate == 0 ? 0 : (static_cast<uint64_t>(format_.rate) << 32) / outputRate;
+    const uint64_t end = static_cast<uint64_t>(frames_) << 32;
+    float gain[2] = {1.0f, 1.0f}, gainStep[2] = {0.0f, 0.0f}, target[2] = {1.0f, 1.0f};
+    uint32_t rampLeft = 0;
+    const MixFunction mix = SelectMix(format_);
+    std::vector<float> block(2 * static_cast<size_t>(kMixBlockFrames));
+    uint64_t position = 0, samples = 0;
+    double sum = 0;
+    while (step != 0 && position < end) {
+        std::fill(block.begin(), block.end(), 0.0f);
+        const uint64_t before = position;
+        mix(memory_.get(), frames_, format_.blockAlign, position, step, false, block.data(),
+            kMixBlockFrames, GainRamp{gain, gainStep, target, &rampLeft});
+        const auto made =
+            static_cast<size_t>(std::min<uint64_t>(kMixBlockFrames, (position - before) / step));
+        for (size_t i = 0; i < 2 * made; ++i)
+            sum += static_cast<double>(block[i]) * block[i];
+        samples += 2 * made;
+    }
+    loudness_ =
+        samples == 0 ? 0.0f : static_cast<float>(std::sqrt(sum / static_cast<double>(samples)));
+    loudnessKnown_ = true;
+    return loudness_;
+}
+
 void MixerVoice::MixInto(float* out, uint32_t frames, uint64_t firstFrame, const FrameClock& clock,
                          uint32_t outputRate) {
     const uint32_t c = control_.load(std::memory_order_acquire);
@@ -352,6 +392,16 @@ void SoundMixer::CollectRemoved() {
     std::erase_if(removed_, [now](const Removed& r) { return now > r.epoch; });
 }
 
+float SoundMixer::SoundLoudness() {
+    std::lock_guard lock(controlMutex_);
+    float loudest = 0.0f;
+    for (auto& slot : slots_) {
+        if (MixerVoice* voice = slot.load(std::memory_order_relaxed))
+            loudest = std::max(loudest, voice->Loudness(outputRate_));
+    }
+    return loudest;
+}
+
 size_t SoundMixer::PendingRemovals() {
     std::lock_guard lock(controlMutex_);
     return removed_.size();
@@ -377,7 +427,44 @@ void SoundMixer::RenderBlock(float* out, uint32_t frames) {
         if (voice != nullptr) voice->MixInto(out, frames, framesRendered_, clock_, outputRate_);
     }
     tone_.MixInto(out, frames, framesRendered_, clock_);
+    Limit(out, frames);
     for (uint32_t i = 0; i < 2 * frames; ++i)
         out[i] = std::clamp(out[i], -1.0f, 1.0f);
     epoch_.fetch_add(1, std::memory_order_seq_cst);
+}
+
+void SoundMixer::Limit(float* out, uint32_t frames) {
+    if (frames == 0) return;
+    float peak = 0.0f;
+    for (uint32_t i = 0; i < 2 * frames; ++i)
+        peak = std::max(peak, std::fabs(out[i]));
+    if (peak <= kCeiling && limitGain_ == 1.0f) return;
+    for (uint32_t f = 0; f < frames; ++f) {
+        const float m = std::max(std::fabs(out[2 * f]), std::fabs(out[2 * f + 1]));
+        allowed_[f] = m > kCeiling ? kCeiling / m : 1.0f;
+    }
+    const float attack = 1000.0f / (kAttackMs * static_cast<float>(outputRate_));
+    for (uint32_t f = frames - 1; f > 0; --f)
+        allowed_[f - 1] = std::min(allowed_[f - 1], allowed_[f] + attack);
+    const float release = kReleasePerSecond / static_cast<float>(outputRate_);
+    const uint32_t hold = outputRate_ / 1000 * kHoldMs;
+    float g = limitGain_;
+    uint64_t limited = 0;
+    for (uint32_t f = 0; f < frames; ++f) {
+        if (allowed_[f] < g) {
+            g = allowed_[f];
+            limitHold_ = hold;
+        } else if (limitHold_ > 0) {
+            --limitHold_;
+        } else {
+            g = std::min({allowed_[f], 1.0f, g + release});
+        }
+        if (g < 1.0f) {
+            out[2 * f] *= g;
+            out[2 * f + 1] *= g;
+            ++limited;
+        }
+    }
+    limitGain_ = g;
+    limitedFrames_.fetch_add(limited, std::memory_order_relaxed);
 }

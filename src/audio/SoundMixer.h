@@ -69,6 +69,11 @@ public:
     // The pan that the mixed output was last heading for: shows when a change has reached
     // the output.
     int32_t MixedPan() const { return mixedPan_.load(std::memory_order_acquire); }
+    // Control side: the sound's loudness as heard, the root mean square of its samples played
+    // once at full volume and its own rate into an output of outputRate (0 for silence).
+    // Measured on first use after the memory was written.
+    float Loudness(uint32_t outputRate);
+    void MemoryChanged() { loudnessKnown_ = false; }
 
     // Mixing side: adds this voice's next frames into out (interleaved stereo); out[0] is
     // output frame firstFrame, and due changes are applied at their frames.
@@ -103,6 +108,8 @@ private:
     SpscRing<ParameterChange, kChangeCapacity> changes_;
     std::atomic<uint64_t> overflowed_{0};
     std::atomic<bool> catchUp_{false};
+    bool loudnessKnown_ = false; // control side only
+    float loudness_ = 0.0f;
 
     // Mixing side only.
     uint64_t position_ = 0; // frames, 32.32 fixed point
@@ -144,6 +151,12 @@ public:
     void CollectRemoved();
     size_t PendingRemovals();
 
+    // Control side: the loudness (MixerVoice::Loudness) of the loudest sound; 0 without one.
+    float SoundLoudness();
+    // Frames the limiter has turned down so far: the sum of the sounds and the tone would
+    // otherwise have reached full scale there.
+    uint64_t LimitedFrames() const { return limitedFrames_.load(std::memory_order_relaxed); }
+
     // Blocks begun (a block in progress counts) and blocks finished so far.
     uint64_t BlocksBegun() const { return (epoch_.load() + 1) / 2; }
     uint64_t BlocksFinished() const { return epoch_.load() / 2; }
@@ -154,12 +167,20 @@ public:
 
 private:
     void RenderBlock(float* out, uint32_t frames);
+    // Turns the block down where it would reach full scale (see SoundMixer.cpp).
+    void Limit(float* out, uint32_t frames);
 
     uint32_t outputRate_;
     FrameClock clock_;
     uint64_t framesRendered_ = 0; // mixing side only
     ToneVoice tone_;
     std::array<std::atomic<MixerVoice*>, kMaxVoices> slots_{};
+    // The limiter, mixing side only: the gain it applies now, the frames it still holds a
+    // reduction, and the most each frame of the block may be given.
+    float limitGain_ = 1.0f;
+    uint32_t limitHold_ = 0;
+    std::array<float, kMixBlockFrames> allowed_{};
+    std::atomic<uint64_t> limitedFrames_{0};
     // Odd while a block is being mixed; advances by two per block.
     std::atomic<uint64_t> epoch_{0};
 

@@ -4,10 +4,46 @@
 // samples in real time when no device can be opened, and an offline output that only
 // renders when asked (for tests and measurements).
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
 class SoundMixer;
+
+// Counts the times an output ran dry. The frames handed to it play at its rate from the first
+// pull on; a pull that comes a whole block after all of them would have played found nothing
+// left to play, and the reckoning starts afresh from it. A pull late by less than its own
+// block is taken as the output's jitter.
+class UnderrunCount {
+public:
+    // Mixing side, as a pull of frames begins at nowNs on the steady clock.
+    void Pull(int64_t nowNs, uint32_t frames, uint32_t rate) {
+        if (restart_.exchange(false, std::memory_order_acquire)) startNs_ = 0;
+        if (startNs_ != 0 && rate != 0) {
+            const double ns = 1e9 / rate;
+            const double playedUntil =
+                static_cast<double>(startNs_) + static_cast<double>(handed_) * ns;
+            if (static_cast<double>(nowNs) > playedUntil + frames * ns) {
+                count_.fetch_add(1, std::memory_order_relaxed);
+                startNs_ = 0;
+            }
+        }
+        if (startNs_ == 0) {
+            startNs_ = nowNs;
+            handed_ = 0;
+        }
+        handed_ += frames;
+    }
+    // Any thread: a stream opened afresh begins a new reckoning.
+    void Restart() { restart_.store(true, std::memory_order_release); }
+    uint64_t Count() const { return count_.load(std::memory_order_relaxed); }
+
+private:
+    std::atomic<bool> restart_{false};
+    std::atomic<uint64_t> count_{0};
+    int64_t startNs_ = 0; // mixing side only
+    uint64_t handed_ = 0;
+};
 
 class SoundOutput {
 public:
@@ -18,7 +54,12 @@ public:
     virtual uint32_t Rate() const = 0;
     // Frames the output asks the mixer for at a time.
     virtual uint32_t BlockFrames() const = 0;
+    // Times the output ran dry since it opened (UnderrunCount).
+    virtual uint64_t Underruns() const { return 0; }
 };
+
+// Whether the outputs report their underruns on stderr as they close: VELMORA_SOUND_REPORT=1.
+bool SoundReportWanted();
 
 constexpr uint32_t kOutputRate = 44100;
 // Frames the null output mixes at a time.

@@ -30,10 +30,16 @@ bool ParseToneMode(std::string_view text, TToneMode& mode) {
     return false;
 }
 
-int32_t ToneVolume(int32_t position, int32_t levelDb) {
+int32_t ToneVolume(int32_t position, int32_t levelDb, double soundRms) {
     const int32_t step = kVolumeSteps[std::clamp(position, 0, 10)];
     if (step <= DSBVOLUME_MIN) return DSBVOLUME_MIN;
-    return std::clamp(step + levelDb * 100, DSBVOLUME_MIN, DSBVOLUME_MAX);
+    // The tone is a sine, whose root mean square is its peak over the square root of 2: at
+    // volume 0 its peak is full scale, so a sound of this loudness is that many hundredths of a
+    // decibel from it.
+    const double rms = soundRms > 1e-5 ? std::min(soundRms, 1.0) : kFullScaleSineRms;
+    const auto loudness =
+        static_cast<int32_t>(std::lround(2000.0 * std::log10(rms / kFullScaleSineRms)));
+    return std::clamp(step + levelDb * 100 + loudness, DSBVOLUME_MIN, DSBVOLUME_MAX);
 }
 
 uint32_t ToneBeatMilliHz(long double frequency) {
@@ -54,7 +60,10 @@ void SetToneBeat(TDirectSound& device, long double frequency) {
 
 void ApplyToneVolume(TDirectSound& device, int32_t position, int32_t levelDb) {
     if (position < 0 || position > 10) return;
-    device.SetResult(device.RequireSound().SetToneVolume(ToneVolume(position, levelDb)));
+    IDirectSound& sound = device.RequireSound();
+    float rms = 0.0f;
+    if (sound.GetSoundLoudness(&rms) != DS_OK) rms = 0.0f;
+    device.SetResult(sound.SetToneVolume(ToneVolume(position, levelDb, rms)));
 }
 
 void PlayTone(TDirectSound& device) {

@@ -22,8 +22,14 @@ inline constexpr int kToneLevelDefault = -6;
 const char* ToneModeName(TToneMode mode);
 bool ParseToneMode(std::string_view text, TToneMode& mode);
 
-// The volume table's step for a knob position with the level added; silence stays silence.
-int32_t ToneVolume(int32_t position, int32_t levelDb);
+// The root mean square of a full-scale sine: a sound as loud as that sets the tone's level
+// against full scale.
+inline constexpr double kFullScaleSineRms = 0.70710678118654752;
+
+// The tone's volume for a knob position: the volume table's step, with the tone levelDb from
+// the sound as heard, the sound's loudness being soundRms (its samples' root mean square at
+// full volume). A silent sound, or none, counts as a full-scale sine. Silence stays silence.
+int32_t ToneVolume(int32_t position, int32_t levelDb, double soundRms = kFullScaleSineRms);
 // The main frequency in thousandths of a hertz, the frequency edit's own resolution.
 uint32_t ToneBeatMilliHz(long double frequency);
 
@@ -31,7 +37,8 @@ uint32_t ToneBeatMilliHz(long double frequency);
 void SetToneMode(TDirectSound& device, TToneMode mode);
 void SetToneCarrier(TDirectSound& device, int hz);
 void SetToneBeat(TDirectSound& device, long double frequency);
-// Positions outside 0..10 change nothing, as for the sound.
+// Against the loudness of the sound on the device now; positions outside 0..10 change
+// nothing, as for the sound.
 void ApplyToneVolume(TDirectSound& device, int32_t position, int32_t levelDb);
 void PlayTone(TDirectSound& device);
 // The beat's phase, in cycles (the whole cycles are dropped), where the tone is silent.

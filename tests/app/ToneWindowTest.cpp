@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QTimer>
 
+#include <cmath>
 #include <fstream>
 
 namespace {
@@ -54,15 +55,19 @@ TEST_F(MainWindowTest, ToneMenuSettingsAndTheRunDriveTheTone) {
     EXPECT_EQ(t.carrier, 300000u);
     EXPECT_FALSE(t.playing);
 
-    // The edit's three decimals, not the slider's tenths; the volume table less 10 dB.
+    // The edit's three decimals, not the slider's tenths; the volume table less 10 dB, from
+    // the loaded sound as heard.
     form->FreqEdit->SetValue(7.125L);
     form->Volume->SetPosition(7);
     t = DeviceTone(*form);
     EXPECT_EQ(t.beat, 7125u);
-    EXPECT_EQ(t.volume, -500 - 1000);
+    float rms = 0;
+    ASSERT_EQ(form->DXSound->Device()->RequireSound().GetSoundLoudness(&rms), DS_OK);
+    ASSERT_GT(rms, 0.01f);
+    EXPECT_EQ(t.volume, -500 - 1000 + std::lround(2000 * std::log10(rms / kFullScaleSineRms)));
     form->UpDown2->SetPosition(5); // the Oscilator knobs leave it alone
     form->UpDown3->SetPosition(10);
-    EXPECT_EQ(DeviceTone(*form).volume, -1500);
+    EXPECT_EQ(DeviceTone(*form).volume, t.volume);
     form->Volume->SetPosition(0);
     EXPECT_EQ(DeviceTone(*form).volume, DSBVOLUME_MIN);
 
@@ -109,6 +114,16 @@ TEST_F(MainWindowTest, ToneMenuSettingsAndTheRunDriveTheTone) {
     EXPECT_TRUE(t.playing);
     EXPECT_TRUE(form->Tone()->IsochronicPulse1->isChecked());
     form->StartButtonClick(form->Start);
+    // The session's tone is the session's: the user's own is what the settings keep, and it
+    // comes back when the session ends.
+    EXPECT_TRUE(ReadSettings().contains(QStringLiteral("Tone=binaural")));
+    EXPECT_TRUE(ReadSettings().contains(QStringLiteral("ToneCarrier=440")));
+    form->EndSession1Click(form->EndSession1);
+    t = DeviceTone(*form);
+    EXPECT_EQ(t.mode, DSTONE_BINAURAL);
+    EXPECT_EQ(t.carrier, 440000u);
+    EXPECT_TRUE(form->Tone()->BinauralBeat1->isChecked());
     Close(form);
+    EXPECT_TRUE(ReadSettings().contains(QStringLiteral("Tone=binaural")));
     EXPECT_TRUE(messages.empty()) << messages.front();
 }

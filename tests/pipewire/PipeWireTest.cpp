@@ -5,6 +5,7 @@
 // driver runs in a process of its own.
 
 #include "PrivatePipeWire.h"
+#include "audio/FrameClock.h"
 #include "audio/SoundDevice.h"
 #include "common/LoopingSound.h"
 #include "common/PanSteps.h"
@@ -50,8 +51,12 @@ TEST(PipeWireTest, PanStepsEvery2MsAreHeardAsDistinctLevelsInOrder) {
     const size_t from = server.RecordedFrames();
     constexpr int kSteps = 500;
     const auto pan = [](int i) { return -2495 + 10 * i; };
-    sweep::Every(std::chrono::microseconds(2000), kSteps,
-                 [&](int i, int64_t) { buffer->SetPan(pan(i)); });
+    // Each step stamped with its due time, as the program's sound timer does: a stepper that
+    // wakes late on a busy machine still puts its step at its own frame.
+    sweep::Every(std::chrono::microseconds(2000), kSteps, [&](int i, int64_t due) {
+        const ScopedChangeStamp stamp(due);
+        buffer->SetPan(pan(i));
+    });
     // The recorder may lag behind the server on a busy machine: wait for the whole sweep.
     const size_t wanted = from + 44100 * (2 * kSteps + 300) / 1000;
     for (int i = 0; i < 200 && server.RecordedFrames() < wanted; ++i)

@@ -58,6 +58,36 @@ void Sleep(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+// Runs a client of the servers to its end, never longer than ten seconds (a client can wait
+// forever on a server that is still starting), its output into a file; answers its status.
+int Ask(const std::vector<std::string>& args, const std::string& output) {
+    std::vector<std::string> bounded = {"timeout", "10"};
+    bounded.insert(bounded.end(), args.begin(), args.end());
+    return Reap(Spawn(bounded, output));
+}
+
+// The recorder at a real-time priority where the system grants one: at an ordinary one a busy
+// machine lets it fall behind, and the recording then lacks frames the program played.
+std::vector<std::string> RealTime(std::vector<std::string> args) {
+    static const bool granted = Reap(Spawn({"chrt", "-f", "10", "true"}, "/dev/null")) == 0;
+    if (granted) args.insert(args.begin(), {"chrt", "-f", "10"});
+    return args;
+}
+
+// Whether wpctl's listing shows the sink "velmora" as the default one: then the session
+// manager has it in its registry and routes new streams to it.
+bool DefaultSinkListed(const std::string& status) {
+    size_t at = 0;
+    while ((at = status.find(". velmora", at)) != std::string::npos) {
+        const size_t line = status.rfind('\n', at);
+        const std::string before = status.substr(line == std::string::npos ? 0 : line + 1,
+                                                 at - (line == std::string::npos ? 0 : line + 1));
+        if (before.find('*') != std::string::npos) return true;
+        at += 9;
+    }
+    return false;
+}
+
 } // namespace
 
 PrivatePipeWire::PrivatePipeWire() {
@@ -72,6 +102,14 @@ PrivatePipeWire::~PrivatePipeWire() {
 }
 
 bool PrivatePipeWire::Start() {
+    // A start that fails on a busy machine is made afresh, a few times at most.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (StartOnce()) return true;
+    }
+    return false;
+}
+
+bool PrivatePipeWire::StartOnce() {
     if (dir_.empty()) {
         error_ = "no runtime directory for PipeWire";
         return false;
@@ -91,8 +129,15 @@ bool PrivatePipeWire::Start() {
     unsetenv("PIPEWIRE_REMOTE");
     setenv("PULSE_SERVER", ("unix:" + dir_ + "/pulse/native").c_str(), 1);
 
+    // One after the other, each once the one before answers: a session manager or a
+    // PulseAudio service that comes up before PipeWire's socket fails to connect and refuses
+    // every sink after (bounded waits, so a server that never answers ends the start).
     servers_ = Spawn({"dbus-run-session", "--config-file=" + dir_ + "/bus.conf", "--", "sh", "-c",
-                      "pipewire & wireplumber & pipewire-pulse & wait"},
+                      "ready() { i=0; until timeout 10 sh -c \"$1\" >/dev/null 2>&1; do "
+                      "i=$((i+1)); [ $i -ge 300 ] && exit 1; sleep 0.1; done; }\n"
+                      "pipewire & ready 'pw-cli info 0'\n"
+                      "wireplumber & ready 'wpctl status | grep -q WirePlumber'\n"
+                      "pipewire-pulse & wait"},
                      dir_ + "/servers.log", true);
     const auto failed = [&](const std::string& what) {
         error_ = what + " (are pipewire, pipewire-pulse and wireplumber installed?): " +
@@ -102,28 +147,69 @@ bool PrivatePipeWire::Start() {
     };
     if (servers_ < 0 || !WaitUntilAnswering()) return failed("PipeWire did not start");
 
-    const std::string log = dir_ + "/pactl.log";
-    if (Reap(Spawn({"pactl", "load-module", "module-null-sink", "sink_name=velmora",
-                    "format=float32le", "rate=44100", "channels=2"},
-                   log)) != 0 ||
-        Reap(Spawn({"pactl", "set-default-sink", "velmora"}, log)) != 0)
-        return failed("no null sink: " + ReadFile(log));
-
-    recorder_ =
-        Spawn({"pw-record", "--target", "velmora", "-P", "{ stream.capture.sink=true }", "--rate",
-               "44100", "--channels", "2", "--format", "f32", dir_ + "/recording.wav"},
-              dir_ + "/recorder.log");
-    for (int i = 0; i < 100 && RecordedFrames() == 0; ++i)
-        Sleep(50);
-    if (RecordedFrames() == 0)
+    if (!MakeSink()) return failed("no null sink: " + ReadFile(dir_ + "/pactl.log"));
+    if (!StartRecorder())
         return failed("pw-record records nothing from the sink: " +
                       ReadFile(dir_ + "/recorder.log"));
     return true;
 }
 
+bool PrivatePipeWire::MakeSink() {
+    // pipewire-pulse answers before the graph and the session manager are ready for a sink: a
+    // request refused then is made again, until the session manager lists the sink as the
+    // default one.
+    const std::string log = dir_ + "/pactl.log";
+    const std::string answer = dir_ + "/answer.txt";
+    std::string tried;
+    for (int i = 0; i < 300; ++i) {
+        if (Ask({"wpctl", "status"}, answer) == 0 && DefaultSinkListed(ReadFile(answer)))
+            return true;
+        Ask({"pactl", "list", "short", "sinks"}, answer);
+        if (ReadFile(answer).find("\tvelmora\t") == std::string::npos) {
+            Ask({"pactl", "load-module", "module-null-sink", "sink_name=velmora",
+                 "format=float32le", "rate=44100", "channels=2"},
+                log);
+        } else if (Ask({"pactl", "get-default-sink"}, answer) != 0 ||
+                   ReadFile(answer) != "velmora\n") {
+            Ask({"pactl", "set-default-sink", "velmora"}, log);
+        }
+        tried += ReadFile(log);
+        int status = 0;
+        if (waitpid(servers_, &status, WNOHANG) == servers_) {
+            servers_ = -1;
+            break;
+        }
+        Sleep(100);
+    }
+    std::ofstream(log) << tried;
+    return false;
+}
+
+bool PrivatePipeWire::StartRecorder() {
+    // Started again should it end without recording, as it does when it comes before the
+    // session manager can link it.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        recorder_ = Spawn(RealTime({"pw-record", "--target", "velmora", "-P",
+                                    "{ stream.capture.sink=true }", "--rate", "44100", "--channels",
+                                    "2", "--format", "f32", dir_ + "/recording.wav"}),
+                          dir_ + "/recorder.log");
+        for (int i = 0; i < 200; ++i) {
+            if (RecordedFrames() > 0) return true;
+            int status = 0;
+            if (waitpid(recorder_, &status, WNOHANG) == recorder_) {
+                recorder_ = -1;
+                break;
+            }
+            Sleep(50);
+        }
+        if (recorder_ > 0) return false; // running, yet nothing in ten seconds
+    }
+    return false;
+}
+
 bool PrivatePipeWire::WaitUntilAnswering() {
-    for (int i = 0; i < 150; ++i) {
-        if (Reap(Spawn({"pactl", "info"}, "/dev/null")) == 0) return true;
+    for (int i = 0; i < 300; ++i) {
+        if (Ask({"pactl", "info"}, "/dev/null") == 0) return true;
         int status = 0;
         if (waitpid(servers_, &status, WNOHANG) == servers_) {
             servers_ = -1;

@@ -28,7 +28,10 @@ public:
     std::string Streams() const;
 
 private:
+    bool StartOnce();
     bool WaitUntilAnswering();
+    bool MakeSink();
+    bool StartRecorder();
     // The recording's samples: the bytes after the WAV file's data chunk header.
     std::string RecordedBytes() const;
 

@@ -5,12 +5,15 @@
 #include "SoundTestSupport.h"
 #include "audio/FrameClock.h"
 #include "audio/SoundMixer.h"
+#include "audio/SoundOutput.h"
 #include "common/LoopingSound.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <thread>
+#include <vector>
 
 using namespace soundtest;
 
@@ -102,14 +105,14 @@ TEST(TimedChanges, AFullRingNeverWaitsAndTheLastValuesStillArrive) {
     EXPECT_NEAR(out[2 * 1023], 0.5f * std::pow(10.0f, -pan / 2000.0f), 1e-5);
 }
 
-// Pulls of 256 frames from an output that consumes `rate` frames per second of the steady
+// Pulls of `length` frames from an output that consumes `rate` frames per second of the steady
 // clock, each asked for up to `jitter` ns late, from frame `first` on; answers the true time
 // of the next pull.
 int64_t Pull(FrameClock& clock, uint64_t& frame, int64_t t, double rate, int count,
-             int64_t jitter = 0) {
-    for (int i = 0; i < count; ++i, frame += 256) {
+             int64_t jitter = 0, uint32_t length = 256) {
+    for (int i = 0; i < count; ++i, frame += length) {
         clock.BeginPull(frame, t + (jitter ? (i * 7919) % jitter : 0));
-        t += int64_t(256 * 1e9 / rate);
+        t += int64_t(length * 1e9 / rate);
     }
     return t;
 }
@@ -150,6 +153,34 @@ TEST(TimedChanges, TheRealTimeClockLearnsAnOutputThatRunsOffItsNominalRate) {
     }
 }
 
+TEST(TimedChanges, TheRealTimeClockLocksOnForEveryPullLength) {
+    // Up to the 93 ms a server may hand out at once, from an output 3 % fast: at the end of each
+    // pull the clock's frame for "now" is compared with the frame the output really plays. The
+    // errors shrink from one second to the next and end within a few frames.
+    for (const uint32_t length : {256u, 1024u, 2048u, 4096u, 8192u}) {
+        FrameClock clock(FrameClock::Mode::RealTime, 44100);
+        const double rate = 45423.0;
+        const int pullsPerSecond = int(rate / length) + 1;
+        uint64_t frame = 0;
+        int64_t t = 7'000'000'000;
+        std::vector<double> worst; // per second, from the second pull on
+        for (int second = 0; second < 4; ++second) {
+            double error = 0;
+            for (int i = 0; i < pullsPerSecond; ++i) {
+                t = Pull(clock, frame, t, rate, 1, 0, length);
+                if (second == 0 && i == 0) continue;
+                error = std::max(error, std::abs(double(clock.FrameOf(t)) - double(frame)));
+            }
+            worst.push_back(error);
+        }
+        SCOPED_TRACE(length);
+        EXPECT_LT(worst[1], worst[0] + 1);
+        EXPECT_LE(worst[2], worst[1] + 1);
+        EXPECT_LE(worst[3], 8.0);
+        EXPECT_NEAR(clock.MeasuredRate(), rate, rate * 0.001);
+    }
+}
+
 TEST(TimedChanges, AStampInForceOnTheThreadReplacesTheMomentOfTheCall) {
     FrameClock live(FrameClock::Mode::RealTime, 44100), offline(FrameClock::Mode::Offline, 44100);
     offline.SetOfflineNow(1000);
@@ -162,4 +193,35 @@ TEST(TimedChanges, AStampInForceOnTheThreadReplacesTheMomentOfTheCall) {
         EXPECT_NE(inner, 123'456'789); // other threads keep the moment of their call
     }
     EXPECT_GT(live.Now(), 123'456'789);
+}
+
+TEST(TimedChanges, AnOutputCountsThePullsThatFoundItRunDry) {
+    // Blocks of 256 frames at 44100 Hz (5.8 ms), pulled on a simulated steady clock.
+    UnderrunCount count;
+    const double block = 256 * 1e9 / 44100;
+    int64_t t = 1'000'000'000;
+    auto pullAt = [&](double late) { count.Pull(t + int64_t(late), 256, 44100); };
+    // A queue of three blocks filled at once, then one block a block, each up to most of a
+    // block late or early: the output never runs dry.
+    for (int i = 0; i < 3; ++i)
+        pullAt(0);
+    for (int i = 0; i < 1000; ++i) {
+        t += int64_t(block);
+        pullAt((i % 3 - 1) * 0.9 * block);
+    }
+    EXPECT_EQ(count.Count(), 0u);
+    // A stall of six blocks empties the queue of three once; the reckoning goes on from there.
+    t += int64_t(6 * block);
+    pullAt(0);
+    EXPECT_EQ(count.Count(), 1u);
+    for (int i = 0; i < 100; ++i) {
+        t += int64_t(block);
+        pullAt(0);
+    }
+    EXPECT_EQ(count.Count(), 1u);
+    // A stream opened afresh after a pause starts a new reckoning, not an underrun.
+    count.Restart();
+    t += 1'000'000'000;
+    pullAt(0);
+    EXPECT_EQ(count.Count(), 1u);
 }

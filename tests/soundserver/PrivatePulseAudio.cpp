@@ -23,6 +23,15 @@ std::string ReadFile(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// The recorder at a real-time priority where the system grants one: at an ordinary one a busy
+// machine lets it fall behind, the server then drops what it could not hand over, and the
+// recording has jumps the program never played.
+std::vector<std::string> RealTime(std::vector<std::string> args) {
+    static const bool granted = RunToEnd({"chrt", "-f", "10", "true"}) == 0;
+    if (granted) args.insert(args.begin(), {"chrt", "-f", "10"});
+    return args;
+}
+
 void Terminate(pid_t& pid, int signal) {
     if (pid <= 0) return;
     kill(pid, signal);
@@ -100,12 +109,7 @@ bool PrivatePulseAudio::Start() {
         Stop();
         return false;
     }
-    recorder_ = Spawn({"parec", "-d", "velmora.monitor", "--raw", "--format=float32le",
-                       "--rate=44100", "--channels=2", "--latency-msec=5"},
-                      dir_ + "/recording.raw");
-    for (int i = 0; i < 100 && RecordedBytes() == 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    if (RecordedBytes() == 0) {
+    if (!StartRecorder()) {
         error_ = "parec records nothing from the sink's monitor";
         Stop();
         return false;
@@ -113,9 +117,36 @@ bool PrivatePulseAudio::Start() {
     return true;
 }
 
+bool PrivatePulseAudio::StartRecorder() {
+    // Started again should it end without recording; a recorder that runs but records nothing
+    // for ten seconds is given up.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        recorder_ = Spawn(RealTime({"parec", "-d", "velmora.monitor", "--raw", "--format=float32le",
+                                    "--rate=44100", "--channels=2", "--latency-msec=5"}),
+                          dir_ + "/recording.raw");
+        for (int i = 0; i < 200; ++i) {
+            if (RecordedBytes() > 0) return true;
+            int status = 0;
+            if (waitpid(recorder_, &status, WNOHANG) == recorder_) {
+                recorder_ = -1;
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        if (recorder_ > 0) return false;
+    }
+    return false;
+}
+
 bool PrivatePulseAudio::WaitUntilAnswering() {
-    for (int i = 0; i < 100; ++i) {
-        if (RunToEnd({"sh", "-c", "exec pactl info 2>/dev/null"}, "/dev/null") == 0) return true;
+    // Answering, with the sink of its configuration as the default one. Each question is
+    // bounded: a client can wait long on a server still starting on a busy machine.
+    const std::string answer = dir_ + "/answer.txt";
+    for (int i = 0; i < 300; ++i) {
+        if (RunToEnd({"sh", "-c", "exec timeout 10 pactl get-default-sink 2>/dev/null"}, answer) ==
+                0 &&
+            ReadFile(answer) == "velmora\n")
+            return true;
         int status = 0;
         if (waitpid(server_, &status, WNOHANG) == server_) {
             server_ = -1;

@@ -35,6 +35,7 @@ public:
 
 private:
     bool WaitUntilAnswering();
+    bool StartRecorder();
 
     std::string dir_;
     std::string error_;

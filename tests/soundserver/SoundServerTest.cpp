@@ -89,8 +89,12 @@ TEST_F(SoundServerTest, PanStepsEvery2MsAreHeardAsDistinctLevelsInOrder) {
     const size_t from = g_server->RecordedBytes();
     constexpr int kSteps = 500;
     auto pan = [](int i) { return -2495 + 10 * i; };
-    sweep::Every(std::chrono::microseconds(2000), kSteps,
-                 [&](int i, int64_t) { buffer->SetPan(pan(i)); });
+    // Each step stamped with its due time, as the program's sound timer does: a stepper that
+    // wakes late on a busy machine still puts its step at its own frame.
+    sweep::Every(std::chrono::microseconds(2000), kSteps, [&](int i, int64_t due) {
+        const ScopedChangeStamp stamp(due);
+        buffer->SetPan(pan(i));
+    });
     WaitForRecording(from, 2 * kSteps + 300);
     const auto rec = g_server->RecordedSince(from);
     buffer->Stop();

@@ -34,12 +34,20 @@ socket=velmora-test
 weston --backend=headless-backend.so --socket="$socket" --use-pixman --no-config \
     --idle-time=0 --log="$XDG_RUNTIME_DIR/weston.log" >/dev/null 2>&1 &
 weston_pid=$!
-for _ in $(seq 1 100); do
-    [ -S "$XDG_RUNTIME_DIR/$socket" ] && break
+# Ready once a client that connects is shown an output: the socket alone comes before the
+# compositor has set up its screen, and a program started then finds none. A busy machine may
+# take a while; the wait is bounded all the same.
+ready=""
+for _ in $(seq 1 300); do
     kill -0 "$weston_pid" 2>/dev/null || fail "weston ended at start"
+    if [ -S "$XDG_RUNTIME_DIR/$socket" ] &&
+        WAYLAND_DISPLAY="$socket" timeout 10 weston-info 2>/dev/null | grep -q "interface: 'wl_output'"; then
+        ready=1
+        break
+    fi
     sleep 0.1
 done
-[ -S "$XDG_RUNTIME_DIR/$socket" ] || fail "weston made no socket"
+[ -n "$ready" ] || fail "weston showed no output within a minute"
 
 export XDG_CONFIG_HOME=$work/config
 settings=$XDG_CONFIG_HOME/velmora/Zandrel.ini
