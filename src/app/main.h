@@ -28,6 +28,7 @@ class TFormStorage;
 class TImgBtn;
 class TIniFile;
 class TMainFlash;
+class TMainJournal;
 class TMainSession;
 class TMainTone;
 class TPhaseSteps;
@@ -144,6 +145,8 @@ public:
     TMainFlash* Flash() const { return Flash_.get(); }
     // The tone under the sound (mainTone.h).
     TMainTone* Tone() const { return Tone_.get(); }
+    // The journal of runs and the bookmark key (mainJournal.h).
+    TMainJournal* Journal() const { return Journal_.get(); }
     // The run's one phase, which the light, the sweep and the tone follow.
     const TRunPhase& RunPhase() const { return *Phase_; }
 
@@ -184,6 +187,7 @@ private:
     std::unique_ptr<TMainSession> Session_;
     std::unique_ptr<TMainFlash> Flash_;
     std::unique_ptr<TMainTone> Tone_;
+    std::unique_ptr<TMainJournal> Journal_;
     std::shared_ptr<TRunPhase> Phase_;
     std::shared_ptr<TPhaseSteps> PictureSteps_;
     std::shared_ptr<TPhaseSteps> SweepSteps_;

@@ -2,6 +2,7 @@
 #include "app/mainTone.h"
 
 #include "app/main.h"
+#include "app/mainJournal.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "framework/Application.h"
@@ -77,12 +78,14 @@ void TMainTone::SetMode(TToneMode mode) {
     ShowMode();
     if (TDirectSound* device = Device()) SetToneMode(*device, mode);
     Remember(kToneKey, ToneModeName(mode));
+    if (form_.Journal()) form_.Journal()->KnobChanged(TSessionKnob::Tone);
 }
 
 void TMainTone::SetCarrier(int hz) {
     carrier_ = std::clamp(hz, kToneCarrierMin, kToneCarrierMax);
     if (TDirectSound* device = Device()) SetToneCarrier(*device, carrier_);
     Remember(kCarrierKey, std::to_string(carrier_));
+    if (form_.Journal()) form_.Journal()->KnobChanged(TSessionKnob::Carrier);
 }
 
 void TMainTone::ShowCarrierDialog() {
