@@ -85,7 +85,8 @@ TSession JournalRunSession(const TJournalRun& run) {
             milli = c.Value;
         }
     }
-    list.Hold(std::min(run.LengthMs, kJournalMaxRunMs), milli);
+    // A session lasts at least a second, however short the run.
+    list.Hold(std::clamp<int64_t>(run.LengthMs, 1000, kJournalMaxRunMs), milli);
     std::vector<TSessionPoint> points = std::move(list.Points());
     Thin(points);
     return TSession(std::move(points));

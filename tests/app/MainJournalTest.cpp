@@ -27,12 +27,7 @@ class MainJournalTest : public MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        previousDataHome_ = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
-    }
-    void TearDown() override {
-        qputenv("XDG_DATA_HOME", previousDataHome_);
-        MainWindowTest::TearDown();
     }
 
     QString JournalPath() const { return data.path() + QStringLiteral("/velmora/journal.jsonl"); }
@@ -56,9 +51,6 @@ protected:
 
     QTemporaryDir data;
     int64_t now = 0;
-
-private:
-    QByteArray previousDataHome_;
 };
 
 TEST_F(MainJournalTest, ARunWithTwoChangesABookmarkWithANoteAndEscLeavesItsLines) {

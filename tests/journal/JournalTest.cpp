@@ -259,3 +259,15 @@ TEST(JournalTest, ARunWithMoreChangesThanASessionHoldsIsThinned) {
 }
 
 } // namespace
+
+namespace {
+TEST(JournalTest, ARunShorterThanASecondStillMakesASession) {
+    TJournalRun run;
+    run.Start.FrequencyMilli = 100;
+    run.Start.Knobs = {1, 0, 0, 0, 0, 0, 50};
+    run.LengthMs = 5;
+    const TSession session = ParseSession(JournalSessionText(run, "short"), "short");
+    EXPECT_EQ(session.LengthMs(), 1000);
+    EXPECT_EQ(session.FrequencyMilliAt(500), 100);
+}
+} // namespace
