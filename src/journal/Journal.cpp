@@ -314,7 +314,10 @@ bool TJournal::Append(const std::string& line) {
         return false;
     }
     runBytes_ += static_cast<int64_t>(line.size());
-    if (size > maxBytes_) Rotate();
+    size_ = size;
+    // Rotation reads, writes and syncs the whole file: between runs, not while the light runs,
+    // unless the file has grown to twice its bound.
+    if (size > maxBytes_ && (runId_ == 0 || size > 2 * maxBytes_)) Rotate();
     return true;
 }
 
@@ -406,6 +409,7 @@ void TJournal::EndRun(int64_t ms, TJournalEnd reason) {
         Append(Line(o));
     }
     runId_ = 0;
+    if (size_ > maxBytes_) Rotate();
 }
 
 void TJournal::Note(int64_t runId, int mark, const std::string& text) {
@@ -456,6 +460,7 @@ void TJournal::Rotate() {
         total -= size;
     }
     Rewrite(drop, false);
+    size_ = total;
 }
 
 void TJournal::Rewrite(const std::vector<int64_t>& dropRuns, bool dropAll) {

@@ -110,7 +110,8 @@ public:
     void DeleteRun(int64_t runId);
     void DeleteAll();
     // Rewrites the file without its oldest runs until it holds at most three quarters of its
-    // limit; the run being written stays.
+    // limit; the run being written stays. Done when a run ends with the file past its limit
+    // (during a run only past twice the limit).
     void Rotate();
 
     // Events that could not be written.
@@ -131,6 +132,7 @@ private:
     std::array<int, kSessionKnobCount> knobs_{};
     int marks_ = 0;
     int64_t runBytes_ = 0;
+    int64_t size_ = 0; // the file's size after the last write
     int failures_ = 0;
 };
 

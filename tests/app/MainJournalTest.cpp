@@ -245,3 +245,19 @@ TEST_F(MainJournalTest, TheSettingsBoundTheJournal) {
 }
 
 } // namespace
+
+namespace {
+TEST_F(MainJournalTest, ARunEndedByAQuitSignalSaysSo) {
+    auto form = Open();
+    Drive(*form);
+    form->StartButtonClick(form->Start);
+    now = 2000;
+    form->Journal()->QuitSignalled(); // what the program's quit handler does before closing
+    Close(form);
+    MainState::Running = false;
+    const TJournalContents read = TJournal(JournalPath().toStdString()).Read();
+    ASSERT_EQ(read.Runs.size(), 1u);
+    EXPECT_EQ(read.Runs[0].End, TJournalEnd::Signal);
+    EXPECT_EQ(read.Runs[0].LengthMs, 2000);
+}
+} // namespace

@@ -271,3 +271,28 @@ TEST(JournalTest, ARunShorterThanASecondStillMakesASession) {
     EXPECT_EQ(session.FrequencyMilliAt(500), 100);
 }
 } // namespace
+
+namespace {
+TEST(JournalTest, RotationWaitsForTheRunsEnd) {
+    TempDir dir("journal");
+    TJournal journal((dir / "j.jsonl").string(), kJournalMaxKBMin * 1024);
+    const int64_t first = journal.BeginRun(Start(1000));
+    journal.EndRun(10, TJournalEnd::Stop);
+    while (std::filesystem::file_size(journal.Path()) < 15 * 1024) {
+        journal.BeginRun(Start(2000));
+        journal.EndRun(10, TJournalEnd::Stop);
+    }
+    ASSERT_EQ(journal.Read().Runs.front().Id, first);
+    journal.BeginRun(Start(3000));
+    for (int i = 0; i < 60; ++i)
+        journal.Frequency(i * 100, 10100 - (i % 2) * 100, false, false);
+    // Past the bound, but the file is not rewritten under a running run.
+    EXPECT_GT(static_cast<int64_t>(std::filesystem::file_size(journal.Path())), journal.MaxBytes());
+    EXPECT_EQ(journal.Read().Runs.front().Id, first);
+    journal.EndRun(7000, TJournalEnd::Stop);
+    EXPECT_LE(static_cast<int64_t>(std::filesystem::file_size(journal.Path())),
+              journal.MaxBytes() / 4 * 3);
+    EXPECT_NE(journal.Read().Runs.front().Id, first);
+    EXPECT_EQ(journal.Read().Runs.back().Changes.size(), 60u);
+}
+} // namespace
