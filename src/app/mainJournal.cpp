@@ -144,6 +144,8 @@ void TMainJournal::RunStarted() {
 void TMainJournal::RunStopped() {
     const bool esc = escPressed_;
     escPressed_ = false;
+    Bookmark1->setEnabled(false);
+    // A run deleted from the journal while it went is no longer written.
     if (!journal_->Running()) return;
     TJournalEnd reason = TJournalEnd::Stop;
     TMainSession* session = form_.Session();
@@ -154,7 +156,6 @@ void TMainJournal::RunStopped() {
         reason = TJournalEnd::SessionEnd;
     }
     journal_->EndRun(RunMs(), reason);
-    Bookmark1->setEnabled(false);
     if (window_) window_->Reload();
 }
 

@@ -223,6 +223,17 @@ TEST_F(MainJournalTest, DeletingRunsAndARunEndedByClosingTheWindow) {
     EXPECT_EQ(window->Runs()->topLevelItemCount(), 0);
     EXPECT_FALSE(QFile::exists(JournalPath()));
 
+    // A run deleted while it goes is written no further, and its end leaves nothing behind.
+    form->StartButtonClick(form->Start);
+    window->Reload();
+    EXPECT_EQ(window->Runs()->topLevelItem(0)->text(3), QStringLiteral("Running"));
+    window->Select(window->Contents().Runs.back().Id);
+    window->DeleteRun();
+    EXPECT_EQ(form->Journal()->AddBookmark(), 0);
+    form->StartButtonClick(form->Start);
+    EXPECT_FALSE(form->Journal()->Bookmark1->isEnabled());
+    EXPECT_TRUE(TJournal(JournalPath().toStdString()).Read().Runs.empty());
+
     form->StartButtonClick(form->Start);
     now = 3000;
     Close(form);
