@@ -19,6 +19,9 @@ public:
             if (points_.back().FrequencyMilli == milli) return points_.back();
             ms = points_.back().TimeMs + 1000;
         }
+        // Nothing goes past the longest time a session file can write: a change there only
+        // adds its knobs to the last point.
+        if (ms > kJournalMaxRunMs && !points_.empty()) return points_.back();
         TSessionPoint p;
         p.TimeMs = ms;
         p.FrequencyMilli = milli;

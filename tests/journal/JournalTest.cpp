@@ -296,3 +296,16 @@ TEST(JournalTest, RotationWaitsForTheRunsEnd) {
     EXPECT_EQ(journal.Read().Runs.back().Changes.size(), 60u);
 }
 } // namespace
+
+namespace {
+TEST(JournalTest, AChangeAtTheLongestTimeStaysWithinASessionsTimes) {
+    TJournalRun run;
+    run.Start = Start(1000, 35000);
+    run.Changes = {{kJournalMaxRunMs, false, TSessionKnob::Depth, 10600, false},
+                   {kJournalMaxRunMs, true, TSessionKnob::AM, 4, false}};
+    run.LengthMs = kJournalMaxRunMs;
+    const TSession session = ParseSession(JournalSessionText(run, "long"), "long");
+    EXPECT_EQ(session.LengthMs(), kJournalMaxRunMs);
+    EXPECT_EQ(session.Points().back().Knob(TSessionKnob::AM), 4);
+}
+} // namespace
