@@ -42,6 +42,7 @@ done
 [ -S "$XDG_RUNTIME_DIR/$socket" ] || fail "weston made no socket"
 
 export XDG_CONFIG_HOME=$work/config
+export XDG_DATA_HOME="$work/data" # runs are journaled here, not in the user's data
 settings=$XDG_CONFIG_HOME/velmora/Zandrel.ini
 mkdir -p "$(dirname "$settings")"
 # The photosensitivity warning was accepted at an earlier start.
