@@ -1031,6 +1031,109 @@ Besuchen Sie unsere Website</translation>
     </message>
 </context>
 <context>
+    <name>TJournalWindow</name>
+    <message>
+        <source>Stop</source>
+        <translation>Stopp</translation>
+    </message>
+    <message>
+        <source>Esc</source>
+        <translation>Esc</translation>
+    </message>
+    <message>
+        <source>Session end</source>
+        <translation>Sitzungsende</translation>
+    </message>
+    <message>
+        <source>Signal</source>
+        <translation>Signal</translation>
+    </message>
+    <message>
+        <source>Window closed</source>
+        <translation>Fenster geschlossen</translation>
+    </message>
+    <message>
+        <source>Cut off</source>
+        <translation>Abgebrochen</translation>
+    </message>
+    <message>
+        <source>%1  Bookmark %2</source>
+        <translation>%1  Lesezeichen %2</translation>
+    </message>
+    <message>
+        <source>Journal</source>
+        <translation>Journal</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Beginn</translation>
+    </message>
+    <message>
+        <source>Length</source>
+        <translation>Dauer</translation>
+    </message>
+    <message>
+        <source>Session or frequency</source>
+        <translation>Sitzung oder Frequenz</translation>
+    </message>
+    <message>
+        <source>End</source>
+        <translation>Ende</translation>
+    </message>
+    <message>
+        <source>Note...</source>
+        <translation>Notiz …</translation>
+    </message>
+    <message>
+        <source>Save as Session...</source>
+        <translation>Als Sitzung speichern …</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Delete All</source>
+        <translation>Alle löschen</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Save as Session</source>
+        <translation>Als Sitzung speichern</translation>
+    </message>
+    <message>
+        <source>Velmora Sessions (*.vsession)</source>
+        <translation>Velmora-Sitzungen (*.vsession)</translation>
+    </message>
+    <message>
+        <source>Note</source>
+        <translation>Notiz</translation>
+    </message>
+    <message>
+        <source>A short note:</source>
+        <translation>Eine kurze Notiz:</translation>
+    </message>
+    <message>
+        <source>Delete every run of the journal?</source>
+        <translation>Alle Durchläufe aus dem Journal löschen?</translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation>%1 Hz</translation>
+    </message>
+    <message>
+        <source>Running</source>
+        <translation>Läuft</translation>
+    </message>
+    <message>
+        <source>Run of %1</source>
+        <translation>Durchlauf vom %1</translation>
+    </message>
+</context>
+<context>
     <name>TMainFlash</name>
     <message>
         <source>Flash Check...</source>
@@ -1325,6 +1428,17 @@ diese Schaltfläche übernommen</translation>
     <message>
         <source>%1 was imported as %2. What a session cannot hold was left out or changed:</source>
         <translation>%1 wurde als %2 importiert. Was eine Sitzung nicht aufnehmen kann, wurde weggelassen oder geändert:</translation>
+    </message>
+</context>
+<context>
+    <name>TMainJournal</name>
+    <message>
+        <source>Bookmark</source>
+        <translation>Lesezeichen</translation>
+    </message>
+    <message>
+        <source>Journal...</source>
+        <translation>Journal …</translation>
     </message>
 </context>
 <context>

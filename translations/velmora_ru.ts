@@ -1031,6 +1031,109 @@ Wisit our homepage</source>
     </message>
 </context>
 <context>
+    <name>TJournalWindow</name>
+    <message>
+        <source>Stop</source>
+        <translation>Стоп</translation>
+    </message>
+    <message>
+        <source>Esc</source>
+        <translation>Esc</translation>
+    </message>
+    <message>
+        <source>Session end</source>
+        <translation>Конец сеанса</translation>
+    </message>
+    <message>
+        <source>Signal</source>
+        <translation>Сигнал</translation>
+    </message>
+    <message>
+        <source>Window closed</source>
+        <translation>Окно закрыто</translation>
+    </message>
+    <message>
+        <source>Cut off</source>
+        <translation>Прерван</translation>
+    </message>
+    <message>
+        <source>%1  Bookmark %2</source>
+        <translation>%1  Закладка %2</translation>
+    </message>
+    <message>
+        <source>Journal</source>
+        <translation>Журнал</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Начало</translation>
+    </message>
+    <message>
+        <source>Length</source>
+        <translation>Длительность</translation>
+    </message>
+    <message>
+        <source>Session or frequency</source>
+        <translation>Сеанс или частота</translation>
+    </message>
+    <message>
+        <source>End</source>
+        <translation>Окончание</translation>
+    </message>
+    <message>
+        <source>Note...</source>
+        <translation>Заметка…</translation>
+    </message>
+    <message>
+        <source>Save as Session...</source>
+        <translation>Сохранить как сеанс…</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Удалить</translation>
+    </message>
+    <message>
+        <source>Delete All</source>
+        <translation>Удалить все</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Закрыть</translation>
+    </message>
+    <message>
+        <source>Save as Session</source>
+        <translation>Сохранить как сеанс</translation>
+    </message>
+    <message>
+        <source>Velmora Sessions (*.vsession)</source>
+        <translation>Сеансы Velmora (*.vsession)</translation>
+    </message>
+    <message>
+        <source>Note</source>
+        <translation>Заметка</translation>
+    </message>
+    <message>
+        <source>A short note:</source>
+        <translation>Короткая заметка:</translation>
+    </message>
+    <message>
+        <source>Delete every run of the journal?</source>
+        <translation>Удалить из журнала все запуски?</translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation>%1 Гц</translation>
+    </message>
+    <message>
+        <source>Running</source>
+        <translation>Идёт</translation>
+    </message>
+    <message>
+        <source>Run of %1</source>
+        <translation>Запуск от %1</translation>
+    </message>
+</context>
+<context>
     <name>TMainFlash</name>
     <message>
         <source>Flash Check...</source>
@@ -1325,6 +1428,17 @@ this button</source>
     <message>
         <source>%1 was imported as %2. What a session cannot hold was left out or changed:</source>
         <translation>Файл %1 импортирован как %2. То, что сеанс не может вместить, опущено или изменено:</translation>
+    </message>
+</context>
+<context>
+    <name>TMainJournal</name>
+    <message>
+        <source>Bookmark</source>
+        <translation>Закладка</translation>
+    </message>
+    <message>
+        <source>Journal...</source>
+        <translation>Журнал…</translation>
     </message>
 </context>
 <context>

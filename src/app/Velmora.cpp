@@ -9,6 +9,7 @@
 #include "app/main.h"
 #include "app/mainAccessible.h"
 #include "app/mainFlash.h"
+#include "app/mainJournal.h"
 #include "audio/SoundEnvironment.h"
 #include "controls/ControlsAccessible.h"
 #include "framework/Application.h"
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
         quitRequested = true;
         Guard([&form] {
             if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+            if (form) form->Journal()->QuitSignalled(); // the run ends by the signal
             if (form) form->close();
         });
     });

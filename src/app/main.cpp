@@ -5,6 +5,7 @@
 
 #include "app/Placemnt.h"
 #include "app/mainFlash.h"
+#include "app/mainJournal.h"
 #include "app/mainSession.h"
 #include "app/mainTone.h"
 #include "controls/ASswitch.h"
@@ -83,6 +84,7 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
     Guard([this] { Session_->LoadRemembered(); });
     Guard([this] { Flash_->LoadOptions(); });
     Guard([this] { Tone_->LoadOptions(); });
+    Guard([this] { Journal_->LoadOptions(); });
 
     // Sees every key before the control with the focus does, so no control can keep Esc from
     // stopping a run.
@@ -91,6 +93,7 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
 
 TMainForm::~TMainForm() {
     qApp->removeEventFilter(this);
+    Guard([this] { Journal_->WindowClosing(); }); // a run still on ends with the window
     // No firing may reach a window that is going away.
     Timer1->SetEnabled(false);
     Timer2->SetEnabled(false);

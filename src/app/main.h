@@ -29,6 +29,7 @@ class TImgBtn;
 class TIniFile;
 class TMainFlash;
 class TMainNudge;
+class TMainJournal;
 class TMainSession;
 class TMainTone;
 class TPhaseSteps;
@@ -150,6 +151,8 @@ public:
     TMainTone* Tone() const { return Tone_.get(); }
     // Nudges of the frequency and the knobs while running (mainNudge.h).
     TMainNudge* Nudge() const { return Nudge_; }
+    // The journal of runs and the bookmark key (mainJournal.h).
+    TMainJournal* Journal() const { return Journal_.get(); }
     // The run's one phase, which the light, the sweep and the tone follow.
     const TRunPhase& RunPhase() const { return *Phase_; }
 
@@ -191,6 +194,7 @@ private:
     std::unique_ptr<TMainFlash> Flash_;
     std::unique_ptr<TMainTone> Tone_;
     TMainNudge* Nudge_ = nullptr; // a child of the window
+    std::unique_ptr<TMainJournal> Journal_;
     std::shared_ptr<TRunPhase> Phase_;
     std::shared_ptr<TPhaseSteps> PictureSteps_;
     std::shared_ptr<TPhaseSteps> SweepSteps_;

@@ -7,6 +7,7 @@
 #include "app/Placemnt.h"
 #include "app/ProgramTitle.h"
 #include "app/mainFlash.h"
+#include "app/mainJournal.h"
 #include "app/mainNudge.h"
 #include "app/mainTone.h"
 #include "controls/ASswitch.h"
@@ -274,10 +275,12 @@ void TMainForm::BuildMenu() {
     BuildSession();
     Tone_ = std::make_unique<TMainTone>(*this);
     Flash_ = std::make_unique<TMainFlash>(*this);
+    Journal_ = std::make_unique<TMainJournal>(*this);
     // Owned by their pointers alone, not also as the window's children: they go with the
     // window's members, before the menus and controls they refer to.
     Tone_->setParent(nullptr);
     Flash_->setParent(nullptr);
+    Journal_->setParent(nullptr);
 }
 
 // The panels are aligned by hand: Panel1 at the bottom at its own height, Panel2 filling the

@@ -3,6 +3,7 @@
 // and the band label follow the main frequency; the knobs set the run parameters.
 #include "app/main.h"
 
+#include "app/mainJournal.h"
 #include "app/mainSession.h"
 #include "app/mainTone.h"
 #include "audio/FrameClock.h"
@@ -49,6 +50,7 @@ void TMainForm::FollowFrequency() {
 
 void TMainForm::FreqEditChange(QObject*) {
     Session_->FrequencyChanged(); // by hand, unless the session itself set it
+    Journal_->FrequencyChanged();
     const TFrequencySettings settings = FrequencySettings(FreqEdit->Value());
     RxSlider1->SetValue(settings.SliderValue);
     SetRunIntervals(settings.PictureInterval, settings.SoundInterval, false);
@@ -77,24 +79,29 @@ void TMainForm::UpDown1Change(QObject*) {
     const int level = TransformLevelFromKnob(UpDown1->Position());
     if (level != UpDown1->Position()) UpDown1->SetPosition(level); // runs this handler again
     RunParams.TransformLevel = UpDown1->Position();
+    Journal_->KnobChanged(TSessionKnob::Depth);
 }
 
 void TMainForm::UpDown2Change(QObject*) {
     RunParams.AMDepth = AMDepthFromKnob(UpDown2->Position());
+    Journal_->KnobChanged(TSessionKnob::AM);
 }
 
 void TMainForm::Edit3Change(QObject*) {
     RunParams.FMDepth = FMDepthFromKnob(UpDown3->Position());
+    Journal_->KnobChanged(TSessionKnob::FM);
 }
 
 void TMainForm::VolumeChange(QObject*) {
     if (TDirectSoundBuffer* sound = LoadedSound()) ApplyVolumeStep(Volume->Position(), sound);
     Tone_->VolumeChanged();
+    Journal_->KnobChanged(TSessionKnob::Volume);
 }
 
 void TMainForm::HalfClick(QObject*) {
     SetRunIntervals(Timer1->Interval(), SoundInterval(Timer1->Interval(), Half->isChecked()),
                     Half->isChecked());
+    Journal_->KnobChanged(TSessionKnob::Half);
 }
 
 void TMainForm::DivCheckClick(QObject*) {

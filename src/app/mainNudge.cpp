@@ -2,6 +2,7 @@
 #include "app/mainNudge.h"
 
 #include "app/main.h"
+#include "app/mainJournal.h"
 #include "app/mainSession.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
@@ -108,6 +109,15 @@ void TMainNudge::Tick() {
 }
 
 void TMainNudge::Apply(int32_t milli) {
+    struct Nudging {
+        TMainJournal* journal;
+        explicit Nudging(TMainJournal* j) : journal(j) {
+            if (journal) journal->SetNudging(true);
+        }
+        ~Nudging() {
+            if (journal) journal->SetNudging(false);
+        }
+    } nudging(form_.Journal());
     if (OnSession()) {
         form_.Session()->SetOffset(milli);
     } else {

@@ -4,6 +4,7 @@
 #include "app/main.h"
 
 #include "app/mainFlash.h"
+#include "app/mainJournal.h"
 #include "app/mainNudge.h"
 #include "app/mainSession.h"
 #include "app/mainTone.h"
@@ -59,7 +60,9 @@ void TMainForm::StartButtonClick(QObject*) {
         Tone_->RunStarted(Phase_->PhaseAt(at));
         ApplyButton->setEnabled(false);
         DublButton->setText(tr("Stop"));
+        Journal_->RunStarted();
     } else {
+        Journal_->RunStopped();
         SetStartPictures("Startup", "Startover", "Stopup");
         MainState::Running = false;
         Timer1->SetEnabled(false);
@@ -80,6 +83,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && MainState::Running &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this) Journal_->EscPressed();
         if (widget && widget->window() == this) Guard([this] { StartButtonClick(this); });
     }
     // Nudges, with the picture focused or the window in full screen.

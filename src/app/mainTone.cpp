@@ -2,6 +2,7 @@
 #include "app/mainTone.h"
 
 #include "app/main.h"
+#include "app/mainJournal.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "framework/Application.h"
@@ -77,12 +78,14 @@ void TMainTone::SetMode(TToneMode mode) {
     userMode_ = mode;
     ApplyMode(mode);
     Remember(kToneKey, ToneModeName(mode));
+    if (form_.Journal()) form_.Journal()->KnobChanged(TSessionKnob::Tone);
 }
 
 void TMainTone::SetCarrier(int hz) {
     ApplyCarrier(hz);
     userCarrier_ = carrier_;
     Remember(kCarrierKey, std::to_string(carrier_));
+    if (form_.Journal()) form_.Journal()->KnobChanged(TSessionKnob::Carrier);
 }
 
 void TMainTone::SetSessionMode(TToneMode mode) {

@@ -39,6 +39,7 @@ fi
 
 work=$ATSPI_WORK
 export XDG_CONFIG_HOME="$work/config"
+export XDG_DATA_HOME="$work/data" # runs are journaled here, not in the user's data
 export XDG_RUNTIME_DIR="$work/runtime"
 export QT_QPA_PLATFORM=xcb
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1

@@ -16,6 +16,9 @@
 void MainWindowTest::SetUp() {
     previousConfigHome_ = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    // Runs are journaled in the data folder: the test's own, never the user's.
+    previousDataHome_ = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", config.filePath(QStringLiteral("data")).toLocal8Bit());
     SetSoundOutputChoice(SoundOutputChoice::Offline);
     // Each test is a program start of its own.
     RunParams = TRunParameters{};
@@ -26,6 +29,7 @@ void MainWindowTest::SetUp() {
 void MainWindowTest::TearDown() {
     SetSoundOutputChoice(SoundOutputChoice::Device);
     qputenv("XDG_CONFIG_HOME", previousConfigHome_);
+    qputenv("XDG_DATA_HOME", previousDataHome_);
 }
 
 std::string MainWindowTest::DefaultLibrary() {

@@ -51,4 +51,5 @@ protected:
 
 private:
     QByteArray previousConfigHome_;
+    QByteArray previousDataHome_;
 };

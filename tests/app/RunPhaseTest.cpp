@@ -218,3 +218,25 @@ TEST_F(MainWindowTest, ANudgeShiftsTheSessionsLineAndHomeReturnsToIt) {
     EXPECT_FALSE(form->windowTitle().contains(QStringLiteral("Hz)")));
     form->StartButtonClick(form->Start);
 }
+
+TEST_F(MainWindowTest, ANudgesGlideIsJournaledAsANudgeInAFewLines) {
+    auto form = Open();
+    form->FreqEdit->SetValue(10.0L);
+    form->StartButtonClick(form->Start);
+    form->PaintBox1->setFocus();
+    QTest::keyClick(form->PaintBox1, Qt::Key_PageUp);
+    QTest::qWait(2500);
+    form->StartButtonClick(form->Start);
+    QFile journal(QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME")) +
+                  QStringLiteral("/velmora/journal.jsonl"));
+    ASSERT_TRUE(journal.open(QIODevice::ReadOnly));
+    int nudges = 0, hands = 0;
+    for (const QByteArray& line : journal.readAll().split('\n')) {
+        nudges += line.contains("\"by\":\"nudge\"");
+        hands += line.contains("\"ev\":\"freq\"") && line.contains("\"by\":\"hand\"");
+    }
+    // A 1 Hz glide in 0.1 Hz steps at most, none of them taken for the hand.
+    EXPECT_GE(nudges, 2);
+    EXPECT_LE(nudges, 11);
+    EXPECT_EQ(hands, 0);
+}

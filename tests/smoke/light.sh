@@ -26,6 +26,7 @@ fi
 
 work=$LIGHT_WORK
 export XDG_CONFIG_HOME="$work/config"
+export XDG_DATA_HOME="$work/data" # runs are journaled here, not in the user's data
 export QT_QPA_PLATFORM=xcb
 settings="$XDG_CONFIG_HOME/velmora/Zandrel.ini"
 log="$work/velmora.log"

@@ -11,6 +11,7 @@ if [ -z "${PROGRAM_START_IN_X:-}" ]; then
 fi
 work=$(mktemp -d)
 export XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb
+export XDG_DATA_HOME="$work/data" # runs are journaled here, not in the user's data
 pactl load-module module-null-sink sink_name=probe >"$work/probe"
 stdbuf -oL pactl subscribe >"$work/events" &
 watcher=$!

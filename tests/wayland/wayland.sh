@@ -50,6 +50,7 @@ done
 [ -n "$ready" ] || fail "weston showed no output within a minute"
 
 export XDG_CONFIG_HOME=$work/config
+export XDG_DATA_HOME="$work/data" # runs are journaled here, not in the user's data
 settings=$XDG_CONFIG_HOME/velmora/Zandrel.ini
 mkdir -p "$(dirname "$settings")"
 # The photosensitivity warning was accepted at an earlier start.
