@@ -170,12 +170,12 @@
         <translation>%1 ist keine reguläre Datei</translation>
     </message>
     <message>
-        <source>%1 is larger than 1 MiB</source>
-        <translation>%1 ist größer als 1 MiB</translation>
-    </message>
-    <message>
         <source>%1 cannot be read</source>
         <translation>%1 kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>%1 is larger than 4 MiB</source>
+        <translation>%1 ist größer als 4 MiB</translation>
     </message>
 </context>
 <context>

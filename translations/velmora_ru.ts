@@ -170,12 +170,12 @@
         <translation>%1 не является обычным файлом</translation>
     </message>
     <message>
-        <source>%1 is larger than 1 MiB</source>
-        <translation>%1 больше 1 МиБ</translation>
-    </message>
-    <message>
         <source>%1 cannot be read</source>
         <translation>Не удаётся прочитать %1</translation>
+    </message>
+    <message>
+        <source>%1 is larger than 4 MiB</source>
+        <translation>%1 больше 4 МиБ</translation>
     </message>
 </context>
 <context>

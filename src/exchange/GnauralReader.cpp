@@ -391,7 +391,7 @@ std::vector<TImportPoint> TReader::Points(const std::vector<TEntry>& entries, in
 
 TImported TReader::Run(std::string_view text) {
     if (text.size() > static_cast<size_t>(kImportMaxBytes))
-        throw EImportError(name_ + " is larger than 1 MiB");
+        throw EImportError(name_ + " is larger than 4 MiB");
     Parse(text);
     if (stack_.size() != 0 || elements_ == 0) Fail(1, "not a <schedule>");
     const double overall = (Volume(schedule_, "overallvolume_left", "schedule", 1) +

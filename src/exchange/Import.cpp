@@ -330,7 +330,7 @@ std::string ReadScheduleFile(const std::string& path, std::string& name) {
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         throw EImportError(Tr(QT_TRANSLATE_NOOP("Import", "%1 is not a regular file"), name));
     if (st.st_size > kImportMaxBytes)
-        throw EImportError(Tr(QT_TRANSLATE_NOOP("Import", "%1 is larger than 1 MiB"), name));
+        throw EImportError(Tr(QT_TRANSLATE_NOOP("Import", "%1 is larger than 4 MiB"), name));
     std::string text(static_cast<size_t>(kImportMaxBytes) + 1, '\0');
     size_t have = 0;
     while (have < text.size()) {
@@ -341,7 +341,7 @@ std::string ReadScheduleFile(const std::string& path, std::string& name) {
         have += static_cast<size_t>(got);
     }
     if (have > static_cast<size_t>(kImportMaxBytes))
-        throw EImportError(Tr(QT_TRANSLATE_NOOP("Import", "%1 is larger than 1 MiB"), name));
+        throw EImportError(Tr(QT_TRANSLATE_NOOP("Import", "%1 is larger than 4 MiB"), name));
     text.resize(have);
     return text;
 }

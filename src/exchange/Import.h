@@ -18,7 +18,7 @@
 
 VELMORA_EXCEPTION(EImportError, Exception);
 
-inline constexpr int64_t kImportMaxBytes = int64_t{1} << 20;
+inline constexpr int64_t kImportMaxBytes = int64_t{4} << 20;
 
 struct TImportPoint {
     int64_t TimeMs = 0; // whole seconds
@@ -96,7 +96,7 @@ TImported FinishImport(const std::string& name, std::vector<TImportPoint> points
 enum class TScheduleFormat { Sbg, Spsq, SpsqStructured, Gnaural, Unknown };
 TScheduleFormat DetectScheduleFormat(std::string_view text, std::string_view fileName);
 
-// Reads a regular file of at most 1 MiB; name becomes what messages call it.
+// Reads a regular file of at most 4 MiB; name becomes what messages call it.
 std::string ReadScheduleFile(const std::string& path, std::string& name);
 
 // Converts a schedule of any format read here; name stands for it in messages.

@@ -430,7 +430,7 @@ TImported TReader::Structured(std::string_view text) {
     unit_ = "entry";
     report_.SetUnit("entry", "entries");
     if (text.size() > static_cast<size_t>(kImportMaxBytes))
-        throw EImportError(name_ + " is larger than 1 MiB");
+        throw EImportError(name_ + " is larger than 4 MiB");
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(
         QByteArray(text.data(), static_cast<qsizetype>(text.size())), &error);

@@ -182,9 +182,9 @@ TEST(Gnaural, HostileFilesAreRefusedWithTheirLineAndElement) {
          "s.gnaural, line 2: <schedule> has no binaural or isochronic voice to follow"},
         {"<schedule><voice><entry duration=\"0.4\" beatfreq=\"4\"/></voice></schedule>",
          "s.gnaural, line 1: <schedule> lasts less than a second"},
-        {"<schedule><voice>" + entry + "</voice><!--" + std::string(1 << 20, 'x') +
+        {"<schedule><voice>" + entry + "</voice><!--" + std::string(4 << 20, 'x') +
              "--></schedule>",
-         "s.gnaural is larger than 1 MiB"},
+         "s.gnaural is larger than 4 MiB"},
     };
     for (const auto& [text, message] : refusals)
         EXPECT_EQ(Refusal(text).substr(0, message.size()), message) << text.substr(0, 80);
