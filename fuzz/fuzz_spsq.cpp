@@ -1,48 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Preset schedules (text or JSON) from outside bytes: the reader either refuses with a message or
-// writes a session that the session reader takes, with the points it reports.
+// Preset schedules (text or JSON) from outside bytes, held to what every schedule reader must do.
+#include "ImportFuzz.h"
 #include "exchange/SpsqReader.h"
-#include "session/SessionFile.h"
-
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
-
-namespace {
-void Check(bool ok) {
-    if (!ok) __builtin_trap();
-}
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size > static_cast<size_t>(kImportMaxBytes)) return 0;
-    TImported imported;
-    try {
-        imported =
-            ImportSpsq(std::string_view(reinterpret_cast<const char*>(data), size), "f.spsq");
-    } catch (const EImportError& e) {
-        Check(!e.Message().empty());
-        return 0;
-    }
-    Check(!imported.Points.empty() && imported.Points.back().TimeMs > 0);
-    Check(imported.Points.size() <= kSessionMaxPoints);
-    for (size_t i = 0; i < imported.Points.size(); ++i) {
-        const TImportPoint& p = imported.Points[i];
-        Check(p.FrequencyMilli >= 100 && p.FrequencyMilli <= 35000);
-        Check(p.Volume >= -1 && p.Volume <= 10);
-        Check(p.TimeMs % 1000 == 0);
-        Check(i == 0 || p.TimeMs > imported.Points[i - 1].TimeMs);
-    }
-    // The text is a valid session of the same points and settings.
-    const TSession session = ParseSession(imported.Text, "f.vsession");
-    Check(session.Points().size() == imported.Points.size());
-    for (size_t i = 0; i < imported.Points.size(); ++i) {
-        const TSessionPoint& s = session.Points()[i];
-        const TImportPoint& p = imported.Points[i];
-        Check(s.TimeMs == p.TimeMs && s.FrequencyMilli == p.FrequencyMilli);
-        Check(s.Knob(TSessionKnob::Volume) == p.Volume);
-        Check(s.Knob(TSessionKnob::Carrier) == (p.CarrierMilli < 0 ? -1 : p.CarrierMilli / 1000));
-    }
-    return 0;
+    return FuzzImport(ImportSpsq, data, size, "f.spsq");
 }

@@ -415,3 +415,24 @@ std::optional<double> Number(std::string_view s) {
     }
     return v;
 }
+
+std::string_view TrimSpaces(std::string_view s) {
+    const size_t first = s.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) return {};
+    const size_t last = s.find_last_not_of(" \t\r");
+    return s.substr(first, last - first + 1);
+}
+
+std::vector<std::string_view> SplitWords(std::string_view s) {
+    std::vector<std::string_view> words;
+    size_t i = 0;
+    while (i < s.size()) {
+        while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\r'))
+            ++i;
+        const size_t start = i;
+        while (i < s.size() && s[i] != ' ' && s[i] != '\t' && s[i] != '\r')
+            ++i;
+        if (i > start) words.push_back(s.substr(start, i - start));
+    }
+    return words;
+}

@@ -110,6 +110,11 @@ void WriteImportedSession(const std::string& path, const std::string& text);
 // Text from a file as a message quotes it: short, and without control characters.
 std::string QuotedForImport(std::string_view s);
 
+// A line's text without the spaces, tabs and carriage returns around it, and its words between
+// them: how the text schedules are read.
+std::string_view TrimSpaces(std::string_view s);
+std::vector<std::string_view> SplitWords(std::string_view s);
+
 // Whether a character is one of the digits 0-9, whatever the locale.
 inline bool IsDigit(char c) {
     return c >= '0' && c <= '9';

@@ -112,27 +112,6 @@ struct TTimeLine {
     int Line = 0;
 };
 
-std::string_view Trim(std::string_view s) {
-    const size_t first = s.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) return {};
-    const size_t last = s.find_last_not_of(" \t\r");
-    return s.substr(first, last - first + 1);
-}
-
-std::vector<std::string_view> Words(std::string_view s) {
-    std::vector<std::string_view> words;
-    size_t i = 0;
-    while (i < s.size()) {
-        while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\r'))
-            ++i;
-        const size_t start = i;
-        while (i < s.size() && s[i] != ' ' && s[i] != '\t' && s[i] != '\r')
-            ++i;
-        if (i > start) words.push_back(s.substr(start, i - start));
-    }
-    return words;
-}
-
 std::string Quoted(std::string_view s) {
     return QuotedForImport(s);
 }
@@ -219,14 +198,14 @@ private:
 void TImporter::Definition(std::string_view name, std::string_view specs, int line) {
     if (sets_.count(name) != 0 || blocks_.count(name) != 0)
         Fail(line, "tone-set \"" + Quoted(name) + "\" is defined twice");
-    if (Trim(specs) == "{") {
+    if (TrimSpaces(specs) == "{") {
         open_.emplace(std::string(name), TBlock{});
         openLine_ = line;
         return;
     }
     TToneSet set;
     set.Line = line;
-    for (std::string_view spec : Words(specs))
+    for (std::string_view spec : SplitWords(specs))
         Voice(spec, set, line);
     sets_.emplace(std::string(name), set);
 }
@@ -643,9 +622,9 @@ TImported TImporter::Run(std::string_view text) {
         if (end == std::string_view::npos) end = text.size();
         std::string_view content = text.substr(start, end - start);
         start = end + 1;
-        content = Trim(content.substr(0, content.find('#')));
+        content = TrimSpaces(content.substr(0, content.find('#')));
         if (content.empty()) continue;
-        const auto words = Words(content);
+        const auto words = SplitWords(content);
         if (open_) {
             if (content == "}") {
                 blocks_.emplace(std::move(open_->first), std::move(open_->second));

@@ -99,27 +99,6 @@ struct TLine {
     int Set = -1; // which preset, for "the same preset twice holds"
 };
 
-std::string_view Trim(std::string_view s) {
-    const size_t first = s.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) return {};
-    const size_t last = s.find_last_not_of(" \t\r");
-    return s.substr(first, last - first + 1);
-}
-
-std::vector<std::string_view> Words(std::string_view s) {
-    std::vector<std::string_view> words;
-    size_t i = 0;
-    while (i < s.size()) {
-        while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\r'))
-            ++i;
-        const size_t start = i;
-        while (i < s.size() && s[i] != ' ' && s[i] != '\t' && s[i] != '\r')
-            ++i;
-        if (i > start) words.push_back(s.substr(start, i - start));
-    }
-    return words;
-}
-
 bool IsName(std::string_view s) {
     if (s.empty() || s.size() > 64 ||
         !((s[0] >= 'a' && s[0] <= 'z') || (s[0] >= 'A' && s[0] <= 'Z')))
@@ -401,9 +380,9 @@ TImported TReader::Text(std::string_view text) {
         std::string_view raw = text.substr(start, end - start);
         start = end + 1;
         if (line == 1 && raw.starts_with("\xEF\xBB\xBF")) raw.remove_prefix(3);
-        const std::string_view content = Trim(raw);
+        const std::string_view content = TrimSpaces(raw);
         if (content.empty() || content.front() == '#') continue;
-        const auto words = Words(content);
+        const auto words = SplitWords(content);
         if (raw.front() == '@') {
             if (!presets_.empty() || !timeline_.empty())
                 Fail(line, "options come before the presets");

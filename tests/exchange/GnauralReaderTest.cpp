@@ -5,30 +5,18 @@
 #include "exchange/GnauralReader.h"
 #include "session/SessionFile.h"
 
+#include "ImportedText.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 std::string Points(const std::string& text, std::vector<std::string>* report = nullptr) {
-    const TImported imported = ImportGnaural(text, "s.gnaural");
-    if (report) *report = imported.Report;
-    std::string points;
-    for (size_t start = 0; start < imported.Text.size();) {
-        const size_t end = imported.Text.find('\n', start);
-        const std::string line = imported.Text.substr(start, end - start);
-        if (line.front() != '#') points += line + "\n";
-        start = end + 1;
-    }
-    return points;
+    return PointLines(ImportGnaural, text, "s.gnaural", report);
 }
 
 std::string Refusal(const std::string& text) {
-    try {
-        ImportGnaural(text, "s.gnaural");
-    } catch (const EImportError& e) {
-        return e.Message();
-    }
-    return "imported";
+    return RefusalOf(ImportGnaural, text, "s.gnaural");
 }
 
 TEST(Gnaural, EntriesRampToTheNextTheLastToTheFirstAndTheLoudestBeatingVoiceLeads) {

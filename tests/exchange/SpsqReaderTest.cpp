@@ -5,32 +5,20 @@
 #include "exchange/SpsqReader.h"
 #include "session/SessionFile.h"
 
+#include "ImportedText.h"
 #include <cmath>
 #include <cstdio>
+
 #include <gtest/gtest.h>
 
 namespace {
 
 std::string Points(const std::string& text, std::vector<std::string>* report = nullptr) {
-    const TImported imported = ImportSpsq(text, "s.spsq");
-    if (report) *report = imported.Report;
-    std::string points;
-    for (size_t start = 0; start < imported.Text.size();) {
-        const size_t end = imported.Text.find('\n', start);
-        const std::string line = imported.Text.substr(start, end - start);
-        if (line.front() != '#') points += line + "\n";
-        start = end + 1;
-    }
-    return points;
+    return PointLines(ImportSpsq, text, "s.spsq", report);
 }
 
 std::string Refusal(const std::string& text) {
-    try {
-        ImportSpsq(text, "s.spsq");
-    } catch (const EImportError& e) {
-        return e.Message();
-    }
-    return "imported";
+    return RefusalOf(ImportSpsq, text, "s.spsq");
 }
 
 TEST(SpsqText, PresetsFadeInAndOutOfSilenceAndSlideBetween) {
