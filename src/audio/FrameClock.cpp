@@ -15,10 +15,10 @@ constexpr double kResyncNs = 50e6;
 // thread hardly moves the changes.
 constexpr double kLockingHz = 4.0;
 constexpr double kLockedHz = 0.5;
+// Locking on lasts a second, and at least this many pulls, so that pulls of a sixth of a second
+// also lock on and learn the output's rate before the gain narrows (below): at the widest gain
+// an error shrinks to about half from one pull to the next, below a ten-thousandth in sixteen.
 constexpr double kLockingNs = 1e9;
-// ...and for at least this many pulls, so that pulls of a sixth of a second still lock on, and
-// learn the output's rate, before the gain narrows (below): at the wide gain an error shrinks to
-// about half from one pull to the next, to a ten-thousandth in sixteen.
 constexpr int kLockingPulls = 16;
 // The loop's gain per pull, 2 pi times the bandwidth times the pull's length, is held below
 // this: the loop is stable only while it stays under about 1.4, and at 0.5 an error shrinks
@@ -28,9 +28,9 @@ constexpr double kMaxOmega = 0.5;
 // Locked on, the gain per pull is held far lower: the anchor takes 1.4 times the gain of each
 // pull's error, and a long pull's error is the lateness of one wake-up of the output's thread
 // (several milliseconds when it is preempted), with no neighbours to average it with. At 0.1 a
-// pull 7 ms late moves the changes by 1 ms, and the loop still follows a drifting output: the
-// narrower bandwidth in time only sets in for pulls over 30 ms, which come seldom enough that a
-// rate learnt while locking on keeps for many of them.
+// pull 7 ms late moves the changes by 1 ms. The bound narrows the bandwidth only for pulls over
+// 30 ms, and the loop still follows a drifting output there: a crystal's rate, learnt while
+// locking on, wanders far slower than the ten pulls the loop then takes to follow it.
 constexpr double kMaxLockedOmega = 0.1;
 // An output is taken to run within this share of its nominal rate.
 constexpr double kMaxRateError = 0.25;
