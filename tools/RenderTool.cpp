@@ -60,41 +60,42 @@ struct TValueOption {
 };
 
 const TValueOption kValueOptions[] = {
-    {"library", "LIB",
+    {"library", QT_TRANSLATE_NOOP("RenderTool", "LIB"),
      QT_TRANSLATE_NOOP("RenderTool", "Stimulus library (default main.zdl, looked for beside the "
                                      "program, in its data directory, then in the current "
                                      "directory).")},
-    {"session", "FILE",
+    {"session", QT_TRANSLATE_NOOP("RenderTool", "FILE"),
      QT_TRANSLATE_NOOP("RenderTool", "Follow a session file (*.vsession) from its start to its "
                                      "end.")},
-    {"frequency", "HZ",
+    {"frequency", QT_TRANSLATE_NOOP("RenderTool", "HZ"),
      QT_TRANSLATE_NOOP("RenderTool", "Main frequency without a session, 0.1..35.0 (default "
                                      "7.0).")},
-    {"duration", "TIME",
+    {"duration", QT_TRANSLATE_NOOP("RenderTool", "TIME"),
      QT_TRANSLATE_NOOP("RenderTool", "Length without a session, m:ss or "
                                      "h:mm:ss.")},
-    {"output", "FILE",
+    {"output", QT_TRANSLATE_NOOP("RenderTool", "FILE"),
      QT_TRANSLATE_NOOP("RenderTool", "The file to write (replaced if it exists); its extension "
                                      "chooses the format: .wav, .flac, .ogg, .opus or .mp3 (WAV "
                                      "for any other); - writes WAV data to standard output.")},
-    {"sound", "NAME",
+    {"sound", QT_TRANSLATE_NOOP("RenderTool", "NAME"),
      QT_TRANSLATE_NOOP("RenderTool", "Sound of the library (default: the first "
                                      "it lists).")},
-    {"am", "N",
+    {"am", QT_TRANSLATE_NOOP("RenderTool", "N"),
      QT_TRANSLATE_NOOP("RenderTool", "Oscilator 1, the balance swing, 0..5 (default "
                                      "0).")},
-    {"fm", "N",
+    {"fm", QT_TRANSLATE_NOOP("RenderTool", "N"),
      QT_TRANSLATE_NOOP("RenderTool", "Oscilator 2, the playback-rate swing, 0..10 "
                                      "(default 0).")},
-    {"volume", "N", QT_TRANSLATE_NOOP("RenderTool", "Volume knob, 0..10 (default 10).")},
+    {"volume", QT_TRANSLATE_NOOP("RenderTool", "N"),
+     QT_TRANSLATE_NOOP("RenderTool", "Volume knob, 0..10 (default 10).")},
     {"half", "on|off", QT_TRANSLATE_NOOP("RenderTool", "\"1/2 Period\" (default off).")},
     {"tone", "off|binaural|isochronic",
      QT_TRANSLATE_NOOP("RenderTool", "The tone at the main frequency under the sound (default "
                                      "off).")},
-    {"carrier", "HZ",
+    {"carrier", QT_TRANSLATE_NOOP("RenderTool", "HZ"),
      QT_TRANSLATE_NOOP("RenderTool", "The tone's carrier, 50..1000 (default "
                                      "200).")},
-    {"tone-level", "DB",
+    {"tone-level", QT_TRANSLATE_NOOP("RenderTool", "DB"),
      QT_TRANSLATE_NOOP("RenderTool", "The tone's level against the sound, -60..0 (default "
                                      "-6).")},
     {"format", "wav|s16|f32|flac|ogg|opus|mp3",
@@ -103,27 +104,28 @@ const TValueOption kValueOptions[] = {
                                      "the same samples as the WAV), or the lossy Ogg Vorbis, "
                                      "Opus (resampled to 48 kHz, as Opus is always played) or "
                                      "MP3.")},
-    {"plot", "FILE",
+    {"plot", QT_TRANSLATE_NOOP("RenderTool", "FILE"),
      QT_TRANSLATE_NOOP("RenderTool", "Draw the session's frequency over time into a PNG file, "
                                      "as the program's Session window shows it (with -o the "
                                      "sound as well).")},
-    {"import", "FILE",
+    {"import", QT_TRANSLATE_NOOP("RenderTool", "FILE"),
      QT_TRANSLATE_NOOP("RenderTool", "Convert another program's schedule (a binaural-beat "
                                      ".sbg file, a preset .spsq file or its JSON sequence, a "
                                      ".gnaural voice schedule) into the session file -o; the "
                                      "format is told by the content; what a session cannot hold "
                                      "is listed on standard error.")},
-    {"import-sbg", "FILE", QT_TRANSLATE_NOOP("RenderTool", "The same as --import.")},
-    {"extract", "RENDERED",
+    {"import-sbg", QT_TRANSLATE_NOOP("RenderTool", "FILE"),
+     QT_TRANSLATE_NOOP("RenderTool", "The same as --import.")},
+    {"extract", QT_TRANSLATE_NOOP("RenderTool", "RENDERED"),
      QT_TRANSLATE_NOOP("RenderTool", "Take the session back out of a rendered file into the "
                                      "session file -o, with the knobs and the tone it was "
                                      "rendered with written into its first point; the library, "
                                      "sound and tone level it was rendered with are told on "
                                      "standard error. Rendering it with those gives the same "
                                      "WAV or FLAC file.")},
-    {"picture", "NAME",
+    {"picture", QT_TRANSLATE_NOOP("RenderTool", "NAME"),
      QT_TRANSLATE_NOOP("RenderTool", "With --flash-report: the library's picture to check.")},
-    {"depth", "N",
+    {"depth", QT_TRANSLATE_NOOP("RenderTool", "N"),
      QT_TRANSLATE_NOOP("RenderTool", "With --flash-report: the Depth knob, the "
                                      "transform level, 1..15 (default 1).")},
     {"difference", "on|off",
@@ -131,13 +133,13 @@ const TValueOption kValueOptions[] = {
                                      "off).")},
     {"reduced", "on|off",
      QT_TRANSLATE_NOOP("RenderTool", "With --flash-report: reduced flashing (default off).")},
-    {"window", "WxH",
+    {"window", QT_TRANSLATE_NOOP("RenderTool", "WxH"),
      QT_TRANSLATE_NOOP("RenderTool", "With --flash-report: the picture's size "
                                      "on the screen (default 576x246).")},
-    {"screen", "WxH",
+    {"screen", QT_TRANSLATE_NOOP("RenderTool", "WxH"),
      QT_TRANSLATE_NOOP("RenderTool", "With --flash-report: the screen's size "
                                      "(default 1920x1080).")},
-    {"refresh", "HZ",
+    {"refresh", QT_TRANSLATE_NOOP("RenderTool", "HZ"),
      QT_TRANSLATE_NOOP("RenderTool", "With --flash-report: the display's "
                                      "refresh rate (default 60).")},
 };
@@ -205,7 +207,8 @@ std::unique_ptr<TParsed> ParseArguments(const QStringList& arguments) {
     for (const TValueOption& o : kValueOptions) {
         QStringList names{QString::fromLatin1(o.Name)};
         if (std::strcmp(o.Name, "output") == 0) names.prepend(QStringLiteral("o"));
-        valued.emplace_back(names, RenderTool::tr(o.Help), QString::fromLatin1(o.Value));
+        // Value names as the usage lines write them; lists of the values taken stay as typed.
+        valued.emplace_back(names, RenderTool::tr(o.Help), RenderTool::tr(o.Value));
         parser.addOption(valued.back());
     }
     if (!parser.parse(arguments)) throw UsageError(parser.errorText().toStdString());
@@ -254,7 +257,8 @@ TSession SessionOf(TGiven& given, std::string* text = nullptr) {
             if (text != nullptr) {
                 std::ifstream in(given["--session"], std::ios::binary);
                 text->assign(std::istreambuf_iterator<char>(in), {});
-                if (in.bad()) throw Exception("cannot read " + given["--session"]);
+                if (in.bad())
+                    throw Exception(FillIn(RenderTool::tr("cannot read %1"), {given["--session"]}));
             }
             return session;
         } catch (const Exception& e) {

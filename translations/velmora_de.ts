@@ -31,6 +31,10 @@
         <source>Try &quot;velmora --help&quot;.</source>
         <translation>Weitere Informationen mit „velmora --help“.</translation>
     </message>
+    <message>
+        <source>FILE</source>
+        <translation>DATEI</translation>
+    </message>
 </context>
 <context>
     <name>FlashCheck</name>
@@ -134,28 +138,8 @@
 <context>
     <name>Import</name>
     <message>
-        <source>line</source>
-        <translation>Zeile</translation>
-    </message>
-    <message>
-        <source>lines</source>
-        <translation>Zeilen</translation>
-    </message>
-    <message>
-        <source>entry</source>
-        <translation>Eintrag</translation>
-    </message>
-    <message>
-        <source>entries</source>
-        <translation>Einträge</translation>
-    </message>
-    <message>
         <source>%1 and %2 more</source>
         <translation>%1 und %2 weitere</translation>
-    </message>
-    <message>
-        <source>%1, line %2: more than %3 changes of the tone or the volume</source>
-        <translation>%1, Zeile %2: mehr als %3 Änderungen des Tons oder der Lautstärke</translation>
     </message>
     <message>
         <source>the frequency thinned from %1 to %2 points, within %3 Hz of the schedule</source>
@@ -176,6 +160,526 @@
     <message>
         <source>%1 is larger than 4 MiB</source>
         <translation>%1 ist größer als 4 MiB</translation>
+    </message>
+    <message>
+        <source>cannot make the folder %1: %2</source>
+        <translation>Der Ordner %1 kann nicht angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>no free name for %1.vsession in %2</source>
+        <translation>kein freier Name für %1.vsession in %2</translation>
+    </message>
+    <message>
+        <source>several binaural or isochronic voices, the loudest one&apos;s beat used</source>
+        <translation>mehrere binaurale oder isochrone Stimmen: der Beat der lautesten verwendet</translation>
+    </message>
+    <message>
+        <source>staggered and alternating isochronic voices played as plain isochronic tones</source>
+        <translation>versetzte und abwechselnde isochrone Stimmen als einfache isochrone Töne gespielt</translation>
+    </message>
+    <message>
+        <source>pink-noise voices left out (the library&apos;s sound plays instead)</source>
+        <translation>Stimmen mit rosa Rauschen weggelassen (stattdessen spielt der Klang der Bibliothek)</translation>
+    </message>
+    <message>
+        <source>audio-file voices left out</source>
+        <translation>Stimmen aus Audiodateien weggelassen</translation>
+    </message>
+    <message>
+        <source>water-drop and rain voices left out</source>
+        <translation>Wassertropfen- und Regenstimmen weggelassen</translation>
+    </message>
+    <message>
+        <source>voices of unknown types left out</source>
+        <translation>Stimmen unbekannter Art weggelassen</translation>
+    </message>
+    <message>
+        <source>muted voices left out</source>
+        <translation>stummgeschaltete Stimmen weggelassen</translation>
+    </message>
+    <message>
+        <source>mono voices played in stereo</source>
+        <translation>Mono-Stimmen in Stereo gespielt</translation>
+    </message>
+    <message>
+        <source>per-ear volumes: the mean of the two ears used</source>
+        <translation>Lautstärken je Ohr: der Mittelwert beider Ohren verwendet</translation>
+    </message>
+    <message>
+        <source>volumes above 1 taken as 1</source>
+        <translation>Lautstärken über 1 als 1 genommen</translation>
+    </message>
+    <message>
+        <source>volume ramps played as steps halfway through the ramp</source>
+        <translation>Lautstärkerampen als Stufen in der Mitte der Rampe gespielt</translation>
+    </message>
+    <message>
+        <source>base-frequency ramps played as steps where the ramp ends</source>
+        <translation>Rampen der Grundfrequenz als Stufen am Ende der Rampe gespielt</translation>
+    </message>
+    <message>
+        <source>the stereo swap left out</source>
+        <translation>der Stereotausch weggelassen</translation>
+    </message>
+    <message>
+        <source>loops left out: the schedule plays once</source>
+        <translation>Wiederholungen weggelassen: der Ablaufplan läuft einmal</translation>
+    </message>
+    <message>
+        <source>beats above 35 Hz clamped to 35 Hz</source>
+        <translation>Beats über 35 Hz auf 35 Hz begrenzt</translation>
+    </message>
+    <message>
+        <source>beats below 0.1 Hz raised to 0.1 Hz</source>
+        <translation>Beats unter 0,1 Hz auf 0,1 Hz angehoben</translation>
+    </message>
+    <message>
+        <source>base frequencies outside 50..1000 Hz clamped</source>
+        <translation>Grundfrequenzen außerhalb von 50–1000 Hz begrenzt</translation>
+    </message>
+    <message>
+        <source>base frequencies rounded to whole hertz</source>
+        <translation>Grundfrequenzen auf ganze Hertz gerundet</translation>
+    </message>
+    <message>
+        <source>times rounded to whole seconds</source>
+        <translation>Zeiten auf ganze Sekunden gerundet</translation>
+    </message>
+    <message>
+        <source>the schedule is cut at 99:59:59</source>
+        <translation>der Ablaufplan wird bei 99:59:59 abgeschnitten</translation>
+    </message>
+    <message>
+        <source>more than %1 elements</source>
+        <translation>mehr als %1 Elemente</translation>
+    </message>
+    <message>
+        <source>elements nested more than %1 deep</source>
+        <translation>Elemente mehr als %1 Ebenen tief verschachtelt</translation>
+    </message>
+    <message>
+        <source>the document is &lt;%1&gt;, not a &lt;schedule&gt;</source>
+        <translation>das Dokument ist &lt;%1&gt;, kein &lt;schedule&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;voice&gt;: more than %1 voices</source>
+        <translation>&lt;voice&gt;: mehr als %1 Stimmen</translation>
+    </message>
+    <message>
+        <source>&lt;entry&gt;: more than %1 entries</source>
+        <translation>&lt;entry&gt;: mehr als %1 Einträge</translation>
+    </message>
+    <message>
+        <source>a document type declaration is not read</source>
+        <translation>eine Dokumenttyp-Deklaration wird nicht gelesen</translation>
+    </message>
+    <message>
+        <source>not well-formed XML (%1)</source>
+        <translation>kein wohlgeformtes XML (%1)</translation>
+    </message>
+    <message>
+        <source>&lt;%1&gt; %2 &quot;%3&quot; is not a number</source>
+        <translation>&lt;%1&gt; %2 „%3“ ist keine Zahl</translation>
+    </message>
+    <message>
+        <source>&lt;entry&gt; has no duration</source>
+        <translation>&lt;entry&gt; hat keine Dauer</translation>
+    </message>
+    <message>
+        <source>not a &lt;schedule&gt;</source>
+        <translation>kein &lt;schedule&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;schedule&gt; has no binaural or isochronic voice to follow</source>
+        <translation>&lt;schedule&gt; hat keine binaurale oder isochrone Stimme, der gefolgt werden kann</translation>
+    </message>
+    <message>
+        <source>&lt;schedule&gt; lasts less than a second</source>
+        <translation>&lt;schedule&gt; dauert weniger als eine Sekunde</translation>
+    </message>
+    <message>
+        <source>%1 (line %2)</source>
+        <translation>%1 (Zeile %2)</translation>
+    </message>
+    <message>
+        <source>%1 (lines %2)</source>
+        <translation>%1 (Zeilen %2)</translation>
+    </message>
+    <message>
+        <source>%1 (entry %2)</source>
+        <translation>%1 (Eintrag %2)</translation>
+    </message>
+    <message>
+        <source>%1 (entries %2)</source>
+        <translation>%1 (Einträge %2)</translation>
+    </message>
+    <message>
+        <source>%1, line %2: %3</source>
+        <translation>%1, Zeile %2: %3</translation>
+    </message>
+    <message>
+        <source>%1, entry %2: %3</source>
+        <translation>%1, Eintrag %2: %3</translation>
+    </message>
+    <message>
+        <source>more than %1 changes of the tone or the volume</source>
+        <translation>mehr als %1 Änderungen des Tons oder der Lautstärke</translation>
+    </message>
+    <message>
+        <source>%1 is a SynapSeq schedule in XML, which this version does not read: its JSON form is read</source>
+        <translation>%1 ist ein SynapSeq-Ablaufplan in XML, den diese Version nicht liest: seine JSON-Form wird gelesen</translation>
+    </message>
+    <message>
+        <source>%1 is not a schedule this version reads (.sbg, .spsq, a SynapSeq JSON sequence, or .gnaural)</source>
+        <translation>%1 ist kein Ablaufplan, den diese Version liest (.sbg, .spsq, ein SynapSeq-JSON-Ablauf oder .gnaural)</translation>
+    </message>
+    <message>
+        <source>cannot write %1: it is a folder</source>
+        <translation>%1 kann nicht geschrieben werden: es ist ein Ordner</translation>
+    </message>
+    <message>
+        <source>several beating voices in one tone-set, the loudest one&apos;s beat used</source>
+        <translation>mehrere Stimmen mit Beat in einem Ton-Set: der Beat der lautesten verwendet</translation>
+    </message>
+    <message>
+        <source>pure tones without a beat left out</source>
+        <translation>reine Töne ohne Beat weggelassen</translation>
+    </message>
+    <message>
+        <source>noise voices left out (the library&apos;s sound plays instead); a tone-set of noise alone sets only the volume</source>
+        <translation>Rauschstimmen weggelassen (stattdessen spielt der Klang der Bibliothek); ein Ton-Set nur aus Rauschen setzt nur die Lautstärke</translation>
+    </message>
+    <message>
+        <source>spin voices left out</source>
+        <translation>Spin-Stimmen weggelassen</translation>
+    </message>
+    <message>
+        <source>bell voices left out</source>
+        <translation>Glockenstimmen weggelassen</translation>
+    </message>
+    <message>
+        <source>mix input left out</source>
+        <translation>Mix-Eingang weggelassen</translation>
+    </message>
+    <message>
+        <source>custom waveforms played as sine waves</source>
+        <translation>eigene Wellenformen als Sinuswellen gespielt</translation>
+    </message>
+    <message>
+        <source>voices not understood, left out</source>
+        <translation>nicht verstandene Stimmen weggelassen</translation>
+    </message>
+    <message>
+        <source>sound files mixed in (-m) left out</source>
+        <translation>eingemischte Klangdateien (-m) weggelassen</translation>
+    </message>
+    <message>
+        <source>option lines left out</source>
+        <translation>Optionszeilen weggelassen</translation>
+    </message>
+    <message>
+        <source>the start clock (-T) left out: without NOW the session starts at the first time line</source>
+        <translation>die Startuhrzeit (-T) weggelassen: ohne NOW beginnt die Sitzung bei der ersten Zeitzeile</translation>
+    </message>
+    <message>
+        <source>pre-programmed sequences (-p) left out: the time lines are followed</source>
+        <translation>vorprogrammierte Abläufe (-p) weggelassen: den Zeitzeilen wird gefolgt</translation>
+    </message>
+    <message>
+        <source>NOW taken as the clock time %1, so that the lines from NOW end the fade time (at least a minute) before the first clock time; -T sets the clock time NOW stands for</source>
+        <translation>NOW als Uhrzeit %1 genommen, sodass die Zeilen ab NOW um die Überblendzeit (mindestens eine Minute) vor der ersten Uhrzeit enden; -T legt fest, für welche Uhrzeit NOW steht</translation>
+    </message>
+    <message>
+        <source>carrier slides played as steps where the slide ends</source>
+        <translation>gleitende Trägerfrequenzen als Stufen am Ende des Gleitens gespielt</translation>
+    </message>
+    <message>
+        <source>carriers outside 50..1000 Hz clamped</source>
+        <translation>Trägerfrequenzen außerhalb von 50–1000 Hz begrenzt</translation>
+    </message>
+    <message>
+        <source>carriers rounded to whole hertz</source>
+        <translation>Trägerfrequenzen auf ganze Hertz gerundet</translation>
+    </message>
+    <message>
+        <source>the last tone-set is not silent: held for the fade time, where the session ends</source>
+        <translation>das letzte Ton-Set ist nicht still: es wird für die Überblendzeit gehalten, dann endet die Sitzung</translation>
+    </message>
+    <message>
+        <source>fade mark &quot;%1&quot; is not understood</source>
+        <translation>Überblendmarke „%1“ wird nicht verstanden</translation>
+    </message>
+    <message>
+        <source>tone-set &quot;%1&quot; is defined twice</source>
+        <translation>Ton-Set „%1“ ist zweimal definiert</translation>
+    </message>
+    <message>
+        <source>time &quot;%1&quot; is not understood</source>
+        <translation>Zeit „%1“ wird nicht verstanden</translation>
+    </message>
+    <message>
+        <source>a time line needs a tone-set</source>
+        <translation>eine Zeitzeile braucht ein Ton-Set</translation>
+    </message>
+    <message>
+        <source>tone-set &quot;%1&quot; is not defined</source>
+        <translation>Ton-Set „%1“ ist nicht definiert</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; after the tone-set</source>
+        <translation>„%1“ nach dem Ton-Set</translation>
+    </message>
+    <message>
+        <source>a block&apos;s lines give their time from the block&apos;s start, as +h:mm</source>
+        <translation>die Zeilen eines Blocks geben ihre Zeit ab dem Blockbeginn an, als +h:mm</translation>
+    </message>
+    <message>
+        <source>blocks of more than %1 lines in all</source>
+        <translation>Blöcke mit insgesamt mehr als %1 Zeilen</translation>
+    </message>
+    <message>
+        <source>more than %1 time lines once blocks are expanded</source>
+        <translation>mehr als %1 Zeitzeilen, wenn die Blöcke eingesetzt sind</translation>
+    </message>
+    <message>
+        <source>the schedule&apos;s blocks have no lines</source>
+        <translation>die Blöcke des Ablaufplans haben keine Zeilen</translation>
+    </message>
+    <message>
+        <source>no tone-set of the schedule has a beating voice to follow</source>
+        <translation>kein Ton-Set des Ablaufplans hat eine Stimme mit Beat, der gefolgt werden kann</translation>
+    </message>
+    <message>
+        <source>more than %1 time lines</source>
+        <translation>mehr als %1 Zeitzeilen</translation>
+    </message>
+    <message>
+        <source>the block &quot;%1&quot; has no closing }</source>
+        <translation>der Block „%1“ hat keine schließende }</translation>
+    </message>
+    <message>
+        <source>the pre-programmed sequence (-p) is not converted, and there are no time lines to follow instead</source>
+        <translation>der vorprogrammierte Ablauf (-p) wird nicht umgewandelt, und es gibt keine Zeitzeilen, denen stattdessen gefolgt werden kann</translation>
+    </message>
+    <message>
+        <source>the schedule has no time lines</source>
+        <translation>der Ablaufplan hat keine Zeitzeilen</translation>
+    </message>
+    <message>
+        <source>preset &quot;%1&quot; is not defined</source>
+        <translation>Preset „%1“ ist nicht definiert</translation>
+    </message>
+    <message>
+        <source>several beating tracks in one preset, the loudest one&apos;s beat used</source>
+        <translation>mehrere Spuren mit Beat in einem Preset: der Beat der lautesten verwendet</translation>
+    </message>
+    <message>
+        <source>monaural beats played as binaural beats</source>
+        <translation>monaurale Beats als binaurale Beats gespielt</translation>
+    </message>
+    <message>
+        <source>noise tracks left out (the library&apos;s sound plays instead); a preset of noise alone sets only the volume</source>
+        <translation>Rauschspuren weggelassen (stattdessen spielt der Klang der Bibliothek); ein Preset nur aus Rauschen setzt nur die Lautstärke</translation>
+    </message>
+    <message>
+        <source>background tracks left out</source>
+        <translation>Hintergrundspuren weggelassen</translation>
+    </message>
+    <message>
+        <source>waveforms other than sine played as sine waves</source>
+        <translation>andere Wellenformen als Sinus als Sinuswellen gespielt</translation>
+    </message>
+    <message>
+        <source>background sounds, preset lists and extended files are not fetched</source>
+        <translation>Hintergrundklänge, Preset-Listen und erweiterte Dateien werden nicht geladen</translation>
+    </message>
+    <message>
+        <source>the background&apos;s gain level left out</source>
+        <translation>die Verstärkungsstufe des Hintergrunds weggelassen</translation>
+    </message>
+    <message>
+        <source>@volume takes 0 to 100</source>
+        <translation>@volume erwartet 0 bis 100</translation>
+    </message>
+    <message>
+        <source>@gainlevel takes off, high, medium or low</source>
+        <translation>@gainlevel erwartet off, high, medium oder low</translation>
+    </message>
+    <message>
+        <source>%1 needs a name</source>
+        <translation>%1 braucht einen Namen</translation>
+    </message>
+    <message>
+        <source>option &quot;%1&quot; is not known</source>
+        <translation>Option „%1“ ist unbekannt</translation>
+    </message>
+    <message>
+        <source>presets come before the timeline</source>
+        <translation>Presets stehen vor der Zeitleiste</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a timeline time or a preset name</source>
+        <translation>„%1“ ist weder eine Zeit der Zeitleiste noch ein Preset-Name</translation>
+    </message>
+    <message>
+        <source>preset &quot;%1&quot; is defined twice</source>
+        <translation>Preset „%1“ ist zweimal definiert</translation>
+    </message>
+    <message>
+        <source>more than %1 presets</source>
+        <translation>mehr als %1 Presets</translation>
+    </message>
+    <message>
+        <source>a preset line is a name, &quot;NAME as template&quot; or &quot;NAME from TEMPLATE&quot;</source>
+        <translation>eine Preset-Zeile ist ein Name, „NAME as template“ oder „NAME from VORLAGE“</translation>
+    </message>
+    <message>
+        <source>a track comes under a preset</source>
+        <translation>eine Spur steht unter einem Preset</translation>
+    </message>
+    <message>
+        <source>waveform takes sine, square, triangle or sawtooth</source>
+        <translation>waveform erwartet sine, square, triangle oder sawtooth</translation>
+    </message>
+    <message>
+        <source>more than %1 tracks in a preset</source>
+        <translation>mehr als %1 Spuren in einem Preset</translation>
+    </message>
+    <message>
+        <source>a track ends with &quot;amplitude 0..100&quot;</source>
+        <translation>eine Spur endet mit „amplitude 0..100“</translation>
+    </message>
+    <message>
+        <source>tone takes CARRIER [MODE BEAT]</source>
+        <translation>tone erwartet TRÄGER [MODUS BEAT]</translation>
+    </message>
+    <message>
+        <source>a tone&apos;s beat is binaural, monaural or isochronic BEAT</source>
+        <translation>der Beat eines Tons ist binaural, monaural oder isochronic BEAT</translation>
+    </message>
+    <message>
+        <source>noise takes white, pink or brown</source>
+        <translation>noise erwartet white, pink oder brown</translation>
+    </message>
+    <message>
+        <source>a preset has one background track</source>
+        <translation>ein Preset hat eine Hintergrundspur</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a track</source>
+        <translation>„%1“ ist keine Spur</translation>
+    </message>
+    <message>
+        <source>&quot;track N&quot; lines belong under &quot;NAME from TEMPLATE&quot;</source>
+        <translation>„track N“-Zeilen gehören unter „NAME from VORLAGE“</translation>
+    </message>
+    <message>
+        <source>track takes the number of one of the template&apos;s tracks</source>
+        <translation>track erwartet die Nummer einer Spur der Vorlage</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a number</source>
+        <translation>„%1“ ist keine Zahl</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a track&apos;s attribute</source>
+        <translation>„%1“ ist keine Eigenschaft einer Spur</translation>
+    </message>
+    <message>
+        <source>time &quot;%1&quot; is not HH:MM:SS</source>
+        <translation>Zeit „%1“ ist nicht HH:MM:SS</translation>
+    </message>
+    <message>
+        <source>a timeline line is TIME PRESET [CURVE]</source>
+        <translation>eine Zeile der Zeitleiste ist ZEIT PRESET [KURVE]</translation>
+    </message>
+    <message>
+        <source>more than %1 timeline lines</source>
+        <translation>mehr als %1 Zeilen in der Zeitleiste</translation>
+    </message>
+    <message>
+        <source>the timeline starts at 00:00:00</source>
+        <translation>die Zeitleiste beginnt bei 00:00:00</translation>
+    </message>
+    <message>
+        <source>time %1 does not come after the line above</source>
+        <translation>Zeit %1 liegt nicht nach der Zeile darüber</translation>
+    </message>
+    <message>
+        <source>preset &quot;%1&quot; is not defined (preset lists and extended files are not read)</source>
+        <translation>Preset „%1“ ist nicht definiert (Preset-Listen und erweiterte Dateien werden nicht gelesen)</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is a template, not for the timeline</source>
+        <translation>„%1“ ist eine Vorlage, nicht für die Zeitleiste</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not steady, ease-in, ease-out or smooth</source>
+        <translation>„%1“ ist nicht steady, ease-in, ease-out oder smooth</translation>
+    </message>
+    <message>
+        <source>steps take a whole number from 1 to %1</source>
+        <translation>steps erwartet eine ganze Zahl von 1 bis %1</translation>
+    </message>
+    <message>
+        <source>options come before the presets</source>
+        <translation>Optionen stehen vor den Presets</translation>
+    </message>
+    <message>
+        <source>tracks are indented by two spaces</source>
+        <translation>Spuren werden um zwei Leerzeichen eingerückt</translation>
+    </message>
+    <message>
+        <source>the timeline needs at least two lines</source>
+        <translation>die Zeitleiste braucht mindestens zwei Zeilen</translation>
+    </message>
+    <message>
+        <source>%1: not JSON (%2 at byte %3)</source>
+        <translation>%1: kein JSON (%2 bei Byte %3)</translation>
+    </message>
+    <message>
+        <source>%1: the volume is 0 to 100</source>
+        <translation>%1: die Lautstärke ist 0 bis 100</translation>
+    </message>
+    <message>
+        <source>more than %1 entries</source>
+        <translation>mehr als %1 Einträge</translation>
+    </message>
+    <message>
+        <source>the time is 0 to 24 hours in milliseconds</source>
+        <translation>die Zeit ist 0 bis 24 Stunden in Millisekunden</translation>
+    </message>
+    <message>
+        <source>the sequence starts at time 0</source>
+        <translation>der Ablauf beginnt bei Zeit 0</translation>
+    </message>
+    <message>
+        <source>the time does not come after the entry before</source>
+        <translation>die Zeit liegt nicht nach dem vorigen Eintrag</translation>
+    </message>
+    <message>
+        <source>the transition is steady, ease-in, ease-out or smooth</source>
+        <translation>der Übergang ist steady, ease-in, ease-out oder smooth</translation>
+    </message>
+    <message>
+        <source>more than %1 tracks</source>
+        <translation>mehr als %1 Spuren</translation>
+    </message>
+    <message>
+        <source>the sequence needs at least two entries</source>
+        <translation>der Ablauf braucht mindestens zwei Einträge</translation>
+    </message>
+    <message>
+        <source>no preset has a beating tone to follow</source>
+        <translation>kein Preset hat einen Ton mit Beat, dem gefolgt werden kann</translation>
+    </message>
+    <message>
+        <source>more than %1 points to thin</source>
+        <translation>mehr als %1 Punkte zum Ausdünnen</translation>
     </message>
 </context>
 <context>
@@ -931,6 +1435,158 @@ Weitere Informationen mit velmora-render --help.
     <message>
         <source>%1 is lossy: the file does not hold the exact sound; WAV and FLAC do.</source>
         <translation>%1 ist verlustbehaftet: Die Datei enthält nicht den exakten Klang; WAV und FLAC schon.</translation>
+    </message>
+    <message>
+        <source>no render description: %1</source>
+        <translation>keine Render-Beschreibung: %1</translation>
+    </message>
+    <message>
+        <source>it is over 1 MiB</source>
+        <translation>sie ist größer als 1 MiB</translation>
+    </message>
+    <message>
+        <source>it holds no session</source>
+        <translation>sie enthält keine Sitzung</translation>
+    </message>
+    <message>
+        <source>it does not start as one</source>
+        <translation>sie beginnt nicht wie eine</translation>
+    </message>
+    <message>
+        <source>too many settings</source>
+        <translation>zu viele Einstellungen</translation>
+    </message>
+    <message>
+        <source>the setting %1 is no text</source>
+        <translation>die Einstellung %1 ist kein Text</translation>
+    </message>
+    <message>
+        <source>its tone level is no number</source>
+        <translation>ihr Tonpegel ist keine Zahl</translation>
+    </message>
+    <message>
+        <source>its tone level is out of range</source>
+        <translation>ihr Tonpegel liegt außerhalb des Bereichs</translation>
+    </message>
+    <message>
+        <source>a setting is missing</source>
+        <translation>eine Einstellung fehlt</translation>
+    </message>
+    <message>
+        <source>the rendered session</source>
+        <translation>die gerenderte Sitzung</translation>
+    </message>
+    <message>
+        <source>the file is no WAV file</source>
+        <translation>die Datei ist keine WAV-Datei</translation>
+    </message>
+    <message>
+        <source>the WAV file has too many chunks</source>
+        <translation>die WAV-Datei hat zu viele Chunks</translation>
+    </message>
+    <message>
+        <source>the WAV file cannot be read</source>
+        <translation>die WAV-Datei kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>its chunk runs past the end of the file</source>
+        <translation>ihr Chunk reicht über das Dateiende hinaus</translation>
+    </message>
+    <message>
+        <source>its chunk is too large</source>
+        <translation>ihr Chunk ist zu groß</translation>
+    </message>
+    <message>
+        <source>cannot read %1: it is no file</source>
+        <translation>%1 kann nicht gelesen werden: es ist keine Datei</translation>
+    </message>
+    <message>
+        <source>cannot read %1</source>
+        <translation>%1 kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>the WAV file has no Velmora chunk</source>
+        <translation>die WAV-Datei hat keinen Velmora-Chunk</translation>
+    </message>
+    <message>
+        <source>the file has no comment tag</source>
+        <translation>die Datei hat kein Kommentar-Tag</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1 lists no sounds</source>
+        <translation>%1 führt keine Klänge auf</translation>
+    </message>
+    <message>
+        <source>%1 has no sound &quot;%2&quot; (it has: %3)</source>
+        <translation>%1 hat keinen Klang „%2“ (vorhanden: %3)</translation>
+    </message>
+    <message>
+        <source>%1 not found</source>
+        <translation>%1 nicht gefunden</translation>
+    </message>
+    <message>
+        <source>%1 not found (looked in %2)</source>
+        <translation>%1 nicht gefunden (gesucht in %2)</translation>
+    </message>
+    <message>
+        <source>%1 is no stimulus library</source>
+        <translation>%1 ist keine Reizbibliothek</translation>
+    </message>
+    <message>
+        <source>nothing to render</source>
+        <translation>nichts zu rendern</translation>
+    </message>
+    <message>
+        <source>a %1 file cannot hold %2 in this format</source>
+        <translation>eine %1-Datei kann %2 in diesem Format nicht aufnehmen</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>%1 would exceed 4 GiB</source>
+        <translation>%1 würde 4 GiB überschreiten</translation>
+    </message>
+    <message>
+        <source>LIB</source>
+        <translation>BIB</translation>
+    </message>
+    <message>
+        <source>FILE</source>
+        <translation>DATEI</translation>
+    </message>
+    <message>
+        <source>HZ</source>
+        <translation>HZ</translation>
+    </message>
+    <message>
+        <source>TIME</source>
+        <translation>ZEIT</translation>
+    </message>
+    <message>
+        <source>NAME</source>
+        <translation>NAME</translation>
+    </message>
+    <message>
+        <source>N</source>
+        <translation>N</translation>
+    </message>
+    <message>
+        <source>DB</source>
+        <translation>DB</translation>
+    </message>
+    <message>
+        <source>RENDERED</source>
+        <translation>GERENDERT</translation>
+    </message>
+    <message>
+        <source>WxH</source>
+        <translation>BxH</translation>
     </message>
 </context>
 <context>

@@ -31,6 +31,10 @@
         <source>Try &quot;velmora --help&quot;.</source>
         <translation>Попробуйте «velmora --help».</translation>
     </message>
+    <message>
+        <source>FILE</source>
+        <translation>ФАЙЛ</translation>
+    </message>
 </context>
 <context>
     <name>FlashCheck</name>
@@ -134,28 +138,8 @@
 <context>
     <name>Import</name>
     <message>
-        <source>line</source>
-        <translation>строка</translation>
-    </message>
-    <message>
-        <source>lines</source>
-        <translation>строки</translation>
-    </message>
-    <message>
-        <source>entry</source>
-        <translation>запись</translation>
-    </message>
-    <message>
-        <source>entries</source>
-        <translation>записи</translation>
-    </message>
-    <message>
         <source>%1 and %2 more</source>
         <translation>%1 и ещё %2</translation>
-    </message>
-    <message>
-        <source>%1, line %2: more than %3 changes of the tone or the volume</source>
-        <translation>%1, строка %2: более %3 изменений тона или громкости</translation>
     </message>
     <message>
         <source>the frequency thinned from %1 to %2 points, within %3 Hz of the schedule</source>
@@ -176,6 +160,526 @@
     <message>
         <source>%1 is larger than 4 MiB</source>
         <translation>%1 больше 4 МиБ</translation>
+    </message>
+    <message>
+        <source>cannot make the folder %1: %2</source>
+        <translation>не удаётся создать папку %1: %2</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>не удаётся записать %1: %2</translation>
+    </message>
+    <message>
+        <source>no free name for %1.vsession in %2</source>
+        <translation>в %2 нет свободного имени для %1.vsession</translation>
+    </message>
+    <message>
+        <source>several binaural or isochronic voices, the loudest one&apos;s beat used</source>
+        <translation>несколько бинауральных или изохронных голосов: взяты биения самого громкого</translation>
+    </message>
+    <message>
+        <source>staggered and alternating isochronic voices played as plain isochronic tones</source>
+        <translation>смещённые и чередующиеся изохронные голоса воспроизводятся как обычные изохронные тоны</translation>
+    </message>
+    <message>
+        <source>pink-noise voices left out (the library&apos;s sound plays instead)</source>
+        <translation>голоса розового шума опущены (вместо них звучит звук из библиотеки)</translation>
+    </message>
+    <message>
+        <source>audio-file voices left out</source>
+        <translation>голоса из звуковых файлов опущены</translation>
+    </message>
+    <message>
+        <source>water-drop and rain voices left out</source>
+        <translation>голоса капель воды и дождя опущены</translation>
+    </message>
+    <message>
+        <source>voices of unknown types left out</source>
+        <translation>голоса неизвестных типов опущены</translation>
+    </message>
+    <message>
+        <source>muted voices left out</source>
+        <translation>приглушённые голоса опущены</translation>
+    </message>
+    <message>
+        <source>mono voices played in stereo</source>
+        <translation>монофонические голоса воспроизводятся в стерео</translation>
+    </message>
+    <message>
+        <source>per-ear volumes: the mean of the two ears used</source>
+        <translation>громкость для каждого уха отдельно: взято среднее для обоих ушей</translation>
+    </message>
+    <message>
+        <source>volumes above 1 taken as 1</source>
+        <translation>громкость выше 1 принята за 1</translation>
+    </message>
+    <message>
+        <source>volume ramps played as steps halfway through the ramp</source>
+        <translation>плавные изменения громкости заменены скачком в середине изменения</translation>
+    </message>
+    <message>
+        <source>base-frequency ramps played as steps where the ramp ends</source>
+        <translation>плавные изменения основной частоты заменены скачком в конце изменения</translation>
+    </message>
+    <message>
+        <source>the stereo swap left out</source>
+        <translation>перестановка стереоканалов опущена</translation>
+    </message>
+    <message>
+        <source>loops left out: the schedule plays once</source>
+        <translation>повторы опущены: расписание воспроизводится один раз</translation>
+    </message>
+    <message>
+        <source>beats above 35 Hz clamped to 35 Hz</source>
+        <translation>биения выше 35 Гц ограничены до 35 Гц</translation>
+    </message>
+    <message>
+        <source>beats below 0.1 Hz raised to 0.1 Hz</source>
+        <translation>биения ниже 0,1 Гц подняты до 0,1 Гц</translation>
+    </message>
+    <message>
+        <source>base frequencies outside 50..1000 Hz clamped</source>
+        <translation>основные частоты вне диапазона 50–1000 Гц ограничены</translation>
+    </message>
+    <message>
+        <source>base frequencies rounded to whole hertz</source>
+        <translation>основные частоты округлены до целых герц</translation>
+    </message>
+    <message>
+        <source>times rounded to whole seconds</source>
+        <translation>время округлено до целых секунд</translation>
+    </message>
+    <message>
+        <source>the schedule is cut at 99:59:59</source>
+        <translation>расписание обрезано на 99:59:59</translation>
+    </message>
+    <message>
+        <source>more than %1 elements</source>
+        <translation>более %1 элементов</translation>
+    </message>
+    <message>
+        <source>elements nested more than %1 deep</source>
+        <translation>элементы вложены глубже %1 уровней</translation>
+    </message>
+    <message>
+        <source>the document is &lt;%1&gt;, not a &lt;schedule&gt;</source>
+        <translation>документ — &lt;%1&gt;, а не &lt;schedule&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;voice&gt;: more than %1 voices</source>
+        <translation>&lt;voice&gt;: более %1 голосов</translation>
+    </message>
+    <message>
+        <source>&lt;entry&gt;: more than %1 entries</source>
+        <translation>&lt;entry&gt;: более %1 записей</translation>
+    </message>
+    <message>
+        <source>a document type declaration is not read</source>
+        <translation>объявление типа документа не читается</translation>
+    </message>
+    <message>
+        <source>not well-formed XML (%1)</source>
+        <translation>XML с нарушенной структурой (%1)</translation>
+    </message>
+    <message>
+        <source>&lt;%1&gt; %2 &quot;%3&quot; is not a number</source>
+        <translation>&lt;%1&gt; %2 «%3» — не число</translation>
+    </message>
+    <message>
+        <source>&lt;entry&gt; has no duration</source>
+        <translation>у &lt;entry&gt; нет длительности</translation>
+    </message>
+    <message>
+        <source>not a &lt;schedule&gt;</source>
+        <translation>это не &lt;schedule&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;schedule&gt; has no binaural or isochronic voice to follow</source>
+        <translation>в &lt;schedule&gt; нет бинаурального или изохронного голоса, за которым можно следовать</translation>
+    </message>
+    <message>
+        <source>&lt;schedule&gt; lasts less than a second</source>
+        <translation>&lt;schedule&gt; длится меньше секунды</translation>
+    </message>
+    <message>
+        <source>%1 (line %2)</source>
+        <translation>%1 (строка %2)</translation>
+    </message>
+    <message>
+        <source>%1 (lines %2)</source>
+        <translation>%1 (строки %2)</translation>
+    </message>
+    <message>
+        <source>%1 (entry %2)</source>
+        <translation>%1 (запись %2)</translation>
+    </message>
+    <message>
+        <source>%1 (entries %2)</source>
+        <translation>%1 (записи %2)</translation>
+    </message>
+    <message>
+        <source>%1, line %2: %3</source>
+        <translation>%1, строка %2: %3</translation>
+    </message>
+    <message>
+        <source>%1, entry %2: %3</source>
+        <translation>%1, запись %2: %3</translation>
+    </message>
+    <message>
+        <source>more than %1 changes of the tone or the volume</source>
+        <translation>более %1 изменений тона или громкости</translation>
+    </message>
+    <message>
+        <source>%1 is a SynapSeq schedule in XML, which this version does not read: its JSON form is read</source>
+        <translation>%1 — расписание SynapSeq в формате XML, которое эта версия не читает: читается его форма JSON</translation>
+    </message>
+    <message>
+        <source>%1 is not a schedule this version reads (.sbg, .spsq, a SynapSeq JSON sequence, or .gnaural)</source>
+        <translation>%1 — не расписание, которое читает эта версия (.sbg, .spsq, последовательность SynapSeq в JSON или .gnaural)</translation>
+    </message>
+    <message>
+        <source>cannot write %1: it is a folder</source>
+        <translation>не удаётся записать %1: это папка</translation>
+    </message>
+    <message>
+        <source>several beating voices in one tone-set, the loudest one&apos;s beat used</source>
+        <translation>несколько голосов с биениями в одном наборе тонов: взяты биения самого громкого</translation>
+    </message>
+    <message>
+        <source>pure tones without a beat left out</source>
+        <translation>чистые тоны без биений опущены</translation>
+    </message>
+    <message>
+        <source>noise voices left out (the library&apos;s sound plays instead); a tone-set of noise alone sets only the volume</source>
+        <translation>голоса шума опущены (вместо них звучит звук из библиотеки); набор тонов только из шума задаёт лишь громкость</translation>
+    </message>
+    <message>
+        <source>spin voices left out</source>
+        <translation>вращающиеся голоса (spin) опущены</translation>
+    </message>
+    <message>
+        <source>bell voices left out</source>
+        <translation>голоса колокольчика (bell) опущены</translation>
+    </message>
+    <message>
+        <source>mix input left out</source>
+        <translation>вход микширования (mix) опущен</translation>
+    </message>
+    <message>
+        <source>custom waveforms played as sine waves</source>
+        <translation>пользовательские формы волны воспроизводятся как синусоида</translation>
+    </message>
+    <message>
+        <source>voices not understood, left out</source>
+        <translation>непонятные голоса опущены</translation>
+    </message>
+    <message>
+        <source>sound files mixed in (-m) left out</source>
+        <translation>подмешиваемые звуковые файлы (-m) опущены</translation>
+    </message>
+    <message>
+        <source>option lines left out</source>
+        <translation>строки параметров опущены</translation>
+    </message>
+    <message>
+        <source>the start clock (-T) left out: without NOW the session starts at the first time line</source>
+        <translation>время запуска (-T) опущено: без NOW сеанс начинается с первой строки времени</translation>
+    </message>
+    <message>
+        <source>pre-programmed sequences (-p) left out: the time lines are followed</source>
+        <translation>встроенные последовательности (-p) опущены: сеанс следует строкам времени</translation>
+    </message>
+    <message>
+        <source>NOW taken as the clock time %1, so that the lines from NOW end the fade time (at least a minute) before the first clock time; -T sets the clock time NOW stands for</source>
+        <translation>NOW принято за время %1, чтобы строки от NOW заканчивались за время перехода (не меньше минуты) до первого времени на часах; -T задаёт, какое время означает NOW</translation>
+    </message>
+    <message>
+        <source>carrier slides played as steps where the slide ends</source>
+        <translation>плавные изменения несущей частоты заменены скачком в конце изменения</translation>
+    </message>
+    <message>
+        <source>carriers outside 50..1000 Hz clamped</source>
+        <translation>несущие частоты вне диапазона 50–1000 Гц ограничены</translation>
+    </message>
+    <message>
+        <source>carriers rounded to whole hertz</source>
+        <translation>несущие частоты округлены до целых герц</translation>
+    </message>
+    <message>
+        <source>the last tone-set is not silent: held for the fade time, where the session ends</source>
+        <translation>последний набор тонов не беззвучен: он звучит ещё время перехода, после чего сеанс заканчивается</translation>
+    </message>
+    <message>
+        <source>fade mark &quot;%1&quot; is not understood</source>
+        <translation>метка перехода «%1» не распознана</translation>
+    </message>
+    <message>
+        <source>tone-set &quot;%1&quot; is defined twice</source>
+        <translation>набор тонов «%1» определён дважды</translation>
+    </message>
+    <message>
+        <source>time &quot;%1&quot; is not understood</source>
+        <translation>время «%1» не распознано</translation>
+    </message>
+    <message>
+        <source>a time line needs a tone-set</source>
+        <translation>в строке времени нужен набор тонов</translation>
+    </message>
+    <message>
+        <source>tone-set &quot;%1&quot; is not defined</source>
+        <translation>набор тонов «%1» не определён</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; after the tone-set</source>
+        <translation>«%1» после набора тонов</translation>
+    </message>
+    <message>
+        <source>a block&apos;s lines give their time from the block&apos;s start, as +h:mm</source>
+        <translation>строки блока задают время от начала блока, в виде +h:mm</translation>
+    </message>
+    <message>
+        <source>blocks of more than %1 lines in all</source>
+        <translation>блоки, в которых в сумме более %1 строк</translation>
+    </message>
+    <message>
+        <source>more than %1 time lines once blocks are expanded</source>
+        <translation>более %1 строк времени после развёртывания блоков</translation>
+    </message>
+    <message>
+        <source>the schedule&apos;s blocks have no lines</source>
+        <translation>в блоках расписания нет строк</translation>
+    </message>
+    <message>
+        <source>no tone-set of the schedule has a beating voice to follow</source>
+        <translation>ни в одном наборе тонов расписания нет голоса с биениями, за которым можно следовать</translation>
+    </message>
+    <message>
+        <source>more than %1 time lines</source>
+        <translation>более %1 строк времени</translation>
+    </message>
+    <message>
+        <source>the block &quot;%1&quot; has no closing }</source>
+        <translation>у блока «%1» нет закрывающей }</translation>
+    </message>
+    <message>
+        <source>the pre-programmed sequence (-p) is not converted, and there are no time lines to follow instead</source>
+        <translation>встроенная последовательность (-p) не преобразуется, а строк времени, которым можно было бы следовать вместо неё, нет</translation>
+    </message>
+    <message>
+        <source>the schedule has no time lines</source>
+        <translation>в расписании нет строк времени</translation>
+    </message>
+    <message>
+        <source>preset &quot;%1&quot; is not defined</source>
+        <translation>пресет «%1» не определён</translation>
+    </message>
+    <message>
+        <source>several beating tracks in one preset, the loudest one&apos;s beat used</source>
+        <translation>несколько дорожек с биениями в одном пресете: взяты биения самой громкой</translation>
+    </message>
+    <message>
+        <source>monaural beats played as binaural beats</source>
+        <translation>моноуральные биения воспроизводятся как бинауральные</translation>
+    </message>
+    <message>
+        <source>noise tracks left out (the library&apos;s sound plays instead); a preset of noise alone sets only the volume</source>
+        <translation>дорожки шума опущены (вместо них звучит звук из библиотеки); пресет только из шума задаёт лишь громкость</translation>
+    </message>
+    <message>
+        <source>background tracks left out</source>
+        <translation>фоновые дорожки опущены</translation>
+    </message>
+    <message>
+        <source>waveforms other than sine played as sine waves</source>
+        <translation>формы волны, отличные от синусоиды, воспроизводятся как синусоида</translation>
+    </message>
+    <message>
+        <source>background sounds, preset lists and extended files are not fetched</source>
+        <translation>фоновые звуки, списки пресетов и расширяемые файлы не загружаются</translation>
+    </message>
+    <message>
+        <source>the background&apos;s gain level left out</source>
+        <translation>уровень усиления фона опущен</translation>
+    </message>
+    <message>
+        <source>@volume takes 0 to 100</source>
+        <translation>@volume принимает значение от 0 до 100</translation>
+    </message>
+    <message>
+        <source>@gainlevel takes off, high, medium or low</source>
+        <translation>@gainlevel принимает off, high, medium или low</translation>
+    </message>
+    <message>
+        <source>%1 needs a name</source>
+        <translation>для %1 нужно имя</translation>
+    </message>
+    <message>
+        <source>option &quot;%1&quot; is not known</source>
+        <translation>параметр «%1» неизвестен</translation>
+    </message>
+    <message>
+        <source>presets come before the timeline</source>
+        <translation>пресеты должны идти перед временной шкалой</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a timeline time or a preset name</source>
+        <translation>«%1» — не время временной шкалы и не имя пресета</translation>
+    </message>
+    <message>
+        <source>preset &quot;%1&quot; is defined twice</source>
+        <translation>пресет «%1» определён дважды</translation>
+    </message>
+    <message>
+        <source>more than %1 presets</source>
+        <translation>более %1 пресетов</translation>
+    </message>
+    <message>
+        <source>a preset line is a name, &quot;NAME as template&quot; or &quot;NAME from TEMPLATE&quot;</source>
+        <translation>строка пресета — это имя, «ИМЯ as template» или «ИМЯ from ШАБЛОН»</translation>
+    </message>
+    <message>
+        <source>a track comes under a preset</source>
+        <translation>дорожка должна идти под пресетом</translation>
+    </message>
+    <message>
+        <source>waveform takes sine, square, triangle or sawtooth</source>
+        <translation>waveform принимает sine, square, triangle или sawtooth</translation>
+    </message>
+    <message>
+        <source>more than %1 tracks in a preset</source>
+        <translation>более %1 дорожек в пресете</translation>
+    </message>
+    <message>
+        <source>a track ends with &quot;amplitude 0..100&quot;</source>
+        <translation>дорожка заканчивается на «amplitude 0..100»</translation>
+    </message>
+    <message>
+        <source>tone takes CARRIER [MODE BEAT]</source>
+        <translation>tone принимает НЕСУЩАЯ [РЕЖИМ БИЕНИЯ]</translation>
+    </message>
+    <message>
+        <source>a tone&apos;s beat is binaural, monaural or isochronic BEAT</source>
+        <translation>биения тона задаются как binaural, monaural или isochronic БИЕНИЯ</translation>
+    </message>
+    <message>
+        <source>noise takes white, pink or brown</source>
+        <translation>noise принимает white, pink или brown</translation>
+    </message>
+    <message>
+        <source>a preset has one background track</source>
+        <translation>в пресете может быть только одна фоновая дорожка</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a track</source>
+        <translation>«%1» — не дорожка</translation>
+    </message>
+    <message>
+        <source>&quot;track N&quot; lines belong under &quot;NAME from TEMPLATE&quot;</source>
+        <translation>строки «track N» должны идти под «ИМЯ from ШАБЛОН»</translation>
+    </message>
+    <message>
+        <source>track takes the number of one of the template&apos;s tracks</source>
+        <translation>track принимает номер одной из дорожек шаблона</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a number</source>
+        <translation>«%1» — не число</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a track&apos;s attribute</source>
+        <translation>«%1» — не свойство дорожки</translation>
+    </message>
+    <message>
+        <source>time &quot;%1&quot; is not HH:MM:SS</source>
+        <translation>время «%1» не в формате ЧЧ:ММ:СС</translation>
+    </message>
+    <message>
+        <source>a timeline line is TIME PRESET [CURVE]</source>
+        <translation>строка временной шкалы имеет вид ВРЕМЯ ПРЕСЕТ [КРИВАЯ]</translation>
+    </message>
+    <message>
+        <source>more than %1 timeline lines</source>
+        <translation>более %1 строк временной шкалы</translation>
+    </message>
+    <message>
+        <source>the timeline starts at 00:00:00</source>
+        <translation>временная шкала начинается с 00:00:00</translation>
+    </message>
+    <message>
+        <source>time %1 does not come after the line above</source>
+        <translation>время %1 не позже, чем в строке выше</translation>
+    </message>
+    <message>
+        <source>preset &quot;%1&quot; is not defined (preset lists and extended files are not read)</source>
+        <translation>пресет «%1» не определён (списки пресетов и расширяемые файлы не читаются)</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is a template, not for the timeline</source>
+        <translation>«%1» — шаблон, а не пресет для временной шкалы</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not steady, ease-in, ease-out or smooth</source>
+        <translation>«%1» — не steady, ease-in, ease-out или smooth</translation>
+    </message>
+    <message>
+        <source>steps take a whole number from 1 to %1</source>
+        <translation>steps принимает целое число от 1 до %1</translation>
+    </message>
+    <message>
+        <source>options come before the presets</source>
+        <translation>параметры должны идти перед пресетами</translation>
+    </message>
+    <message>
+        <source>tracks are indented by two spaces</source>
+        <translation>дорожки отделяются отступом в два пробела</translation>
+    </message>
+    <message>
+        <source>the timeline needs at least two lines</source>
+        <translation>во временной шкале нужно не меньше двух строк</translation>
+    </message>
+    <message>
+        <source>%1: not JSON (%2 at byte %3)</source>
+        <translation>%1: не JSON (%2 в байте %3)</translation>
+    </message>
+    <message>
+        <source>%1: the volume is 0 to 100</source>
+        <translation>%1: громкость задаётся от 0 до 100</translation>
+    </message>
+    <message>
+        <source>more than %1 entries</source>
+        <translation>более %1 записей</translation>
+    </message>
+    <message>
+        <source>the time is 0 to 24 hours in milliseconds</source>
+        <translation>время задаётся от 0 до 24 часов в миллисекундах</translation>
+    </message>
+    <message>
+        <source>the sequence starts at time 0</source>
+        <translation>последовательность начинается со времени 0</translation>
+    </message>
+    <message>
+        <source>the time does not come after the entry before</source>
+        <translation>время не позже, чем в предыдущей записи</translation>
+    </message>
+    <message>
+        <source>the transition is steady, ease-in, ease-out or smooth</source>
+        <translation>переход задаётся как steady, ease-in, ease-out или smooth</translation>
+    </message>
+    <message>
+        <source>more than %1 tracks</source>
+        <translation>более %1 дорожек</translation>
+    </message>
+    <message>
+        <source>the sequence needs at least two entries</source>
+        <translation>в последовательности нужно не меньше двух записей</translation>
+    </message>
+    <message>
+        <source>no preset has a beating tone to follow</source>
+        <translation>ни в одном пресете нет тона с биениями, за которым можно следовать</translation>
+    </message>
+    <message>
+        <source>more than %1 points to thin</source>
+        <translation>более %1 точек для прореживания</translation>
     </message>
 </context>
 <context>
@@ -931,6 +1435,158 @@ Try velmora-render --help for more.
     <message>
         <source>%1 is lossy: the file does not hold the exact sound; WAV and FLAC do.</source>
         <translation>%1 — формат с потерями: файл не хранит звук в точности; WAV и FLAC хранят.</translation>
+    </message>
+    <message>
+        <source>no render description: %1</source>
+        <translation>нет описания отрисовки: %1</translation>
+    </message>
+    <message>
+        <source>it is over 1 MiB</source>
+        <translation>оно больше 1 МиБ</translation>
+    </message>
+    <message>
+        <source>it holds no session</source>
+        <translation>в нём нет сеанса</translation>
+    </message>
+    <message>
+        <source>it does not start as one</source>
+        <translation>оно начинается не как описание</translation>
+    </message>
+    <message>
+        <source>too many settings</source>
+        <translation>слишком много настроек</translation>
+    </message>
+    <message>
+        <source>the setting %1 is no text</source>
+        <translation>настройка %1 — не текст</translation>
+    </message>
+    <message>
+        <source>its tone level is no number</source>
+        <translation>уровень тона в нём — не число</translation>
+    </message>
+    <message>
+        <source>its tone level is out of range</source>
+        <translation>уровень тона в нём вне допустимого диапазона</translation>
+    </message>
+    <message>
+        <source>a setting is missing</source>
+        <translation>не хватает настройки</translation>
+    </message>
+    <message>
+        <source>the rendered session</source>
+        <translation>отрисованный сеанс</translation>
+    </message>
+    <message>
+        <source>the file is no WAV file</source>
+        <translation>файл не является файлом WAV</translation>
+    </message>
+    <message>
+        <source>the WAV file has too many chunks</source>
+        <translation>в файле WAV слишком много блоков</translation>
+    </message>
+    <message>
+        <source>the WAV file cannot be read</source>
+        <translation>файл WAV не удаётся прочитать</translation>
+    </message>
+    <message>
+        <source>its chunk runs past the end of the file</source>
+        <translation>его блок выходит за конец файла</translation>
+    </message>
+    <message>
+        <source>its chunk is too large</source>
+        <translation>его блок слишком велик</translation>
+    </message>
+    <message>
+        <source>cannot read %1: it is no file</source>
+        <translation>не удаётся прочитать %1: это не файл</translation>
+    </message>
+    <message>
+        <source>cannot read %1</source>
+        <translation>не удаётся прочитать %1</translation>
+    </message>
+    <message>
+        <source>the WAV file has no Velmora chunk</source>
+        <translation>в файле WAV нет блока Velmora</translation>
+    </message>
+    <message>
+        <source>the file has no comment tag</source>
+        <translation>в файле нет тега комментария</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1 lists no sounds</source>
+        <translation>в %1 нет ни одного звука</translation>
+    </message>
+    <message>
+        <source>%1 has no sound &quot;%2&quot; (it has: %3)</source>
+        <translation>в %1 нет звука «%2» (есть: %3)</translation>
+    </message>
+    <message>
+        <source>%1 not found</source>
+        <translation>библиотека %1 не найдена</translation>
+    </message>
+    <message>
+        <source>%1 not found (looked in %2)</source>
+        <translation>библиотека %1 не найдена (поиск в: %2)</translation>
+    </message>
+    <message>
+        <source>%1 is no stimulus library</source>
+        <translation>%1 не является библиотекой стимулов</translation>
+    </message>
+    <message>
+        <source>nothing to render</source>
+        <translation>нечего отрисовывать</translation>
+    </message>
+    <message>
+        <source>a %1 file cannot hold %2 in this format</source>
+        <translation>файл %1 не может вместить %2 в этом формате</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>не удаётся записать %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 would exceed 4 GiB</source>
+        <translation>файл %1 превысил бы 4 ГиБ</translation>
+    </message>
+    <message>
+        <source>LIB</source>
+        <translation>БИБЛИОТЕКА</translation>
+    </message>
+    <message>
+        <source>FILE</source>
+        <translation>ФАЙЛ</translation>
+    </message>
+    <message>
+        <source>HZ</source>
+        <translation>ГЦ</translation>
+    </message>
+    <message>
+        <source>TIME</source>
+        <translation>ВРЕМЯ</translation>
+    </message>
+    <message>
+        <source>NAME</source>
+        <translation>ИМЯ</translation>
+    </message>
+    <message>
+        <source>N</source>
+        <translation>N</translation>
+    </message>
+    <message>
+        <source>DB</source>
+        <translation>ДБ</translation>
+    </message>
+    <message>
+        <source>RENDERED</source>
+        <translation>ЗАПИСЬ</translation>
+    </message>
+    <message>
+        <source>WxH</source>
+        <translation>ШxВ</translation>
     </message>
 </context>
 <context>

@@ -40,11 +40,13 @@ std::optional<int> AnswerCommandLine(const QStringList& arguments, bool toolkitO
                                      CommandLine::tr("Shows the version and exits."));
     parser.addOption(help);
     parser.addOption(version);
+    // The argument's name as the usage line in the user's language writes it.
+    const QString file = CommandLine::tr("FILE");
     parser.addPositionalArgument(
-        QStringLiteral("FILE"),
+        file,
         CommandLine::tr("A session (*.vsession) to load in place of the remembered one, or a "
                         "stimulus library (*.zdl) to use."),
-        QStringLiteral("[FILE]"));
+        QLatin1Char('[') + file + QLatin1Char(']'));
     const bool parsed = parser.parse(arguments);
 
     if (parser.isSet(help)) {

@@ -64,7 +64,8 @@ std::string ImportedSessionFolder() {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error)
-        throw EImportError("cannot make the folder " + folder.string() + ": " + error.message());
+        FailImport(QT_TRANSLATE_NOOP("Import", "cannot make the folder %1: %2"),
+                   {folder.string(), error.message()});
     return folder.string();
 }
 
@@ -81,9 +82,10 @@ std::string FreeSessionPath(const std::string& folder, const std::string& stem) 
             return path;
         }
         if (errno != EEXIST)
-            throw EImportError("cannot write " + path + ": " + std::strerror(errno));
+            FailImport(QT_TRANSLATE_NOOP("Import", "cannot write %1: %2"),
+                       {path, std::strerror(errno)});
     }
-    throw EImportError("no free name for " + stem + ".vsession in " + folder);
+    FailImport(QT_TRANSLATE_NOOP("Import", "no free name for %1.vsession in %2"), {stem, folder});
 }
 
 // Marks the session's own settings of controls for as long as it lives, so that the window's

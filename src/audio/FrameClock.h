@@ -69,10 +69,12 @@ private:
     std::atomic<uint64_t> offlineNow_{0};
 
     // Mixing side only: the steady time that belongs to anchorFrame_, the length of one output
-    // frame as measured, and how long the loop has followed the output since it last locked on.
+    // frame as measured, and how long (and for how many pulls) the loop has followed the output
+    // since it last locked on.
     bool anchored_ = false;
     uint64_t anchorFrame_ = 0;
     double anchorNs_ = 0;
     double nsPerFrame_ = 1e9 / rate_;
     double lockedNs_ = 0;
+    int lockedPulls_ = 0;
 };

@@ -3,6 +3,8 @@
 
 #include "session/Session.h"
 
+#include <QCoreApplication>
+
 #include <QByteArray>
 #include <QXmlStreamReader>
 
@@ -49,28 +51,34 @@ enum class TLeftOut {
     Thinned,
 };
 constexpr const char* kLeftOutText[] = {
-    "several binaural or isochronic voices, the loudest one's beat used",
-    "staggered and alternating isochronic voices played as plain isochronic tones",
-    "pink-noise voices left out (the library's sound plays instead)",
-    "audio-file voices left out",
-    "water-drop and rain voices left out",
-    "voices of unknown types left out",
-    "muted voices left out",
-    "mono voices played in stereo",
-    "per-ear volumes: the mean of the two ears used",
-    "volumes above 1 taken as 1",
-    "volume ramps played as steps halfway through the ramp",
-    "base-frequency ramps played as steps where the ramp ends",
-    "the stereo swap left out",
-    "loops left out: the schedule plays once",
-    "beats above 35 Hz clamped to 35 Hz",
-    "beats below 0.1 Hz raised to 0.1 Hz",
-    "base frequencies outside 50..1000 Hz clamped",
-    "base frequencies rounded to whole hertz",
-    "times rounded to whole seconds",
-    "the schedule is cut at 99:59:59",
+    QT_TRANSLATE_NOOP("Import",
+                      "several binaural or isochronic voices, the loudest one's beat used"),
+    QT_TRANSLATE_NOOP(
+        "Import", "staggered and alternating isochronic voices played as plain isochronic tones"),
+    QT_TRANSLATE_NOOP("Import", "pink-noise voices left out (the library's sound plays instead)"),
+    QT_TRANSLATE_NOOP("Import", "audio-file voices left out"),
+    QT_TRANSLATE_NOOP("Import", "water-drop and rain voices left out"),
+    QT_TRANSLATE_NOOP("Import", "voices of unknown types left out"),
+    QT_TRANSLATE_NOOP("Import", "muted voices left out"),
+    QT_TRANSLATE_NOOP("Import", "mono voices played in stereo"),
+    QT_TRANSLATE_NOOP("Import", "per-ear volumes: the mean of the two ears used"),
+    QT_TRANSLATE_NOOP("Import", "volumes above 1 taken as 1"),
+    QT_TRANSLATE_NOOP("Import", "volume ramps played as steps halfway through the ramp"),
+    QT_TRANSLATE_NOOP("Import", "base-frequency ramps played as steps where the ramp ends"),
+    QT_TRANSLATE_NOOP("Import", "the stereo swap left out"),
+    QT_TRANSLATE_NOOP("Import", "loops left out: the schedule plays once"),
+    QT_TRANSLATE_NOOP("Import", "beats above 35 Hz clamped to 35 Hz"),
+    QT_TRANSLATE_NOOP("Import", "beats below 0.1 Hz raised to 0.1 Hz"),
+    QT_TRANSLATE_NOOP("Import", "base frequencies outside 50..1000 Hz clamped"),
+    QT_TRANSLATE_NOOP("Import", "base frequencies rounded to whole hertz"),
+    QT_TRANSLATE_NOOP("Import", "times rounded to whole seconds"),
+    QT_TRANSLATE_NOOP("Import", "the schedule is cut at 99:59:59"),
     "", // worded where the points are thinned
 };
+
+std::string Count(size_t n) {
+    return ImportCount(static_cast<long long>(n));
+}
 
 // A value as the file gives it, from an attribute or a child element.
 struct TValue {
@@ -146,8 +154,9 @@ public:
     TImported Run(std::string_view text);
 
 private:
-    [[noreturn]] void Fail(int line, const std::string& what) const {
-        throw EImportError(name_ + ", line " + std::to_string(line) + ": " + what);
+    [[noreturn]] void Fail(int line, const char* reason,
+                           std::initializer_list<std::string> args = {}) const {
+        FailImportAt(name_, TImportUnit::Line, line, reason, args);
     }
     void Note(TLeftOut kind, int line) {
         report_.Note(static_cast<int>(kind), kLeftOutText[static_cast<int>(kind)], line);
@@ -178,22 +187,25 @@ private:
 void TReader::Start(const QXmlStreamReader& xml) {
     const int line = static_cast<int>(xml.lineNumber());
     if (++elements_ > kMaxElements)
-        Fail(line, "more than " + std::to_string(kMaxElements) + " elements");
+        Fail(line, QT_TRANSLATE_NOOP("Import", "more than %1 elements"), {Count(kMaxElements)});
     if (stack_.size() == kMaxDepth)
-        Fail(line, "elements nested more than " + std::to_string(kMaxDepth) + " deep");
+        Fail(line, QT_TRANSLATE_NOOP("Import", "elements nested more than %1 deep"),
+             {Count(kMaxDepth)});
     const std::string name = xml.name().toString().toStdString();
     const TKind parent = stack_.empty() ? TKind::Other : stack_.back();
     TKind kind = TKind::Other;
     TFields* fields = nullptr;
     if (stack_.empty()) {
         if (name != "schedule")
-            Fail(line, "the document is <" + QuotedForImport(name) + ">, not a <schedule>");
+            Fail(line, QT_TRANSLATE_NOOP("Import", "the document is <%1>, not a <schedule>"),
+                 {QuotedForImport(name)});
         kind = TKind::Schedule;
         fields = &schedule_;
         scheduleLine_ = line;
     } else if (parent == TKind::Schedule && name == "voice") {
         if (voices_.size() == kMaxVoices)
-            Fail(line, "<voice>: more than " + std::to_string(kMaxVoices) + " voices");
+            Fail(line, QT_TRANSLATE_NOOP("Import", "<voice>: more than %1 voices"),
+                 {Count(kMaxVoices)});
         voices_.emplace_back().Line = line;
         kind = TKind::Voice;
         fields = &voices_.back().Fields;
@@ -201,7 +213,8 @@ void TReader::Start(const QXmlStreamReader& xml) {
         kind = TKind::Entries;
     } else if ((parent == TKind::Entries || parent == TKind::Voice) && name == "entry") {
         if (++entries_ > kMaxEntries)
-            Fail(line, "<entry>: more than " + std::to_string(kMaxEntries) + " entries");
+            Fail(line, QT_TRANSLATE_NOOP("Import", "<entry>: more than %1 entries"),
+                 {Count(kMaxEntries)});
         TEntryXml& entry = voices_.back().Entries.emplace_back();
         entry.Line = line;
         kind = TKind::Entry;
@@ -248,7 +261,8 @@ void TReader::Parse(std::string_view text) {
         switch (xml.readNext()) {
         case QXmlStreamReader::DTD:
             // Nothing of a schedule needs one, and its entities are where XML grows unbounded.
-            Fail(static_cast<int>(xml.lineNumber()), "a document type declaration is not read");
+            Fail(static_cast<int>(xml.lineNumber()),
+                 QT_TRANSLATE_NOOP("Import", "a document type declaration is not read"));
         case QXmlStreamReader::StartElement:
             Start(xml);
             break;
@@ -265,7 +279,8 @@ void TReader::Parse(std::string_view text) {
     }
     if (xml.hasError()) {
         Fail(static_cast<int>(std::max<qint64>(xml.lineNumber(), 1)),
-             "not well-formed XML (" + xml.errorString().toStdString() + ")");
+             QT_TRANSLATE_NOOP("Import", "not well-formed XML (%1)"),
+             {xml.errorString().toStdString()});
     }
 }
 
@@ -275,8 +290,8 @@ double TReader::Value(const TFields& fields, std::string_view key, std::string_v
     if (found == fields.end()) return fallback;
     const auto v = Decimal(found->second.Text, sign);
     if (!v) {
-        Fail(found->second.Line, "<" + std::string(element) + "> " + std::string(key) + " \"" +
-                                     QuotedForImport(found->second.Text) + "\" is not a number");
+        Fail(found->second.Line, QT_TRANSLATE_NOOP("Import", "<%1> %2 \"%3\" is not a number"),
+             {std::string(element), std::string(key), QuotedForImport(found->second.Text)});
     }
     return *v;
 }
@@ -293,7 +308,8 @@ std::vector<TEntry> TReader::Entries(const TVoiceXml& voice, bool main, double o
     std::vector<TEntry> entries;
     double start = 0;
     for (const TEntryXml& e : voice.Entries) {
-        if (e.Fields.count("duration") == 0) Fail(e.Line, "<entry> has no duration");
+        if (e.Fields.count("duration") == 0)
+            Fail(e.Line, QT_TRANSLATE_NOOP("Import", "<entry> has no duration"));
         const double duration = Value(e.Fields, "duration", "entry", 0);
         // Only the voice followed has its volumes clamped and noted.
         const double left = main ? Volume(e.Fields, "volume_left", "entry", 1)
@@ -391,9 +407,10 @@ std::vector<TImportPoint> TReader::Points(const std::vector<TEntry>& entries, in
 
 TImported TReader::Run(std::string_view text) {
     if (text.size() > static_cast<size_t>(kImportMaxBytes))
-        throw EImportError(name_ + " is larger than 4 MiB");
+        FailImport(QT_TRANSLATE_NOOP("Import", "%1 is larger than 4 MiB"), {name_});
     Parse(text);
-    if (stack_.size() != 0 || elements_ == 0) Fail(1, "not a <schedule>");
+    if (stack_.size() != 0 || elements_ == 0)
+        Fail(1, QT_TRANSLATE_NOOP("Import", "not a <schedule>"));
     const double overall = (Volume(schedule_, "overallvolume_left", "schedule", 1) +
                             Volume(schedule_, "overallvolume_right", "schedule", 1)) /
                            2;
@@ -439,8 +456,12 @@ TImported TReader::Run(std::string_view text) {
             main = v;
         }
     }
-    if (!main) Fail(scheduleLine_, "<schedule> has no binaural or isochronic voice to follow");
-    if (endMs < kSecondMs) Fail(scheduleLine_, "<schedule> lasts less than a second");
+    if (!main)
+        Fail(scheduleLine_,
+             QT_TRANSLATE_NOOP("Import",
+                               "<schedule> has no binaural or isochronic voice to follow"));
+    if (endMs < kSecondMs)
+        Fail(scheduleLine_, QT_TRANSLATE_NOOP("Import", "<schedule> lasts less than a second"));
     for (size_t v = 0; v < voices_.size(); ++v) {
         const int line = voices_[v].Line;
         switch (types[v]) {

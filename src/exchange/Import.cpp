@@ -9,6 +9,7 @@
 #include "session/SessionFile.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -26,11 +27,6 @@ const int32_t kImportVolumeCentibels[11] = {-10000, -2500, -2000, -1500, -1200, 
 
 namespace {
 
-// The units the readers count the report's numbers in, for the translations.
-[[maybe_unused]] constexpr const char* kUnits[] = {
-    QT_TRANSLATE_NOOP("Import", "line"), QT_TRANSLATE_NOOP("Import", "lines"),
-    QT_TRANSLATE_NOOP("Import", "entry"), QT_TRANSLATE_NOOP("Import", "entries")};
-
 QString Tr(const std::string& source) {
     return QCoreApplication::translate("Import", source.c_str());
 }
@@ -40,7 +36,32 @@ std::string Tr(const char* source, const std::string& name) {
     return TranslatedText("Import", source, {name});
 }
 
+// The numbers a report line lists, after its text: a whole sentence for each unit and for one
+// number or many, so that a translation places the words as its language does.
+constexpr const char* kListed[2][2] = {
+    {QT_TRANSLATE_NOOP("Import", "%1 (line %2)"), QT_TRANSLATE_NOOP("Import", "%1 (lines %2)")},
+    {QT_TRANSLATE_NOOP("Import", "%1 (entry %2)"), QT_TRANSLATE_NOOP("Import", "%1 (entries %2)")}};
+
 } // namespace
+
+std::string ImportCount(long long n) {
+    const QLocale numbers;
+    // The C locale groups thousands with commas; plain digits there, as the C library writes.
+    if (numbers.language() == QLocale::C) return std::to_string(n);
+    return numbers.toString(n).toStdString();
+}
+
+void FailImportAt(const std::string& name, TImportUnit unit, int line, const char* reason,
+                  std::initializer_list<std::string> args) {
+    const char* where = unit == TImportUnit::Line ? QT_TRANSLATE_NOOP("Import", "%1, line %2: %3")
+                                                  : QT_TRANSLATE_NOOP("Import", "%1, entry %2: %3");
+    throw EImportError(TranslatedText(
+        "Import", where, {name, std::to_string(line), TranslatedText("Import", reason, args)}));
+}
+
+void FailImport(const char* reason, std::initializer_list<std::string> args) {
+    throw EImportError(TranslatedText("Import", reason, args));
+}
 
 void TImportReport::Note(int kind, std::string_view text, int line, std::string_view translated) {
     auto& [first, lines] = kinds_[kind];
@@ -52,37 +73,31 @@ void TImportReport::Note(int kind, std::string_view text, int line, std::string_
 }
 
 std::vector<std::string> TImportReport::Lines(const std::string& lead, bool translated) const {
+    const auto fill = [translated](const char* pattern, std::initializer_list<std::string> args) {
+        return translated ? TranslatedText("Import", pattern, args) : FillText(pattern, args);
+    };
     std::vector<std::string> out;
     for (const auto& [kind, entry] : kinds_) {
         const auto& [text, numbers] = entry;
-        std::string line = lead;
         const auto own = translated_.find(kind);
-        if (!translated)
-            line += text;
-        else if (own != translated_.end())
-            line += own->second;
-        else
-            line += Tr(text).toStdString();
+        std::string body = !translated                ? text
+                           : own != translated_.end() ? own->second
+                                                      : Tr(text).toStdString();
         if (!numbers.empty()) {
-            const std::string& unit = numbers.size() == 1 ? one_ : many_;
             // A line to read, not a listing: the first few, and how many more.
             constexpr size_t kShown = 10;
             std::string listed;
             size_t shown = 0;
             for (auto n = numbers.begin(); n != numbers.end() && shown < kShown; ++n, ++shown)
                 listed += (shown ? ", " : "") + std::to_string(*n);
-            const std::string more = std::to_string(numbers.size() - kShown);
-            if (!translated) {
-                if (numbers.size() > kShown) listed += " and " + more + " more";
-                line += " (" + unit + " " + listed + ")";
-            } else {
-                if (numbers.size() > kShown)
-                    listed = TranslatedText("Import", QT_TRANSLATE_NOOP("Import", "%1 and %2 more"),
-                                            {listed, more});
-                line += " (" + Tr(unit).toStdString() + " " + listed + ")";
+            if (numbers.size() > kShown) {
+                const auto more = static_cast<long long>(numbers.size() - kShown);
+                listed = fill(QT_TRANSLATE_NOOP("Import", "%1 and %2 more"),
+                              {listed, translated ? ImportCount(more) : std::to_string(more)});
             }
+            body = fill(kListed[unit_ == TImportUnit::Entry][numbers.size() > 1], {body, listed});
         }
-        out.push_back(line);
+        out.push_back(lead + body);
     }
     return out;
 }
@@ -204,21 +219,23 @@ TImported FinishImport(const std::string& name, std::vector<TImportPoint> points
     const size_t laid = points.size();
     const double worst = ThinPoints(points, kSessionMaxPoints);
     if (worst < 0) {
-        throw EImportError(TranslatedText(
-            "Import",
-            QT_TRANSLATE_NOOP("Import",
-                              "%1, line %2: more than %3 changes of the tone or the volume"),
-            {name, std::to_string(line), std::to_string(kSessionMaxPoints)}));
+        FailImportAt(name, report.Unit(), line,
+                     QT_TRANSLATE_NOOP("Import", "more than %1 changes of the tone or the volume"),
+                     {ImportCount(static_cast<long long>(kSessionMaxPoints))});
     }
     if (points.size() < laid) {
         const char* const thinned = QT_TRANSLATE_NOOP(
             "Import", "the frequency thinned from %1 to %2 points, within %3 Hz of the schedule");
+        // The session file's comment keeps the plain English figures; the person reads them as
+        // the locale writes numbers.
         char within[32];
         std::snprintf(within, sizeof within, "%.3f", worst / 1000);
-        const std::initializer_list<std::string> figures = {std::to_string(laid),
-                                                            std::to_string(points.size()), within};
-        report.Note(thinnedKind, FillText(thinned, figures), 0,
-                    TranslatedText("Import", thinned, figures));
+        const auto kept = static_cast<long long>(points.size());
+        report.Note(thinnedKind,
+                    FillText(thinned, {std::to_string(laid), std::to_string(kept), within}), 0,
+                    TranslatedText("Import", thinned,
+                                   {ImportCount(static_cast<long long>(laid)), ImportCount(kept),
+                                    QLocale().toString(worst / 1000, 'f', 3).toStdString()}));
     }
     TImported result;
     result.Report = report.Lines(name + ": ", true);
@@ -355,16 +372,18 @@ TImported ImportSchedule(std::string_view text, const std::string& name) {
     case TScheduleFormat::SpsqStructured: {
         const size_t first = text.find_first_not_of(" \t\r\n");
         if (first != std::string_view::npos && text[first] == '{') return ImportSpsq(text, name);
-        throw EImportError(name + " is a SynapSeq schedule in XML, which this version does not "
-                                  "read: its JSON form is read");
+        FailImport(QT_TRANSLATE_NOOP("Import", "%1 is a SynapSeq schedule in XML, which this "
+                                               "version does not read: its JSON form is read"),
+                   {name});
     }
     case TScheduleFormat::Gnaural:
         return ImportGnaural(text, name);
     case TScheduleFormat::Unknown:
         break;
     }
-    throw EImportError(name + " is not a schedule this version reads (.sbg, .spsq, a SynapSeq "
-                              "JSON sequence, or .gnaural)");
+    FailImport(QT_TRANSLATE_NOOP("Import", "%1 is not a schedule this version reads (.sbg, .spsq, "
+                                           "a SynapSeq JSON sequence, or .gnaural)"),
+               {name});
 }
 
 TImported ImportScheduleFile(const std::string& path) {
@@ -376,10 +395,11 @@ TImported ImportScheduleFile(const std::string& path) {
 void WriteImportedSession(const std::string& path, const std::string& text) {
     namespace fs = std::filesystem;
     auto fail = [&](const std::string& why) {
-        throw EImportError("cannot write " + path + ": " + why);
+        FailImport(QT_TRANSLATE_NOOP("Import", "cannot write %1: %2"), {path, why});
     };
     std::error_code error;
-    if (fs::is_directory(path, error)) fail("it is a folder");
+    if (fs::is_directory(path, error))
+        FailImport(QT_TRANSLATE_NOOP("Import", "cannot write %1: it is a folder"), {path});
     const std::string part = path + ".part";
     std::FILE* file = std::fopen(part.c_str(), "wb");
     if (file == nullptr) fail(part + ": " + std::strerror(errno));

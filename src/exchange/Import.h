@@ -9,6 +9,7 @@
 #include "framework/Exception.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <set>
@@ -17,6 +18,21 @@
 #include <vector>
 
 VELMORA_EXCEPTION(EImportError, Exception);
+
+// What a schedule's numbered places are: the lines of a text, or the entries of a structured
+// sequence.
+enum class TImportUnit { Line, Entry };
+
+// Refuses a schedule at one of its lines (or entries). reason is a whole sentence marked with
+// QT_TRANSLATE_NOOP("Import", ...), shown in the user's language with its %1... filled from
+// args exactly as given; name stands for the file.
+[[noreturn]] void FailImportAt(const std::string& name, TImportUnit unit, int line,
+                               const char* reason, std::initializer_list<std::string> args = {});
+// Refuses a whole file: reason marked as above, %1 usually its name.
+[[noreturn]] void FailImport(const char* reason, std::initializer_list<std::string> args);
+// A count or a limit in a message, grouped as the user's locale writes numbers. Line numbers
+// are not counts: they name a line and stay plain digits, as editors show them.
+std::string ImportCount(long long n);
 
 inline constexpr int64_t kImportMaxBytes = int64_t{4} << 20;
 
@@ -61,14 +77,12 @@ public:
     void Note(int kind, std::string_view text, int line, std::string_view translated = {});
     // The lines for the session file in English, or with translated for a person to read.
     std::vector<std::string> Lines(const std::string& lead, bool translated = false) const;
-    // What the numbers count, "line" unless a reader says otherwise ("entry").
-    void SetUnit(std::string one, std::string many) {
-        one_ = std::move(one);
-        many_ = std::move(many);
-    }
+    // What the numbers count, lines unless a reader says otherwise.
+    void SetUnit(TImportUnit unit) { unit_ = unit; }
+    TImportUnit Unit() const { return unit_; }
 
 private:
-    std::string one_ = "line", many_ = "lines";
+    TImportUnit unit_ = TImportUnit::Line;
     std::map<int, std::pair<std::string, std::set<int>>> kinds_;
     std::map<int, std::string> translated_;
 };

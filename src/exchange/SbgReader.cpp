@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "exchange/SbgReader.h"
 
+#include "framework/Messages.h"
 #include "session/Session.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cmath>
@@ -44,30 +47,42 @@ enum class TLeftOut {
     HeldEnd,
 };
 constexpr const char* kLeftOutText[] = {
-    "several beating voices in one tone-set, the loudest one's beat used",
-    "pure tones without a beat left out",
-    "noise voices left out (the library's sound plays instead); a tone-set of noise alone sets "
-    "only the volume",
-    "spin voices left out",
-    "bell voices left out",
-    "mix input left out",
-    "custom waveforms played as sine waves",
-    "voices not understood, left out",
-    "sound files mixed in (-m) left out",
-    "option lines left out",
-    "the start clock (-T) left out: without NOW the session starts at the first time line",
-    "pre-programmed sequences (-p) left out: the time lines are followed",
-    "NOW taken as the clock time %s, so that the lines from NOW end the fade time (at least a "
-    "minute) before the first clock time; -T sets the clock time NOW stands for",
-    "carrier slides played as steps where the slide ends",
-    "beats above 35 Hz clamped to 35 Hz",
-    "beats below 0.1 Hz raised to 0.1 Hz",
-    "carriers outside 50..1000 Hz clamped",
-    "carriers rounded to whole hertz",
-    "the schedule is cut at 99:59:59",
+    QT_TRANSLATE_NOOP("Import",
+                      "several beating voices in one tone-set, the loudest one's beat used"),
+    QT_TRANSLATE_NOOP("Import", "pure tones without a beat left out"),
+    QT_TRANSLATE_NOOP(
+        "Import",
+        "noise voices left out (the library's sound plays instead); a tone-set of noise alone sets "
+        "only the volume"),
+    QT_TRANSLATE_NOOP("Import", "spin voices left out"),
+    QT_TRANSLATE_NOOP("Import", "bell voices left out"),
+    QT_TRANSLATE_NOOP("Import", "mix input left out"),
+    QT_TRANSLATE_NOOP("Import", "custom waveforms played as sine waves"),
+    QT_TRANSLATE_NOOP("Import", "voices not understood, left out"),
+    QT_TRANSLATE_NOOP("Import", "sound files mixed in (-m) left out"),
+    QT_TRANSLATE_NOOP("Import", "option lines left out"),
+    QT_TRANSLATE_NOOP(
+        "Import",
+        "the start clock (-T) left out: without NOW the session starts at the first time line"),
+    QT_TRANSLATE_NOOP("Import",
+                      "pre-programmed sequences (-p) left out: the time lines are followed"),
+    QT_TRANSLATE_NOOP(
+        "Import",
+        "NOW taken as the clock time %1, so that the lines from NOW end the fade time (at least a "
+        "minute) before the first clock time; -T sets the clock time NOW stands for"),
+    QT_TRANSLATE_NOOP("Import", "carrier slides played as steps where the slide ends"),
+    QT_TRANSLATE_NOOP("Import", "beats above 35 Hz clamped to 35 Hz"),
+    QT_TRANSLATE_NOOP("Import", "beats below 0.1 Hz raised to 0.1 Hz"),
+    QT_TRANSLATE_NOOP("Import", "carriers outside 50..1000 Hz clamped"),
+    QT_TRANSLATE_NOOP("Import", "carriers rounded to whole hertz"),
+    QT_TRANSLATE_NOOP("Import", "the schedule is cut at 99:59:59"),
     "", // worded where the points are thinned
-    "the last tone-set is not silent: held for the fade time, where the session ends",
+    QT_TRANSLATE_NOOP(
+        "Import",
+        "the last tone-set is not silent: held for the fade time, where the session ends"),
 };
+
+constexpr const char* kBadMark = QT_TRANSLATE_NOOP("Import", "fade mark \"%1\" is not understood");
 
 struct TVoice {
     enum Kind { Binaural, Isochronic } Type = Binaural;
@@ -164,8 +179,9 @@ public:
     TImported Run(std::string_view text);
 
 private:
-    [[noreturn]] void Fail(int line, const std::string& what) const {
-        throw EImportError(name_ + ", line " + std::to_string(line) + ": " + what);
+    [[noreturn]] void Fail(int line, const char* reason,
+                           std::initializer_list<std::string> args = {}) const {
+        FailImportAt(name_, TImportUnit::Line, line, reason, args);
     }
     void Note(TLeftOut kind, int line) {
         report_.Note(static_cast<int>(kind), kLeftOutText[static_cast<int>(kind)], line);
@@ -197,7 +213,7 @@ private:
 
 void TImporter::Definition(std::string_view name, std::string_view specs, int line) {
     if (sets_.count(name) != 0 || blocks_.count(name) != 0)
-        Fail(line, "tone-set \"" + Quoted(name) + "\" is defined twice");
+        Fail(line, QT_TRANSLATE_NOOP("Import", "tone-set \"%1\" is defined twice"), {Quoted(name)});
     if (TrimSpaces(specs) == "{") {
         open_.emplace(std::string(name), TBlock{});
         openLine_ = line;
@@ -293,7 +309,10 @@ TTimeLine TImporter::ReadTimeLine(const std::vector<std::string_view>& words, in
     TTimeLine l;
     l.Line = line;
     std::string_view time = words[0];
-    auto bad = [&] { Fail(line, "time \"" + Quoted(words[0]) + "\" is not understood"); };
+    auto bad = [&] {
+        Fail(line, QT_TRANSLATE_NOOP("Import", "time \"%1\" is not understood"),
+             {Quoted(words[0])});
+    };
     if (time.starts_with("NOW")) {
         time.remove_prefix(3);
         l.Anchor = TAnchor::Now;
@@ -334,27 +353,28 @@ TTimeLine TImporter::ReadTimeLine(const std::vector<std::string_view>& words, in
         } else if (mark.size() == 1 || mark.size() == 2) {
             l.In = in(mark[0]);
             if (mark.size() == 2) l.Out = out(mark[1]);
-            if (!l.In || (mark.size() == 2 && !l.Out))
-                Fail(line, "fade mark \"" + Quoted(mark) + "\" is not understood");
+            if (!l.In || (mark.size() == 2 && !l.Out)) Fail(line, kBadMark, {Quoted(mark)});
         } else {
-            Fail(line, "fade mark \"" + Quoted(mark) + "\" is not understood");
+            Fail(line, kBadMark, {Quoted(mark)});
         }
         ++i;
     }
-    if (i >= words.size()) Fail(line, "a time line needs a tone-set");
+    if (i >= words.size()) Fail(line, QT_TRANSLATE_NOOP("Import", "a time line needs a tone-set"));
     if (const auto set = sets_.find(words[i]); set != sets_.end()) {
         l.Set = &set->second;
     } else if (const auto block = blocks_.find(words[i]); block != blocks_.end()) {
         l.Block = &block->second;
     } else {
-        Fail(line, "tone-set \"" + Quoted(words[i]) + "\" is not defined");
+        Fail(line, QT_TRANSLATE_NOOP("Import", "tone-set \"%1\" is not defined"),
+             {Quoted(words[i])});
     }
     ++i;
     if (i < words.size() && words[i] == "->") {
         l.Out = TFade::Slide;
         ++i;
     }
-    if (i != words.size()) Fail(line, "\"" + Quoted(words[i]) + "\" after the tone-set");
+    if (i != words.size())
+        Fail(line, QT_TRANSLATE_NOOP("Import", "\"%1\" after the tone-set"), {Quoted(words[i])});
     return l;
 }
 
@@ -363,12 +383,14 @@ TTimeLine TImporter::ReadTimeLine(const std::vector<std::string_view>& words, in
 void TImporter::BlockLine(const std::vector<std::string_view>& words, int line) {
     const TTimeLine l = ReadTimeLine(words, line);
     if (l.Anchor != TAnchor::Last)
-        Fail(line, "a block's lines give their time from the block's start, as +h:mm");
+        Fail(line, QT_TRANSLATE_NOOP("Import", "a block's lines give their time from the block's "
+                                               "start, as +h:mm"));
     TBlock& block = open_->second;
     auto add = [&](TUse use) {
         // All blocks together, so that copies of copies cannot fill the memory.
         if (++blockLines_ > kMaxTimeLines)
-            Fail(line, "blocks of more than " + std::to_string(kMaxTimeLines) + " lines in all");
+            Fail(line, QT_TRANSLATE_NOOP("Import", "blocks of more than %1 lines in all"),
+                 {ImportCount(static_cast<long long>(kMaxTimeLines))});
         block.SpanMs = std::max(block.SpanMs, use.TimeMs);
         block.Uses.push_back(use);
     };
@@ -448,9 +470,9 @@ std::vector<TUse> TImporter::Resolve() {
         }
         const int64_t gap = std::max(fadeMs_ / kSecondMs * kSecondMs, 60 * kSecondMs);
         nowClock = ((firstClock - span - gap) % kDayMs + kDayMs) % kDayMs;
-        std::string text = kLeftOutText[static_cast<int>(TLeftOut::NowPlaced)];
-        text.replace(text.find("%s"), 2, ClockText(*nowClock));
-        report_.Note(static_cast<int>(TLeftOut::NowPlaced), text, nowLine);
+        const char* text = kLeftOutText[static_cast<int>(TLeftOut::NowPlaced)];
+        report_.Note(static_cast<int>(TLeftOut::NowPlaced), FillText(text, {ClockText(*nowClock)}),
+                     nowLine, TranslatedText("Import", text, {ClockText(*nowClock)}));
     }
     std::vector<TUse> uses;
     int64_t anchor = 0;
@@ -468,8 +490,9 @@ std::vector<TUse> TImporter::Resolve() {
         const int64_t at = anchor + l.OffsetMs;
         const size_t count = l.Set ? 1 : l.Block->Uses.size();
         if (uses.size() + count > kMaxTimeLines) {
-            Fail(l.Line, "more than " + std::to_string(kMaxTimeLines) +
-                             " time lines once blocks are expanded");
+            Fail(l.Line,
+                 QT_TRANSLATE_NOOP("Import", "more than %1 time lines once blocks are expanded"),
+                 {ImportCount(static_cast<long long>(kMaxTimeLines))});
         }
         if (l.Set) {
             uses.push_back(
@@ -485,7 +508,9 @@ std::vector<TUse> TImporter::Resolve() {
             uses.push_back(use);
         }
     }
-    if (uses.empty()) Fail(lines_.back().Line, "the schedule's blocks have no lines");
+    if (uses.empty())
+        Fail(lines_.back().Line,
+             QT_TRANSLATE_NOOP("Import", "the schedule's blocks have no lines"));
     // Lines play in the order of their times; of two at one moment the later one counts.
     std::stable_sort(uses.begin(), uses.end(),
                      [](const TUse& a, const TUse& b) { return a.TimeMs < b.TimeMs; });
@@ -526,7 +551,9 @@ std::vector<TImportPoint> TImporter::Points(const std::vector<TUse>& uses) {
         }
     }
     if (current == 0)
-        Fail(uses.front().Line, "no tone-set of the schedule has a beating voice to follow");
+        Fail(uses.front().Line,
+             QT_TRANSLATE_NOOP("Import",
+                               "no tone-set of the schedule has a beating voice to follow"));
     TImportPointList list;
     int volume = -1;
     std::string tone;
@@ -648,15 +675,20 @@ TImported TImporter::Run(std::string_view text) {
             continue;
         }
         if (lines_.size() == kMaxTimeLines)
-            Fail(line, "more than " + std::to_string(kMaxTimeLines) + " time lines");
+            Fail(line, QT_TRANSLATE_NOOP("Import", "more than %1 time lines"),
+                 {ImportCount(static_cast<long long>(kMaxTimeLines))});
         lines_.push_back(ReadTimeLine(words, line));
     }
-    if (open_) Fail(openLine_, "the block \"" + Quoted(open_->first) + "\" has no closing }");
+    if (open_) {
+        Fail(openLine_, QT_TRANSLATE_NOOP("Import", "the block \"%1\" has no closing }"),
+             {Quoted(open_->first)});
+    }
     if (lines_.empty()) {
         if (programmeLine_ > 0)
-            Fail(programmeLine_, "the pre-programmed sequence (-p) is not converted, and there "
-                                 "are no time lines to follow instead");
-        Fail(line == 0 ? 1 : line, "the schedule has no time lines");
+            Fail(programmeLine_,
+                 QT_TRANSLATE_NOOP("Import", "the pre-programmed sequence (-p) is not converted, "
+                                             "and there are no time lines to follow instead"));
+        Fail(line == 0 ? 1 : line, QT_TRANSLATE_NOOP("Import", "the schedule has no time lines"));
     }
     if (programmeLine_ > 0) Note(TLeftOut::Programmes, programmeLine_);
     const std::vector<TUse> uses = Resolve();

@@ -4,6 +4,8 @@
 #include "session/Session.h"
 #include "session/SessionFile.h"
 
+#include <QCoreApplication>
+
 #include <QByteArray>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -31,6 +33,12 @@ constexpr int64_t kDayMs = 24 * 3600 * kSecondMs;
 // the half per cent promised, for what the points' whole seconds and thousandths round away.
 constexpr double kCurveTolerance = 0.0045;
 
+constexpr const char* kNotDefined = QT_TRANSLATE_NOOP("Import", "preset \"%1\" is not defined");
+
+std::string Count(size_t n) {
+    return ImportCount(static_cast<long long>(n));
+}
+
 // What the report lists, in the order it lists them.
 enum class TLeftOut {
     SeveralBeats,
@@ -50,21 +58,25 @@ enum class TLeftOut {
     Thinned,
 };
 constexpr const char* kLeftOutText[] = {
-    "several beating tracks in one preset, the loudest one's beat used",
-    "pure tones without a beat left out",
-    "monaural beats played as binaural beats",
-    "noise tracks left out (the library's sound plays instead); a preset of noise alone sets "
-    "only the volume",
-    "background tracks left out",
-    "waveforms other than sine played as sine waves",
-    "background sounds, preset lists and extended files are not fetched",
-    "the background's gain level left out",
-    "carrier slides played as steps where the slide ends",
-    "beats above 35 Hz clamped to 35 Hz",
-    "beats below 0.1 Hz raised to 0.1 Hz",
-    "carriers outside 50..1000 Hz clamped",
-    "carriers rounded to whole hertz",
-    "times rounded to whole seconds",
+    QT_TRANSLATE_NOOP("Import",
+                      "several beating tracks in one preset, the loudest one's beat used"),
+    QT_TRANSLATE_NOOP("Import", "pure tones without a beat left out"),
+    QT_TRANSLATE_NOOP("Import", "monaural beats played as binaural beats"),
+    QT_TRANSLATE_NOOP(
+        "Import",
+        "noise tracks left out (the library's sound plays instead); a preset of noise alone sets "
+        "only the volume"),
+    QT_TRANSLATE_NOOP("Import", "background tracks left out"),
+    QT_TRANSLATE_NOOP("Import", "waveforms other than sine played as sine waves"),
+    QT_TRANSLATE_NOOP("Import",
+                      "background sounds, preset lists and extended files are not fetched"),
+    QT_TRANSLATE_NOOP("Import", "the background's gain level left out"),
+    QT_TRANSLATE_NOOP("Import", "carrier slides played as steps where the slide ends"),
+    QT_TRANSLATE_NOOP("Import", "beats above 35 Hz clamped to 35 Hz"),
+    QT_TRANSLATE_NOOP("Import", "beats below 0.1 Hz raised to 0.1 Hz"),
+    QT_TRANSLATE_NOOP("Import", "carriers outside 50..1000 Hz clamped"),
+    QT_TRANSLATE_NOOP("Import", "carriers rounded to whole hertz"),
+    QT_TRANSLATE_NOOP("Import", "times rounded to whole seconds"),
     "", // worded where the points are thinned
 };
 
@@ -137,8 +149,9 @@ public:
     TImported Structured(std::string_view text);
 
 private:
-    [[noreturn]] void Fail(int line, const std::string& what) const {
-        throw EImportError(name_ + ", " + unit_ + " " + std::to_string(line) + ": " + what);
+    [[noreturn]] void Fail(int line, const char* reason,
+                           std::initializer_list<std::string> args = {}) const {
+        FailImportAt(name_, unit_, line, reason, args);
     }
     void Note(TLeftOut kind, int line) {
         report_.Note(static_cast<int>(kind), kLeftOutText[static_cast<int>(kind)], line);
@@ -154,7 +167,7 @@ private:
     TImported Finish();
 
     std::string name_;
-    std::string unit_ = "line";
+    TImportUnit unit_ = TImportUnit::Line;
     TImportReport report_;
     std::map<std::string, TPreset, std::less<>> presets_;
     TPreset* current_ = nullptr;
@@ -168,31 +181,36 @@ void TReader::Option(const std::vector<std::string_view>& words, int line) {
     const std::string_view key = words[0];
     if (key == "@volume") {
         const auto v = words.size() == 2 ? Number(words[1]) : std::nullopt;
-        if (!v || *v > 100) Fail(line, "@volume takes 0 to 100");
+        if (!v || *v > 100) Fail(line, QT_TRANSLATE_NOOP("Import", "@volume takes 0 to 100"));
         volume_ = *v;
     } else if (key == "@gainlevel") {
         if (words.size() != 2 ||
             (words[1] != "off" && words[1] != "high" && words[1] != "medium" && words[1] != "low"))
-            Fail(line, "@gainlevel takes off, high, medium or low");
+            Fail(line, QT_TRANSLATE_NOOP("Import", "@gainlevel takes off, high, medium or low"));
         Note(TLeftOut::Gain, line);
     } else if (key == "@background" || key == "@presetlist" || key == "@ambiance" ||
                key == "@music" || key == "@extends") {
-        if (words.size() < 2) Fail(line, std::string(key) + " needs a name");
+        if (words.size() < 2)
+            Fail(line, QT_TRANSLATE_NOOP("Import", "%1 needs a name"), {std::string(key)});
         Note(TLeftOut::NotFetched, line);
         elsewhere_ = elsewhere_ || key == "@presetlist" || key == "@extends";
     } else if (key != "@samplerate") {
-        Fail(line, "option \"" + QuotedForImport(key) + "\" is not known");
+        Fail(line, QT_TRANSLATE_NOOP("Import", "option \"%1\" is not known"),
+             {QuotedForImport(key)});
     }
 }
 
 void TReader::Header(const std::vector<std::string_view>& words, int line) {
-    if (!timeline_.empty()) Fail(line, "presets come before the timeline");
+    if (!timeline_.empty())
+        Fail(line, QT_TRANSLATE_NOOP("Import", "presets come before the timeline"));
     if (!IsName(words[0]) || words[0] == "silence")
-        Fail(line, "\"" + QuotedForImport(words[0]) + "\" is not a timeline time or a preset name");
+        Fail(line, QT_TRANSLATE_NOOP("Import", "\"%1\" is not a timeline time or a preset name"),
+             {QuotedForImport(words[0])});
     if (presets_.count(words[0]) != 0)
-        Fail(line, "preset \"" + QuotedForImport(words[0]) + "\" is defined twice");
+        Fail(line, QT_TRANSLATE_NOOP("Import", "preset \"%1\" is defined twice"),
+             {QuotedForImport(words[0])});
     if (presets_.size() == kMaxPresets)
-        Fail(line, "more than " + std::to_string(kMaxPresets) + " presets");
+        Fail(line, QT_TRANSLATE_NOOP("Import", "more than %1 presets"), {Count(kMaxPresets)});
     TPreset preset;
     preset.Line = line;
     fromTemplate_ = false;
@@ -200,60 +218,68 @@ void TReader::Header(const std::vector<std::string_view>& words, int line) {
         preset.Template = true;
     } else if (words.size() == 3 && words[1] == "from") {
         const auto source = presets_.find(words[2]);
-        if (source == presets_.end())
-            Fail(line, "preset \"" + QuotedForImport(words[2]) + "\" is not defined");
+        if (source == presets_.end()) Fail(line, kNotDefined, {QuotedForImport(words[2])});
         preset.Tracks = source->second.Tracks;
         fromTemplate_ = true;
     } else if (words.size() != 1) {
-        Fail(line, "a preset line is a name, \"NAME as template\" or \"NAME from TEMPLATE\"");
+        Fail(line, QT_TRANSLATE_NOOP(
+                       "Import",
+                       "a preset line is a name, \"NAME as template\" or \"NAME from TEMPLATE\""));
     }
     current_ = &presets_.emplace(std::string(words[0]), preset).first->second;
 }
 
 void TReader::Track(std::vector<std::string_view> words, int line) {
-    if (!current_) Fail(line, "a track comes under a preset");
+    if (!current_) Fail(line, QT_TRANSLATE_NOOP("Import", "a track comes under a preset"));
     if (words[0] == "track") return Override(words, line);
     bool sine = true;
     if (words[0] == "waveform") {
         if (words.size() < 3 || (words[1] != "sine" && words[1] != "square" &&
                                  words[1] != "triangle" && words[1] != "sawtooth"))
-            Fail(line, "waveform takes sine, square, triangle or sawtooth");
+            Fail(line,
+                 QT_TRANSLATE_NOOP("Import", "waveform takes sine, square, triangle or sawtooth"));
         sine = words[1] == "sine";
         words.erase(words.begin(), words.begin() + 2);
     }
     if (current_->Tracks.size() == kMaxTracks)
-        Fail(line, "more than " + std::to_string(kMaxTracks) + " tracks in a preset");
+        Fail(line, QT_TRANSLATE_NOOP("Import", "more than %1 tracks in a preset"),
+             {Count(kMaxTracks)});
     TTrack track;
     track.Line = line;
     // Every track ends with "amplitude A".
     const auto amplitude = words.size() >= 2 && words[words.size() - 2] == "amplitude"
                                ? Number(words.back())
                                : std::nullopt;
-    if (!amplitude || *amplitude > 100) Fail(line, "a track ends with \"amplitude 0..100\"");
+    if (!amplitude || *amplitude > 100)
+        Fail(line, QT_TRANSLATE_NOOP("Import", "a track ends with \"amplitude 0..100\""));
     track.Amplitude = *amplitude;
     const size_t n = words.size() - 2;
     if (words[0] == "tone") {
         const auto carrier = n >= 2 ? Number(words[1]) : std::nullopt;
-        if (!carrier || (n != 2 && n != 4)) Fail(line, "tone takes CARRIER [MODE BEAT]");
+        if (!carrier || (n != 2 && n != 4))
+            Fail(line, QT_TRANSLATE_NOOP("Import", "tone takes CARRIER [MODE BEAT]"));
         track.Carrier = *carrier;
         if (n == 4) {
             const auto beat = Number(words[3]);
             if ((words[2] != "binaural" && words[2] != "monaural" && words[2] != "isochronic") ||
                 !beat)
-                Fail(line, "a tone's beat is binaural, monaural or isochronic BEAT");
+                Fail(line, QT_TRANSLATE_NOOP(
+                               "Import", "a tone's beat is binaural, monaural or isochronic BEAT"));
             track.Mode = words[2];
             track.Beat = *beat;
         }
     } else if (words[0] == "noise") {
         if (n != 2 || (words[1] != "white" && words[1] != "pink" && words[1] != "brown"))
-            Fail(line, "noise takes white, pink or brown");
+            Fail(line, QT_TRANSLATE_NOOP("Import", "noise takes white, pink or brown"));
         track.Type = TTrack::Noise;
     } else if (words[0] == "background") {
         for (const TTrack& t : current_->Tracks)
-            if (t.Type == TTrack::Background) Fail(line, "a preset has one background track");
+            if (t.Type == TTrack::Background)
+                Fail(line, QT_TRANSLATE_NOOP("Import", "a preset has one background track"));
         track.Type = TTrack::Background;
     } else {
-        Fail(line, "\"" + QuotedForImport(words[0]) + "\" is not a track");
+        Fail(line, QT_TRANSLATE_NOOP("Import", "\"%1\" is not a track"),
+             {QuotedForImport(words[0])});
     }
     if (!sine) Note(TLeftOut::Waveforms, line);
     current_->Tracks.push_back(track);
@@ -262,17 +288,22 @@ void TReader::Track(std::vector<std::string_view> words, int line) {
 // "track N ATTRIBUTE VALUE" under a preset made from another: one value changed, or moved by
 // +x or -x.
 void TReader::Override(const std::vector<std::string_view>& words, int line) {
-    if (!fromTemplate_) Fail(line, "\"track N\" lines belong under \"NAME from TEMPLATE\"");
+    if (!fromTemplate_)
+        Fail(line,
+             QT_TRANSLATE_NOOP("Import", "\"track N\" lines belong under \"NAME from TEMPLATE\""));
     const auto index = words.size() == 4 ? Number(words[1]) : std::nullopt;
     if (!index || *index < 1 || *index > static_cast<double>(current_->Tracks.size()) ||
         *index != std::floor(*index))
-        Fail(line, "track takes the number of one of the template's tracks");
+        Fail(line,
+             QT_TRANSLATE_NOOP("Import", "track takes the number of one of the template's tracks"));
     TTrack& track = current_->Tracks[static_cast<size_t>(*index) - 1];
     std::string_view value = words[3];
     const int sign = value.starts_with('+') ? 1 : value.starts_with('-') ? -1 : 0;
     if (sign != 0) value.remove_prefix(1);
     const auto number = Number(value);
-    if (!number) Fail(line, "\"" + QuotedForImport(words[3]) + "\" is not a number");
+    if (!number)
+        Fail(line, QT_TRANSLATE_NOOP("Import", "\"%1\" is not a number"),
+             {QuotedForImport(words[3])});
     auto set = [&](double& field) {
         field = sign == 0 ? *number : std::max(0.0, field + sign * *number);
     };
@@ -286,7 +317,8 @@ void TReader::Override(const std::vector<std::string_view>& words, int line) {
         set(track.Amplitude);
         track.Amplitude = std::min(track.Amplitude, 100.0);
     } else if (attribute != "intensity" && attribute != "spin" && attribute != "pulse") {
-        Fail(line, "\"" + QuotedForImport(attribute) + "\" is not a track's attribute");
+        Fail(line, QT_TRANSLATE_NOOP("Import", "\"%1\" is not a track's attribute"),
+             {QuotedForImport(attribute)});
     }
     track.Line = line;
 }
@@ -332,40 +364,52 @@ TState TReader::StateOf(const std::vector<TTrack>& tracks) {
 
 void TReader::Timeline(const std::vector<std::string_view>& words, int line) {
     const auto time = TimelineTime(words[0]);
-    if (!time) Fail(line, "time \"" + QuotedForImport(words[0]) + "\" is not HH:MM:SS");
-    if (words.size() < 2 || words.size() > 4) Fail(line, "a timeline line is TIME PRESET [CURVE]");
+    if (!time)
+        Fail(line, QT_TRANSLATE_NOOP("Import", "time \"%1\" is not HH:MM:SS"),
+             {QuotedForImport(words[0])});
+    if (words.size() < 2 || words.size() > 4)
+        Fail(line, QT_TRANSLATE_NOOP("Import", "a timeline line is TIME PRESET [CURVE]"));
     if (timeline_.size() == kMaxTimeline)
-        Fail(line, "more than " + std::to_string(kMaxTimeline) + " timeline lines");
+        Fail(line, QT_TRANSLATE_NOOP("Import", "more than %1 timeline lines"),
+             {Count(kMaxTimeline)});
     TLine l;
     l.TimeMs = *time;
     l.Line = line;
-    if (timeline_.empty() && l.TimeMs != 0) Fail(line, "the timeline starts at 00:00:00");
+    if (timeline_.empty() && l.TimeMs != 0)
+        Fail(line, QT_TRANSLATE_NOOP("Import", "the timeline starts at 00:00:00"));
     if (!timeline_.empty() && l.TimeMs <= timeline_.back().TimeMs)
-        Fail(line, "time " + std::string(words[0]) + " does not come after the line above");
+        Fail(line, QT_TRANSLATE_NOOP("Import", "time %1 does not come after the line above"),
+             {std::string(words[0])});
     if (words[1] == "silence") {
         l.State.Silence = true;
     } else {
         const auto preset = presets_.find(words[1]);
         if (preset == presets_.end()) {
-            Fail(line, "preset \"" + QuotedForImport(words[1]) + "\" is not defined" +
-                           (elsewhere_ ? " (preset lists and extended files are not read)" : ""));
+            Fail(line,
+                 elsewhere_ ? QT_TRANSLATE_NOOP("Import", "preset \"%1\" is not defined (preset "
+                                                          "lists and extended files are not read)")
+                            : kNotDefined,
+                 {QuotedForImport(words[1])});
         }
         if (preset->second.Template)
-            Fail(line, "\"" + QuotedForImport(words[1]) + "\" is a template, not for the timeline");
+            Fail(line, QT_TRANSLATE_NOOP("Import", "\"%1\" is a template, not for the timeline"),
+                 {QuotedForImport(words[1])});
         l.State = StateOf(preset->second.Tracks);
         l.Set = preset->second.Line;
     }
     if (words.size() >= 3) {
         double unused = 0;
         if (!SpsqCurve(words[2], 0, unused))
-            Fail(line, "\"" + QuotedForImport(words[2]) +
-                           "\" is not steady, ease-in, ease-out or smooth");
+            Fail(line,
+                 QT_TRANSLATE_NOOP("Import", "\"%1\" is not steady, ease-in, ease-out or smooth"),
+                 {QuotedForImport(words[2])});
         l.Curve = words[2];
     }
     if (words.size() == 4) {
         const auto steps = Number(words[3]);
         if (!steps || *steps < 1 || *steps > kMaxSteps || *steps != std::floor(*steps))
-            Fail(line, "steps take a whole number from 1 to " + std::to_string(kMaxSteps));
+            Fail(line, QT_TRANSLATE_NOOP("Import", "steps take a whole number from 1 to %1"),
+                 {Count(kMaxSteps)});
         l.Steps = static_cast<int>(*steps);
     }
     timeline_.push_back(l);
@@ -385,14 +429,16 @@ TImported TReader::Text(std::string_view text) {
         const auto words = SplitWords(content);
         if (raw.front() == '@') {
             if (!presets_.empty() || !timeline_.empty())
-                Fail(line, "options come before the presets");
+                Fail(line, QT_TRANSLATE_NOOP("Import", "options come before the presets"));
             Option(words, line);
         } else if (raw.starts_with("  ")) {
-            if (raw[2] == ' ' || raw[2] == '\t') Fail(line, "tracks are indented by two spaces");
-            if (!timeline_.empty()) Fail(line, "a track comes under a preset");
+            if (raw[2] == ' ' || raw[2] == '\t')
+                Fail(line, QT_TRANSLATE_NOOP("Import", "tracks are indented by two spaces"));
+            if (!timeline_.empty())
+                Fail(line, QT_TRANSLATE_NOOP("Import", "a track comes under a preset"));
             Track(words, line);
         } else if (raw.front() == ' ' || raw.front() == '\t') {
-            Fail(line, "tracks are indented by two spaces");
+            Fail(line, QT_TRANSLATE_NOOP("Import", "tracks are indented by two spaces"));
         } else if (IsDigit(raw.front())) {
             current_ = nullptr;
             Timeline(words, line);
@@ -400,54 +446,61 @@ TImported TReader::Text(std::string_view text) {
             Header(words, line);
         }
     }
-    if (timeline_.size() < 2) Fail(std::max(line, 1), "the timeline needs at least two lines");
+    if (timeline_.size() < 2)
+        Fail(std::max(line, 1),
+             QT_TRANSLATE_NOOP("Import", "the timeline needs at least two lines"));
     return Finish();
 }
 
 // The structured form: "options", then "sequence" entries, each the whole state at its time.
 TImported TReader::Structured(std::string_view text) {
-    unit_ = "entry";
-    report_.SetUnit("entry", "entries");
+    unit_ = TImportUnit::Entry;
+    report_.SetUnit(unit_);
     if (text.size() > static_cast<size_t>(kImportMaxBytes))
-        throw EImportError(name_ + " is larger than 4 MiB");
+        FailImport(QT_TRANSLATE_NOOP("Import", "%1 is larger than 4 MiB"), {name_});
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(
         QByteArray(text.data(), static_cast<qsizetype>(text.size())), &error);
     if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        throw EImportError(name_ + ": not JSON (" + error.errorString().toStdString() +
-                           " at byte " + std::to_string(error.offset) + ")");
+        FailImport(QT_TRANSLATE_NOOP("Import", "%1: not JSON (%2 at byte %3)"),
+                   {name_, error.errorString().toStdString(), std::to_string(error.offset)});
     }
     const QJsonObject root = document.object();
     const QJsonObject options = root.value(QStringLiteral("options")).toObject();
     if (options.contains(QStringLiteral("volume"))) {
         const double v = options.value(QStringLiteral("volume")).toDouble(-1);
-        if (!(v >= 0 && v <= 100)) throw EImportError(name_ + ": the volume is 0 to 100");
+        if (!(v >= 0 && v <= 100))
+            FailImport(QT_TRANSLATE_NOOP("Import", "%1: the volume is 0 to 100"), {name_});
         volume_ = v;
     }
     for (const char* key : {"background", "presetlist", "ambiance", "music", "extends"})
         if (options.contains(QLatin1String(key))) Note(TLeftOut::NotFetched, 0);
     const QJsonArray sequence = root.value(QStringLiteral("sequence")).toArray();
     if (static_cast<size_t>(sequence.size()) > kMaxTimeline)
-        Fail(static_cast<int>(kMaxTimeline),
-             "more than " + std::to_string(kMaxTimeline) + " entries");
+        Fail(static_cast<int>(kMaxTimeline), QT_TRANSLATE_NOOP("Import", "more than %1 entries"),
+             {Count(kMaxTimeline)});
     int entry = 0;
     for (const QJsonValue& value : sequence) {
         ++entry;
         const QJsonObject object = value.toObject();
         const double ms = object.value(QStringLiteral("time")).toDouble(-1);
-        if (!(ms >= 0 && ms < kDayMs)) Fail(entry, "the time is 0 to 24 hours in milliseconds");
+        if (!(ms >= 0 && ms < kDayMs))
+            Fail(entry, QT_TRANSLATE_NOOP("Import", "the time is 0 to 24 hours in milliseconds"));
         TLine l;
         l.Line = entry;
         l.TimeMs = std::llround(ms / 1000) * kSecondMs;
         if (static_cast<double>(l.TimeMs) != ms) Note(TLeftOut::TimesRounded, entry);
-        if (timeline_.empty() && l.TimeMs != 0) Fail(entry, "the sequence starts at time 0");
+        if (timeline_.empty() && l.TimeMs != 0)
+            Fail(entry, QT_TRANSLATE_NOOP("Import", "the sequence starts at time 0"));
         if (!timeline_.empty() && l.TimeMs <= timeline_.back().TimeMs)
-            Fail(entry, "the time does not come after the entry before");
+            Fail(entry,
+                 QT_TRANSLATE_NOOP("Import", "the time does not come after the entry before"));
         const QString transition = object.value(QStringLiteral("transition")).toString();
         double unused = 0;
         if (!transition.isEmpty()) {
             if (!SpsqCurve(transition.toStdString(), 0, unused))
-                Fail(entry, "the transition is steady, ease-in, ease-out or smooth");
+                Fail(entry, QT_TRANSLATE_NOOP(
+                                "Import", "the transition is steady, ease-in, ease-out or smooth"));
             l.Curve = transition.toStdString();
         }
         const QJsonObject track = object.value(QStringLiteral("track")).toObject();
@@ -455,7 +508,7 @@ TImported TReader::Structured(std::string_view text) {
         const QJsonArray tones = track.value(QStringLiteral("tones")).toArray();
         const QJsonArray noises = track.value(QStringLiteral("noises")).toArray();
         if (static_cast<size_t>(tones.size() + noises.size()) > kMaxTracks)
-            Fail(entry, "more than " + std::to_string(kMaxTracks) + " tracks");
+            Fail(entry, QT_TRANSLATE_NOOP("Import", "more than %1 tracks"), {Count(kMaxTracks)});
         for (const QJsonValue& t : tones) {
             const QJsonObject o = t.toObject();
             TTrack tone;
@@ -484,7 +537,8 @@ TImported TReader::Structured(std::string_view text) {
         l.State.Silence = tracks.empty();
         timeline_.push_back(l);
     }
-    if (timeline_.size() < 2) Fail(entry, "the sequence needs at least two entries");
+    if (timeline_.size() < 2)
+        Fail(entry, QT_TRANSLATE_NOOP("Import", "the sequence needs at least two entries"));
     return Finish();
 }
 
@@ -550,7 +604,9 @@ TImported TReader::Finish() {
             break;
         }
     }
-    if (current == 0) Fail(timeline_.front().Line, "no preset has a beating tone to follow");
+    if (current == 0)
+        Fail(timeline_.front().Line,
+             QT_TRANSLATE_NOOP("Import", "no preset has a beating tone to follow"));
     TImportPointList list;
     int volume = -1, carrier = -1;
     std::string tone;
@@ -597,7 +653,8 @@ TImported TReader::Finish() {
         }
         // Steps and curves lay down points of their own: bounded before they are thinned.
         if (list.Points().size() > kMaxLaidPoints)
-            Fail(to.Line, "more than " + std::to_string(kMaxLaidPoints) + " points to thin");
+            Fail(to.Line, QT_TRANSLATE_NOOP("Import", "more than %1 points to thin"),
+                 {Count(kMaxLaidPoints)});
     }
     return FinishImport(name_, std::move(list.Points()), report_,
                         static_cast<int>(TLeftOut::Thinned), timeline_.back().Line);

@@ -500,11 +500,11 @@ void WriteFileAtomically(const std::string& path, const std::string& text) {
     const std::string part = path + ".part";
     ::unlink(part.c_str());
     const int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) throw Exception("Cannot create file " + part);
+    if (fd < 0) throw Exception(Msg::UnableToWrite, {part});
     const bool ok = WriteAll(fd, text.data(), text.size()) && ::fsync(fd) == 0;
     ::close(fd);
     if (!ok || ::rename(part.c_str(), path.c_str()) != 0) {
         ::unlink(part.c_str());
-        throw Exception("Cannot write file " + path);
+        throw Exception(Msg::UnableToWrite, {path});
     }
 }

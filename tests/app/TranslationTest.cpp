@@ -23,8 +23,10 @@
 #include <QRegularExpression>
 #include <QToolButton>
 #include <QTranslator>
+#include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
+#include <regex>
 
 namespace {
 
@@ -250,4 +252,56 @@ TEST_F(MainWindowTest, LibraryErrorsAndImportReportsReadInTheUsersLanguage) {
                   "a.sbg: left out (Zeile 4)"}));
     // The session file's own comment stays English.
     EXPECT_EQ(report.Lines("# ")[1], "# left out (line 4)");
+}
+
+// Every schedule reader refuses in the user's language, naming the line or entry as it does,
+// and reports what it left out with the locale's numbers; the session file's comment stays
+// English.
+TEST_F(MainWindowTest, ScheduleImportsRefuseAndReportInTheUsersLanguage) {
+    InGerman german;
+    const auto refusal = [](const std::string& text, const std::string& name) {
+        return MessageOf([&] { ImportSchedule(text, name); });
+    };
+    EXPECT_EQ(refusal("a: 200+10/20\nNOW a\n+0:10 x\n", "s.sbg"),
+              "s.sbg, Zeile 3: Ton-Set „x“ ist nicht definiert");
+    EXPECT_EQ(refusal("a: 200+10/20\nx: {\n+0:01 a\n", "s.sbg"),
+              "s.sbg, Zeile 2: der Block „x“ hat keine schließende }");
+    EXPECT_EQ(refusal("alpha\n  tone 250 binaural 8 amplitude 15\n00:00:00 alpha\n00:00:00 alpha\n",
+                      "s.spsq"),
+              "s.spsq, Zeile 4: Zeit 00:00:00 liegt nicht nach der Zeile darüber");
+    EXPECT_EQ(refusal(R"({"sequence": [{"time": 0}, {"time": 0}]})", "s.json"),
+              "s.json, Eintrag 2: die Zeit liegt nicht nach dem vorigen Eintrag");
+    EXPECT_EQ(
+        refusal("<schedule>\n<voice>\n<entry duration=\"x\"/></voice></schedule>", "s.gnaural"),
+        "s.gnaural, Zeile 3: <entry> duration „x“ ist keine Zahl");
+    EXPECT_EQ(refusal("just words\n", "notes"),
+              "notes ist kein Ablaufplan, den diese Version liest (.sbg, .spsq, ein "
+              "SynapSeq-JSON-Ablauf oder .gnaural)");
+    EXPECT_EQ(ImportCount(100000), "100.000");
+
+    // A beat that swings every twenty seconds for hours, with cross-fades of ten: more points
+    // than a session holds.
+    std::string text = "-F 10000\na: 200+10/20 pink/30\nb: 200+12/20\nNOW a\n";
+    for (int i = 1; i <= 6000; ++i) {
+        char line[32];
+        std::snprintf(line, sizeof line, "+%d:%02d:%02d %s\n", i * 20 / 3600, i * 20 / 60 % 60,
+                      i * 20 % 60, i % 2 ? "b" : "a");
+        text += line;
+    }
+    const TImported imported = ImportSchedule(text, "s.sbg");
+    ASSERT_EQ(imported.Report.size(), 3u) << imported.Report.back();
+    EXPECT_EQ(imported.Report[0],
+              "s.sbg: Rauschstimmen weggelassen (stattdessen spielt der Klang der Bibliothek); ein "
+              "Ton-Set nur aus Rauschen setzt nur die Lautstärke (Zeile 2)");
+    const std::string& thinned = imported.Report[1];
+    EXPECT_TRUE(std::regex_match(thinned, std::regex("s\\.sbg: Frequenzverlauf von 1\\d\\.\\d{3} "
+                                                     "auf 10\\.000 Punkte ausgedünnt, höchstens "
+                                                     "\\d,\\d{3} Hz vom Ablaufplan entfernt")))
+        << thinned;
+    EXPECT_NE(imported.Text.find("\n# Left out or changed: noise voices left out (the library's "
+                                 "sound plays instead); a tone-set of noise alone sets only the "
+                                 "volume (line 2)\n"),
+              std::string::npos);
+    EXPECT_NE(imported.Text.find("# Left out or changed: the frequency thinned from 1"),
+              std::string::npos);
 }

@@ -5,6 +5,8 @@
 #include "platform/LittleEndian.h"
 #include "session/SessionFile.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -53,8 +55,14 @@ std::string KnobText(TSessionKnob knob, int value) {
     return std::to_string(value);
 }
 
-[[noreturn]] void Refuse(const std::string& why) {
-    throw Exception("no render description: " + why);
+// A file without a description the renderer can take back: the reason, a whole clause marked
+// under "RenderTool", in the user's language.
+[[noreturn]] void RefuseBecause(const std::string& why) {
+    throw Exception(TranslatedText(
+        "RenderTool", QT_TRANSLATE_NOOP("RenderTool", "no render description: %1"), {why}));
+}
+[[noreturn]] void Refuse(const char* reason, std::initializer_list<std::string> args = {}) {
+    RefuseBecause(TranslatedText("RenderTool", reason, args));
 }
 
 bool PlainValue(std::string_view value) {
@@ -144,27 +152,31 @@ std::string DescriptionText(const TRenderDescription& d) {
 }
 
 TRenderDescription ParseDescription(std::string_view text) {
-    if (text.size() > kDescriptionMaxBytes) Refuse("it is over 1 MiB");
+    if (text.size() > kDescriptionMaxBytes)
+        Refuse(QT_TRANSLATE_NOOP("RenderTool", "it is over 1 MiB"));
     TRenderDescription d;
     bool magic = false, version = false, library = false, toneLevel = false;
     for (int line = 0;; ++line) {
         const size_t end = text.find('\n');
-        if (end == std::string_view::npos) Refuse("it holds no session");
+        if (end == std::string_view::npos)
+            Refuse(QT_TRANSLATE_NOOP("RenderTool", "it holds no session"));
         const std::string_view content = text.substr(0, end);
         text.remove_prefix(end + 1);
         if (!magic) {
-            if (content != kMagic) Refuse("it does not start as one");
+            if (content != kMagic)
+                Refuse(QT_TRANSLATE_NOOP("RenderTool", "it does not start as one"));
             magic = true;
             continue;
         }
         if (content == "session") break;
-        if (line > kMaxSettingLines) Refuse("too many settings");
+        if (line > kMaxSettingLines) Refuse(QT_TRANSLATE_NOOP("RenderTool", "too many settings"));
         const size_t space = content.find(' ');
         const std::string_view key = content.substr(0, space);
         const std::string_view value =
             space == std::string_view::npos ? std::string_view() : content.substr(space + 1);
         if (!PlainValue(value))
-            Refuse("the setting " + std::string(key.substr(0, 32)) + " is no text");
+            Refuse(QT_TRANSLATE_NOOP("RenderTool", "the setting %1 is no text"),
+                   {std::string(key.substr(0, 32))});
         bool* seen = nullptr;
         if (key == "version") {
             seen = &version;
@@ -180,22 +192,28 @@ TRenderDescription ParseDescription(std::string_view text) {
             const std::string_view digits = value.substr(minus ? 1 : 0);
             if (digits.empty() || digits.size() > 2 ||
                 digits.find_first_not_of("0123456789") != std::string_view::npos)
-                Refuse("its tone level is no number");
+                Refuse(QT_TRANSLATE_NOOP("RenderTool", "its tone level is no number"));
             const int level = (minus ? -1 : 1) * std::stoi(std::string(digits));
             if (level < kToneLevelMin || level > kToneLevelMax)
-                Refuse("its tone level is out of range");
+                Refuse(QT_TRANSLATE_NOOP("RenderTool", "its tone level is out of range"));
             d.ToneLevel = level;
         } else {
             continue; // a setting of a later version
         }
         if (seen != nullptr) {
-            if (*seen) Refuse(std::string(key) + " is given twice");
+            if (*seen)
+                Refuse(QT_TRANSLATE_NOOP("RenderTool", "%1 is given twice"), {std::string(key)});
             *seen = true;
         }
     }
-    if (!version || !library || !toneLevel) Refuse("a setting is missing");
+    if (!version || !library || !toneLevel)
+        Refuse(QT_TRANSLATE_NOOP("RenderTool", "a setting is missing"));
     d.SessionText = text;
-    ParseSession(d.SessionText, "the rendered session"); // refuses with the line
+    ParseSession(
+        d.SessionText,
+        TranslatedText(
+            "RenderTool",
+            QT_TRANSLATE_NOOP("RenderTool", "the rendered session"))); // refuses with the line
     return d;
 }
 
@@ -203,21 +221,23 @@ std::string FindWavChunk(std::istream& in, uint64_t size, const char id[4], size
     uint8_t head[12];
     if (size < 12 || !in.read(reinterpret_cast<char*>(head), 12) ||
         std::memcmp(head, "RIFF", 4) != 0 || std::memcmp(head + 8, "WAVE", 4) != 0)
-        Refuse("the file is no WAV file");
+        Refuse(QT_TRANSLATE_NOOP("RenderTool", "the file is no WAV file"));
     uint64_t at = 12;
     for (int chunks = 0; at + 8 <= size; ++chunks) {
-        if (chunks == kMaxChunks) Refuse("the WAV file has too many chunks");
+        if (chunks == kMaxChunks)
+            Refuse(QT_TRANSLATE_NOOP("RenderTool", "the WAV file has too many chunks"));
         uint8_t chunk[8];
         if (!in.seekg(static_cast<std::streamoff>(at)) ||
             !in.read(reinterpret_cast<char*>(chunk), 8))
-            Refuse("the WAV file cannot be read");
+            Refuse(QT_TRANSLATE_NOOP("RenderTool", "the WAV file cannot be read"));
         const uint64_t body = ReadLe32(chunk + 4);
         if (std::memcmp(chunk, id, 4) == 0) {
-            if (body > size - at - 8) Refuse("its chunk runs past the end of the file");
-            if (body > maxBytes) Refuse("its chunk is too large");
+            if (body > size - at - 8)
+                Refuse(QT_TRANSLATE_NOOP("RenderTool", "its chunk runs past the end of the file"));
+            if (body > maxBytes) Refuse(QT_TRANSLATE_NOOP("RenderTool", "its chunk is too large"));
             std::string out(static_cast<size_t>(body), '\0');
             if (!in.read(out.data(), static_cast<std::streamsize>(body)))
-                Refuse("the WAV file cannot be read");
+                Refuse(QT_TRANSLATE_NOOP("RenderTool", "the WAV file cannot be read"));
             return out;
         }
         at += 8 + body + (body & 1);
@@ -228,16 +248,21 @@ std::string FindWavChunk(std::istream& in, uint64_t size, const char id[4], size
 TRenderDescription ReadDescription(const std::string& path) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
-        throw Exception("cannot read " + path + ": it is no file");
+        throw Exception(TranslatedText(
+            "RenderTool", QT_TRANSLATE_NOOP("RenderTool", "cannot read %1: it is no file"),
+            {path}));
     const uint64_t size = std::filesystem::file_size(path, error);
     std::ifstream in(path, std::ios::binary);
     char riff[4] = {};
-    if (error || !in.read(riff, 4)) throw Exception("cannot read " + path);
+    if (error || !in.read(riff, 4))
+        throw Exception(TranslatedText("RenderTool",
+                                       QT_TRANSLATE_NOOP("RenderTool", "cannot read %1"), {path}));
     try {
         if (std::memcmp(riff, "RIFF", 4) == 0) {
             in.seekg(0);
             std::string chunk = FindWavChunk(in, size, kMetadataChunkId, kDescriptionMaxBytes);
-            if (chunk.empty()) Refuse("the WAV file has no Velmora chunk");
+            if (chunk.empty())
+                Refuse(QT_TRANSLATE_NOOP("RenderTool", "the WAV file has no Velmora chunk"));
             // libsndfile fills a chunk up to whole four bytes with zeros.
             for (int pad = 0; pad < 3 && !chunk.empty() && chunk.back() == '\0'; ++pad)
                 chunk.pop_back();
@@ -245,13 +270,13 @@ TRenderDescription ReadDescription(const std::string& path) {
         }
         SF_INFO info{};
         SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-        if (file == nullptr) Refuse(sf_strerror(nullptr));
+        if (file == nullptr) RefuseBecause(sf_strerror(nullptr));
         const char* comment = sf_get_string(file, SF_STR_COMMENT);
         const std::string text =
             comment == nullptr ? std::string()
                                : std::string(comment, strnlen(comment, kDescriptionMaxBytes + 1));
         sf_close(file);
-        if (text.empty()) Refuse("the file has no comment tag");
+        if (text.empty()) Refuse(QT_TRANSLATE_NOOP("RenderTool", "the file has no comment tag"));
         if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG) {
             // The session refuses what is no UTF-8, so what was not double-encoded is kept.
             try {
@@ -261,6 +286,7 @@ TRenderDescription ReadDescription(const std::string& path) {
         }
         return ParseDescription(text);
     } catch (const Exception& e) {
-        throw Exception(path + ": " + e.Message());
+        throw Exception(TranslatedText("RenderTool", QT_TRANSLATE_NOOP("RenderTool", "%1: %2"),
+                                       {path, e.Message()}));
     }
 }

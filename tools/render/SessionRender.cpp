@@ -15,6 +15,8 @@
 #include "sound/ModulationStep.h"
 #include "sound/Tone.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -152,7 +154,9 @@ void LoadSound(const TRenderJob& job, TDirectSoundBuffer& buffer) {
     std::string chosen = job.SoundName;
     if (chosen.empty()) {
         if (names.empty() || names[0].empty())
-            throw Exception(job.LibraryPath + " lists no sounds");
+            throw Exception(TranslatedText("RenderTool",
+                                           QT_TRANSLATE_NOOP("RenderTool", "%1 lists no sounds"),
+                                           {job.LibraryPath}));
         chosen = names[0];
     }
     const auto listed = std::find_if(names.begin(), names.end(), [&](const std::string& n) {
@@ -162,8 +166,9 @@ void LoadSound(const TRenderJob& job, TDirectSoundBuffer& buffer) {
         std::string known;
         for (const std::string& n : names)
             if (!n.empty()) known += (known.empty() ? "" : ", ") + n;
-        throw Exception(job.LibraryPath + " has no sound \"" + chosen + "\" (it has: " + known +
-                        ")");
+        throw Exception(TranslatedText(
+            "RenderTool", QT_TRANSLATE_NOOP("RenderTool", "%1 has no sound \"%2\" (it has: %3)"),
+            {job.LibraryPath, chosen, known}));
     }
     TResourceStream sound(module, *listed, kSoundType);
     buffer.LoadFromStream(sound);
@@ -177,13 +182,21 @@ TModuleHandle OpenLibraryModule(const std::string& libraryPath) {
         std::string where;
         if (libraryPath.find('/') == std::string::npos) {
             for (const std::string& dir : ModuleSearchDirectories())
-                where += (where.empty() ? " (looked in " : ", ") + dir;
-            if (!where.empty()) where += ")";
+                where += (where.empty() ? "" : ", ") + dir;
         }
-        throw Exception(libraryPath + " not found" + where);
+        throw Exception(
+            where.empty()
+                ? TranslatedText("RenderTool", QT_TRANSLATE_NOOP("RenderTool", "%1 not found"),
+                                 {libraryPath})
+                : TranslatedText("RenderTool",
+                                 QT_TRANSLATE_NOOP("RenderTool", "%1 not found (looked in %2)"),
+                                 {libraryPath, where}));
     }
     const TModuleHandle module = LoadResourceModule(libraryPath);
-    if (module == kNoModule) throw Exception(libraryPath + " is no stimulus library");
+    if (module == kNoModule)
+        throw Exception(TranslatedText("RenderTool",
+                                       QT_TRANSLATE_NOOP("RenderTool", "%1 is no stimulus library"),
+                                       {libraryPath}));
     return module;
 }
 
@@ -198,11 +211,15 @@ uint64_t FrameAtNs(int64_t ns) {
 
 void RenderToWav(const TRenderJob& job, const TRenderProgress& progress) {
     const TSession& session = job.Session;
-    if (session.Empty()) throw Exception("nothing to render");
+    if (session.Empty())
+        throw Exception(
+            TranslatedText("RenderTool", QT_TRANSLATE_NOOP("RenderTool", "nothing to render")));
     const uint64_t total = FrameAtMs(session.LengthMs());
     if (total > TSoundWriter::MaxFrames(job.Format, job.Metadata.size()))
-        throw Exception(std::string("a ") + SoundFormatName(job.Format) + " file cannot hold " +
-                        FormatSessionTime(session.LengthMs()) + " in this format");
+        throw Exception(TranslatedText(
+            "RenderTool",
+            QT_TRANSLATE_NOOP("RenderTool", "a %1 file cannot hold %2 in this format"),
+            {SoundFormatName(job.Format), FormatSessionTime(session.LengthMs())}));
 
     const SoundOutputChoice previousChoice = GetSoundOutputChoice();
     SetSoundOutputChoice(SoundOutputChoice::Offline);

@@ -4,6 +4,8 @@
 #include "framework/Exception.h"
 #include "platform/LittleEndian.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <bit>
 #include <cerrno>
@@ -289,7 +291,8 @@ TSoundWriter::~TSoundWriter() {
 }
 
 void TSoundWriter::Fail(const std::string& why) const {
-    throw Exception("cannot write " + path_ + ": " + why);
+    throw Exception(TranslatedText(
+        "RenderTool", QT_TRANSLATE_NOOP("RenderTool", "cannot write %1: %2"), {path_, why}));
 }
 
 uint64_t TSoundWriter::MaxFrames(TSoundFormat format, size_t metadataBytes) {
@@ -354,7 +357,8 @@ void TSoundWriter::Put(const void* bytes, size_t count) {
 void TSoundWriter::Write(const float* frames, uint32_t count) {
     RequireOpen();
     if (frames_ + count > MaxFrames(format_, metadataBytes_))
-        throw Exception(path_ + " would exceed 4 GiB");
+        throw Exception(TranslatedText(
+            "RenderTool", QT_TRANSLATE_NOOP("RenderTool", "%1 would exceed 4 GiB"), {path_}));
     frames_ += count;
     if (file_ != nullptr) {
         WriteFile(frames, count);
