@@ -306,6 +306,41 @@ TShownLight ShownLightOf(double stepsPerSecond, double refreshHz) {
     return light;
 }
 
+namespace {
+// A frequency to its thousandths, the zeros after its tenths left out.
+QString HzText(double hz, const QLocale& numbers) {
+    QString text = FlashNumber(hz, 3, numbers);
+    const qsizetype point = text.size() - 4;
+    while (text.size() > point + 2 && text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    return text;
+}
+} // namespace
+
+std::string ShownLightText(const TShownLight& light, const QLocale& numbers) {
+    if (!(light.RefreshHz > 0) || !light.Differs()) return {};
+    // A refresh as it is measured or set: 60, 59.94.
+    QString refresh = FlashNumber(light.RefreshHz, 2, numbers);
+    if (std::abs(light.RefreshHz - std::round(light.RefreshHz)) < 0.005)
+        refresh = FlashNumber(light.RefreshHz, 0, numbers);
+    const QString even = HzText(light.NearestEvenHz, numbers);
+    if (std::abs(light.ShownHz - light.MainHz) >= kHzGrain) {
+        return Tr(QT_TRANSLATE_NOOP("FlashCheck",
+                                    "On a %1 Hz display the light flashes at %2 Hz, not at %3 "
+                                    "Hz; the nearest frequency it shows evenly is %4 Hz."))
+            .arg(refresh, HzText(light.ShownHz, numbers), HzText(light.MainHz, numbers), even)
+            .toStdString();
+    }
+    return Tr(QT_TRANSLATE_NOOP("FlashCheck",
+                                "On a %1 Hz display the halves of each period last %2 to %3 "
+                                "frames; the nearest frequency it shows evenly is %4 Hz."))
+        .arg(refresh)
+        .arg(light.FewestFrames)
+        .arg(light.MostFrames)
+        .arg(even)
+        .toStdString();
+}
+
 double NearestEvenFrequency(double hz, double refreshHz) {
     if (!(refreshHz > 0)) return 0;
     const auto even = [&](int64_t k) {

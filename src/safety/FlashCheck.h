@@ -63,6 +63,9 @@ struct TShownLight {
 
 // The light of a picture stepping stepsPerSecond times a second on a display of refreshHz.
 TShownLight ShownLightOf(double stepsPerSecond, double refreshHz);
+// Where the display shows the light otherwise than due, what it shows and the nearest
+// frequency it shows evenly, in the user's language as UTF-8; empty where it shows it as due.
+std::string ShownLightText(const TShownLight& light, const QLocale& numbers = QLocale::c());
 // The main frequencies a display shows evenly are refreshHz / (2 k): two picture steps a
 // period and each held for the same k whole frames give a square of even halves, k frames
 // on and k off. Any other period either spans an odd number of frames (halves of k and k + 1)
