@@ -8,8 +8,10 @@
 #include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
 
+#ifdef VELMORA_HAVE_XCB_RANDR
 #include <xcb/randr.h>
 #include <xcb/xcb.h>
+#endif
 
 #include <algorithm>
 #include <cstdlib>
@@ -22,6 +24,7 @@ constexpr size_t kIntervals = 48;
 // A window whose frames stop coming (hidden, minimised) gives up after this long.
 constexpr int64_t kGiveUpNs = 3'000'000'000;
 
+#ifdef VELMORA_HAVE_XCB_RANDR
 // An xcb reply, freed as xcb wants.
 template <typename T> using TReply = std::unique_ptr<T, decltype(&std::free)>;
 template <typename T> TReply<T> Reply(T* reply) {
@@ -72,6 +75,11 @@ double XVideoModeRefresh(const QScreen& screen) {
     }
     return 0;
 }
+#else
+double XVideoModeRefresh(const QScreen&) {
+    return 0;
+}
+#endif
 
 } // namespace
 
