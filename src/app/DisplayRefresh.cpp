@@ -19,10 +19,11 @@
 
 namespace {
 
-// Frames measured: enough for a steady median, a second or less on any display.
+// Frames measured: enough for a steady median, a second or less on any display. The first
+// answer may come at once, before any frame was committed, so its interval is left out.
 constexpr size_t kIntervals = 48;
 // A window whose frames stop coming (hidden, minimised) gives up after this long.
-constexpr int64_t kGiveUpNs = 3'000'000'000;
+constexpr int kGiveUpMs = 3000;
 
 #ifdef VELMORA_HAVE_XCB_RANDR
 // An xcb reply, freed as xcb wants.
@@ -118,7 +119,11 @@ double VideoModeRefreshHz(uint32_t dotClock, uint16_t hTotal, uint16_t vTotal, b
     return hz;
 }
 
-TDisplayRefresh::TDisplayRefresh(QWidget& window) : QObject(&window), widget_(window) {}
+TDisplayRefresh::TDisplayRefresh(QWidget& window) : QObject(&window), widget_(window) {
+    giveUp_.setSingleShot(true);
+    giveUp_.setInterval(kGiveUpMs);
+    connect(&giveUp_, &QTimer::timeout, this, &TDisplayRefresh::FinishMeasuring);
+}
 
 TDisplayRefresh::~TDisplayRefresh() {
     StopMeasuring();
@@ -143,6 +148,7 @@ void TDisplayRefresh::Start() {
         clock_.start();
         window_->installEventFilter(this);
         window_->requestUpdate();
+        giveUp_.start();
     } else if (platform == QLatin1String("xcb")) {
         const double hz = XVideoModeRefresh(*screen_);
         if (source_ != TSource::Run) Set(hz, hz > 0 ? TSource::VideoMode : TSource::Unknown);
@@ -166,18 +172,23 @@ void TDisplayRefresh::Learn(double hz) {
 bool TDisplayRefresh::eventFilter(QObject* watched, QEvent* event) {
     if (!measuring_ || watched != window_ || event->type() != QEvent::UpdateRequest) return false;
     stamps_.push_back(clock_.nsecsElapsed());
-    if (stamps_.size() > kIntervals || clock_.nsecsElapsed() > kGiveUpNs) {
-        std::vector<int64_t> intervals;
-        for (size_t i = 1; i < stamps_.size(); ++i)
-            intervals.push_back(stamps_[i] - stamps_[i - 1]);
-        StopMeasuring();
-        const double hz = RefreshFromIntervals(std::move(intervals));
-        if (source_ != TSource::Run) Set(hz, hz > 0 ? TSource::FrameClock : TSource::Unknown);
+    if (stamps_.size() > kIntervals + 1) {
+        FinishMeasuring();
         return false;
     }
     widget_.update(0, 0, 1, 1);
     window_->requestUpdate();
     return false;
+}
+
+void TDisplayRefresh::FinishMeasuring() {
+    if (!measuring_) return;
+    std::vector<int64_t> intervals;
+    for (size_t i = 2; i < stamps_.size(); ++i)
+        intervals.push_back(stamps_[i] - stamps_[i - 1]);
+    StopMeasuring();
+    const double hz = RefreshFromIntervals(std::move(intervals));
+    if (source_ != TSource::Run) Set(hz, hz > 0 ? TSource::FrameClock : TSource::Unknown);
 }
 
 void TDisplayRefresh::Set(double hz, TSource source) {
@@ -190,5 +201,6 @@ void TDisplayRefresh::Set(double hz, TSource source) {
 void TDisplayRefresh::StopMeasuring() {
     if (!measuring_) return;
     measuring_ = false;
+    giveUp_.stop();
     if (window_) window_->removeEventFilter(this);
 }

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 #include <cstdint>
 #include <vector>
@@ -50,6 +51,8 @@ protected:
 private:
     void Set(double hz, TSource source);
     void StopMeasuring();
+    // The rate from the frames measured so far.
+    void FinishMeasuring();
 
     QWidget& widget_;
     QPointer<QWindow> window_;
@@ -58,6 +61,7 @@ private:
     TSource source_ = TSource::Unknown;
     bool measuring_ = false;
     QElapsedTimer clock_;
+    QTimer giveUp_;
     std::vector<int64_t> stamps_;
 };
 
