@@ -314,7 +314,8 @@ void TMainFlash::ShowFlashCheck() {
     }
     if (!display.isEmpty()) display = display.arg(QLocale().toString(Refresh->Hz(), 'f', 2));
     if (!display.isEmpty()) display += QLatin1Char('\n');
-    display += FrameStatsText(form_.LastFrameStats(), ranAny_ || MainState::Running);
+    const TFrameStats stats = form_.LastFrameStats();
+    display += FrameStatsText(stats, ranAny_ || MainState::Running || stats.Shown > 0);
     text += QStringLiteral("<br><br>") + Html(display.toStdString());
     dialogText_->setText(text);
     dialog_->show();
