@@ -11,6 +11,7 @@ set -euo pipefail
 # for the renderer's files and one font for the labels.
 run_packages=(
   build-essential cmake ninja-build pkg-config
+  libxcb1-dev libxcb-randr0-dev
   qt6-base-dev qt6-l10n-tools qt6-translations-l10n libsdl2-dev libsndfile1-dev
   fonts-dejavu-core
 )

@@ -415,6 +415,9 @@ int FlashCheck(const FlashQuestion& q) {
                   << ", \"extended\": " << (r.Extended ? "true" : "false")
                   << ", \"refresh_hz\": " << JsonNumber(r.RefreshHz)
                   << ", \"steps_per_second\": " << JsonNumber(r.StepsPerSecond)
+                  << ", \"shown_frequency\": " << JsonNumber(r.Shown.ShownHz)
+                  << ", \"shown_evenly\": " << (r.Shown.Differs() ? "false" : "true")
+                  << ", \"nearest_even_frequency\": " << JsonNumber(r.Shown.NearestEvenHz)
                   << ", \"reason\": " << JsonString(r.Reason) << "}\n";
     } else {
         // Numbers as the JSON and the options write them, with a decimal point.
@@ -438,7 +441,10 @@ int FlashCheck(const FlashQuestion& q) {
              fixed(r.ScreenAreaFraction * 100, 0), fixed(r.WcagAreaFraction * 100, 0),
              FillIn(r.Extended ? LibraryTool::tr("yes") : LibraryTool::tr("no"))});
         std::cout << head << ": " << FillIn(QString::fromStdString(r.VerdictText())) << " ("
-                  << FillIn(QString::fromStdString(r.ReasonText())) << "). " << figures << "\n";
+                  << FillIn(QString::fromStdString(r.ReasonText())) << "). " << figures;
+        const std::string shown = ShownLightText(r.Shown);
+        if (!shown.empty()) std::cout << " " << FillIn(QString::fromStdString(shown));
+        std::cout << "\n";
     }
     return r.Over ? kExitOverLimits : 0;
 }
@@ -503,7 +509,8 @@ int Run(const QStringList& arguments) {
                                     LibraryTool::tr("flashcheck: the screen's size (1920x1080)."),
                                     QStringLiteral("WxH"));
     const QCommandLineOption refresh(QStringLiteral("refresh"),
-                                     LibraryTool::tr("flashcheck: the refresh rate (60)."),
+                                     LibraryTool::tr("flashcheck: the display's refresh rate; the "
+                                                     "light is graded as its frames show it (60)."),
                                      QStringLiteral("HZ"));
     const QCommandLineOption reduced(QStringLiteral("reduced"),
                                      LibraryTool::tr("flashcheck: with reduced flashing."));

@@ -17,8 +17,12 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLocale>
 
+#include <algorithm>
 #include <climits>
 #include <csignal>
 #include <cstdio>
@@ -39,7 +43,8 @@ const char* const kUsage = QT_TRANSLATE_NOOP(
     "RenderTool", "usage: velmora-render [OPTION]... --session FILE -o OUT.wav\n"
                   "       velmora-render [OPTION]... [--frequency HZ] --duration TIME -o OUT.wav\n"
                   "       velmora-render --session FILE --plot OUT.png [-o OUT.wav]\n"
-                  "       velmora-render --flash-report --picture NAME [OPTION]... --session FILE\n"
+                  "       velmora-render --flash-report --picture NAME [OPTION]... --session FILE "
+                  "[--json]\n"
                   "       velmora-render --import FILE -o OUT.vsession\n"
                   "       velmora-render --extract RENDERED -o OUT.vsession\n"
                   "Try velmora-render --help for more.\n");
@@ -141,7 +146,8 @@ const TValueOption kValueOptions[] = {
                                      "(default 1920x1080).")},
     {"refresh", QT_TRANSLATE_NOOP("RenderTool", "HZ"),
      QT_TRANSLATE_NOOP("RenderTool", "With --flash-report: the display's "
-                                     "refresh rate (default 60).")},
+                                     "refresh rate (default 60); the light is graded as its "
+                                     "frames show it.")},
 };
 
 const char* const kDescription = QT_TRANSLATE_NOOP(
@@ -178,6 +184,7 @@ const char* const kFlashOptions[] = {"--picture", "--depth",  "--difference", "-
 struct TParsed {
     TGiven Given; // "--name" -> value
     bool FlashReport = false;
+    bool Json = false;
 };
 
 QString HelpText(const QCommandLineParser& parser) {
@@ -203,6 +210,10 @@ std::unique_ptr<TParsed> ParseArguments(const QStringList& arguments) {
     parser.addOption(help);
     parser.addOption(version);
     parser.addOption(flash);
+    const QCommandLineOption json(
+        QStringLiteral("json"),
+        RenderTool::tr("With --flash-report: print one JSON object with every minute instead."));
+    parser.addOption(json);
     std::vector<QCommandLineOption> valued;
     for (const TValueOption& o : kValueOptions) {
         QStringList names{QString::fromLatin1(o.Name)};
@@ -225,6 +236,9 @@ std::unique_ptr<TParsed> ParseArguments(const QStringList& arguments) {
                                 {parser.positionalArguments().front().toStdString()}));
     auto parsed = std::make_unique<TParsed>();
     parsed->FlashReport = parser.isSet(flash);
+    parsed->Json = parser.isSet(json);
+    if (parsed->Json && !parsed->FlashReport)
+        throw UsageError(FillIn(RenderTool::tr("%1 belongs to --flash-report"), {"--json"}));
     for (const QCommandLineOption& o : valued) {
         const QStringList values = parser.values(o);
         const std::string name = "--" + o.names().back().toStdString();
@@ -409,14 +423,53 @@ TFlashReportJob FlashJobOf(TGiven& given) {
     return job;
 }
 
-// Prints the report; 3 when any minute is over the limits, as velmora-lib flashcheck.
-int PrintFlashReport(const TFlashReportJob& job) {
-    const std::vector<TFlashMinute> minutes = ReportSessionFlashing(job);
-    size_t over = 0;
+// The report as one JSON object, for programs: English reasons and plain numbers.
+void PrintFlashJson(const TFlashReportJob& job, const std::vector<TFlashMinute>& minutes,
+                    size_t over) {
+    QJsonArray list;
     for (const TFlashMinute& m : minutes) {
-        std::cout << DescribeFlashMinute(m) << "\n";
-        over += m.Worst.Over ? 1 : 0;
+        const TFlashReport& r = m.Worst;
+        list.append(QJsonObject{
+            {QStringLiteral("start_ms"), static_cast<double>(m.StartMs)},
+            {QStringLiteral("end_ms"), static_cast<double>(m.EndMs)},
+            {QStringLiteral("lowest_hz"), m.LowestHz},
+            {QStringLiteral("highest_hz"), m.HighestHz},
+            {QStringLiteral("lowest_depth"), m.LowestDepth},
+            {QStringLiteral("highest_depth"), m.HighestDepth},
+            {QStringLiteral("verdict"), r.Over ? QStringLiteral("over") : QStringLiteral("below")},
+            // The worst state of the minute.
+            {QStringLiteral("frequency"), r.StepsPerSecond / 2},
+            {QStringLiteral("depth"), m.WorstDepth},
+            {QStringLiteral("shown_frequency"), r.Shown.ShownHz},
+            {QStringLiteral("shown_evenly"), !r.Shown.Differs()},
+            {QStringLiteral("general_flashes_per_second"), r.GeneralFlashesPerSecond},
+            {QStringLiteral("red_flashes_per_second"), r.RedFlashesPerSecond},
+            {QStringLiteral("screen_area_fraction"), r.ScreenAreaFraction},
+            {QStringLiteral("wcag_area_fraction"), r.WcagAreaFraction},
+            {QStringLiteral("extended"), r.Extended},
+            {QStringLiteral("reason"), QString::fromStdString(r.Reason)},
+        });
     }
+    const QJsonObject report{
+        {QStringLiteral("verdict"), over == 0 ? QStringLiteral("below") : QStringLiteral("over")},
+        {QStringLiteral("minutes_over"), static_cast<double>(over)},
+        {QStringLiteral("refresh_hz"), job.Display.RefreshHz},
+        {QStringLiteral("minutes"), list},
+    };
+    std::cout << QJsonDocument(report).toJson(QJsonDocument::Compact).toStdString() << "\n";
+}
+
+// Prints the report; 3 when any minute is over the limits, as velmora-lib flashcheck.
+int PrintFlashReport(const TFlashReportJob& job, bool json) {
+    const std::vector<TFlashMinute> minutes = ReportSessionFlashing(job);
+    const auto over = static_cast<size_t>(std::count_if(
+        minutes.begin(), minutes.end(), [](const TFlashMinute& m) { return m.Worst.Over; }));
+    if (json) {
+        PrintFlashJson(job, minutes, over);
+        return over == 0 ? 0 : kExitOverLimits;
+    }
+    for (const TFlashMinute& m : minutes)
+        std::cout << DescribeFlashMinute(m) << "\n";
     if (over == 0)
         std::cout << FillIn(RenderTool::tr("Below the limits throughout.")) << "\n";
     else
@@ -523,7 +576,7 @@ int main(int argc, char** argv) {
         const std::unique_ptr<TParsed> parsed = ParseArguments(arguments);
         if (!parsed) return 0;
         TGiven given = parsed->Given;
-        if (parsed->FlashReport) return PrintFlashReport(FlashJobOf(given));
+        if (parsed->FlashReport) return PrintFlashReport(FlashJobOf(given), parsed->Json);
         for (const char* option : {"--import", "--import-sbg", "--extract"}) {
             if (given.count(option) == 0) continue;
             if (given.size() != 2 || given["--output"].empty())

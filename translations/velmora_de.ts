@@ -134,6 +134,18 @@
         <source>%1 general and %2 red flashes a second, %3 % of the screen, %4 % of a 10-degree field</source>
         <translation>%1 allgemeine und %2 rote Blitze pro Sekunde, %3 % des Bildschirms, %4 % eines 10-Grad-Sichtfelds</translation>
     </message>
+    <message>
+        <source>Frequency the display shows: %1 Hz</source>
+        <translation>Vom Bildschirm gezeigte Frequenz: %1 Hz</translation>
+    </message>
+    <message>
+        <source>On a %1 Hz display the light flashes at %2 Hz, not at %3 Hz; the nearest frequency it shows evenly is %4 Hz.</source>
+        <translation>Auf einem Bildschirm mit %1 Hz blinkt das Licht mit %2 Hz, nicht mit %3 Hz; die nächste Frequenz, die er gleichmäßig zeigt, ist %4 Hz.</translation>
+    </message>
+    <message>
+        <source>On a %1 Hz display the halves of each period last %2 to %3 frames; the nearest frequency it shows evenly is %4 Hz.</source>
+        <translation>Auf einem Bildschirm mit %1 Hz dauern die Hälften jeder Periode %2 bis %3 Bilder; die nächste Frequenz, die er gleichmäßig zeigt, ist %4 Hz.</translation>
+    </message>
 </context>
 <context>
     <name>Import</name>
@@ -873,10 +885,6 @@ Befehle:
         <translation>flashcheck: die Größe des Bildschirms (1920x1080).</translation>
     </message>
     <message>
-        <source>flashcheck: the refresh rate (60).</source>
-        <translation>flashcheck: die Bildwiederholrate (60).</translation>
-    </message>
-    <message>
         <source>flashcheck: with reduced flashing.</source>
         <translation>flashcheck: mit verringertem Blinken.</translation>
     </message>
@@ -999,6 +1007,10 @@ Befehle:
     <message>
         <source>no</source>
         <translation>nein</translation>
+    </message>
+    <message>
+        <source>flashcheck: the display&apos;s refresh rate; the light is graded as its frames show it (60).</source>
+        <translation>flashcheck: die Bildwiederholrate des Bildschirms; das Licht wird so bewertet, wie seine Bilder es zeigen (60).</translation>
     </message>
 </context>
 <context>
@@ -1243,10 +1255,6 @@ Befehle:
         <translation>Mit --flash-report: die Größe des Bildschirms (Vorgabe 1920x1080).</translation>
     </message>
     <message>
-        <source>With --flash-report: the display&apos;s refresh rate (default 60).</source>
-        <translation>Mit --flash-report: die Bildwiederholrate des Bildschirms (Vorgabe 60).</translation>
-    </message>
-    <message>
         <source>%1 takes a whole number from 0 to %2</source>
         <translation>%1 erwartet eine ganze Zahl von 0 bis %2</translation>
     </message>
@@ -1377,24 +1385,6 @@ Befehle:
     <message>
         <source>%1: the picture is not an 8-bit picture</source>
         <translation>%1: das Bild ist kein 8-Bit-Bild</translation>
-    </message>
-    <message>
-        <source>usage: velmora-render [OPTION]... --session FILE -o OUT.wav
-       velmora-render [OPTION]... [--frequency HZ] --duration TIME -o OUT.wav
-       velmora-render --session FILE --plot OUT.png [-o OUT.wav]
-       velmora-render --flash-report --picture NAME [OPTION]... --session FILE
-       velmora-render --import FILE -o OUT.vsession
-       velmora-render --extract RENDERED -o OUT.vsession
-Try velmora-render --help for more.
-</source>
-        <translation>Aufruf: velmora-render [OPTION]... --session DATEI -o AUS.wav
-        velmora-render [OPTION]... [--frequency HZ] --duration ZEIT -o AUS.wav
-        velmora-render --session DATEI --plot AUS.png [-o AUS.wav]
-        velmora-render --flash-report --picture NAME [OPTION]... --session DATEI
-        velmora-render --import DATEI -o AUS.vsession
-        velmora-render --extract GERENDERT -o AUS.vsession
-Weitere Informationen mit velmora-render --help.
-</translation>
     </message>
     <message>
         <source>The file to write (replaced if it exists); its extension chooses the format: .wav, .flac, .ogg, .opus or .mp3 (WAV for any other); - writes WAV data to standard output.</source>
@@ -1588,6 +1578,32 @@ Weitere Informationen mit velmora-render --help.
         <source>WxH</source>
         <translation>BxH</translation>
     </message>
+    <message>
+        <source>usage: velmora-render [OPTION]... --session FILE -o OUT.wav
+       velmora-render [OPTION]... [--frequency HZ] --duration TIME -o OUT.wav
+       velmora-render --session FILE --plot OUT.png [-o OUT.wav]
+       velmora-render --flash-report --picture NAME [OPTION]... --session FILE [--json]
+       velmora-render --import FILE -o OUT.vsession
+       velmora-render --extract RENDERED -o OUT.vsession
+Try velmora-render --help for more.
+</source>
+        <translation>Aufruf: velmora-render [OPTION]... --session DATEI -o AUS.wav
+        velmora-render [OPTION]... [--frequency HZ] --duration ZEIT -o AUS.wav
+        velmora-render --session DATEI --plot AUS.png [-o AUS.wav]
+        velmora-render --flash-report --picture NAME [OPTION]... --session DATEI [--json]
+        velmora-render --import DATEI -o AUS.vsession
+        velmora-render --extract GERENDERT -o AUS.vsession
+Weitere Informationen mit velmora-render --help.
+</translation>
+    </message>
+    <message>
+        <source>With --flash-report: the display&apos;s refresh rate (default 60); the light is graded as its frames show it.</source>
+        <translation>Mit --flash-report: die Bildwiederholrate des Bildschirms (Vorgabe 60); das Licht wird so bewertet, wie seine Bilder es zeigen.</translation>
+    </message>
+    <message>
+        <source>With --flash-report: print one JSON object with every minute instead.</source>
+        <translation>Mit --flash-report: stattdessen ein JSON-Objekt mit jeder Minute ausgeben.</translation>
+    </message>
 </context>
 <context>
     <name>RunParameters</name>
@@ -1684,6 +1700,25 @@ Besuchen Sie unsere Website</translation>
     <message>
         <source>Unknown failure</source>
         <translation>Unbekannter Fehler</translation>
+    </message>
+</context>
+<context>
+    <name>TFrameStats</name>
+    <message>
+        <source>synchronised</source>
+        <translation>synchronisiert</translation>
+    </message>
+    <message>
+        <source>timestamps only</source>
+        <translation>nur Zeitstempel</translation>
+    </message>
+    <message>
+        <source>no presentation feedback</source>
+        <translation>keine Rückmeldung über die Anzeige</translation>
+    </message>
+    <message>
+        <source>unsynchronised</source>
+        <translation>nicht synchronisiert</translation>
     </message>
 </context>
 <context>
@@ -1874,6 +1909,42 @@ Besuchen Sie unsere Website</translation>
     <message>
         <source>a main frequency of %1 Hz</source>
         <translation>eine Hauptfrequenz von %1 Hz</translation>
+    </message>
+    <message>
+        <source>The display&apos;s refresh rate, %1 Hz, is measured from the window&apos;s frames.</source>
+        <translation>Die Bildwiederholrate des Bildschirms, %1 Hz, ist an den Bildern des Fensters gemessen.</translation>
+    </message>
+    <message>
+        <source>The display&apos;s refresh rate, %1 Hz, is its video mode&apos;s.</source>
+        <translation>Die Bildwiederholrate des Bildschirms, %1 Hz, ist die seines Videomodus.</translation>
+    </message>
+    <message>
+        <source>The display&apos;s refresh rate, %1 Hz, is measured from the last run&apos;s frames.</source>
+        <translation>Die Bildwiederholrate des Bildschirms, %1 Hz, ist an den Bildern des letzten Durchlaufs gemessen.</translation>
+    </message>
+    <message>
+        <source>The display&apos;s refresh rate is unknown: the light is checked as a %1 Hz display shows it.</source>
+        <translation>Die Bildwiederholrate des Bildschirms ist unbekannt: Das Licht wird so geprüft, wie ein Bildschirm mit %1 Hz es zeigt.</translation>
+    </message>
+    <message>
+        <source>No run yet: its frames on the display are told here after it.</source>
+        <translation>Noch kein Durchlauf: Seine Bilder auf dem Bildschirm werden danach hier genannt.</translation>
+    </message>
+    <message>
+        <source>The last run: %1, painted by the picture timer.</source>
+        <translation>Der letzte Durchlauf: %1, vom Bildtimer gezeichnet.</translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation>%1 Hz</translation>
+    </message>
+    <message>
+        <source>not measured</source>
+        <translation>nicht gemessen</translation>
+    </message>
+    <message>
+        <source>The last run: %1; %2 frames shown, %3 late, %4 dropped; refresh %5; clock: %6.</source>
+        <translation>Der letzte Durchlauf: %1; %2 Bilder gezeigt, %3 verspätet, %4 ausgelassen; Bildwiederholrate %5; Uhr: %6.</translation>
     </message>
 </context>
 <context>

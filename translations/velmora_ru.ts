@@ -134,6 +134,18 @@
         <source>%1 general and %2 red flashes a second, %3 % of the screen, %4 % of a 10-degree field</source>
         <translation>вспышек в секунду: общих %1, красных %2; %3 % экрана, %4 % 10-градусного поля зрения</translation>
     </message>
+    <message>
+        <source>Frequency the display shows: %1 Hz</source>
+        <translation>Частота, которую показывает экран: %1 Гц</translation>
+    </message>
+    <message>
+        <source>On a %1 Hz display the light flashes at %2 Hz, not at %3 Hz; the nearest frequency it shows evenly is %4 Hz.</source>
+        <translation>На экране с частотой %1 Гц свет мигает с частотой %2 Гц, а не %3 Гц; ближайшая частота, которую он показывает равномерно, — %4 Гц.</translation>
+    </message>
+    <message>
+        <source>On a %1 Hz display the halves of each period last %2 to %3 frames; the nearest frequency it shows evenly is %4 Hz.</source>
+        <translation>На экране с частотой %1 Гц половины каждого периода длятся от %2 до %3 кадров; ближайшая частота, которую он показывает равномерно, — %4 Гц.</translation>
+    </message>
 </context>
 <context>
     <name>Import</name>
@@ -873,10 +885,6 @@ Commands:
         <translation>flashcheck: размер экрана (1920x1080).</translation>
     </message>
     <message>
-        <source>flashcheck: the refresh rate (60).</source>
-        <translation>flashcheck: частота обновления экрана (60).</translation>
-    </message>
-    <message>
         <source>flashcheck: with reduced flashing.</source>
         <translation>flashcheck: с уменьшенным миганием.</translation>
     </message>
@@ -999,6 +1007,10 @@ Commands:
     <message>
         <source>no</source>
         <translation>нет</translation>
+    </message>
+    <message>
+        <source>flashcheck: the display&apos;s refresh rate; the light is graded as its frames show it (60).</source>
+        <translation>flashcheck: частота обновления экрана; свет оценивается так, как его показывают кадры экрана (60).</translation>
     </message>
 </context>
 <context>
@@ -1243,10 +1255,6 @@ Commands:
         <translation>С --flash-report: размер экрана (по умолчанию 1920x1080).</translation>
     </message>
     <message>
-        <source>With --flash-report: the display&apos;s refresh rate (default 60).</source>
-        <translation>С --flash-report: частота обновления дисплея (по умолчанию 60).</translation>
-    </message>
-    <message>
         <source>%1 takes a whole number from 0 to %2</source>
         <translation>%1 принимает целое число от 0 до %2</translation>
     </message>
@@ -1377,24 +1385,6 @@ Commands:
     <message>
         <source>%1: the picture is not an 8-bit picture</source>
         <translation>%1: изображение не 8-битное</translation>
-    </message>
-    <message>
-        <source>usage: velmora-render [OPTION]... --session FILE -o OUT.wav
-       velmora-render [OPTION]... [--frequency HZ] --duration TIME -o OUT.wav
-       velmora-render --session FILE --plot OUT.png [-o OUT.wav]
-       velmora-render --flash-report --picture NAME [OPTION]... --session FILE
-       velmora-render --import FILE -o OUT.vsession
-       velmora-render --extract RENDERED -o OUT.vsession
-Try velmora-render --help for more.
-</source>
-        <translation>использование: velmora-render [ПАРАМЕТР]... --session ФАЙЛ -o ВЫХОД.wav
-               velmora-render [ПАРАМЕТР]... [--frequency ГЦ] --duration ВРЕМЯ -o ВЫХОД.wav
-               velmora-render --session ФАЙЛ --plot ВЫХОД.png [-o ВЫХОД.wav]
-               velmora-render --flash-report --picture ИМЯ [ПАРАМЕТР]... --session ФАЙЛ
-               velmora-render --import ФАЙЛ -o ВЫХОД.vsession
-               velmora-render --extract ЗАПИСЬ -o ВЫХОД.vsession
-Подробнее: velmora-render --help.
-</translation>
     </message>
     <message>
         <source>The file to write (replaced if it exists); its extension chooses the format: .wav, .flac, .ogg, .opus or .mp3 (WAV for any other); - writes WAV data to standard output.</source>
@@ -1588,6 +1578,32 @@ Try velmora-render --help for more.
         <source>WxH</source>
         <translation>ШxВ</translation>
     </message>
+    <message>
+        <source>usage: velmora-render [OPTION]... --session FILE -o OUT.wav
+       velmora-render [OPTION]... [--frequency HZ] --duration TIME -o OUT.wav
+       velmora-render --session FILE --plot OUT.png [-o OUT.wav]
+       velmora-render --flash-report --picture NAME [OPTION]... --session FILE [--json]
+       velmora-render --import FILE -o OUT.vsession
+       velmora-render --extract RENDERED -o OUT.vsession
+Try velmora-render --help for more.
+</source>
+        <translation>использование: velmora-render [ПАРАМЕТР]... --session ФАЙЛ -o ВЫХОД.wav
+               velmora-render [ПАРАМЕТР]... [--frequency ГЦ] --duration ВРЕМЯ -o ВЫХОД.wav
+               velmora-render --session ФАЙЛ --plot ВЫХОД.png [-o ВЫХОД.wav]
+               velmora-render --flash-report --picture ИМЯ [ПАРАМЕТР]... --session ФАЙЛ [--json]
+               velmora-render --import ФАЙЛ -o ВЫХОД.vsession
+               velmora-render --extract ЗАПИСЬ -o ВЫХОД.vsession
+Подробнее: velmora-render --help.
+</translation>
+    </message>
+    <message>
+        <source>With --flash-report: the display&apos;s refresh rate (default 60); the light is graded as its frames show it.</source>
+        <translation>С --flash-report: частота обновления дисплея (по умолчанию 60); свет оценивается так, как его показывают кадры дисплея.</translation>
+    </message>
+    <message>
+        <source>With --flash-report: print one JSON object with every minute instead.</source>
+        <translation>С --flash-report: вместо этого вывести один объект JSON со всеми минутами.</translation>
+    </message>
 </context>
 <context>
     <name>RunParameters</name>
@@ -1684,6 +1700,25 @@ Wisit our homepage</source>
     <message>
         <source>Unknown failure</source>
         <translation>Неизвестная ошибка</translation>
+    </message>
+</context>
+<context>
+    <name>TFrameStats</name>
+    <message>
+        <source>synchronised</source>
+        <translation>синхронизировано</translation>
+    </message>
+    <message>
+        <source>timestamps only</source>
+        <translation>только отметки времени</translation>
+    </message>
+    <message>
+        <source>no presentation feedback</source>
+        <translation>без обратной связи о показе</translation>
+    </message>
+    <message>
+        <source>unsynchronised</source>
+        <translation>не синхронизировано</translation>
     </message>
 </context>
 <context>
@@ -1874,6 +1909,42 @@ Wisit our homepage</source>
     <message>
         <source>a main frequency of %1 Hz</source>
         <translation>основная частота %1 Гц</translation>
+    </message>
+    <message>
+        <source>The display&apos;s refresh rate, %1 Hz, is measured from the window&apos;s frames.</source>
+        <translation>Частота обновления экрана, %1 Гц, измерена по кадрам окна.</translation>
+    </message>
+    <message>
+        <source>The display&apos;s refresh rate, %1 Hz, is its video mode&apos;s.</source>
+        <translation>Частота обновления экрана, %1 Гц, взята из его видеорежима.</translation>
+    </message>
+    <message>
+        <source>The display&apos;s refresh rate, %1 Hz, is measured from the last run&apos;s frames.</source>
+        <translation>Частота обновления экрана, %1 Гц, измерена по кадрам последнего запуска.</translation>
+    </message>
+    <message>
+        <source>The display&apos;s refresh rate is unknown: the light is checked as a %1 Hz display shows it.</source>
+        <translation>Частота обновления экрана неизвестна: свет проверяется так, как его показывает экран с частотой %1 Гц.</translation>
+    </message>
+    <message>
+        <source>No run yet: its frames on the display are told here after it.</source>
+        <translation>Запусков ещё не было: после запуска здесь будет сказано, как экран показал его кадры.</translation>
+    </message>
+    <message>
+        <source>The last run: %1, painted by the picture timer.</source>
+        <translation>Последний запуск: %1, отрисован таймером изображения.</translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation>%1 Гц</translation>
+    </message>
+    <message>
+        <source>not measured</source>
+        <translation>не измерена</translation>
+    </message>
+    <message>
+        <source>The last run: %1; %2 frames shown, %3 late, %4 dropped; refresh %5; clock: %6.</source>
+        <translation>Последний запуск: %1; показано кадров: %2, с опозданием: %3, пропущено: %4; частота обновления %5; часы: %6.</translation>
     </message>
 </context>
 <context>

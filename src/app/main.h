@@ -6,6 +6,7 @@
 // frame step and the modulation step through the program-wide run parameters.
 
 #include "app/OpenDialog.h"
+#include "picture/FrameStats.h"
 
 #include <QWidget>
 #include <cstdint>
@@ -24,6 +25,7 @@ class TCurrencyEdit;
 class TDirectSoundBuffer;
 class TDXPaintBox;
 class TDXSound;
+class TFramePacer;
 class TFormStorage;
 class TImgBtn;
 class TIniFile;
@@ -155,6 +157,8 @@ public:
     TMainJournal* Journal() const { return Journal_.get(); }
     // The run's one phase, which the light, the sweep and the tone follow.
     const TRunPhase& RunPhase() const { return *Phase_; }
+    // What the display showed of the run under way, else of the last run (picture/FrameStats.h).
+    TFrameStats LastFrameStats() const;
 
 protected:
     // Esc pressed anywhere in this window stops a run, whichever control has the focus.
@@ -186,6 +190,8 @@ private:
     int hiddenShrink_ = 0;
     // When the tone's beat was last told the run's phase, in the timers' nanoseconds.
     int64_t toneFollowedNs_ = 0;
+    // What the display showed of the last run, until the frame pacer tells more.
+    TFrameStats frameStats_;
 
     std::unique_ptr<TDirectSoundBuffer> SoundBuffer_;
     std::unique_ptr<TPicture> SourcePicture_;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainFlash.h"
 
+#include "app/DisplayRefresh.h"
 #include "app/main.h"
 #include "app/mainSession.h"
 #include "controls/CurrEdit.h"
@@ -13,6 +14,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFrame>
@@ -57,6 +59,10 @@ TMainFlash::TMainFlash(TMainForm& form) : QObject(&form), form_(form) {
     connect(ReducedFlashing1, &QAction::triggered, this,
             [this](bool on) { Guard([this, on] { SetReduced(on); }); });
 
+    // A new rate is checked at the next look: never in the middle of a run's steps.
+    Refresh = new TDisplayRefresh(form);
+    connect(Refresh, &TDisplayRefresh::Changed, this, [this] { checked_ = false; });
+
     poll_.setInterval(kPollMs);
     connect(&poll_, &QTimer::timeout, this, [this] { Guard([this] { Update(); }); });
     poll_.start();
@@ -100,8 +106,9 @@ TFlashSettings TMainFlash::CurrentSettings() const {
     if (const QScreen* screen = form_.screen()) {
         s.ScreenWidth = screen->size().width();
         s.ScreenHeight = screen->size().height();
-        if (screen->refreshRate() > 0) s.RefreshHz = screen->refreshRate();
     }
+    // Not the screen's reported rate: the toolkit reports 60 Hz where it knows none.
+    s.RefreshHz = Refresh->Hz() > 0 ? Refresh->Hz() : kAssumedRefreshHz;
     return s;
 }
 
@@ -162,6 +169,15 @@ TFlashPicture TMainFlash::ShownPicture() const {
 }
 
 void TMainFlash::Update() {
+    Refresh->Follow();
+    if (MainState::Running) {
+        ranAny_ = true;
+    } else {
+        // A run that followed the display's frames measured its refresh from their times.
+        const TFrameStats stats = form_.LastFrameStats();
+        if (stats.Mode != TFrameMode::Unsynchronised && stats.RefreshHz > 0)
+            Refresh->Learn(stats.RefreshHz);
+    }
     const TKey key = CurrentKey();
     if (checked_ && key == key_) return;
     // During a run a session may glide the frequency; the run's steps come first.
@@ -221,10 +237,13 @@ void TMainFlash::ShowVerdict() {
     palette.setColor(QPalette::WindowText, report_.Over ? QColor(0xc0, 0, 0) : QColor(0, 0x80, 0));
     Mark->setPalette(palette);
     Mark->setText(report_.Over ? tr("\u25CF Flashing: over") : tr("\u25CF Flashing: below"));
-    Mark->setToolTip(tr("Flash check: %1")
-                         .arg(Heading() + QLatin1Char('\n') +
-                              QString::fromStdString(report_.ReasonText(QLocale()) + "\n\n" +
-                                                     report_.Figures(QLocale()))));
+    QString tip = tr("Flash check: %1")
+                      .arg(Heading() + QLatin1Char('\n') +
+                           QString::fromStdString(report_.ReasonText(QLocale()) + "\n\n" +
+                                                  report_.Figures(QLocale())));
+    const QString note = ShownLightNote();
+    if (!note.isEmpty()) tip += QStringLiteral("\n\n") + note;
+    Mark->setToolTip(tip);
     if (dialog_ && dialog_->isVisible()) ShowFlashCheck();
 }
 
@@ -248,6 +267,8 @@ void TMainFlash::ShowFlashCheck() {
     QString text = QStringLiteral("<b>%1</b><br>%2<br><br>%3")
                        .arg(Html(Heading().toStdString()), Html(report_.ReasonText(QLocale())),
                             Html(report_.Figures(QLocale())));
+    const QString note = ShownLightNote();
+    if (!note.isEmpty()) text += QStringLiteral("<br><br>") + Html(note.toStdString());
     if (report_.Checked && report_.Over) {
         // For a session, what would bring its worst state under the limits.
         TFlashSettings settings = CurrentSettings();
@@ -276,9 +297,55 @@ void TMainFlash::ShowFlashCheck() {
                 (ways.isEmpty() ? tr("Nothing tried brings this run under the limits.")
                                 : tr("Under the limits with: %1.").arg(ways.join(tr("; or "))));
     }
+    // Where the refresh came from, and what the display did with the last run.
+    QString display;
+    switch (Refresh->Source()) {
+    case TDisplayRefresh::TSource::FrameClock:
+        display = tr("The display's refresh rate, %1 Hz, is measured from the window's frames.");
+        break;
+    case TDisplayRefresh::TSource::VideoMode:
+        display = tr("The display's refresh rate, %1 Hz, is its video mode's.");
+        break;
+    case TDisplayRefresh::TSource::Run:
+        display = tr("The display's refresh rate, %1 Hz, is measured from the last run's frames.");
+        break;
+    case TDisplayRefresh::TSource::Unknown:
+        break;
+    }
+    if (!display.isEmpty()) display = display.arg(QLocale().toString(Refresh->Hz(), 'f', 2));
+    if (!display.isEmpty()) display += QLatin1Char('\n');
+    const TFrameStats stats = form_.LastFrameStats();
+    display += FrameStatsText(stats, ranAny_ || MainState::Running || stats.Shown > 0);
+    text += QStringLiteral("<br><br>") + Html(display.toStdString());
     dialogText_->setText(text);
     dialog_->show();
     dialog_->raise();
+}
+
+QString TMainFlash::ShownLightNote() const {
+    if (!report_.Checked) return {};
+    if (!(Refresh->Hz() > 0)) {
+        return tr("The display's refresh rate is unknown: the light is checked as a %1 Hz "
+                  "display shows it.")
+            .arg(QLocale().toString(kAssumedRefreshHz, 'f', 0));
+    }
+    return QString::fromStdString(ShownLightText(report_.Shown, QLocale()));
+}
+
+QString TMainFlash::FrameStatsText(const TFrameStats& stats, bool ranAny) {
+    if (!ranAny) return tr("No run yet: its frames on the display are told here after it.");
+    const QLocale numbers;
+    const QString mode = QCoreApplication::translate("TFrameStats", FrameModeText(stats.Mode));
+    if (stats.Mode == TFrameMode::Unsynchronised && stats.Shown == 0)
+        return tr("The last run: %1, painted by the picture timer.").arg(mode);
+    const QString refresh = stats.RefreshHz > 0
+                                ? tr("%1 Hz").arg(numbers.toString(stats.RefreshHz, 'f', 2))
+                                : tr("not measured");
+    return tr("The last run: %1; %2 frames shown, %3 late, %4 dropped; refresh %5; clock: %6.")
+        .arg(mode, numbers.toString(static_cast<qulonglong>(stats.Shown)),
+             numbers.toString(static_cast<qulonglong>(stats.Late)),
+             numbers.toString(static_cast<qulonglong>(stats.Dropped)), refresh,
+             QString::fromLatin1(stats.ClockSource ? stats.ClockSource : ""));
 }
 
 bool TMainFlash::ConfirmStart() {

@@ -8,6 +8,7 @@
 // Flashing", which changes only the colours the display shows; and the photosensitivity warning
 // before the first run.
 
+#include "picture/FrameStats.h"
 #include "safety/FlashCheck.h"
 #include "safety/SessionFlash.h"
 
@@ -24,7 +25,11 @@
 class QAction;
 class QDialog;
 class QLabel;
+class TDisplayRefresh;
 class TMainForm;
+
+// The refresh rate the light is checked at where the display's is unknown: the most common.
+constexpr double kAssumedRefreshHz = 60;
 
 class TMainFlash : public QObject {
     Q_OBJECT
@@ -35,6 +40,8 @@ public:
     QLabel* Mark = nullptr;
     QAction* FlashCheck1 = nullptr;
     QAction* ReducedFlashing1 = nullptr;
+    // The refresh rate of the display the window is on, which the check samples the light at.
+    TDisplayRefresh* Refresh = nullptr;
 
     // Reads "Reduced Flashing" from the settings, once the window has its settings file.
     void LoadOptions();
@@ -53,6 +60,13 @@ public:
     // accepted; true when the run may start. The answer Start is remembered.
     bool ConfirmStart();
     void ShowFlashCheck();
+    // What the display makes of the light, for the tooltip and "Flash Check...": that its
+    // refresh rate is unknown, or where it shows the light otherwise than due; empty when it
+    // shows it as due.
+    QString ShownLightNote() const;
+    // The last run's frames as the display showed them (statistics from the window); "no run
+    // yet" when ranAny is false.
+    static QString FrameStatsText(const TFrameStats& stats, bool ranAny);
 
     // Whether the warning is asked at all; the program turns it on at its start.
     static bool AskWarning;
@@ -81,4 +95,5 @@ private:
     QElapsedTimer sinceCheck_;
     QDialog* dialog_ = nullptr;
     QLabel* dialogText_ = nullptr;
+    bool ranAny_ = false; // a run was seen since the window opened
 };

@@ -14,6 +14,7 @@
 #include "framework/Bitmap.h"
 #include "framework/ResourceStream.h"
 #include "picture/DXPaintBox.h"
+#include "picture/FrameStats.h"
 #include "picture/FrameStep.h"
 #include "platform/ResourceModule.h"
 #include "run/RunParameters.h"
@@ -129,6 +130,10 @@ void TMainForm::Timer2Timer(QObject*) {
 
 void TMainForm::DXSoundFinalize(QObject*) {
     SoundBuffer_.reset();
+}
+
+TFrameStats TMainForm::LastFrameStats() const {
+    return frameStats_;
 }
 
 TDirectSoundBuffer* TMainForm::LoadedSound() const {

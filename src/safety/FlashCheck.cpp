@@ -88,20 +88,25 @@ private:
     double lo_ = 0, hi_ = 0, extreme_ = 0;
 };
 
-// The states the display shows: at each refresh the latest step, kept only when it changed.
-std::vector<Frame> ShownFrames(double stepsPerSecond, double refreshHz, double until) {
+// The states the display shows: at each refresh the latest step, kept only when it changed;
+// phase is how far into a step the first frame comes.
+std::vector<Frame> ShownFrames(double stepsPerSecond, double refreshHz, double until,
+                               double phase = 0) {
     std::vector<Frame> frames;
     const double stepsPerRefresh = stepsPerSecond / refreshHz;
     const auto refreshes = static_cast<int64_t>(std::ceil(until * refreshHz)) + 1;
     int64_t last = -1;
     for (int64_t k = 0; k < refreshes; ++k) {
-        const auto step =
-            static_cast<int64_t>(std::floor(static_cast<double>(k) * stepsPerRefresh + 1e-9));
+        const auto step = static_cast<int64_t>(
+            std::floor(static_cast<double>(k) * stepsPerRefresh + phase + 1e-9));
         if (step != last) frames.push_back({static_cast<double>(k) / refreshHz, step});
         last = step;
     }
     return frames;
 }
+
+// The main frequency is to its thousandths, as in the frequency box.
+constexpr double kHzGrain = 0.0005;
 
 // For each window start i, the first frame at or after frames[i].Time + seconds.
 std::vector<size_t> WindowEnds(const std::vector<Frame>& frames, size_t starts, double seconds) {
@@ -261,8 +266,100 @@ std::string TFlashReport::Figures(const QLocale& numbers) const {
                           : Tr(QT_TRANSLATE_NOOP("FlashCheck", "no"))),
         Tr(QT_TRANSLATE_NOOP("FlashCheck", "Display refresh: %1 Hz"))
             .arg(Number(numbers, RefreshHz, 1)),
+        Tr(QT_TRANSLATE_NOOP("FlashCheck", "Frequency the display shows: %1 Hz"))
+            .arg(Number(numbers, Shown.ShownHz, 1)),
     };
     return lines.join(QLatin1Char('\n')).toStdString();
+}
+
+bool TShownLight::Differs() const {
+    return std::abs(ShownHz - MainHz) >= kHzGrain || !Even();
+}
+
+TShownLight ShownLightOf(double stepsPerSecond, double refreshHz) {
+    TShownLight light;
+    light.RefreshHz = refreshHz;
+    light.MainHz = stepsPerSecond / 2;
+    if (!(refreshHz > 0) || !(stepsPerSecond > 0)) return light;
+    const double folded = std::fmod(light.MainHz, refreshHz);
+    light.ShownHz = std::min(folded, refreshHz - folded);
+    light.NearestEvenHz = NearestEvenFrequency(light.MainHz, refreshHz);
+    // The halves as the frames show them: runs of shown steps of one parity, the first and
+    // the last cut short by the ends. The frames come half a step into the first one, as a
+    // frequency a thousandth off an even one meets them: they slip past its steps only after
+    // many periods, where a step starting on a frame would slip at once. Ten seconds let the
+    // slips of a frequency further off show.
+    const double until = std::max(10.0, 6.0 / stepsPerSecond);
+    const std::vector<Frame> frames = ShownFrames(stepsPerSecond, refreshHz, until, 0.5);
+    int64_t runStart = -1;
+    for (size_t j = 1; j < frames.size(); ++j) {
+        if ((frames[j].Step - frames[j - 1].Step) % 2 == 0) continue;
+        const auto frame = static_cast<int64_t>(std::llround(frames[j].Time * refreshHz));
+        const bool whole = runStart >= 0;
+        const auto length = static_cast<int>(frame - runStart);
+        runStart = frame;
+        if (!whole) continue;
+        light.FewestFrames =
+            light.FewestFrames == 0 ? length : std::min(light.FewestFrames, length);
+        light.MostFrames = std::max(light.MostFrames, length);
+    }
+    return light;
+}
+
+namespace {
+// A frequency to its thousandths, the zeros after its tenths left out.
+QString HzText(double hz, const QLocale& numbers) {
+    QString text = FlashNumber(hz, 3, numbers);
+    const qsizetype point = text.size() - 4;
+    while (text.size() > point + 2 && text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    return text;
+}
+} // namespace
+
+std::string ShownLightText(const TShownLight& light, const QLocale& numbers) {
+    if (!(light.RefreshHz > 0) || !light.Differs()) return {};
+    // A refresh as it is measured or set: 60, 59.94.
+    QString refresh = FlashNumber(light.RefreshHz, 2, numbers);
+    if (std::abs(light.RefreshHz - std::round(light.RefreshHz)) < 0.005)
+        refresh = FlashNumber(light.RefreshHz, 0, numbers);
+    const QString even = HzText(light.NearestEvenHz, numbers);
+    if (std::abs(light.ShownHz - light.MainHz) >= kHzGrain) {
+        return Tr(QT_TRANSLATE_NOOP("FlashCheck",
+                                    "On a %1 Hz display the light flashes at %2 Hz, not at %3 "
+                                    "Hz; the nearest frequency it shows evenly is %4 Hz."))
+            .arg(refresh, HzText(light.ShownHz, numbers), HzText(light.MainHz, numbers), even)
+            .toStdString();
+    }
+    return Tr(QT_TRANSLATE_NOOP("FlashCheck",
+                                "On a %1 Hz display the halves of each period last %2 to %3 "
+                                "frames; the nearest frequency it shows evenly is %4 Hz."))
+        .arg(refresh)
+        .arg(light.FewestFrames)
+        .arg(light.MostFrames)
+        .arg(even)
+        .toStdString();
+}
+
+double NearestEvenFrequency(double hz, double refreshHz) {
+    if (!(refreshHz > 0)) return 0;
+    const auto even = [&](int64_t k) {
+        return std::round(refreshHz / (2.0 * static_cast<double>(k)) * 1000) / 1000;
+    };
+    // k frames a half period; the box's 35 Hz bounds it from below, its 0.1 Hz from above.
+    const auto fewest =
+        std::max<int64_t>(1, static_cast<int64_t>(std::ceil(refreshHz / 70 - 1e-9)));
+    const auto most = std::max(fewest, static_cast<int64_t>(std::floor(refreshHz / 0.2 + 1e-9)));
+    const double k0 = hz > 0 ? refreshHz / (2 * hz) : static_cast<double>(most);
+    double best = 0;
+    for (const double k : {std::floor(k0), std::ceil(k0)}) {
+        const int64_t kk = std::clamp(static_cast<int64_t>(k), fewest, most);
+        const double candidate = even(kk);
+        if (best == 0 || std::abs(candidate - hz) < std::abs(best - hz) ||
+            (std::abs(candidate - hz) == std::abs(best - hz) && candidate < best))
+            best = candidate;
+    }
+    return best;
 }
 
 double PictureStepsPerSecond(long double frequencyHz) {
@@ -288,6 +385,7 @@ TFlashReport CheckFlashing(const TFlashPicture& picture, const TFlashSettings& s
     report.RefreshHz = std::clamp(settings.RefreshHz > 0 ? settings.RefreshHz : 60.0, 1.0, 1000.0);
     // Below the lowest frequency's rate a cycle of the ring would take hours to check.
     report.StepsPerSecond = std::clamp(settings.StepsPerSecond, kLowestStepsPerSecond, 1000.0);
+    report.Shown = ShownLightOf(report.StepsPerSecond, report.RefreshHz);
     if (!picture.Top || picture.Width <= 0 || picture.Height <= 0) {
         report.Reason = ReasonOf(report, false, QLocale::c()).toStdString();
         return report;

@@ -37,6 +37,42 @@ constexpr int kFirstShownHeight = 246;
 // frequency box's three decimals within its 0.1 to 35 Hz.
 double PictureStepsPerSecond(long double frequencyHz);
 
+// How a display shows the picture's stepping: each frame holds the latest step, so a step
+// between two frames is never seen and another stays up for two or more.
+struct TShownLight {
+    double RefreshHz = 0;
+    double MainHz = 0; // half the picture's steps a second
+    // The frequency the eye gets: the main frequency folded by the refresh (35 Hz on a 60 Hz
+    // display flashes at 25 Hz, 60 - 35). Each frame shows one step, so the light turns
+    // wherever a frame lands an odd number of steps after the one before; the rate of those
+    // turns is this fold whatever the main frequency.
+    double ShownHz = 0;
+    // The frames a half period of the light stays up, fewest and most: 20 Hz on a 60 Hz
+    // display holds one half for two frames and the other for one.
+    int FewestFrames = 0;
+    int MostFrames = 0;
+    // The main frequency, to the frequency box's thousandths within its 0.1 to 35 Hz, nearest
+    // to this one that the display shows evenly; the lower of two as near.
+    double NearestEvenHz = 0;
+
+    // Every half period the same whole number of frames, and the frequency the one due.
+    bool Even() const { return FewestFrames > 0 && FewestFrames == MostFrames; }
+    // The light seen is not the light due: another frequency, or uneven halves.
+    bool Differs() const;
+};
+
+// The light of a picture stepping stepsPerSecond times a second on a display of refreshHz.
+TShownLight ShownLightOf(double stepsPerSecond, double refreshHz);
+// Where the display shows the light otherwise than due, what it shows and the nearest
+// frequency it shows evenly, in the user's language as UTF-8; empty where it shows it as due.
+std::string ShownLightText(const TShownLight& light, const QLocale& numbers = QLocale::c());
+// The main frequencies a display shows evenly are refreshHz / (2 k): two picture steps a
+// period and each held for the same k whole frames give a square of even halves, k frames
+// on and k off. Any other period either spans an odd number of frames (halves of k and k + 1)
+// or no whole number at all (halves that change length as the phase slips past the frames).
+// The one of them nearest hz, within the box's 0.1 to 35 Hz, to its thousandths.
+double NearestEvenFrequency(double hz, double refreshHz);
+
 struct TFlashSettings {
     int TransformLevel = 1;
     int CycleModulus = 255;
@@ -73,6 +109,7 @@ struct TFlashReport {
     double ExtendedWcagFraction = 0;
     double RefreshHz = 0;
     double StepsPerSecond = 0;
+    TShownLight Shown; // the light as the display shows it, which is the one graded
     bool Over = false;
     std::vector<TFlashReason> Reasons; // why it is over; empty when below
     // Why it is over, or that it is below, in English with C numbers: for output that

@@ -4,6 +4,7 @@
 // first Start shows until it is accepted.
 #include "MainWindowFixture.h"
 
+#include "app/DisplayRefresh.h"
 #include "app/mainFlash.h"
 #include "app/mainSession.h"
 #include "controls/ASswitch.h"
@@ -99,6 +100,75 @@ TEST_F(MainWindowTest, FlashCheckGradesTheFrequencyInTheBox) {
     flash.Update();
     EXPECT_DOUBLE_EQ(flash.Report().StepsPerSecond, 34.6);
     Close(form);
+}
+
+TEST_F(MainWindowTest, TheMarkTellsTheLightAsTheDisplayShowsIt) {
+    auto form = Open();
+    TMainFlash& flash = *form->Flash();
+    form->UpDown1->SetPosition(15);
+    form->FreqEdit->SetValue(35.0L);
+    flash.Update();
+    // The offscreen platform reports 60 Hz, yet there is no display to know the rate of.
+    ASSERT_GT(form->screen()->refreshRate(), 0);
+    EXPECT_EQ(flash.Refresh->Hz(), 0);
+    EXPECT_EQ(flash.Refresh->Source(), TDisplayRefresh::TSource::Unknown);
+    EXPECT_TRUE(flash.Mark->toolTip().contains(
+        QStringLiteral("The display's refresh rate is unknown: the light is checked as a 60 Hz "
+                       "display shows it.")))
+        << flash.Mark->toolTip().toStdString();
+
+    // Once a run measured the display, the light is graded at its frames.
+    flash.Refresh->Learn(60);
+    flash.Update();
+    EXPECT_DOUBLE_EQ(flash.Report().Shown.ShownHz, 25);
+    EXPECT_TRUE(flash.Mark->toolTip().endsWith(
+        QStringLiteral("On a 60 Hz display the light flashes at 25.0 Hz, not at 35.0 Hz; the "
+                       "nearest frequency it shows evenly is 30.0 Hz.")))
+        << flash.Mark->toolTip().toStdString();
+    form->FreqEdit->SetValue(20.0L);
+    flash.Update();
+    EXPECT_TRUE(flash.Mark->toolTip().contains(
+        QStringLiteral("On a 60 Hz display the halves of each period last 1 to 2 frames; the "
+                       "nearest frequency it shows evenly is 15.0 Hz.")))
+        << flash.Mark->toolTip().toStdString();
+    // A display that shows every step of 35 Hz for one frame says nothing more.
+    flash.Refresh->Learn(70);
+    form->FreqEdit->SetValue(35.0L);
+    flash.Update();
+    EXPECT_DOUBLE_EQ(flash.Report().RefreshHz, 70);
+    EXPECT_FALSE(flash.Mark->toolTip().contains(QStringLiteral("On a ")))
+        << flash.Mark->toolTip().toStdString();
+
+    flash.FlashCheck1->trigger();
+    auto* dialog = form->findChild<QDialog*>(QStringLiteral("FlashCheckDialog"));
+    ASSERT_NE(dialog, nullptr);
+    const QString text = dialog->findChild<QLabel*>(QStringLiteral("FlashCheckText"))->text();
+    EXPECT_TRUE(text.contains(QStringLiteral(
+        "The display's refresh rate, 70.00 Hz, is measured from the last run's frames.")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("No run yet"))) << text.toStdString();
+    Close(form);
+}
+
+TEST(FlashFrameStats, TheLastRunsFramesReadWhole) {
+    EXPECT_TRUE(TMainFlash::FrameStatsText({}, false).startsWith(QStringLiteral("No run yet")));
+    EXPECT_EQ(TMainFlash::FrameStatsText({}, true),
+              QStringLiteral("The last run: unsynchronised, painted by the picture timer."));
+    TFrameStats paced;
+    paced.Mode = TFrameMode::Synchronised;
+    paced.Shown = 1500;
+    paced.Late = 2;
+    paced.Dropped = 1;
+    paced.RefreshHz = 59.951;
+    paced.ClockSource = "vblank";
+    EXPECT_EQ(TMainFlash::FrameStatsText(paced, true),
+              QStringLiteral("The last run: synchronised; 1,500 frames shown, 2 late, 1 dropped; "
+                             "refresh 59.95 Hz; clock: vblank."));
+    paced.Mode = TFrameMode::NoFeedback;
+    paced.RefreshHz = 0;
+    EXPECT_TRUE(TMainFlash::FrameStatsText(paced, true)
+                    .contains(QStringLiteral("no presentation feedback; 1,500 frames shown, 2 "
+                                             "late, 1 dropped; refresh not measured")));
 }
 
 TEST_F(MainWindowTest, WithASessionLoadedTheMarkGradesItsWorstMinute) {

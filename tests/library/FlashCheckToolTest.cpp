@@ -49,6 +49,29 @@ TEST(LibraryToolFlashCheck, GradesTheBlinkingPictureAndRefusesBadArguments) {
     EXPECT_NE(exact.Output.find("\"general_flashes_per_second\": 30,"), std::string::npos)
         << exact.Output;
     EXPECT_NE(exact.Output.find("\"steps_per_second\": 60"), std::string::npos);
+    EXPECT_NE(exact.Output.find("\"shown_frequency\": 30,"), std::string::npos);
+    EXPECT_NE(exact.Output.find("\"shown_evenly\": true"), std::string::npos);
+
+    // The light as the display's frames show it: 35 Hz flashes at 25 Hz on 60 Hz, at 15 Hz on
+    // 50 Hz, and at 35 Hz where every step shows.
+    const std::pair<const char*, const char*> folds[] = {{"60", "\"shown_frequency\": 25,"},
+                                                         {"50", "\"shown_frequency\": 15,"},
+                                                         {"140", "\"shown_frequency\": 35,"}};
+    for (const auto& [refresh, shown] : folds) {
+        const RunResult r =
+            RunCommand(check + "--frequency 35 --json --refresh " + std::string(refresh));
+        EXPECT_NE(r.Output.find(shown), std::string::npos) << refresh << ": " << r.Output;
+    }
+    const RunResult folded = RunCommand(check + "--frequency 35");
+    EXPECT_NE(folded.Output.find("On a 60 Hz display the light flashes at 25.0 Hz, not at 35.0 "
+                                 "Hz; the nearest frequency it shows evenly is 30.0 Hz."),
+              std::string::npos)
+        << folded.Output;
+    const RunResult uneven = RunCommand(check + "--frequency 20 --json");
+    EXPECT_NE(uneven.Output.find("\"shown_frequency\": 20, \"shown_evenly\": false, "
+                                 "\"nearest_even_frequency\": 15"),
+              std::string::npos)
+        << uneven.Output;
     EXPECT_NE(RunCommand(check + "--frequency 17.25").Output.find("Blink at 17.25 Hz"),
               std::string::npos);
 

@@ -312,6 +312,19 @@ TEST(RenderTool, FlashReportGradesEachMinuteOfTheSession) {
     EXPECT_NE(r.Output.find("2:00-2:30  10.0 Hz, depth 3: over the limits"), std::string::npos);
     EXPECT_NE(r.Output.find("Over the limits in 2 of 3 minutes."), std::string::npos);
 
+    // As JSON, with the light each minute's worst state shows on the display given.
+    const auto json = Render(report + " --picture Blink --json");
+    EXPECT_EQ(json.Exit, 3) << json.Output;
+    EXPECT_EQ(json.Output.rfind("{\"minutes\":[{", 0), 0u) << json.Output;
+    EXPECT_NE(json.Output.find("\"minutes_over\":2"), std::string::npos) << json.Output;
+    EXPECT_NE(json.Output.find("\"shown_frequency\":10,"), std::string::npos) << json.Output;
+    EXPECT_NE(json.Output.find("\"refresh_hz\":60,"), std::string::npos) << json.Output;
+    // On a 15 Hz display the 20 steps a second of 10 Hz flash at 5 Hz.
+    const auto slow = Render(report + " --picture Blink --json --refresh 15");
+    EXPECT_NE(slow.Output.find("\"shown_frequency\":5,"), std::string::npos) << slow.Output;
+    EXPECT_EQ(slow.Output.find("\"shown_frequency\":10,"), std::string::npos) << slow.Output;
+    EXPECT_EQ(Render("--json --frequency 7 --duration 0:01 -o x.wav").Exit, 2);
+
     const auto reduced = Render(report + " --picture Blink --reduced on");
     EXPECT_EQ(reduced.Exit, 0) << reduced.Output;
     EXPECT_NE(reduced.Output.find("Below the limits throughout."), std::string::npos)

@@ -373,3 +373,76 @@ TEST(FlashAdvice, SaysOrLessOnlyWhenEverySlowerFrequencyPasses) {
     EXPECT_GE(aliased.BelowAtHz, 20);
     EXPECT_FALSE(aliased.AllSlowerBelow);
 }
+
+TEST(ShownLight, TheDisplayFoldsTheFrequencyAndHoldsStepsForWholeFrames) {
+    // 70 steps a second on 60 frames: every sixth frame lands two steps on, so the light turns
+    // 50 times a second, not 70. A ring of two entries: white and black, nothing else.
+    TestPicture p(64, 48, Uniform);
+    p.Alternate(White, Black);
+    const auto blink = [](double hz) {
+        TFlashSettings s = At(hz);
+        s.CycleModulus = 2;
+        return s;
+    };
+    const TFlashReport fast = CheckFlashing(p.view, blink(35));
+    EXPECT_DOUBLE_EQ(fast.GeneralFlashesPerSecond, 25);
+    EXPECT_DOUBLE_EQ(fast.Shown.ShownHz, 25);
+    EXPECT_EQ(fast.Shown.FewestFrames, 1);
+    EXPECT_EQ(fast.Shown.MostFrames, 2);
+    EXPECT_TRUE(fast.Shown.Differs());
+    EXPECT_DOUBLE_EQ(fast.Shown.NearestEvenHz, 30);
+
+    // 20 Hz stays 20 Hz, but as two frames of one colour and one of the other.
+    const TFlashReport third = CheckFlashing(p.view, blink(20));
+    EXPECT_DOUBLE_EQ(third.GeneralFlashesPerSecond, 20);
+    EXPECT_DOUBLE_EQ(third.Shown.ShownHz, 20);
+    EXPECT_EQ(third.Shown.FewestFrames, 1);
+    EXPECT_EQ(third.Shown.MostFrames, 2);
+    EXPECT_FALSE(third.Shown.Even());
+    EXPECT_TRUE(third.Shown.Differs());
+    EXPECT_DOUBLE_EQ(third.Shown.NearestEvenHz, 15); // 60 / 4: two frames each half
+
+    // The same on a display that shows every step for two frames.
+    TFlashSettings fast120 = blink(30);
+    fast120.RefreshHz = 120;
+    const TFlashReport even = CheckFlashing(p.view, fast120);
+    EXPECT_DOUBLE_EQ(even.Shown.ShownHz, 30);
+    EXPECT_EQ(even.Shown.FewestFrames, 2);
+    EXPECT_EQ(even.Shown.MostFrames, 2);
+    EXPECT_FALSE(even.Shown.Differs());
+    EXPECT_DOUBLE_EQ(even.Shown.NearestEvenHz, 30);
+
+    // 25 Hz on a 25 Hz display: every frame two steps on, the same colour throughout.
+    const TShownLight still = ShownLightOf(PictureStepsPerSecond(25.0L), 25);
+    EXPECT_DOUBLE_EQ(still.ShownHz, 0);
+    EXPECT_FALSE(still.Even());
+    // Folds above and below the refresh: 35 Hz on 50 Hz shows 15, on 30 Hz shows 5.
+    EXPECT_NEAR(ShownLightOf(70, 50).ShownHz, 15, 1e-9);
+    EXPECT_NEAR(ShownLightOf(70, 30).ShownHz, 5, 1e-9);
+    // A half period of five frames, and 0.1 Hz, which holds each half for 300.
+    EXPECT_FALSE(ShownLightOf(PictureStepsPerSecond(6.0L), 60).Differs());
+    const TShownLight slowest = ShownLightOf(PictureStepsPerSecond(0.1L), 60);
+    EXPECT_EQ(slowest.FewestFrames, 300);
+    EXPECT_FALSE(slowest.Differs());
+    // Just off an even frequency the phase slips past the frames within seconds.
+    const TShownLight slipping = ShownLightOf(PictureStepsPerSecond(15.2L), 60);
+    EXPECT_EQ(slipping.FewestFrames, 1);
+    EXPECT_TRUE(slipping.Differs());
+}
+
+TEST(ShownLight, TheNearestEvenFrequencyIsTheRefreshOverAnEvenNumberOfFrames) {
+    EXPECT_DOUBLE_EQ(NearestEvenFrequency(7.3, 60), 7.5);  // 8 frames a period
+    EXPECT_DOUBLE_EQ(NearestEvenFrequency(6.7, 60), 6);    // 5 frames each half
+    EXPECT_DOUBLE_EQ(NearestEvenFrequency(22.5, 60), 15);  // as near as 30: the lower
+    EXPECT_DOUBLE_EQ(NearestEvenFrequency(35, 144), 24);   // 144 / 6; 36 is beyond the box
+    EXPECT_DOUBLE_EQ(NearestEvenFrequency(0.05, 60), 0.1); // 300 frames each half
+    EXPECT_DOUBLE_EQ(NearestEvenFrequency(10, 59.94), 9.99);
+    // Each frequency offered is shown evenly on its display.
+    for (const double refresh : {50.0, 60.0, 75.0, 144.0}) {
+        for (const double hz : {1.3, 9.7, 19.9, 33.3}) {
+            const double even = NearestEvenFrequency(hz, refresh);
+            const TShownLight light = ShownLightOf(2 * even, refresh);
+            EXPECT_FALSE(light.Differs()) << hz << " Hz on " << refresh << " Hz: " << even;
+        }
+    }
+}
