@@ -2,7 +2,6 @@
 // When a follower sets the frequency and the knobs as its session's clock moves on.
 #include "session/SessionFollower.h"
 #include "session/SessionClock.h"
-#include "session/SessionCues.h"
 #include "session/SessionFile.h"
 
 #include <gtest/gtest.h>
@@ -71,33 +70,6 @@ TEST(SessionClock, RunsOnlyWhileStartedAndRewindsToZero) {
     clock.Rewind();
     EXPECT_FALSE(clock.Running());
     EXPECT_EQ(clock.ElapsedMs(), 0);
-}
-
-TEST(SessionCues, HandsOutEachCueOnceAndSkipsThoseBeforeAMidwayStart) {
-    const TSession s = ParseSession("0:00 10.0 cue=bell\n"
-                                    "0:10 10.0\n"
-                                    "0:20 9.0 say=\"two\"\n"
-                                    "0:30 9.0 cue=bell say=\"three\"\n"
-                                    "0:40 9.0\n",
-                                    "s");
-    TSessionCues cues(s);
-    EXPECT_EQ(cues.Count(), 3u);
-    std::vector<int64_t> handed;
-    for (int64_t t = 0; t <= 40000; t += 25) // looked at as the window looks, and again
-        for (int again = 0; again < 2; ++again)
-            while (const TSessionPoint* p = cues.Next(t))
-                handed.push_back(p->TimeMs);
-    EXPECT_EQ(handed, (std::vector<int64_t>{0, 20000, 30000}));
-    EXPECT_EQ(cues.Ahead(0), nullptr);
-    // Entered at 0:20 itself: its cue plays; entered just after it: only the last one.
-    cues.Seek(20000);
-    EXPECT_EQ(cues.Ahead(0)->TimeMs, 20000);
-    EXPECT_EQ(cues.Ahead(1)->Say, "three");
-    cues.Seek(20001);
-    EXPECT_EQ(cues.Next(19000), nullptr);
-    ASSERT_NE(cues.Ahead(0), nullptr);
-    EXPECT_EQ(cues.Next(40000)->TimeMs, 30000);
-    EXPECT_EQ(cues.Next(40000), nullptr);
 }
 
 } // namespace
