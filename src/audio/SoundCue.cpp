@@ -52,13 +52,24 @@ CueSound MakeBell(uint32_t rate) {
     const size_t frames = size_t{rate} * kBellMs / 1000;
     const double attack = static_cast<double>(rate) * kBellAttackMs / 1000.0;
     const double release = static_cast<double>(rate) * 0.2; // the last 200 ms fade to silence
-    bell.Samples.assign(frames, 0.0f);
+    std::vector<double> sum(frames, 0.0);
+    for (const Partial& p : kPartials) {
+        // Each partial a decaying phasor turned a frame at a time: no sine or exponential per
+        // sample, and in double precision its drift over the bell stays far below a float's.
+        const double w = 2 * std::numbers::pi * kFundamental * p.ratio / rate;
+        const double d = std::exp(-1.0 / (p.decaySeconds * rate));
+        const double stepC = d * std::cos(w), stepS = d * std::sin(w);
+        double c = p.amplitude, s = 0;
+        for (size_t i = 0; i < frames; ++i) {
+            sum[i] += s;
+            const double nc = c * stepC - s * stepS;
+            s = s * stepC + c * stepS;
+            c = nc;
+        }
+    }
+    bell.Samples.resize(frames);
     for (size_t i = 0; i < frames; ++i) {
-        const double t = static_cast<double>(i) / rate;
-        double v = 0;
-        for (const Partial& p : kPartials)
-            v += p.amplitude * std::exp(-t / p.decaySeconds) *
-                 std::sin(2 * std::numbers::pi * kFundamental * p.ratio * t);
+        double v = sum[i];
         const auto n = static_cast<double>(i);
         if (n < attack) v *= 0.5 - 0.5 * std::cos(std::numbers::pi * n / attack);
         const double left = static_cast<double>(frames - 1 - i);
