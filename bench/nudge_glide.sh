@@ -5,9 +5,9 @@
 # The sound is a silent library's, so that only the tone is heard: a binaural beat on a 200 Hz
 # carrier at 10 Hz. Up is pressed on the picture COUNT times, three seconds apart; each glide
 # of +0.1 Hz over 2 s shows as the right ear's phase pulling ahead of the left's along a
-# parabola. For each press it prints the delay, from the moment before xdotool sends the key,
-# to the glide's onset as the parabola's fit places it, and to the first 10 ms step whose 50 ms
-# window (centred on it) has left the steady beat; then the median of each. The recording's own
+# parabola. For each press it prints the delay from the moment before xdotool sends the key to
+# the first 10 ms step whose 50 ms window (centred on it, so up to about 12 ms early) has left
+# the steady beat's line, then their median and range. The recording's own
 # least delay (parec's, a few ms) is included. A press whose stretch of sound a busy machine
 # broke (a gap in the recording, or a beat not steady before it) is left out. Usage: nudge_glide.sh BUILD-DIR [COUNT]
 set -euo pipefail
@@ -155,7 +155,7 @@ def line(xs, ys):
              sum((x - mx) ** 2 for x in xs))
     return my - slope * mx, slope
 
-fits, departs = [], []
+departs = []
 beat = BEAT
 for number, press in enumerate(presses, 1):
     before, after = 40, 100  # blocks: 0.4 s before the press, 1 s after
@@ -171,26 +171,21 @@ for number, press in enumerate(presses, 1):
     if wander > 1e-4:
         print("press %d: the beat before it was not steady (%.1e cycles), left out" % (number, wander))
         continue
-    # The onset by least squares against the parabola a glide draws, over its first 350 ms
-    # (before the tone's once-a-second hold on the run's phase can bend it), its rate free.
-    def fit(ms):
-        t0 = ms / 1000
-        xs = [(t[b] - t0) ** 2 if t[b] > t0 else 0 for b in range(before - 10, before + 35)]
-        ys = e[before - 10: before + 35]
-        a = sum(x * y for x, y in zip(xs, ys)) / (sum(x * x for x in xs) or 1)
-        return sum((y - a * x) ** 2 for x, y in zip(xs, ys))
-    best = min(range(-100, 300), key=fit)
-    # The first block clear of the steady beat by three times its wander, for good.
-    depart = next((t[b] * 1000 for b in range(before, before + after)
-                   if all(x > 3 * wander + 1e-6 for x in e[b:b + 5])), float("nan"))
-    fits.append(best); departs.append(depart)
+    # The first step clear of the steady beat by three times its wander, for good, either way:
+    # the glide's first thousandth of a hertz, or the tone's hold on the run's phase moving.
+    depart = next((t[b] * 1000 for b in range(before - 10, before + after)
+                   if all(abs(x) > 3 * wander + 2e-6 for x in e[b:b + 5])), float("nan"))
+    if math.isnan(depart):
+        print("press %d: no departure from the beat found, left out" % number)
+        continue
+    departs.append(depart)
     if os.environ.get("NUDGE_KEEP"):
         with open(os.path.join(os.path.dirname(path), "press%d.txt" % number), "w") as f:
             f.write("".join("%.3f %.6f\n" % (t[b], e[b]) for b in range(len(e))))
-    print("press %d: onset by the fit %d ms, first block off the beat %.0f ms "
-          "(steady wander %.1e cycles)" % (number, best, depart, wander))
-if fits:
-    fits.sort(); departs.sort()
-    print("nudge: median onset by the fit %d ms, median first block off the beat %.0f ms, "
-          "over %d presses" % (fits[len(fits) // 2], departs[len(departs) // 2], len(fits)))
+    print("press %d: the beat leaves its line %.0f ms after the key (steady within %.1e "
+          "cycles)" % (number, depart, wander))
+if departs:
+    departs.sort()
+    print("nudge: key to glide in the sound: median %.0f ms, from %.0f to %.0f ms, over %d "
+          "presses" % (departs[len(departs) // 2], departs[0], departs[-1], len(departs)))
 PY
