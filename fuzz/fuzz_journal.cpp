@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const TJournalRun& run : read.Runs) {
         Check(run.Id > 0 && run.LengthMs >= 0 && run.LengthMs <= kJournalMaxRunMs);
         Check(run.Start.FrequencyMilli >= 100 && run.Start.FrequencyMilli <= 35000);
-        Check(run.Changes.size() <= kJournalMaxChanges && run.Marks.size() <= kJournalMaxMarks);
+        Check(run.Changes.size() <= kJournalMaxChanges && run.Marks.size() <= kJournalMaxMarks &&
+              run.Cues.size() <= kSessionMaxPoints);
         int64_t last = 0;
         for (const TJournalChange& c : run.Changes) {
             Check(c.Ms >= last && c.Ms <= run.LengthMs);

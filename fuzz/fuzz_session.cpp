@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -38,6 +39,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(!points.empty() && points.size() <= kSessionMaxPoints && session.LengthMs() > 0);
     for (size_t i = 1; i < points.size(); ++i)
         Check(points[i].TimeMs > points[i - 1].TimeMs);
+    // A cue's text is bounded and free of control characters, and what is written of a point's
+    // cues reads back the same.
+    std::string written;
+    for (const TSessionPoint& p : points) {
+        Check(p.Say.size() <= 4 * kSessionMaxSayChars);
+        for (char c : p.Say)
+            Check(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
+        written += FormatSessionTime(p.TimeMs) + " 1.0" + SessionCueWords(p) + "\n";
+    }
+    const TSession again = ParseSession(written, "again");
+    for (size_t i = 0; i < points.size(); ++i)
+        Check(again.Points()[i].Bell == points[i].Bell && again.Points()[i].Say == points[i].Say);
     // Follow the session in a few hundred even steps: everything set stays in range.
     TSessionFollower follower(session);
     Bounds target;

@@ -8,11 +8,12 @@ set -euo pipefail
 
 # Building and running: compiler, build tools, Qt (its GUI library brings the X11 platform
 # plugin), Qt's translation tools and the toolkit's own translations, SDL for sound, libsndfile
-# for the renderer's files and one font for the labels.
+# for the renderer's files, libespeak-ng (with its voices) for the spoken cues and one font for
+# the labels.
 run_packages=(
   build-essential cmake ninja-build pkg-config
   libxcb1-dev libxcb-randr0-dev
-  qt6-base-dev qt6-l10n-tools qt6-translations-l10n libsdl2-dev libsndfile1-dev
+  qt6-base-dev qt6-l10n-tools qt6-translations-l10n libsdl2-dev libsndfile1-dev libespeak-ng-dev
   fonts-dejavu-core
 )
 

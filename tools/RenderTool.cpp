@@ -12,6 +12,7 @@
 #include "render/SessionRender.h"
 #include "run/SessionPlot.h"
 #include "session/SessionFile.h"
+#include "sound/Speech.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -376,6 +377,12 @@ TRenderJob RenderJobOf(TGiven& given) {
     description.SessionText = WithStartingSettings(text, job.Session, job);
     job.Metadata = DescriptionText(description);
     TakeFirstPointSettings(job);
+    // The texts are spoken in the user's language, as the program speaks them.
+    job.Languages = UserSpeechLanguages();
+    job.Report = [](const std::string& why) {
+        std::cerr << FillIn(RenderTool::tr("the session's spoken cues are left out: %1"), {why})
+                  << "\n";
+    };
     return job;
 }
 

@@ -370,10 +370,6 @@
         <translation>Spin-Stimmen weggelassen</translation>
     </message>
     <message>
-        <source>bell voices left out</source>
-        <translation>Glockenstimmen weggelassen</translation>
-    </message>
-    <message>
         <source>mix input left out</source>
         <translation>Mix-Eingang weggelassen</translation>
     </message>
@@ -692,6 +688,14 @@
     <message>
         <source>more than %1 points to thin</source>
         <translation>mehr als %1 Punkte zum Ausdünnen</translation>
+    </message>
+    <message>
+        <source>bell voices kept as the session&apos;s bell at their tone-sets&apos; times, without their pitch and level</source>
+        <translation>Glockenstimmen als Glocke der Sitzung zu Beginn ihrer Tonsätze übernommen, ohne ihre Tonhöhe und Lautstärke</translation>
+    </message>
+    <message>
+        <source>printed comments (##) left out: a session speaks only what its points say</source>
+        <translation>ausgegebene Kommentare (##) weggelassen: eine Sitzung spricht nur, was ihre Punkte sagen</translation>
     </message>
 </context>
 <context>
@@ -1152,10 +1156,6 @@ Befehle:
         <translation>Frequenz %s liegt außerhalb von 0.1..35.0</translation>
     </message>
     <message>
-        <source>unknown setting &quot;%s&quot; (depth, am, fm, volume, half, tone, carrier)</source>
-        <translation>unbekannte Einstellung „%s“ (depth, am, fm, volume, half, tone, carrier)</translation>
-    </message>
-    <message>
         <source>%s must be a whole number from %d to %d</source>
         <translation>%s muss eine ganze Zahl von %d bis %d sein</translation>
     </message>
@@ -1178,6 +1178,34 @@ Befehle:
     <message>
         <source>the last point is at 0:00, so the session has no length</source>
         <translation>der letzte Punkt liegt bei 0:00, die Sitzung hat also keine Länge</translation>
+    </message>
+    <message>
+        <source>unknown setting &quot;%s&quot; (depth, am, fm, volume, half, tone, carrier, cue, say)</source>
+        <translation>unbekannte Einstellung „%s“ (depth, am, fm, volume, half, tone, carrier, cue, say)</translation>
+    </message>
+    <message>
+        <source>cue must be bell</source>
+        <translation>cue muss bell sein</translation>
+    </message>
+    <message>
+        <source>say takes a text in double quotes: say=&quot;...&quot;</source>
+        <translation>say nimmt einen Text in doppelten Anführungszeichen: say=&quot;...&quot;</translation>
+    </message>
+    <message>
+        <source>the text&apos;s closing quote is missing</source>
+        <translation>das schließende Anführungszeichen des Textes fehlt</translation>
+    </message>
+    <message>
+        <source>unknown escape &quot;%s&quot; in the text (only \&quot; and \\ are known)</source>
+        <translation>unbekannte Escape-Folge „%s“ im Text (nur \&quot; und \\ sind bekannt)</translation>
+    </message>
+    <message>
+        <source>the text holds a control character</source>
+        <translation>der Text enthält ein Steuerzeichen</translation>
+    </message>
+    <message>
+        <source>the text is longer than %d characters</source>
+        <translation>der Text ist länger als %d Zeichen</translation>
     </message>
 </context>
 <context>
@@ -1604,6 +1632,10 @@ Weitere Informationen mit velmora-render --help.
         <source>With --flash-report: print one JSON object with every minute instead.</source>
         <translation>Mit --flash-report: stattdessen ein JSON-Objekt mit jeder Minute ausgeben.</translation>
     </message>
+    <message>
+        <source>the session&apos;s spoken cues are left out: %1</source>
+        <translation>die gesprochenen Hinweise der Sitzung entfallen: %1</translation>
+    </message>
 </context>
 <context>
     <name>RunParameters</name>
@@ -1666,6 +1698,29 @@ Weitere Informationen mit velmora-render --help.
     <message>
         <source>High Beta</source>
         <translation>Hohes Beta</translation>
+    </message>
+</context>
+<context>
+    <name>Speech</name>
+    <message>
+        <source>the speech library cannot start: %1</source>
+        <translation>die Sprachbibliothek kann nicht starten: %1</translation>
+    </message>
+    <message>
+        <source>the speech library has no voices</source>
+        <translation>die Sprachbibliothek hat keine Stimmen</translation>
+    </message>
+    <message>
+        <source>no voice for the language %1: %2</source>
+        <translation>keine Stimme für die Sprache %1: %2</translation>
+    </message>
+    <message>
+        <source>a text could not be spoken: %1</source>
+        <translation>ein Text konnte nicht gesprochen werden: %1</translation>
+    </message>
+    <message>
+        <source>a text gave no sound</source>
+        <translation>ein Text ergab keinen Klang</translation>
     </message>
 </context>
 <context>
@@ -2155,6 +2210,10 @@ diese Schaltfläche übernommen</translation>
     <message>
         <source>%1 was imported as %2. What a session cannot hold was left out or changed:</source>
         <translation>%1 wurde als %2 importiert. Was eine Sitzung nicht aufnehmen kann, wurde weggelassen oder geändert:</translation>
+    </message>
+    <message>
+        <source>The session&apos;s spoken cues are left out: %1</source>
+        <translation>Die gesprochenen Hinweise der Sitzung entfallen: %1</translation>
     </message>
 </context>
 <context>

@@ -370,10 +370,6 @@
         <translation>вращающиеся голоса (spin) опущены</translation>
     </message>
     <message>
-        <source>bell voices left out</source>
-        <translation>голоса колокольчика (bell) опущены</translation>
-    </message>
-    <message>
         <source>mix input left out</source>
         <translation>вход микширования (mix) опущен</translation>
     </message>
@@ -692,6 +688,14 @@
     <message>
         <source>more than %1 points to thin</source>
         <translation>более %1 точек для прореживания</translation>
+    </message>
+    <message>
+        <source>bell voices kept as the session&apos;s bell at their tone-sets&apos; times, without their pitch and level</source>
+        <translation>голоса колокольчика сохранены как колокольчик сеанса в начале их наборов тонов, без их высоты и громкости</translation>
+    </message>
+    <message>
+        <source>printed comments (##) left out: a session speaks only what its points say</source>
+        <translation>выводимые комментарии (##) опущены: сеанс произносит только то, что говорят его точки</translation>
     </message>
 </context>
 <context>
@@ -1152,10 +1156,6 @@ Commands:
         <translation>частота %s вне диапазона 0.1..35.0</translation>
     </message>
     <message>
-        <source>unknown setting &quot;%s&quot; (depth, am, fm, volume, half, tone, carrier)</source>
-        <translation>неизвестный параметр «%s» (depth, am, fm, volume, half, tone, carrier)</translation>
-    </message>
-    <message>
         <source>%s must be a whole number from %d to %d</source>
         <translation>%s должно быть целым числом от %d до %d</translation>
     </message>
@@ -1178,6 +1178,34 @@ Commands:
     <message>
         <source>the last point is at 0:00, so the session has no length</source>
         <translation>последняя точка стоит на 0:00, поэтому у сеанса нет длительности</translation>
+    </message>
+    <message>
+        <source>unknown setting &quot;%s&quot; (depth, am, fm, volume, half, tone, carrier, cue, say)</source>
+        <translation>неизвестная настройка «%s» (depth, am, fm, volume, half, tone, carrier, cue, say)</translation>
+    </message>
+    <message>
+        <source>cue must be bell</source>
+        <translation>cue должно быть bell</translation>
+    </message>
+    <message>
+        <source>say takes a text in double quotes: say=&quot;...&quot;</source>
+        <translation>say принимает текст в двойных кавычках: say=&quot;...&quot;</translation>
+    </message>
+    <message>
+        <source>the text&apos;s closing quote is missing</source>
+        <translation>нет закрывающей кавычки текста</translation>
+    </message>
+    <message>
+        <source>unknown escape &quot;%s&quot; in the text (only \&quot; and \\ are known)</source>
+        <translation>неизвестная escape-последовательность «%s» в тексте (известны только \&quot; и \\)</translation>
+    </message>
+    <message>
+        <source>the text holds a control character</source>
+        <translation>текст содержит управляющий символ</translation>
+    </message>
+    <message>
+        <source>the text is longer than %d characters</source>
+        <translation>текст длиннее %d символов</translation>
     </message>
 </context>
 <context>
@@ -1604,6 +1632,10 @@ Try velmora-render --help for more.
         <source>With --flash-report: print one JSON object with every minute instead.</source>
         <translation>С --flash-report: вместо этого вывести один объект JSON со всеми минутами.</translation>
     </message>
+    <message>
+        <source>the session&apos;s spoken cues are left out: %1</source>
+        <translation>произносимые подсказки сеанса опущены: %1</translation>
+    </message>
 </context>
 <context>
     <name>RunParameters</name>
@@ -1666,6 +1698,29 @@ Try velmora-render --help for more.
     <message>
         <source>High Beta</source>
         <translation>Высокая бета</translation>
+    </message>
+</context>
+<context>
+    <name>Speech</name>
+    <message>
+        <source>the speech library cannot start: %1</source>
+        <translation>библиотека речи не запускается: %1</translation>
+    </message>
+    <message>
+        <source>the speech library has no voices</source>
+        <translation>в библиотеке речи нет голосов</translation>
+    </message>
+    <message>
+        <source>no voice for the language %1: %2</source>
+        <translation>нет голоса для языка %1: %2</translation>
+    </message>
+    <message>
+        <source>a text could not be spoken: %1</source>
+        <translation>текст не удалось произнести: %1</translation>
+    </message>
+    <message>
+        <source>a text gave no sound</source>
+        <translation>текст не дал звука</translation>
     </message>
 </context>
 <context>
@@ -2155,6 +2210,10 @@ this button</source>
     <message>
         <source>%1 was imported as %2. What a session cannot hold was left out or changed:</source>
         <translation>Файл %1 импортирован как %2. То, что сеанс не может вместить, опущено или изменено:</translation>
+    </message>
+    <message>
+        <source>The session&apos;s spoken cues are left out: %1</source>
+        <translation>Произносимые подсказки сеанса опущены: %1</translation>
     </message>
 </context>
 <context>

@@ -202,6 +202,13 @@ void TMainJournal::KnobChanged(TSessionKnob knob) {
     journal_->Knob(RunMs(), knob, value, bySession);
 }
 
+void TMainJournal::CuePlayed(const TSessionPoint& point) {
+    if (!MainState::Running || !journal_->Running()) return;
+    // At the point's moment, which may lie a little ahead of now.
+    const int64_t ahead = SessionRunning() ? point.TimeMs - form_.Session()->PositionMs() : 0;
+    journal_->Cue(std::max<int64_t>(RunMs() + ahead, 0), point.Bell, point.Say);
+}
+
 void TMainJournal::WindowClosing() {
     if (journal_->Running())
         journal_->EndRun(RunMs(), quitSignalled_ ? TJournalEnd::Signal : TJournalEnd::WindowClosed);

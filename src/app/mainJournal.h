@@ -42,6 +42,8 @@ public:
     // While set, frequency changes are a nudge's glide.
     void SetNudging(bool nudging) { nudging_ = nudging; }
     void KnobChanged(TSessionKnob knob);
+    // A session's cue is handed to the sound, to sound at its point's moment.
+    void CuePlayed(const TSessionPoint& point);
     // A quit signal asked the window to close.
     void QuitSignalled() { quitSignalled_ = true; }
     // The window goes: a run still on ends here.

@@ -6,7 +6,9 @@
 #include "app/ProgramTitle.h"
 #include "app/SessionWindow.h"
 #include "app/main.h"
+#include "app/mainJournal.h"
 #include "app/mainTone.h"
+#include "audio/FrameClock.h"
 #include "controls/ASswitch.h"
 #include "controls/CurrEdit.h"
 #include "controls/ImgBtn.h"
@@ -16,6 +18,10 @@
 #include "platform/ModuleSearch.h"
 #include "run/RunParameters.h"
 #include "session/SessionFile.h"
+#include "sound/Cues.h"
+#include "sound/DXClass.h"
+#include "sound/DXSounds.h"
+#include "sound/Speech.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -247,6 +253,9 @@ void TMainSession::Seek(int64_t ms) {
     follower_->Rewind();
     clock_.Seek(position);
     Follow(position);
+    // The cues from here on play; their texts are spoken while the run is still stopped.
+    cues_->Seek(position);
+    AskSpeech(position);
     ShowTimes();
 }
 
@@ -275,6 +284,7 @@ void TMainSession::Load(const std::string& path, bool remember) {
     if (TMainTone* tone = form_.Tone()) tone->SessionEnded();
     path_ = absolute;
     clock_.Rewind();
+    ResetCues();
     // The window drew the session just freed; it must not paint it even once more.
     if (window_) window_->SessionChanged();
     ShowMenu();
@@ -289,6 +299,7 @@ void TMainSession::End() {
     clock_.Rewind();
     follower_.reset();
     session_.reset();
+    ResetCues();
     if (TMainTone* tone = form_.Tone()) tone->SessionEnded();
     path_.clear();
     if (window_) window_->SessionChanged();
@@ -322,9 +333,13 @@ void TMainSession::Remember(const std::string& path) {
 void TMainSession::RunStarting() {
     if (!session_) return;
     // From the start the session holds every control afresh, whatever was moved before.
-    if (clock_.ElapsedMs() == 0) follower_->Rewind();
+    if (clock_.ElapsedMs() == 0) {
+        follower_->Rewind();
+        cues_->Seek(0);
+    }
     clock_.Start();
     Follow(clock_.ElapsedMs());
+    FollowCues(clock_.ElapsedMs());
     ticker_.start();
     ShowTimes();
 }
@@ -332,6 +347,14 @@ void TMainSession::RunStarting() {
 void TMainSession::RunStopped() {
     ticker_.stop();
     clock_.Pause();
+    if (cues_) {
+        // A cue handed out ahead of a Stop is taken back, and comes again after Start; one
+        // whose moment had come has begun and is not played twice.
+        cues_->Seek(clock_.ElapsedMs() + 1);
+        speechDue_.clear();
+        TDirectSound* device = form_.DXSound ? form_.DXSound->Device() : nullptr;
+        if (device && !finishing_) StopCueSounds(*device);
+    }
     ShowTimes();
 }
 
@@ -340,9 +363,15 @@ void TMainSession::FrequencyChanged() {
 }
 
 void TMainSession::Tick() {
-    if (!session_ || !clock_.Running()) return;
+    if (!session_) return;
+    if (!clock_.Running()) {
+        // Stopped, only the texts spoken meanwhile are taken.
+        if (cues_) TakeSpeech(clock_.ElapsedMs());
+        return;
+    }
     const int64_t elapsed = std::min(clock_.ElapsedMs(), session_->LengthMs());
     Follow(elapsed);
+    FollowCues(elapsed);
     if (elapsed >= session_->LengthMs()) {
         Finish();
         return;
@@ -356,7 +385,11 @@ void TMainSession::Follow(int64_t elapsedMs) {
 }
 
 void TMainSession::Finish() {
-    if (MainState::Running) form_.StartButtonClick(form_.Start);
+    {
+        // The session's last cue, a closing bell say, rings on after the run has stopped.
+        Applying finishing(finishing_);
+        if (MainState::Running) form_.StartButtonClick(form_.Start);
+    }
     ticker_.stop();
     clock_.Rewind();
     follower_->Rewind();
@@ -415,6 +448,121 @@ void TMainSession::SetKnob(TSessionKnob knob, int value) {
         form_.Tone()->SetSessionCarrier(value);
         break;
     }
+}
+
+// ---- Cues
+
+namespace {
+TDirectSound* CueDevice(TMainForm& form) {
+    return form.DXSound ? form.DXSound->Device() : nullptr;
+}
+} // namespace
+
+void TMainSession::ResetCues() {
+    cues_.reset();
+    spoken_.clear();
+    speechAsked_.clear();
+    speechFailed_.clear();
+    speechDue_.clear();
+    speechReported_ = false;
+    if (speech_) speech_->Clear();
+    if (!session_) return;
+    cues_ = std::make_unique<TSessionCues>(*session_);
+    TDirectSound* device = CueDevice(form_);
+    const auto& points = session_->Points();
+    // The bell is made here, once, so nothing is made when it is due.
+    if (device && std::any_of(points.begin(), points.end(), [](auto& p) { return p.Bell; }))
+        bell_ = BellSound(device->RequireSound().OutputRate());
+    AskSpeech(0);
+}
+
+void TMainSession::AskSpeech(int64_t elapsedMs) {
+    TDirectSound* device = CueDevice(form_);
+    if (!cues_ || !device) return;
+    for (size_t i = 0;; ++i) {
+        const TSessionPoint* p = cues_->Ahead(i);
+        if (p == nullptr || p->TimeMs > elapsedMs + kSpeechAheadMs) break;
+        const auto index = static_cast<size_t>(p - session_->Points().data());
+        if (p->Say.empty() || spoken_.count(index) || speechAsked_.count(index) ||
+            speechFailed_.count(index))
+            continue;
+        if (!speech_) speech_ = std::make_unique<TSpeechWorker>();
+        speech_->Request(index, p->Say, UserSpeechLanguages(), device->RequireSound().OutputRate());
+        speechAsked_[index] = true;
+    }
+}
+
+void TMainSession::TakeSpeech(int64_t elapsedMs) {
+    if (!speech_) return;
+    for (auto it = speechAsked_.begin(); it != speechAsked_.end();) {
+        TSpeechWorker::Result result;
+        if (!speech_->Take(it->first, result)) {
+            ++it;
+            continue;
+        }
+        if (result.Sound) {
+            spoken_[it->first] = std::move(result.Sound);
+        } else {
+            speechFailed_.insert(it->first); // not asked again in this session
+            ReportSpeech(result.Error);
+        }
+        it = speechAsked_.erase(it);
+    }
+    // Texts whose point came before they were spoken: played now, unless it is too late.
+    TDirectSound* device = CueDevice(form_);
+    std::erase_if(speechDue_, [&](size_t index) {
+        const int64_t late = elapsedMs - session_->Points()[index].TimeMs;
+        if (speechAsked_.count(index) && late <= kSpeechLateMs) return false;
+        const auto found = spoken_.find(index);
+        if (found != spoken_.end() && device && late <= kSpeechLateMs)
+            PlayCueSound(*device, found->second, form_.Volume->Position());
+        if (found != spoken_.end()) spoken_.erase(found);
+        return true;
+    });
+}
+
+void TMainSession::FollowCues(int64_t elapsedMs) {
+    if (!cues_) return;
+    TakeSpeech(elapsedMs);
+    AskSpeech(elapsedMs);
+    while (const TSessionPoint* point = cues_->Next(elapsedMs + kCueLeadMs))
+        PlayCue(*point, elapsedMs);
+}
+
+void TMainSession::PlayCue(const TSessionPoint& point, int64_t elapsedMs) {
+    TDirectSound* device = CueDevice(form_);
+    if (device == nullptr) return;
+    // At the point's own moment, a little ahead of now or just gone.
+    lastCueStamp_ =
+        (steadyNs_ ? steadyNs_() : SteadyNanos()) + (point.TimeMs - elapsedMs) * 1000000;
+    const ScopedChangeStamp stamp(lastCueStamp_);
+    const int volume = form_.Volume->Position();
+    if (point.Bell && bell_) PlayCueSound(*device, bell_, volume);
+    if (!point.Say.empty()) {
+        const auto index = static_cast<size_t>(&point - session_->Points().data());
+        const auto found = spoken_.find(index);
+        if (found != spoken_.end()) {
+            PlayCueSound(*device, found->second, volume);
+            spoken_.erase(found);
+        } else if (speechAsked_.count(index)) {
+            speechDue_.push_back(index);
+        }
+    }
+    ++cuesPlayed_;
+    if (TMainJournal* journal = form_.Journal()) journal->CuePlayed(point);
+}
+
+void TMainSession::ReportSpeech(const std::string& why) {
+    if (speechReported_) return;
+    speechReported_ = true;
+    // Once a session, beside the window: the session goes on with its other cues.
+    auto* box = new QMessageBox(QMessageBox::Information, TMainForm::tr("Session"),
+                                TMainForm::tr("The session's spoken cues are left out: %1")
+                                    .arg(QString::fromStdString(why)),
+                                QMessageBox::Ok, &form_);
+    box->setObjectName(QStringLiteral("SpeechReport"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void TMainSession::ShowTimes() {

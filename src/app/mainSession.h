@@ -3,20 +3,36 @@
 // The main window following a session: a loaded session file, its clock, and the follower
 // that sets the frequency edit and the knobs through the window's own handlers. Start starts
 // or resumes the session, Stop pauses it; at its end the run stops and the session rewinds.
-// While it runs the window's caption shows the time gone and the time left.
+// While it runs the window's caption shows the time gone and the time left, and the session's
+// cues sound at their points: the bell made once, the texts spoken ahead of time on a worker
+// thread, each cue played once at its point's moment.
 
 #include "session/SessionClock.h"
+#include "session/SessionCues.h"
 #include "session/SessionFollower.h"
 
 #include <QPointer>
 #include <QString>
 #include <QTimer>
 
+#include <functional>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 class TMainForm;
 class TSessionWindow;
+class TSpeechWorker;
+struct CueSound;
+
+// How far ahead of its point a cue is handed to the sound, stamped with the point's moment, so
+// that it lands on time however the ticks fall; and how far ahead a text is spoken.
+inline constexpr int64_t kCueLeadMs = 150;
+inline constexpr int64_t kSpeechAheadMs = 30000;
+// A text not spoken by its point's time is played as soon as it is, up to this late.
+inline constexpr int64_t kSpeechLateMs = 3000;
 
 class TMainSession : public TSessionTarget {
 public:
@@ -70,8 +86,22 @@ public:
     void SetFrequency(int32_t milli) override;
     void SetKnob(TSessionKnob knob, int value) override;
 
+    // Cues handed to the sound so far, the stamp of the last (steady-clock nanoseconds), and
+    // texts still being spoken. Tests replace the steady clock the stamps are reckoned from.
+    int CuesPlayed() const { return cuesPlayed_; }
+    int64_t LastCueStamp() const { return lastCueStamp_; }
+    size_t SpeechWaiting() const { return speechAsked_.size(); }
+    void SetSteadySource(std::function<int64_t()> nowNs) { steadyNs_ = std::move(nowNs); }
+
 private:
     void Follow(int64_t elapsedMs);
+    // The cues due by elapsedMs plus the lead go to the sound; texts within reach are asked for.
+    void FollowCues(int64_t elapsedMs);
+    void PlayCue(const TSessionPoint& point, int64_t elapsedMs);
+    void AskSpeech(int64_t elapsedMs);
+    void TakeSpeech(int64_t elapsedMs);
+    void ReportSpeech(const std::string& why);
+    void ResetCues();
     void Finish();
     void Remember(const std::string& path);
     void ShowTimes();
@@ -86,4 +116,18 @@ private:
     QPointer<TSessionWindow> window_;
     bool applying_ = false; // the session itself is setting a control
     int32_t offsetMilli_ = 0;
+
+    std::unique_ptr<TSessionCues> cues_;
+    std::unique_ptr<TSpeechWorker> speech_; // made for the first session that speaks
+    std::map<size_t, std::shared_ptr<const CueSound>> spoken_; // by point, ready
+    std::map<size_t, bool> speechAsked_;                       // by point, still to come
+    std::set<size_t> speechFailed_;                            // by point, not to ask again
+    std::vector<size_t> speechDue_; // points reached before their text was ready
+    std::shared_ptr<const CueSound> bell_;
+    int64_t playedThrough_ = -1; // the time of the last cue that has sounded
+    bool speechReported_ = false;
+    bool finishing_ = false; // the session's end stops the run: its last cue rings on
+    int cuesPlayed_ = 0;
+    int64_t lastCueStamp_ = 0;
+    std::function<int64_t()> steadyNs_;
 };

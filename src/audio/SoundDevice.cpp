@@ -332,6 +332,23 @@ uint64_t IDirectSound::LimitedFrames() const {
     return engine_->mixer->LimitedFrames();
 }
 
+HRESULT IDirectSound::PlayCue(std::shared_ptr<const CueSound> sound, int32_t volume) {
+    if (!sound || sound->Samples.empty() || sound->Rate != engine_->mixer->OutputRate() ||
+        volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX)
+        return DSERR_INVALIDPARAM;
+    SoundMixer& mixer = *engine_->mixer;
+    return mixer.Cues().Play(std::move(sound), volume, mixer.Now()) ? DS_OK : DSERR_OUTOFMEMORY;
+}
+
+HRESULT IDirectSound::StopCues() {
+    engine_->mixer->Cues().Stop(engine_->mixer->Now());
+    return DS_OK;
+}
+
+uint64_t IDirectSound::CuesStarted() const {
+    return engine_->mixer->Cues().Started();
+}
+
 HRESULT IDirectSound::SetCooperativeLevel(uintptr_t window, uint32_t level) {
     if (window == 0 || level < DSSCL_NORMAL || level > DSSCL_WRITEPRIMARY) {
         return DSERR_INVALIDPARAM;

@@ -13,6 +13,7 @@
 
 class SoundMixer;
 class SoundOutput;
+struct CueSound;
 class MixerVoice;
 struct SoundEngine;
 
@@ -119,6 +120,16 @@ public:
     HRESULT GetSoundLoudness(float* rms) const;
     // Frames the output's limiter has turned down, that would otherwise have reached full scale.
     uint64_t LimitedFrames() const;
+
+    // Cues played once over the rest (SoundCue.h), from the moment of the call as a buffer's
+    // changes are timed; the volume in hundredths of a decibel, as a buffer's. PlayCue answers
+    // DSERR_INVALIDPARAM for an empty sound or one not at the output's rate, and
+    // DSERR_OUTOFMEMORY when too many cues are sounding or waiting.
+    HRESULT PlayCue(std::shared_ptr<const CueSound> sound, int32_t volume);
+    // Fades out every cue sounding or waiting.
+    HRESULT StopCues();
+    // Cues that have begun sounding in the output so far.
+    uint64_t CuesStarted() const;
 
 private:
     friend HRESULT DirectSoundCreate(const SoundDeviceId*, std::shared_ptr<IDirectSound>*, void*);

@@ -353,7 +353,7 @@ void MixerVoice::MixInto(float* out, uint32_t frames, uint64_t firstFrame, const
 
 SoundMixer::SoundMixer(uint32_t outputRate, FrameClock::Mode mode)
     : outputRate_(outputRate == 0 ? kOutputRate : outputRate), clock_(mode, outputRate_),
-      tone_(outputRate_) {
+      tone_(outputRate_), cues_(outputRate_) {
     for (auto& slot : slots_)
         slot.store(nullptr, std::memory_order_relaxed);
 }
@@ -427,6 +427,7 @@ void SoundMixer::RenderBlock(float* out, uint32_t frames) {
         if (voice != nullptr) voice->MixInto(out, frames, framesRendered_, clock_, outputRate_);
     }
     tone_.MixInto(out, frames, framesRendered_, clock_);
+    cues_.MixInto(out, frames, framesRendered_, clock_);
     Limit(out, frames);
     for (uint32_t i = 0; i < 2 * frames; ++i)
         out[i] = std::clamp(out[i], -1.0f, 1.0f);

@@ -10,6 +10,7 @@
 // Nothing on the mixing side allocates, waits or throws.
 
 #include "audio/FrameClock.h"
+#include "audio/SoundCue.h"
 #include "audio/SoundFormats.h"
 #include "audio/SoundTone.h"
 #include "audio/SpscRing.h"
@@ -142,6 +143,8 @@ public:
     int64_t Now() const { return clock_.Now(); }
     // The one tone voice, mixed after the sounds.
     ToneVoice& Tone() { return tone_; }
+    // The cues played once over the rest, mixed last.
+    CueVoice& Cues() { return cues_; }
 
     // Control side. AddVoice answers false when every slot is taken.
     bool AddVoice(MixerVoice* voice);
@@ -174,6 +177,7 @@ private:
     FrameClock clock_;
     uint64_t framesRendered_ = 0; // mixing side only
     ToneVoice tone_;
+    CueVoice cues_;
     std::array<std::atomic<MixerVoice*>, kMaxVoices> slots_{};
     // The limiter, mixing side only: the gain it applies now, the frames it still holds a
     // reduction, and the most each frame of the block may be given.

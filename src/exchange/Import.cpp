@@ -156,10 +156,37 @@ double Between(const TImportPoint& a, const TImportPoint& b, int64_t ms) {
 }
 
 bool SetsKnobs(const TImportPoint& p) {
-    return p.Volume >= 0 || !p.Tone.empty() || p.CarrierMilli >= 0;
+    return p.Volume >= 0 || !p.Tone.empty() || p.CarrierMilli >= 0 || p.Bell || !p.Say.empty();
 }
 
 } // namespace
+
+void AddImportCues(std::vector<TImportPoint>& points, const std::vector<TImportCue>& cues) {
+    if (points.empty() || cues.empty()) return;
+    std::vector<TImportPoint> merged;
+    merged.reserve(points.size() + cues.size());
+    size_t next = 0;
+    for (const TImportCue& cue : cues) {
+        const int64_t ms = cue.TimeMs / 1000 * 1000;
+        if (ms > points.back().TimeMs) break;
+        while (next < points.size() && points[next].TimeMs <= ms)
+            merged.push_back(points[next++]);
+        if (merged.empty() || merged.back().TimeMs != ms) {
+            // On the line between the points around it.
+            TImportPoint p;
+            p.TimeMs = ms;
+            p.FrequencyMilli =
+                merged.empty()
+                    ? points[next].FrequencyMilli
+                    : static_cast<int32_t>(std::lround(Between(merged.back(), points[next], ms)));
+            merged.push_back(p);
+        }
+        merged.back().Bell = merged.back().Bell || cue.Bell;
+        if (merged.back().Say.empty()) merged.back().Say = cue.Say;
+    }
+    merged.insert(merged.end(), points.begin() + static_cast<std::ptrdiff_t>(next), points.end());
+    points = std::move(merged);
+}
 
 double ThinPoints(std::vector<TImportPoint>& points, size_t limit) {
     const size_t n = points.size();
@@ -248,7 +275,10 @@ TImported FinishImport(const std::string& name, std::vector<TImportPoint> points
         if (!p.Tone.empty()) result.Text += "  tone=" + p.Tone;
         if (p.CarrierMilli >= 0) result.Text += "  carrier=" + FormatHertz(p.CarrierMilli, false);
         if (p.Volume >= 0) result.Text += "  volume=" + std::to_string(p.Volume);
-        result.Text += '\n';
+        TSessionPoint cues;
+        cues.Bell = p.Bell;
+        cues.Say = p.Say;
+        result.Text += SessionCueWords(cues) + '\n';
     }
     result.Points = std::move(points);
     return result;

@@ -43,7 +43,21 @@ struct TImportPoint {
     int Volume = -1;
     std::string Tone; // "binaural", "isochronic" or "off"
     int32_t CarrierMilli = -1;
+    // Cues at the point (see SessionFile.h).
+    bool Bell = false;
+    std::string Say;
 };
+
+// A cue a schedule sounds at a moment.
+struct TImportCue {
+    int64_t TimeMs = 0;
+    bool Bell = false;
+    std::string Say;
+};
+
+// Puts the cues, in time order, on the points at their whole seconds, adding a point on the
+// frequency's line where there is none; cues after the last point are left out.
+void AddImportCues(std::vector<TImportPoint>& points, const std::vector<TImportCue>& cues);
 
 struct TImported {
     std::vector<TImportPoint> Points;

@@ -55,7 +55,8 @@ constexpr const char* kLeftOutText[] = {
         "noise voices left out (the library's sound plays instead); a tone-set of noise alone sets "
         "only the volume"),
     QT_TRANSLATE_NOOP("Import", "spin voices left out"),
-    QT_TRANSLATE_NOOP("Import", "bell voices left out"),
+    QT_TRANSLATE_NOOP("Import", "bell voices kept as the session's bell at their tone-sets' "
+                                "times, without their pitch and level"),
     QT_TRANSLATE_NOOP("Import", "mix input left out"),
     QT_TRANSLATE_NOOP("Import", "custom waveforms played as sine waves"),
     QT_TRANSLATE_NOOP("Import", "voices not understood, left out"),
@@ -94,6 +95,7 @@ struct TVoice {
 struct TToneSet {
     std::optional<TVoice> Main; // the loudest beating voice
     double Amplitude = 0;       // of the main voice, else of the loudest other voice
+    bool Bell = false;          // a bell struck as the tone-set begins
     int Line = 0;
 };
 
@@ -246,7 +248,10 @@ void TImporter::Voice(std::string_view spec, TToneSet& set, int line) {
     }
     if (body == "mix") return Note(TLeftOut::Mix, line);
     if (body.starts_with("spin:")) return Note(TLeftOut::Spin, line);
-    if (body.starts_with("bell")) return Note(TLeftOut::Bell, line);
+    if (body.starts_with("bell")) {
+        set.Bell = true;
+        return Note(TLeftOut::Bell, line);
+    }
     if (body.starts_with("wave") && body.find(':') != std::string_view::npos) {
         Note(TLeftOut::Waveforms, line);
         body.remove_prefix(body.find(':') + 1);
@@ -637,6 +642,11 @@ std::vector<TImportPoint> TImporter::Points(const std::vector<TUse>& uses) {
             points.pop_back();
         list.Add(kMaxLengthMs, points.back().FrequencyMilli);
     }
+    // A tone-set's bell rings as it begins.
+    std::vector<TImportCue> bells;
+    for (const TUse& u : uses)
+        if (u.Set->Bell) bells.push_back({u.TimeMs, true, {}});
+    AddImportCues(points, bells);
     return std::move(points);
 }
 

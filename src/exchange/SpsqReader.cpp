@@ -4,9 +4,8 @@
 #include "session/Session.h"
 #include "session/SessionFile.h"
 
-#include <QCoreApplication>
-
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -55,6 +54,7 @@ enum class TLeftOut {
     Carrier,
     CarrierRounded,
     TimesRounded,
+    PrintedComments,
     Thinned,
 };
 constexpr const char* kLeftOutText[] = {
@@ -77,6 +77,8 @@ constexpr const char* kLeftOutText[] = {
     QT_TRANSLATE_NOOP("Import", "carriers outside 50..1000 Hz clamped"),
     QT_TRANSLATE_NOOP("Import", "carriers rounded to whole hertz"),
     QT_TRANSLATE_NOOP("Import", "times rounded to whole seconds"),
+    QT_TRANSLATE_NOOP("Import", "printed comments (##) left out: a session speaks only what its "
+                                "points say"),
     "", // worded where the points are thinned
 };
 
@@ -425,6 +427,7 @@ TImported TReader::Text(std::string_view text) {
         start = end + 1;
         if (line == 1 && raw.starts_with("\xEF\xBB\xBF")) raw.remove_prefix(3);
         const std::string_view content = TrimSpaces(raw);
+        if (content.starts_with("##")) Note(TLeftOut::PrintedComments, line);
         if (content.empty() || content.front() == '#') continue;
         const auto words = SplitWords(content);
         if (raw.front() == '@') {

@@ -81,7 +81,8 @@ const char* SourceText(Msg id) {
         return QT_TRANSLATE_NOOP("Messages", "frequency %s is outside 0.1..35.0");
     case Msg::SessionUnknownSetting:
         return QT_TRANSLATE_NOOP(
-            "Messages", "unknown setting \"%s\" (depth, am, fm, volume, half, tone, carrier)");
+            "Messages",
+            "unknown setting \"%s\" (depth, am, fm, volume, half, tone, carrier, cue, say)");
     case Msg::SessionSettingRange:
         return QT_TRANSLATE_NOOP("Messages", "%s must be a whole number from %d to %d");
     case Msg::SessionHalfValue:
@@ -95,6 +96,19 @@ const char* SourceText(Msg id) {
     case Msg::SessionNoLength:
         return QT_TRANSLATE_NOOP("Messages",
                                  "the last point is at 0:00, so the session has no length");
+    case Msg::SessionCueValue:
+        return QT_TRANSLATE_NOOP("Messages", "cue must be bell");
+    case Msg::SessionSayQuotes:
+        return QT_TRANSLATE_NOOP("Messages", "say takes a text in double quotes: say=\"...\"");
+    case Msg::SessionSayOpen:
+        return QT_TRANSLATE_NOOP("Messages", "the text's closing quote is missing");
+    case Msg::SessionSayEscape:
+        return QT_TRANSLATE_NOOP(
+            "Messages", "unknown escape \"%s\" in the text (only \\\" and \\\\ are known)");
+    case Msg::SessionSayControl:
+        return QT_TRANSLATE_NOOP("Messages", "the text holds a control character");
+    case Msg::SessionSayLong:
+        return QT_TRANSLATE_NOOP("Messages", "the text is longer than %d characters");
     }
     return "";
 }

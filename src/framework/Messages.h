@@ -43,13 +43,20 @@ enum class Msg {
     SessionTimeOrder,      // "time %s does not come after %s"
     SessionBadFrequency,   // "frequency \"%s\" is not a number with a decimal point and ..."
     SessionFrequencyRange, // "frequency %s is outside 0.1..35.0"
-    SessionUnknownSetting, // "unknown setting \"%s\" (depth, am, fm, volume, half, tone, carrier)"
+    SessionUnknownSetting, // "unknown setting \"%s\" (depth, am, fm, volume, half, tone, carrier,
+                           // cue, say)"
     SessionSettingRange,   // "%s must be a whole number from %d to %d"
     SessionHalfValue,      // "half must be on or off"
     SessionToneValue,      // "tone must be off, binaural or isochronic"
     SessionSettingTwice,   // "%s is set twice"
     SessionTooManyPoints,  // "more than %d points"
     SessionNoLength,       // "the last point is at 0:00, so the session has no length"
+    SessionCueValue,       // "cue must be bell"
+    SessionSayQuotes,      // "say takes a text in double quotes: say=\"...\""
+    SessionSayOpen,        // "the text's closing quote is missing"
+    SessionSayEscape,      // "unknown escape \"%s\" in the text (only \\\" and \\\\ are known)"
+    SessionSayControl,     // "the text holds a control character"
+    SessionSayLong,        // "the text is longer than %d characters"
 };
 
 // The text of a message in the user's language (the English above when no translation is

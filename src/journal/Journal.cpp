@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "journal/Journal.h"
 
+#include "session/SessionFile.h"
+
 #include "framework/Exception.h"
 
 #include <QByteArray>
@@ -65,6 +67,17 @@ bool Milli(const QJsonValue& v, int32_t& out) {
     if (!std::isfinite(d) || d < 0.1 || d > 35.0) return false;
     out = static_cast<int32_t>(std::llround(d * 1000.0));
     return out >= 100 && out <= 35000;
+}
+
+// A cue's text as a session file holds it: empty when it is too long or holds a control
+// character.
+std::string CueText(const QJsonValue& v) {
+    if (!v.isString()) return {};
+    const QString s = v.toString();
+    if (static_cast<size_t>(s.size()) > kSessionMaxSayChars) return {};
+    for (QChar c : s)
+        if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0)) return {};
+    return s.toStdString();
 }
 
 std::string String(const QJsonValue& v, size_t maxChars) {
@@ -260,6 +273,11 @@ TJournalContents ParseJournal(std::string_view bytes) {
             c.Value = static_cast<int32_t>(v);
             c.BySession = by == QLatin1String("session");
             run.Changes.push_back(c);
+        } else if (ev == QLatin1String("cue")) {
+            TJournalCue c{ms, o.value(QLatin1String("bell")).toBool(),
+                          CueText(o.value(QLatin1String("say")))};
+            if (run.Cues.size() >= kSessionMaxPoints || (!c.Bell && c.Say.empty())) return skip();
+            run.Cues.push_back(std::move(c));
         } else if (ev == QLatin1String("mark")) {
             int64_t number = 0;
             if (run.Marks.size() >= kJournalMaxMarks ||
@@ -388,6 +406,18 @@ void TJournal::Knob(int64_t ms, TSessionKnob knob, int value, bool bySession) {
     o[QLatin1String("knob")] = QLatin1String(kKnobWords[k]);
     o[QLatin1String("value")] = value;
     o[QLatin1String("by")] = bySession ? QLatin1String("session") : QLatin1String("hand");
+    Append(Line(o));
+}
+
+void TJournal::Cue(int64_t ms, bool bell, const std::string& say) {
+    if (runId_ == 0 || (!bell && say.empty()) || runBytes_ > maxBytes_ / 2) return;
+    lastMs_ = std::clamp(ms, lastMs_, kJournalMaxRunMs);
+    QJsonObject o;
+    o[QLatin1String("ev")] = QLatin1String("cue");
+    o[QLatin1String("run")] = static_cast<double>(runId_);
+    o[QLatin1String("ms")] = static_cast<double>(lastMs_);
+    if (bell) o[QLatin1String("bell")] = true;
+    if (!say.empty()) o[QLatin1String("say")] = QString::fromStdString(say);
     Append(Line(o));
 }
 

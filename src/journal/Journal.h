@@ -57,11 +57,19 @@ struct TJournalMark {
     std::string Note;
 };
 
+// A session's cue that sounded: the bell, a text spoken, or both.
+struct TJournalCue {
+    int64_t Ms = 0;
+    bool Bell = false;
+    std::string Say;
+};
+
 struct TJournalRun {
     int64_t Id = 0; // the start's WallMs, unique within the file
     TJournalStart Start;
     std::vector<TJournalChange> Changes; // in time order
     std::vector<TJournalMark> Marks;
+    std::vector<TJournalCue> Cues; // in time order
     TJournalEnd End = TJournalEnd::None;
     int64_t LengthMs = 0; // the end's moment, or the last event's when the run has no end
 };
@@ -100,6 +108,8 @@ public:
     // byNudge: a step of a nudge's glide, kept as a session's moves are.
     void Frequency(int64_t ms, int32_t milli, bool bySession, bool atPoint, bool byNudge = false);
     void Knob(int64_t ms, TSessionKnob knob, int value, bool bySession);
+    // A session's cue sounded at ms.
+    void Cue(int64_t ms, bool bell, const std::string& say);
     // A bookmark at ms; returns its number, 0 when none is made (no run, or too many).
     int Mark(int64_t ms);
     void EndRun(int64_t ms, TJournalEnd reason);
@@ -137,7 +147,8 @@ private:
     int failures_ = 0;
 };
 
-// A run as a session: the frequency over time with the knob settings, in whole seconds. A
+// A run as a session: the frequency over time with the knob settings and the cues, in whole
+// seconds. A
 // change by hand becomes a step of one second; the session's own moves are joined by lines.
 TSession JournalRunSession(const TJournalRun& run);
 // The session file's text of a run, with a title line.

@@ -51,8 +51,9 @@ void Thin(std::vector<TSessionPoint>& points) {
         std::vector<TSessionPoint> kept;
         kept.reserve(points.size());
         for (size_t i = 0; i < points.size(); ++i) {
-            const bool knobs = std::any_of(points[i].Knobs.begin(), points[i].Knobs.end(),
-                                           [](int16_t k) { return k != kKnobUnset; });
+            const bool knobs =
+                points[i].HasCue() || std::any_of(points[i].Knobs.begin(), points[i].Knobs.end(),
+                                                  [](int16_t k) { return k != kKnobUnset; });
             if (knobs || i == 0 || i + 1 == points.size() || i % 2 == 0) kept.push_back(points[i]);
         }
         if (kept.size() == points.size()) {
@@ -91,6 +92,22 @@ TSession JournalRunSession(const TJournalRun& run) {
     // A session lasts at least a second, however short the run.
     list.Hold(std::clamp<int64_t>(run.LengthMs, 1000, kJournalMaxRunMs), milli);
     std::vector<TSessionPoint> points = std::move(list.Points());
+    // The cues at their seconds, on the line's frequency there (a point put on the line leaves
+    // it as it was); two in one second share a point.
+    const TSession line(points);
+    for (const TJournalCue& cue : run.Cues) {
+        const int64_t ms = std::min(cue.Ms, points.back().TimeMs) / 1000 * 1000;
+        auto at = std::lower_bound(points.begin(), points.end(), ms,
+                                   [](const TSessionPoint& p, int64_t t) { return p.TimeMs < t; });
+        if (at == points.end() || at->TimeMs != ms) {
+            TSessionPoint p;
+            p.TimeMs = ms;
+            p.FrequencyMilli = line.FrequencyMilliAt(ms);
+            at = points.insert(at, p);
+        }
+        at->Bell = at->Bell || cue.Bell;
+        if (at->Say.empty()) at->Say = cue.Say;
+    }
     Thin(points);
     return TSession(std::move(points));
 }
@@ -118,6 +135,7 @@ std::string JournalSessionText(const TJournalRun& run, const std::string& title)
             else
                 text += std::to_string(v);
         }
+        text += SessionCueWords(p);
         text += '\n';
     }
     return text;

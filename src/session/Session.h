@@ -25,8 +25,12 @@ struct TSessionPoint {
         kKnobUnset, kKnobUnset, kKnobUnset, kKnobUnset,
         kKnobUnset, kKnobUnset, kKnobUnset}; // "half": 1 on, 0 off
     int Line = 0;                            // where the point stands in its file
+    // Cues sounded over the stimulation at the point's time: a bell, and a text spoken.
+    bool Bell = false;
+    std::string Say; // UTF-8, empty for none
 
     int16_t Knob(TSessionKnob knob) const { return Knobs[static_cast<size_t>(knob)]; }
+    bool HasCue() const { return Bell || !Say.empty(); }
 };
 
 // The frequency edit's value for a number of thousandths: the nearest extended-precision

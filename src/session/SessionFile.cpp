@@ -136,9 +136,71 @@ int32_t ParseFrequency(std::string_view f) {
     return static_cast<int32_t>(milli);
 }
 
+// The words of a line, split at blanks outside double quotes; in quotes a backslash keeps the
+// next character inside them.
+std::vector<std::string_view> Words(std::string_view line) {
+    std::vector<std::string_view> words;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+            ++i;
+        const size_t start = i;
+        bool quoted = false;
+        for (; i < line.size() && (quoted || (line[i] != ' ' && line[i] != '\t')); ++i) {
+            if (line[i] == '"') {
+                quoted = !quoted;
+            } else if (quoted && line[i] == '\\') {
+                if (++i == line.size()) break;
+            }
+        }
+        if (quoted) Refuse(Msg::SessionSayOpen);
+        if (i > start) words.push_back(line.substr(start, i - start));
+    }
+    return words;
+}
+
+// The text of say="...": unescaped, at most kSessionMaxSayChars characters of UTF-8 (the line
+// has been checked) and no control characters.
+std::string ParseSay(std::string_view value) {
+    if (value.size() < 3 || value.front() != '"' || value.back() != '"')
+        Refuse(Msg::SessionSayQuotes);
+    const std::string_view inner = value.substr(1, value.size() - 2);
+    std::string text;
+    size_t chars = 0;
+    for (size_t i = 0; i < inner.size(); ++i) {
+        char c = inner[i];
+        if (c == '"') Refuse(Msg::SessionSayQuotes); // a quote ends the text before its end
+        if (c == '\\') {
+            if (i + 1 == inner.size() || (inner[i + 1] != '"' && inner[i + 1] != '\\'))
+                Refuse(Msg::SessionSayEscape, {Quoted(inner.substr(i, 2))});
+            c = inner[++i];
+        }
+        const auto u = static_cast<unsigned char>(c);
+        // C0 controls, DEL, and the C1 controls U+0080..U+009F (0xC2 0x80..0x9F).
+        if (u < 0x20 || u == 0x7F ||
+            (u == 0xC2 && i + 1 < inner.size() && static_cast<unsigned char>(inner[i + 1]) < 0xA0))
+            Refuse(Msg::SessionSayControl);
+        if ((u & 0xC0) != 0x80 && ++chars > kSessionMaxSayChars)
+            Refuse(Msg::SessionSayLong, {static_cast<long long>(kSessionMaxSayChars)});
+        text += c;
+    }
+    return text;
+}
+
 void ParseSetting(std::string_view s, TSessionPoint& point) {
     const size_t eq = s.find('=');
     const std::string_view name = s.substr(0, eq);
+    if (eq != std::string_view::npos && name == "cue") {
+        if (point.Bell) Refuse(Msg::SessionSettingTwice, {std::string(name)});
+        if (s.substr(eq + 1) != "bell") Refuse(Msg::SessionCueValue);
+        point.Bell = true;
+        return;
+    }
+    if (eq != std::string_view::npos && name == "say") {
+        if (!point.Say.empty()) Refuse(Msg::SessionSettingTwice, {std::string(name)});
+        point.Say = ParseSay(s.substr(eq + 1));
+        return;
+    }
     int knob = 0;
     while (knob < kSessionKnobCount && kKnobNames[knob] != name)
         ++knob;
@@ -166,20 +228,6 @@ void ParseSetting(std::string_view s, TSessionPoint& point) {
         Refuse(Msg::SessionSettingRange,
                {std::string(name), kSessionKnobMin[knob] + 0LL, kSessionKnobMax[knob] + 0LL});
     point.Knobs[static_cast<size_t>(knob)] = static_cast<int16_t>(Number(value));
-}
-
-std::vector<std::string_view> Words(std::string_view line) {
-    std::vector<std::string_view> words;
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
-            ++i;
-        const size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t')
-            ++i;
-        if (i > start) words.push_back(line.substr(start, i - start));
-    }
-    return words;
 }
 
 TSessionPoint ParsePoint(const std::vector<std::string_view>& words, int64_t previousMs,
@@ -217,6 +265,18 @@ bool ParseSessionFrequency(std::string_view text, int32_t& milli) {
     return Accepted(ParseFrequency, text, milli);
 }
 
+std::string SessionCueWords(const TSessionPoint& point) {
+    std::string out;
+    if (point.Bell) out += "  cue=bell";
+    if (point.Say.empty()) return out;
+    out += "  say=\"";
+    for (char c : point.Say) {
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out + '"';
+}
+
 TSession ParseSession(std::string_view text, const std::string& name) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     std::vector<TSessionPoint> points;
@@ -231,8 +291,10 @@ TSession ParseSession(std::string_view text, const std::string& name) {
         if (!content.empty() && content.back() == '\r') content.remove_suffix(1);
         try {
             if (!IsUtf8(content)) Refuse(Msg::SessionNotText);
+            // A comment may hold anything, also quotes that do not pair.
+            const size_t first = content.find_first_not_of(" \t");
+            if (first == std::string_view::npos || content[first] == '#') continue;
             const auto words = Words(content);
-            if (words.empty() || words[0].front() == '#') continue;
             if (points.size() == kSessionMaxPoints)
                 Refuse(Msg::SessionTooManyPoints, {static_cast<long long>(kSessionMaxPoints)});
             const int64_t previous = points.empty() ? 0 : points.back().TimeMs;

@@ -4,8 +4,9 @@
 // with "#" are ignored; every other line holds a time (m:ss or h:mm:ss, strictly increasing),
 // a frequency in hertz with a decimal point (0.1..35.0, up to three decimals) and optional
 // knob settings: depth=1..15 am=0..5 fm=0..10 volume=0..10 half=on|off
-// tone=off|binaural|isochronic carrier=50..1000. A file that breaks any rule is refused as a
-// whole, naming the line and what is wrong.
+// tone=off|binaural|isochronic carrier=50..1000, and cues: cue=bell and say="text" (at most
+// kSessionMaxSayChars characters, no control characters; \" is a quote and \\ a backslash in
+// it). A file that breaks any rule is refused as a whole, naming the line and what is wrong.
 
 #include "framework/Exception.h"
 #include "session/Session.h"
@@ -19,6 +20,7 @@ VELMORA_EXCEPTION(ESessionError, Exception);
 
 inline constexpr int64_t kSessionMaxBytes = int64_t{1} << 20;
 inline constexpr size_t kSessionMaxPoints = 10000;
+inline constexpr size_t kSessionMaxSayChars = 500;
 
 // The smallest and largest position of each knob, in TSessionKnob order; "half" is 0 or 1,
 // "tone" 0..2 in the order of its words. The Depth knob springs back from 0 to 1, so a session
@@ -31,6 +33,10 @@ inline constexpr const char* kSessionToneWords[3] = {"off", "binaural", "isochro
 // One time or one frequency written as a session file writes it; false when it breaks a rule.
 bool ParseSessionTime(std::string_view text, int64_t& ms);
 bool ParseSessionFrequency(std::string_view text, int32_t& milli);
+
+// A point's cues as a session file writes them, each after two spaces ("  cue=bell  say=\"...\""),
+// the text escaped; empty without cues.
+std::string SessionCueWords(const TSessionPoint& point);
 
 // Parses a whole file's text; name stands for the file in the messages.
 TSession ParseSession(std::string_view text, const std::string& name);

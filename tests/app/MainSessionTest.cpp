@@ -13,6 +13,7 @@
 #include "exchange/Import.h"
 #include "run/RunParameters.h"
 #include "session/SessionFile.h"
+#include "sound/Speech.h"
 #include "timing/ThdTimer.h"
 
 #include <QAction>
@@ -27,6 +28,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -153,6 +155,83 @@ TEST_F(MainSessionTest, FollowsTheSessionThroughPauseHandMovesAndTheEnd) {
     EXPECT_TRUE(MainState::Running);
     EXPECT_EQ(form->FreqEdit->Value(), 10.0L);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Velmora Beta 2.4"));
+}
+
+TEST_F(MainSessionTest, CuesSoundOnceEachAtTheirPointsMomentAlsoWhenEnteredPartWay) {
+    const QString path = WriteSession("cues.vsession", "0:00 10.0 cue=bell\n"
+                                                       "0:02 10.0 cue=bell\n"
+                                                       "0:04 10.0 say=\"Hello.\"\n"
+                                                       "0:06 10.0 cue=bell\n"
+                                                       "0:10 10.0\n");
+    auto form = Open();
+    Drive(*form);
+    TMainSession& session = *form->Session();
+    session.SetSteadySource([] { return int64_t{1} << 40; });
+    session.Load(path.toStdString(), false);
+    // The text is spoken on its worker as soon as the session is loaded.
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        session.Tick(); // takes what the worker made, also while stopped
+        QCoreApplication::processEvents();
+        return session.SpeechWaiting() == 0;
+    }));
+    form->StartButtonClick(form->Start);
+    EXPECT_EQ(session.CuesPlayed(), 1); // the bell at the start
+    EXPECT_EQ(session.LastCueStamp(), int64_t{1} << 40);
+    At(*form, 1800);
+    EXPECT_EQ(session.CuesPlayed(), 1);
+    At(*form, 1900); // a little ahead, stamped with the point's own moment
+    EXPECT_EQ(session.CuesPlayed(), 2);
+    EXPECT_EQ(session.LastCueStamp(), (int64_t{1} << 40) + 100'000'000);
+    // Looked at again, and with a nudge's shift of the line: not played twice.
+    At(*form, 1925);
+    session.SetOffset(500);
+    At(*form, 2000);
+    At(*form, 2025);
+    EXPECT_EQ(session.CuesPlayed(), 2);
+    At(*form, 4000);
+    EXPECT_EQ(session.CuesPlayed(), 3);
+    EXPECT_EQ(form->findChild<QMessageBox*>(QStringLiteral("SpeechReport")), nullptr);
+    // Stopped just before a cue's moment: it is handed back and sounds after Start.
+    At(*form, 5900);
+    EXPECT_EQ(session.CuesPlayed(), 4);
+    form->StartButtonClick(form->Start);
+    now = 100000;
+    form->StartButtonClick(form->Start);
+    At(*form, 100000 + 100);
+    EXPECT_EQ(session.CuesPlayed(), 5);
+    form->StartButtonClick(form->Start);
+    // Entered part-way: the cues before the start are not played.
+    session.Seek(3000);
+    form->StartButtonClick(form->Start);
+    EXPECT_EQ(session.CuesPlayed(), 5);
+    At(*form, 100000 + 100 + 1000);
+    EXPECT_EQ(session.CuesPlayed(), 6); // the text at 0:04
+    At(*form, 100000 + 100 + 8000);     // the session's end stops the run
+    EXPECT_EQ(session.CuesPlayed(), 7);
+    EXPECT_FALSE(MainState::Running);
+}
+
+TEST_F(MainSessionTest, WithoutTheSpeechDataTheLossIsReportedOnceAndTheBellsStillSound) {
+    QTemporaryDir empty;
+    SetSpeechDataFolder(empty.path().toStdString());
+    const QString path = WriteSession("speech.vsession", "0:00 10.0 say=\"One.\"\n"
+                                                         "0:02 10.0 cue=bell say=\"Two.\"\n"
+                                                         "0:04 10.0\n");
+    auto form = Open();
+    Drive(*form);
+    TMainSession& session = *form->Session();
+    session.Load(path.toStdString(), false);
+    form->StartButtonClick(form->Start);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        session.Tick();
+        return session.SpeechWaiting() == 0;
+    }));
+    At(*form, 2000);
+    EXPECT_EQ(session.CuesPlayed(), 2);
+    EXPECT_TRUE(MainState::Running);
+    EXPECT_EQ(form->findChildren<QMessageBox*>(QStringLiteral("SpeechReport")).size(), 1);
+    form->StartButtonClick(form->Start);
+    SetSpeechDataFolder("");
 }
 
 TEST_F(MainSessionTest, APointsVolumeAndHalfPeriodTakeEffectWhereTheControlsAlreadyShowThem) {

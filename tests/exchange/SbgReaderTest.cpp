@@ -354,13 +354,15 @@ TEST(SbgImport, ClockTimesCountFromTheFirstPastMidnightAndTheRestIsReported) {
                       &report),
               "0:00  2.5  tone=binaural  carrier=100  volume=2\n"
               "1:29:59  2.5\n"
-              "1:30:00  35.0  carrier=200\n"
+              "1:30:00  35.0  carrier=200  cue=bell\n"
               "2:15:00  35.0  tone=off\n"
               "2:45:10  35.0  volume=0\n");
     EXPECT_EQ(report,
               (std::vector<std::string>{
                   "s.sbg: pure tones without a beat left out (line 5)",
-                  "s.sbg: spin voices left out (line 3)", "s.sbg: bell voices left out (line 4)",
+                  "s.sbg: spin voices left out (line 3)",
+                  "s.sbg: bell voices kept as the session's bell at their tone-sets' times, "
+                  "without their pitch and level (line 4)",
                   "s.sbg: mix input left out (line 5)",
                   "s.sbg: pre-programmed sequences (-p) left out: the time lines are followed "
                   "(line 2)",
@@ -391,6 +393,38 @@ TEST(SbgImport, RefusesWhatCannotBeFollowedAndHoldsASoundingEnd) {
             EXPECT_EQ(e.Message().substr(0, std::string(message).size()), message) << text;
         }
     }
+}
+
+TEST(SbgImport, ATonesetsBellRingsAsItBeginsAlsoBetweenPointsAndInBlocks) {
+    // A bell inside a cross-fade gets a point of its own on the line; one whose tone-set changes
+    // nothing else gets a point too; a block's bell rings at each of its lines' times.
+    std::vector<std::string> report;
+    EXPECT_EQ(Points("a: 200+10/50\n"
+                     "b: 200+20/50 bell+800/20\n"
+                     "same: 200+10/50 bell+800/20\n"
+                     "off: -\n"
+                     "blk: {\n"
+                     "+0:00 same\n"
+                     "+0:02 same\n"
+                     "}\n"
+                     "0:00 a\n"
+                     "0:10 b\n"
+                     "0:20 a\n"
+                     "0:40 blk\n"
+                     "0:50 == off\n",
+                     &report),
+              "0:00  10.0  tone=binaural  carrier=200  volume=7\n"
+              "9:30  10.0\n"
+              "10:00  15.0  cue=bell\n"
+              "10:30  20.0\n"
+              "19:30  20.0\n"
+              "20:30  10.0\n"
+              "40:00  10.0  cue=bell\n"
+              "42:00  10.0  cue=bell\n"
+              "50:00  10.0  tone=off  volume=0\n");
+    ASSERT_EQ(report.size(), 1u);
+    EXPECT_EQ(report[0], "s.sbg: bell voices kept as the session's bell at their tone-sets' "
+                         "times, without their pitch and level (lines 2, 3)");
 }
 
 } // namespace

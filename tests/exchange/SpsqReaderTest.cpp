@@ -65,7 +65,8 @@ TEST(SpsqText, TemplatesOverridesOptionsAndWhatIsReported) {
                      "00:00:00 low\n"
                      "00:10:00 low\n"
                      "00:20:00 high\n"
-                     "00:30:00 silence\n",
+                     "00:30:00 silence\n"
+                     "## Printed, not spoken.\n",
                      &report),
               // The loudest beating track leads; the same preset twice holds; the carrier steps
               // where the slide ends; @volume halves every level.
@@ -84,7 +85,9 @@ TEST(SpsqText, TemplatesOverridesOptionsAndWhatIsReported) {
                   "s.spsq: background sounds, preset lists and extended files are not fetched "
                   "(line 3)",
                   "s.spsq: carrier slides played as steps where the slide ends (line 15)",
-                  "s.spsq: carriers rounded to whole hertz (line 11)"}));
+                  "s.spsq: carriers rounded to whole hertz (line 11)",
+                  "s.spsq: printed comments (##) left out: a session speaks only what its "
+                  "points say (line 18)"}));
 }
 
 // The frequency a slide from 4 to 14 Hz over 20 minutes has at t on a curve.

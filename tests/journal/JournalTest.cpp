@@ -247,6 +247,35 @@ TEST(JournalTest, ARunSavedAsASessionPlaysItAgain) {
     EXPECT_EQ(LoadSessionFile(path).Points().size(), p.size());
 }
 
+TEST(JournalTest, ASessionsCuesAreJournaledAndSavedWithTheRun) {
+    TempDir dir("journal-cues");
+    TJournal journal((dir / "velmora/journal.jsonl").string());
+    journal.BeginRun(Start(1765170000000));
+    journal.Frequency(20000, 9000, true, true); // the session's point at 20 s
+    journal.Cue(20000, true, "");
+    journal.Cue(30400, false, "Breathe \"in\"");
+    journal.Cue(30900, true, "");  // the same second: one point
+    journal.Cue(35000, false, ""); // nothing to journal
+    journal.EndRun(40000, TJournalEnd::SessionEnd);
+    // Lines from elsewhere: a text a session would refuse is skipped.
+    std::ofstream(journal.Path(), std::ios::app)
+        << "{\"ev\":\"cue\",\"run\":1765170000000,\"ms\":39000,\"say\":\"a\\u0007b\"}\n";
+    const TJournalContents contents = journal.Read();
+    EXPECT_EQ(contents.SkippedLines, 1u);
+    const TJournalRun& run = contents.Runs.at(0);
+    ASSERT_EQ(run.Cues.size(), 3u);
+    EXPECT_TRUE(run.Cues[0].Bell);
+    EXPECT_EQ(run.Cues[1].Say, "Breathe \"in\"");
+    const TSession session = ParseSession(JournalSessionText(run, "cues"), "cues");
+    std::vector<std::string> cues;
+    for (const TSessionPoint& p : session.Points())
+        if (p.HasCue())
+            cues.push_back(FormatSessionTime(p.TimeMs) + SessionCueWords(p) + " " +
+                           std::to_string(p.FrequencyMilli));
+    EXPECT_EQ(cues, (std::vector<std::string>{"0:20  cue=bell 9000",
+                                              "0:30  cue=bell  say=\"Breathe \\\"in\\\"\" 9000"}));
+}
+
 TEST(JournalTest, ARunWithMoreChangesThanASessionHoldsIsThinned) {
     TJournalRun run;
     run.Start = Start(1000);

@@ -63,7 +63,7 @@ TEST(SessionFile, RefusesEachBrokenRuleNamingTheLine) {
     const std::string ok = "0:00 10.0\n";
     const std::string frequency = "\" is not a number with a decimal point and up to three "
                                   "decimals";
-    const std::string settings = "\" (depth, am, fm, volume, half, tone, carrier)";
+    const std::string settings = "\" (depth, am, fm, volume, half, tone, carrier, cue, say)";
     const std::pair<std::string, std::string> cases[] = {
         {ok + "0:60 10.0", "line 2: time \"0:60\" is not m:ss or h:mm:ss"},
         {ok + "1:5 10.0", "line 2: time \"1:5\" is not m:ss or h:mm:ss"},
@@ -128,7 +128,7 @@ TEST(SessionFile, LimitsPointsAndFileSize) {
     const std::string ok = "0:00 10.0\n";
     const std::string frequency = "\" is not a number with a decimal point and up to three "
                                   "decimals";
-    const std::string settings = "\" (depth, am, fm, volume, half, tone, carrier)";
+    const std::string settings = "\" (depth, am, fm, volume, half, tone, carrier, cue, say)";
     const std::string word(900000, 'w');
     EXPECT_EQ(Refusal(ok + "0:30 " + word),
               "s.vsession, line 2: frequency \"" + std::string(40, 'w') + "..." + frequency);
@@ -178,6 +178,52 @@ TEST(SessionTimeline, FrequencyIsLinearBetweenPointsAndHeldOutside) {
     EXPECT_EQ(FrequencyFromMilli(7525), 7.525L);
     EXPECT_EQ(FormatSessionTime(59'999), "0:59");
     EXPECT_EQ(FormatSessionTime(3'725'000), "1:02:05");
+}
+
+TEST(SessionCuesFile, ReadsBellAndQuotedTextWithEscapesAndWritesThemBack) {
+    const TSession s = ParseSession(
+        "0:00 10.0 cue=bell\n"
+        "# a comment with an \"odd quote\n"
+        "1:00 9.0 say=\"Breathe in,  \\\"slowly\\\" \\\\ out\" depth=3\n"
+        "2:00 8.0 say=\"Ruhig atmen \u2014 \u0441\u043f\u043e\u043a\u043e\u0439\u043d\u043e\" "
+        "cue=bell\n",
+        "s");
+    ASSERT_EQ(s.Points().size(), 3u);
+    EXPECT_TRUE(s.Points()[0].Bell);
+    EXPECT_TRUE(s.Points()[0].Say.empty());
+    EXPECT_FALSE(s.Points()[1].Bell);
+    EXPECT_EQ(s.Points()[1].Say, "Breathe in,  \"slowly\" \\ out"); // blanks inside kept
+    EXPECT_EQ(s.Points()[1].Knob(TSessionKnob::Depth), 3);
+    EXPECT_TRUE(s.Points()[2].Bell);
+    EXPECT_EQ(SessionCueWords(s.Points()[0]), "  cue=bell");
+    EXPECT_EQ(SessionCueWords(s.Points()[1]), "  say=\"Breathe in,  \\\"slowly\\\" \\\\ out\"");
+}
+
+TEST(SessionCuesFile, RefusesBrokenCues) {
+    const std::string line = "s.vsession, line 1: ";
+    EXPECT_EQ(Refusal("0:00 1.0 cue=gong\n1:00 1.0\n"), line + "cue must be bell");
+    EXPECT_EQ(Refusal("0:00 1.0 cue=bell cue=bell\n1:00 1.0\n"), line + "cue is set twice");
+    EXPECT_EQ(Refusal("0:00 1.0 say=\"a\" say=\"b\"\n1:00 1.0\n"), line + "say is set twice");
+    const std::string quotes = "say takes a text in double quotes: say=\"...\"";
+    EXPECT_EQ(Refusal("0:00 1.0 say=hello\n1:00 1.0\n"), line + quotes);
+    EXPECT_EQ(Refusal("0:00 1.0 say=\"\"\n1:00 1.0\n"), line + quotes);
+    EXPECT_EQ(Refusal("0:00 1.0 say=\"a\"b\"c\"\n1:00 1.0\n"), line + quotes);
+    const std::string open = "the text's closing quote is missing";
+    EXPECT_EQ(Refusal("0:00 1.0 say=\"never closed\n1:00 1.0\n"), line + open);
+    EXPECT_EQ(Refusal("0:00 1.0 say=\"ends in \\\"\n1:00 1.0\n"), line + open);
+    EXPECT_EQ(Refusal("0:00 1.0 say=\"a\\nb\"\n1:00 1.0\n"),
+              line + "unknown escape \"\\n\" in the text (only \\\" and \\\\ are known)");
+    const std::string control = "the text holds a control character";
+    EXPECT_EQ(Refusal("0:00 1.0 say=\"tab\there\"\n1:00 1.0\n"), line + control);
+    EXPECT_EQ(Refusal("0:00 1.0 say=\"bell\x07\"\n1:00 1.0\n"), line + control);
+    EXPECT_EQ(Refusal("0:00 1.0 say=\"c1 \xC2\x85\"\n1:00 1.0\n"), line + control);
+    // 500 characters are taken, counted as characters, not bytes; 501 are not.
+    std::string most;
+    for (int i = 0; i < 500; ++i)
+        most += "\u00e9";
+    EXPECT_EQ(Refusal("0:00 1.0 say=\"" + most + "\"\n1:00 1.0\n"), "accepted");
+    EXPECT_EQ(Refusal("0:00 1.0 say=\"" + most + "x\"\n1:00 1.0\n"),
+              line + "the text is longer than 500 characters");
 }
 
 } // namespace

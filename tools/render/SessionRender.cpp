@@ -10,9 +10,12 @@
 #include "platform/ResourceModule.h"
 #include "run/RunParameters.h"
 #include "run/RunPhase.h"
+#include "session/SessionCues.h"
 #include "session/SessionFollower.h"
+#include "sound/Cues.h"
 #include "sound/DXSounds.h"
 #include "sound/ModulationStep.h"
+#include "sound/Speech.h"
 #include "sound/Tone.h"
 
 #include <QCoreApplication>
@@ -73,6 +76,7 @@ public:
             params_.FMDepth = FMDepthFromKnob(value);
             break;
         case TSessionKnob::Volume: // set also where the knob already shows it, as the window does
+            volume_ = value;
             ApplyVolumeStep(value, &buffer_);
             ApplyToneVolume(device_, value, toneLevel_);
             break;
@@ -114,6 +118,23 @@ public:
 
     const TRunPhase& Phase() const { return *phase_; }
 
+    // The cues of a point, now, as the window plays them: the texts spoken here and then.
+    void PlayCues(const TSessionPoint& point, const TRenderJob& job) {
+        if (point.Bell) PlayCueSound(device_, BellSound(kOutputRate), volume_);
+        if (point.Say.empty() || speechFailed_) return;
+        try {
+            if (voice_.empty()) {
+                std::string why;
+                voice_ = SpeechVoiceFor(job.Languages, &why);
+                if (voice_.empty()) throw Exception(why);
+            }
+            PlayCueSound(device_, SynthesiseSpeech(point.Say, voice_, kOutputRate), volume_);
+        } catch (const Exception& e) {
+            speechFailed_ = true;
+            if (job.Report) job.Report(e.Message());
+        }
+    }
+
 private:
     // The sweep's steps per period, as the rule that set the sound's interval says; a new grid
     // counts its steps afresh from the phase reached.
@@ -134,6 +155,9 @@ private:
     TPhaseSteps sweep_;
     uint64_t nextStep_ = 0;
     TTimerClock::time_point now_{};
+    int volume_ = 10;
+    std::string voice_;
+    bool speechFailed_ = false; // reported once; the render goes on without the texts
 };
 
 std::vector<std::string> SoundNames(TModuleHandle module) {
@@ -235,6 +259,7 @@ void RenderToWav(const TRenderJob& job, const TRenderProgress& progress) {
     TOfflineTimeline output(device.RequireSound(), buffer.RequireBuffer(), wav, total, progress);
     TPlayingWindow window(device, buffer, job.ToneLevel);
     TSessionFollower follower(session);
+    TSessionCues cues(session);
 
     // The controls as the user left them before pressing Start: the first frequency typed
     // in, then the knobs.
@@ -255,8 +280,15 @@ void RenderToWav(const TRenderJob& job, const TRenderProgress& progress) {
     constexpr int64_t kTickNs = kSessionTickMs * 1000000;
     const int64_t end = session.LengthMs() * 1000000;
     int64_t nextTick = kTickNs;
+    // Cues sound at their points' own frames, after what the tick and the step there set.
+    const auto nextCueNs = [&cues] {
+        const TSessionPoint* p = cues.Ahead(0);
+        return p ? p->TimeMs * 1000000 : std::numeric_limits<int64_t>::max();
+    };
+    while (const TSessionPoint* p = cues.Next(0))
+        window.PlayCues(*p, job);
     while (true) {
-        const int64_t now = std::min(nextTick, window.NextStepNs());
+        const int64_t now = std::min({nextTick, window.NextStepNs(), nextCueNs()});
         if (now >= end) break;
         window.SetNow(now);
         output.AdvanceTo(FrameAtNs(now));
@@ -267,6 +299,8 @@ void RenderToWav(const TRenderJob& job, const TRenderProgress& progress) {
             nextTick += kTickNs;
         }
         if (window.NextStepNs() <= now) window.ModulationStepNow();
+        while (const TSessionPoint* p = cues.Next(now / 1000000))
+            window.PlayCues(*p, job);
     }
     // At the session's end the run stops.
     output.Finish();

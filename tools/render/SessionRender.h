@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 struct TRenderJob {
     std::string LibraryPath = "main.zdl"; // looked for as the program looks for libraries
@@ -30,6 +31,10 @@ struct TRenderJob {
     TSoundFormat Format = TSoundFormat::Pcm16;
     std::string OutputPath;
     std::string Metadata; // the render's description, kept in the file (RenderMetadata.h)
+    // The languages the session's texts are spoken in, most wanted first (SpeechVoiceFor).
+    std::vector<std::string> Languages;
+    // Told once why the texts cannot be spoken; the render goes on without them.
+    std::function<void(const std::string&)> Report;
 };
 
 // A library found as the program finds it, open; the caller frees it. Fails saying whether it
@@ -43,6 +48,7 @@ using TRenderProgress = std::function<void(uint64_t done, uint64_t total)>;
 uint64_t FrameAtMs(int64_t ms);
 uint64_t FrameAtNs(int64_t ns);
 
-// Renders the whole session into the job's file, in its format. Fails with an Exception carrying
-// the message.
+// Renders the whole session into the job's file, in its format, its cues placed at their
+// points' frames (a cue at the session's very end falls after the file's last frame). Fails with an
+// Exception carrying the message.
 void RenderToWav(const TRenderJob& job, const TRenderProgress& progress = {});
