@@ -58,8 +58,13 @@ public:
         const char* argv[] = {
             "parec",        "-d",           "@DEFAULT_MONITOR@", "--raw", "--format=float32le",
             "--rate=44100", "--channels=2", "--latency-msec=2",  nullptr};
+        // parec's own latency, not the one the program asks for its sound (SoundEnvironment.h).
+        std::vector<char*> env;
+        for (char** e = environ; *e; ++e)
+            if (std::strncmp(*e, "PULSE_LATENCY_MSEC=", 19) != 0) env.push_back(*e);
+        env.push_back(nullptr);
         const int failed = posix_spawnp(&pid_, "parec", &actions, nullptr,
-                                        const_cast<char* const*>(argv), environ);
+                                        const_cast<char* const*>(argv), env.data());
         posix_spawn_file_actions_destroy(&actions);
         close(fds[1]);
         if (failed) {

@@ -12,7 +12,7 @@
 inline void PrepareSoundEnvironment() {
     // SDL asks a sound server to keep only one block queued; a busy moment of a few
     // milliseconds then empties it and the sound drops out, and with builds running beside
-    // the program a 10 or 40 ms queue still did, a few times in ten minutes. The queue delays
+    // the program a 10, 40 or 60 ms queue still did, a few times in ten minutes. The queue delays
     // nothing that must keep time with the light: the frame clock measures it and the sound
     // timer runs that much ahead (SoundOutput.h, kSdlDelayMs). A value the user has set is
     // kept. PipeWire's PulseAudio service, which SDL's pulseaudio driver reaches on PipeWire

@@ -93,11 +93,12 @@ constexpr const char* kSoundStreamName = "Stimulation sound";
 constexpr uint32_t kSdlRequestFrames = 256;
 // The sound server's queue that the program asks for (SoundEnvironment.h): long enough that a
 // busy machine does not empty it.
-constexpr uint32_t kServerQueueMs = 60;
+constexpr uint32_t kServerQueueMs = 80;
 // The time from a change's stamp to its sound through the SDL device: the server's queue, two
-// requests, and room for a handler that runs late on a busy machine. A change stamped this
-// long before its moment (as the sound timer's steps are) is heard at its moment.
-constexpr uint32_t kSdlDelayMs = 100;
+// requests, and room for a handler that runs late on a busy machine (some 30 ms at worst with
+// builds running beside it). A change stamped this long before its moment (as the sound
+// timer's steps are) is heard at its moment.
+constexpr uint32_t kSdlDelayMs = 130;
 
 // Opens the default SDL audio device feeding the mixer; none when no device opens. The
 // stream stays open until the output is closed; one that the sound server drops is opened
