@@ -5,9 +5,10 @@
 //
 // The latency needs a PulseAudio server (PULSE_SERVER names it, SDL_AUDIODRIVER=pulseaudio
 // chooses SDL's driver for it) and parec; the default sink's monitor is recorded. The underruns
-// of a long run are measured through a private server (BM_UnderrunsAt25HzWithTheTone). A sample
-// counts as "recorded" when parec has handed it over, so the figures include the recording's own
-// delay.
+// of a long run (BM_UnderrunsAt25HzWithTheTone) and the sound of timed steps against the moments
+// the light shows them (BM_StepsHeardAgainstTheirMoments) are measured through a private server.
+// A sample counts as "recorded" when parec has handed it over, so the figures include the
+// recording's own delay.
 
 #include "audio/FrameClock.h"
 #include "audio/SoundDevice.h"
