@@ -16,15 +16,18 @@ class SoundMixer;
 // block is taken as the output's jitter.
 //
 // The same reckoning shows the output's queue: a pull's first frame plays when the frames
-// handed before it have played. Pull answers that wait; the most it has been since the
-// reckoning began is the queue the output keeps (the server asks for more as soon as there
-// is room, so most pulls find it nearly full).
+// handed before it have played. Pull answers that wait; the most it has been since the stream
+// opened is the queue the output keeps (the server asks for more as soon as there is room, so
+// most pulls find it nearly full, and running dry does not change what it keeps).
 class UnderrunCount {
 public:
     // Mixing side, as a pull of frames begins at nowNs on the steady clock. Answers the time
     // until the pull's first frame plays: 0 at the first pull and after running dry.
     int64_t Pull(int64_t nowNs, uint32_t frames, uint32_t rate) {
-        if (restart_.exchange(false, std::memory_order_acquire)) startNs_ = 0;
+        if (restart_.exchange(false, std::memory_order_acquire)) {
+            startNs_ = 0;
+            mostQueued_ = 0;
+        }
         int64_t queued = 0;
         if (startNs_ != 0 && rate != 0) {
             const double ns = 1e9 / rate;
@@ -41,13 +44,12 @@ public:
         if (startNs_ == 0) {
             startNs_ = nowNs;
             handed_ = 0;
-            mostQueued_ = 0;
         }
         handed_ += frames;
         if (queued > mostQueued_) mostQueued_ = queued;
         return queued;
     }
-    // Mixing side: the longest wait Pull has answered since the reckoning began.
+    // Mixing side: the longest wait Pull has answered since the stream opened.
     int64_t MostQueuedNs() const { return mostQueued_; }
     // Any thread: a stream opened afresh begins a new reckoning.
     void Restart() { restart_.store(true, std::memory_order_release); }
