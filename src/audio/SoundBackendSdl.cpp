@@ -71,9 +71,15 @@ private:
             output->audioThread_.store(CurrentThreadId(), std::memory_order_relaxed);
         }
         const uint32_t frames = static_cast<uint32_t>(len) / uint32_t{2 * sizeof(float)};
-        output->underruns_.Pull(SteadyNanos(), frames, output->mixer_.OutputRate());
+        const int64_t now = SteadyNanos();
+        const int64_t queued = output->underruns_.Pull(now, frames, output->mixer_.OutputRate());
         output->FollowQueue();
-        output->mixer_.Render(reinterpret_cast<float*>(stream), frames);
+        // A server with a long queue asks for several blocks at once, then for none for a
+        // while; the clock would follow those bursts and move the changes about by a few
+        // frames from one pull to the next. It is given the pull where a steady queue puts
+        // it: the queue's length before the pull's first frame plays, as the reckoning has it.
+        output->mixer_.Render(reinterpret_cast<float*>(stream), frames,
+                              now + queued - output->underruns_.MostQueuedNs());
     }
 
     // Mixing side: a change is heard one fixed delay after its stamp. The clock places it
