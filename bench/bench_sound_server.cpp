@@ -5,9 +5,10 @@
 //
 // The latency needs a PulseAudio server (PULSE_SERVER names it, SDL_AUDIODRIVER=pulseaudio
 // chooses SDL's driver for it) and parec; the default sink's monitor is recorded. The underruns
-// of a long run are measured through a private server (BM_UnderrunsAt25HzWithTheTone). A sample
-// counts as "recorded" when parec has handed it over, so the figures include the recording's own
-// delay.
+// of a long run (BM_UnderrunsAt25HzWithTheTone) and the sound of timed steps against the moments
+// the light shows them (BM_StepsHeardAgainstTheirMoments) are measured through a private server.
+// A sample counts as "recorded" when parec has handed it over, so the figures include the
+// recording's own delay.
 
 #include "audio/FrameClock.h"
 #include "audio/SoundDevice.h"
@@ -18,6 +19,7 @@
 #include "pipewire/PrivatePipeWire.h"
 #include "soundserver/PrivatePulseAudio.h"
 
+#include <SDL.h>
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -27,10 +29,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <optional>
 #include <random>
 #include <signal.h>
 #include <spawn.h>
+#include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -55,8 +59,13 @@ public:
         const char* argv[] = {
             "parec",        "-d",           "@DEFAULT_MONITOR@", "--raw", "--format=float32le",
             "--rate=44100", "--channels=2", "--latency-msec=2",  nullptr};
+        // parec's own latency, not the one the program asks for its sound (SoundEnvironment.h).
+        std::vector<char*> env;
+        for (char** e = environ; *e; ++e)
+            if (std::strncmp(*e, "PULSE_LATENCY_MSEC=", 19) != 0) env.push_back(*e);
+        env.push_back(nullptr);
         const int failed = posix_spawnp(&pid_, "parec", &actions, nullptr,
-                                        const_cast<char* const*>(argv), environ);
+                                        const_cast<char* const*>(argv), env.data());
         posix_spawn_file_actions_destroy(&actions);
         close(fds[1]);
         if (failed) {
@@ -96,6 +105,25 @@ public:
     void CountSilence(bool on) { counting_ = on; }
     uint64_t SilentFrames() const { return silentFrames_; }
     uint64_t Gaps() const { return gaps_; }
+    // Keeps what arrives from now on, until told to stop; Kept answers it with the number of
+    // the first frame kept.
+    void Keep(bool on) {
+        std::lock_guard lock(mutex_);
+        if (on) kept_.clear();
+        keeping_ = on;
+    }
+    std::vector<float> Kept(uint64_t& firstFrame) {
+        std::lock_guard lock(mutex_);
+        firstFrame = keptFrom_;
+        return kept_;
+    }
+    // When frame 0 was recorded, on the steady clock in nanoseconds: from the read that came
+    // soonest after the sink had played its first frame, as parec hands over what the sink
+    // plays in pieces.
+    double FrameZeroNs() {
+        std::lock_guard lock(mutex_);
+        return frameZeroNs_;
+    }
 
 private:
     void Read() {
@@ -109,6 +137,19 @@ private:
             const auto now = Clock::now();
             const size_t total = carry + size_t(n);
             const size_t frames = total / 8;
+            {
+                std::lock_guard lock(mutex_);
+                const double zero = double(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                               now.time_since_epoch())
+                                               .count()) -
+                                    double(recorded_) * 1e9 / 44100;
+                frameZeroNs_ = std::min(frameZeroNs_, zero);
+                if (keeping_) {
+                    if (kept_.empty()) keptFrom_ = recorded_;
+                    kept_.insert(kept_.end(), chunk.begin(), chunk.begin() + long(2 * frames));
+                }
+                recorded_ += frames;
+            }
             for (size_t f = 0; f < frames; ++f) {
                 const float l = chunk[2 * f], r = chunk[2 * f + 1];
                 if (counting_) {
@@ -138,7 +179,27 @@ private:
     Clock::time_point arrived_;
     std::atomic<uint64_t> silentFrames_{0}, gaps_{0};
     bool wasSilent_ = false;
+    std::mutex mutex_;
+    bool keeping_ = false;
+    std::vector<float> kept_;
+    uint64_t keptFrom_ = 0, recorded_ = 0;
+    double frameZeroNs_ = 1e30;
 };
+
+// Starts the private server that VELMORA_UNDERRUN_SERVER names (see below) and chooses SDL's
+// driver for it; answers why not, or nothing.
+std::string StartServer(PrivatePulseAudio& pulse, PrivatePipeWire& pipewire) {
+    const char* kind = std::getenv("VELMORA_UNDERRUN_SERVER");
+    if (kind && std::strcmp(kind, "pulseaudio") == 0) return pulse.Start() ? "" : pulse.Error();
+    if (!kind || std::strncmp(kind, "pipewire", 8) != 0)
+        return "VELMORA_UNDERRUN_SERVER is none of pulseaudio, pipewire and pipewire-native";
+    if (!pipewire.Start()) return pipewire.Error();
+    if (std::strcmp(kind, "pipewire-native") == 0)
+        setenv("SDL_AUDIODRIVER", "pipewire", 1);
+    else
+        unsetenv("SDL_AUDIODRIVER");
+    return "";
+}
 
 void BM_SetPanToRecordedSample(benchmark::State& state) {
     SetSoundOutputChoice(SoundOutputChoice::Device);
@@ -203,28 +264,23 @@ BENCHMARK(BM_SetPanToRecordedSample)
 // sound timer steps every 2 ms, each step stamped with its due time as the program's timer does,
 // under a binaural tone with a 25 Hz beat. It plays for VELMORA_UNDERRUN_SECONDS (600 unless
 // set) through a private server that VELMORA_UNDERRUN_SERVER names: "pulseaudio" (SDL's
-// pulseaudio driver) or "pipewire" (SDL's pipewire driver, unless SDL_AUDIODRIVER names another).
+// pulseaudio driver), "pipewire" (PipeWire with its PulseAudio service, reached by the driver
+// SDL chooses by itself, as the program is) or "pipewire-native" (SDL's pipewire driver).
 // Counted twice: by the output, as the pulls that found it run dry, and in the recording of the
 // sink, as the runs of silence that the server put in (the tone leaves no silent frame of its own).
 void BM_UnderrunsAt25HzWithTheTone(benchmark::State& state) {
-    const char* kind = std::getenv("VELMORA_UNDERRUN_SERVER");
     const char* length = std::getenv("VELMORA_UNDERRUN_SECONDS");
     const int seconds = length ? std::atoi(length) : 600;
     PrivatePulseAudio pulse;
     PrivatePipeWire pipewire;
-    if (kind && std::strcmp(kind, "pulseaudio") == 0) {
-        if (!pulse.Start()) return state.SkipWithError(pulse.Error().c_str());
-    } else if (kind && std::strcmp(kind, "pipewire") == 0) {
-        if (!pipewire.Start()) return state.SkipWithError(pipewire.Error().c_str());
-        setenv("SDL_AUDIODRIVER", "pipewire", 0); // or its PulseAudio service, if set so
-    } else {
-        return state.SkipWithError("VELMORA_UNDERRUN_SERVER is neither pulseaudio nor pipewire");
-    }
+    if (const std::string error = StartServer(pulse, pipewire); !error.empty())
+        return state.SkipWithError(error.c_str());
     SetSoundOutputChoice(SoundOutputChoice::Device);
     std::shared_ptr<IDirectSound> device;
     if (DirectSoundCreate(nullptr, &device, nullptr) != DS_OK ||
         std::strcmp(device->OutputName(), "sdl") != 0)
         return state.SkipWithError("no SDL output through the private server");
+    std::fprintf(stderr, "SDL's %s driver\n", SDL_GetCurrentAudioDriver());
     std::vector<int16_t> samples(2 * 44100);
     for (size_t f = 0; f < samples.size() / 2; ++f) {
         const double t = double(f) / 44100;
@@ -258,8 +314,70 @@ void BM_UnderrunsAt25HzWithTheTone(benchmark::State& state) {
     state.counters["recorded_gaps"] = double(recorder.Gaps());
     state.counters["silent_ms"] = double(recorder.SilentFrames()) / 44.1;
     state.counters["block_frames"] = device->OutputBlockFrames();
+    state.counters["delay_ms"] = double(device->OutputDelayNs()) * 1e-6;
 }
 BENCHMARK(BM_UnderrunsAt25HzWithTheTone)->Iterations(1)->Unit(benchmark::kSecond);
+
+// Sound against light through a private server (VELMORA_UNDERRUN_SERVER, as above): pan steps
+// 20 ms apart stamped and made as the program's sound timer makes them, the output's delay
+// before the moment they belong to, at which the light would show its step. Each step's first
+// frame in the recording of the sink is put on the steady clock (Recorder::FrameZeroNs) and set
+// against its moment: the offsets' median is how far the sound lies from the light (plus the
+// recording's own small delay), their spread how steady that is.
+void BM_StepsHeardAgainstTheirMoments(benchmark::State& state) {
+    PrivatePulseAudio pulse;
+    PrivatePipeWire pipewire;
+    if (const std::string error = StartServer(pulse, pipewire); !error.empty())
+        return state.SkipWithError(error.c_str());
+    SetSoundOutputChoice(SoundOutputChoice::Device);
+    std::shared_ptr<IDirectSound> device;
+    if (DirectSoundCreate(nullptr, &device, nullptr) != DS_OK ||
+        std::strcmp(device->OutputName(), "sdl") != 0)
+        return state.SkipWithError("no SDL output through the private server");
+    auto buffer = PlayLooping(*device, 44100, std::vector<int16_t>(2 * 4410, 16384), -3000);
+    Recorder recorder;
+    if (!buffer || !recorder.Start()) return state.SkipWithError("cannot play or record");
+    if (!recorder.AwaitSound()) return state.SkipWithError("the recording never carried the sound");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500)); // the clock and queue known
+    constexpr int kSteps = 300;
+    const auto pan = [](int i) { return -2990 + 20 * i; };
+    std::vector<double> offsets;
+    for (auto _ : state) {
+        const int64_t delay = device->OutputDelayNs();
+        std::vector<int64_t> moments(kSteps);
+        recorder.Keep(true);
+        sweep::Every(std::chrono::microseconds(20000), kSteps, [&](int i, int64_t due) {
+            moments[size_t(i)] = due + delay;
+            const ScopedChangeStamp stamp(due);
+            buffer->SetPan(pan(i));
+        });
+        std::this_thread::sleep_for(std::chrono::nanoseconds(delay) + std::chrono::seconds(1));
+        recorder.Keep(false);
+        uint64_t first = 0;
+        const std::vector<float> rec = recorder.Kept(first);
+        const double zero = recorder.FrameZeroNs();
+        const std::vector<size_t> foundAt = sweep::FindLevels(rec, kSteps, pan);
+        for (int i = 0; i < kSteps; ++i) {
+            if (foundAt[size_t(i)] == 0) continue;
+            const double heard = zero + double(first + foundAt[size_t(i)] - 5) * 1e9 / 44100;
+            offsets.push_back((heard - double(moments[size_t(i)])) * 1e-6);
+        }
+        state.counters["delay_ms"] = double(delay) * 1e-6;
+    }
+    std::sort(offsets.begin(), offsets.end());
+    const auto at = [&](double p) {
+        return offsets.empty()
+                   ? 0.0
+                   : offsets[std::min(offsets.size() - 1, size_t(p * double(offsets.size())))];
+    };
+    state.counters["steps_found"] = double(offsets.size());
+    state.counters["median_ms"] = at(0.5);
+    state.counters["p5_ms"] = at(0.05);
+    state.counters["p95_ms"] = at(0.95);
+    state.counters["min_ms"] = offsets.empty() ? 0 : offsets.front();
+    state.counters["max_ms"] = offsets.empty() ? 0 : offsets.back();
+}
+BENCHMARK(BM_StepsHeardAgainstTheirMoments)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
 

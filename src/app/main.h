@@ -192,6 +192,12 @@ private:
     int64_t toneFollowedNs_ = 0;
     // What the display showed of the last run, until the frame pacer tells more.
     TFrameStats frameStats_;
+    // How far the sound runs ahead of the light in this run: the sound output's delay from a
+    // change's stamp to its sound, as it was at Start. The sweep's steps are due this much
+    // before the phase reaches them, and whatever else must be heard at a moment of the
+    // phase is stamped this much before it.
+    int64_t soundLeadNs_ = 0;
+    int64_t SoundDelayNs() const;
 
     std::unique_ptr<TDirectSoundBuffer> SoundBuffer_;
     std::unique_ptr<TPicture> SourcePicture_;

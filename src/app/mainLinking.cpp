@@ -44,7 +44,8 @@ void TMainForm::FollowFrequency() {
     Timer2->Reschedule();
     // The beat changes its rate at the same moment as the phase, so the two stay together.
     const ScopedChangeStamp stamp(
-        std::chrono::duration_cast<std::chrono::nanoseconds>(now.time_since_epoch()).count());
+        std::chrono::duration_cast<std::chrono::nanoseconds>(now.time_since_epoch()).count() -
+        soundLeadNs_);
     Tone_->FrequencyChanged();
 }
 

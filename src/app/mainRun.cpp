@@ -9,6 +9,7 @@
 #include "app/mainSession.h"
 #include "app/mainTone.h"
 #include "audio/FrameClock.h"
+#include "audio/SoundDevice.h"
 #include "controls/ImgBtn.h"
 #include "framework/Application.h"
 #include "framework/Bitmap.h"
@@ -52,11 +53,16 @@ void TMainForm::StartButtonClick(QObject*) {
         // first steps and the tone's beat are placed on it.
         const TScheduleMoment moment;
         const TTimerClock::time_point at = TScheduleMoment::Current();
+        soundLeadNs_ = SoundDelayNs();
+        SweepSteps_->SetLead(std::chrono::nanoseconds(soundLeadNs_));
         Phase_->Start(at);
         Timer1->SetEnabled(true);
         Timer2->SetEnabled(true);
+        // Heard as soon as the output allows; the tone's beat is placed as if it had begun at
+        // the Start moment.
         const ScopedChangeStamp stamp(
-            std::chrono::duration_cast<std::chrono::nanoseconds>(at.time_since_epoch()).count());
+            std::chrono::duration_cast<std::chrono::nanoseconds>(at.time_since_epoch()).count() -
+            soundLeadNs_);
         if (TDirectSoundBuffer* sound = LoadedSound()) sound->Play(DSBPLAY_LOOPING);
         Tone_->RunStarted(Phase_->PhaseAt(at));
         ApplyButton->setEnabled(false);
@@ -109,13 +115,14 @@ void TMainForm::Timer1Timer(QObject*) {
             .count();
     if (due - toneFollowedNs_ >= 1000000000) {
         toneFollowedNs_ = due;
-        const ScopedChangeStamp stamp(due);
+        const ScopedChangeStamp stamp(due - soundLeadNs_); // heard with this picture step
         Tone_->FollowPhase(static_cast<long double>(Timer1->DueStep()) / kPictureStepsPerPeriod);
     }
 }
 
 void TMainForm::Timer2Timer(QObject*) {
-    // The step sounds at its due time, however late the GUI thread took the firing.
+    // The step sounds at its due time plus the output's delay, which the step's lead makes
+    // the moment the phase reaches it, however late the GUI thread took the firing.
     const ScopedChangeStamp stamp(
         std::chrono::duration_cast<std::chrono::nanoseconds>(Timer2->DueTime().time_since_epoch())
             .count());
@@ -134,6 +141,11 @@ void TMainForm::DXSoundFinalize(QObject*) {
 
 TFrameStats TMainForm::LastFrameStats() const {
     return frameStats_;
+}
+
+int64_t TMainForm::SoundDelayNs() const {
+    const TDirectSound* device = DXSound ? DXSound->Device() : nullptr;
+    return device && device->SoundInterface() ? device->SoundInterface()->OutputDelayNs() : 0;
 }
 
 TDirectSoundBuffer* TMainForm::LoadedSound() const {

@@ -10,6 +10,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -60,6 +61,7 @@ public:
     uint32_t Rate() const override { return mixer_.OutputRate(); }
     uint32_t BlockFrames() const override { return blockFrames_.load(); }
     uint64_t Underruns() const override { return underruns_.Count(); }
+    int64_t DelayNs() const override { return delayNs_.load(std::memory_order_relaxed); }
 
 private:
     static void Callback(void* user, Uint8* stream, int len) {
@@ -69,8 +71,31 @@ private:
             output->audioThread_.store(CurrentThreadId(), std::memory_order_relaxed);
         }
         const uint32_t frames = static_cast<uint32_t>(len) / uint32_t{2 * sizeof(float)};
-        output->underruns_.Pull(SteadyNanos(), frames, output->mixer_.OutputRate());
-        output->mixer_.Render(reinterpret_cast<float*>(stream), frames);
+        const int64_t now = SteadyNanos();
+        const int64_t queued = output->underruns_.Pull(now, frames, output->mixer_.OutputRate());
+        output->FollowQueue();
+        // A server with a long queue asks for several blocks at once, then for none for a
+        // while; the clock would follow those bursts and move the changes about by a few
+        // frames from one pull to the next. It is given the pull where a steady queue puts
+        // it: the queue's length before the pull's first frame plays, as the reckoning has it.
+        output->mixer_.Render(reinterpret_cast<float*>(stream), frames,
+                              now + queued - output->underruns_.MostQueuedNs());
+    }
+
+    // Mixing side: a change is heard one fixed delay after its stamp. The clock places it
+    // that delay, less the queue the server keeps ahead of the pulls, after its moment; two
+    // requests at least, so that a change made just after a pull still lands at its own time
+    // in a later one, also when a pull comes a block late. A server that keeps a longer queue
+    // than the delay allows lengthens the delay.
+    void FollowQueue() {
+        const uint32_t rate = mixer_.OutputRate();
+        const int64_t request = int64_t{blockFrames_.load(std::memory_order_relaxed)} *
+                                1'000'000'000 / static_cast<int64_t>(rate);
+        const int64_t queued = underruns_.MostQueuedNs();
+        const int64_t delay = std::max(kDelayNs, queued + 2 * request);
+        delayNs_.store(delay, std::memory_order_relaxed);
+        mixer_.Clock().SetLatencyFrames(
+            static_cast<uint32_t>((delay - queued) * static_cast<int64_t>(rate) / 1'000'000'000));
     }
 
     SDL_AudioDeviceID OpenDevice() {
@@ -86,9 +111,10 @@ private:
         const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
         if (device == 0) return 0;
         blockFrames_.store(have.samples);
-        // A change made just after a pull must still land at its own time in a later one,
-        // also when a pull comes a block late.
-        mixer_.Clock().SetLatencyFrames(2u * have.samples);
+        // Until the first pulls show the server's queue (FollowQueue).
+        mixer_.Clock().SetLatencyFrames(
+            static_cast<uint32_t>(kDelayNs * int64_t{mixer_.OutputRate()} / 1'000'000'000));
+        delayNs_.store(kDelayNs, std::memory_order_relaxed);
         audioThread_.store(0, std::memory_order_relaxed);
         scheduled_ = 0;
         underruns_.Restart();
@@ -137,6 +163,8 @@ private:
     std::thread watcher_;
     UnderrunCount underruns_;
     int64_t openedNs_ = 0;
+    static constexpr int64_t kDelayNs = int64_t{kSdlDelayMs} * 1'000'000;
+    std::atomic<int64_t> delayNs_{kDelayNs};
 };
 
 } // namespace

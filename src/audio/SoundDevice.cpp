@@ -246,6 +246,10 @@ uint64_t IDirectSound::OutputUnderruns() const {
     return engine_->output->Underruns();
 }
 
+int64_t IDirectSound::OutputDelayNs() const {
+    return engine_->output->DelayNs();
+}
+
 uint64_t IDirectSound::BlocksBegun() const {
     return engine_->mixer->BlocksBegun();
 }

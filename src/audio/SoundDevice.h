@@ -90,6 +90,9 @@ public:
     uint32_t OutputBlockFrames() const;
     // Times the output ran dry since it opened (SoundOutput.h).
     uint64_t OutputUnderruns() const;
+    // The time from a change's stamp to its being heard (SoundOutput::DelayNs): what the
+    // sound timer runs ahead of the light.
+    int64_t OutputDelayNs() const;
     // Blocks the output has begun and finished mixing so far.
     uint64_t BlocksBegun() const;
     uint64_t BlocksFinished() const;

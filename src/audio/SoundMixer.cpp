@@ -408,7 +408,11 @@ size_t SoundMixer::PendingRemovals() {
 }
 
 void SoundMixer::Render(float* out, uint32_t frames) {
-    clock_.BeginPull(framesRendered_, SteadyNanos());
+    Render(out, frames, SteadyNanos());
+}
+
+void SoundMixer::Render(float* out, uint32_t frames, int64_t pullNs) {
+    clock_.BeginPull(framesRendered_, pullNs);
     while (frames > 0) {
         const uint32_t n = std::min(frames, kMixBlockFrames);
         RenderBlock(out, n);

@@ -165,8 +165,10 @@ public:
     uint64_t BlocksFinished() const { return epoch_.load() / 2; }
 
     // Mixing side: fills frames interleaved stereo frames, in blocks of at most
-    // kMixBlockFrames.
+    // kMixBlockFrames. The frame clock takes the pull to be made at pullNs on the steady clock
+    // (FrameClock::BeginPull): now, or where an output that knows its queue puts it.
     void Render(float* out, uint32_t frames);
+    void Render(float* out, uint32_t frames, int64_t pullNs);
 
 private:
     void RenderBlock(float* out, uint32_t frames);

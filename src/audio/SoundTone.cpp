@@ -126,7 +126,7 @@ void ToneVoice::Publish(Kind kind, int32_t value, int64_t stamp) {
     catchUp_.store(true, std::memory_order_release);
 }
 
-void ToneVoice::Apply(Kind kind, int32_t value) {
+void ToneVoice::Apply(Kind kind, int32_t value, uint64_t lateFrames) {
     switch (kind) {
     case Kind::Mode:
         appliedMode_ = static_cast<ToneMode>(value);
@@ -146,7 +146,10 @@ void ToneVoice::Apply(Kind kind, int32_t value) {
         appliedPlaying_ = value != 0;
         break;
     case Kind::Phase:
-        Synchronise(uint64_t{static_cast<uint32_t>(value)} << 32);
+        // A phase that comes late (its moment was heard already, as at the start of a run
+        // whose sound runs ahead of the light) is the phase its moment has reached by now.
+        Synchronise((uint64_t{static_cast<uint32_t>(value)} << 32) +
+                    lateFrames * TonePhaseStep(appliedBeat_, rate_));
         return;
     }
     Retarget();
@@ -374,7 +377,7 @@ void ToneVoice::MixInto(float* out, uint32_t frames, uint64_t firstFrame, const 
         if (const Change* change = changes_.Front()) {
             const int64_t at = clock.FrameOf(change->stamp) - static_cast<int64_t>(firstFrame);
             if (at <= static_cast<int64_t>(done)) {
-                Apply(change->kind, change->value);
+                Apply(change->kind, change->value, static_cast<uint64_t>(done - at));
                 changes_.Pop();
                 continue;
             }

@@ -70,8 +70,8 @@ private:
     };
 
     void Publish(Kind kind, int32_t value, int64_t stamp);
-    // Mixing side.
-    void Apply(Kind kind, int32_t value);
+    // Mixing side; a change applied after its own frame is late by lateFrames.
+    void Apply(Kind kind, int32_t value, uint64_t lateFrames);
     void CatchUp();
     void Retune();
     void Retarget();

@@ -73,13 +73,24 @@ int TPhaseSteps::PerPeriod() const {
     return perPeriod_.load(std::memory_order_relaxed);
 }
 
+void TPhaseSteps::SetLead(std::chrono::nanoseconds lead) {
+    leadNs_.store(lead.count(), std::memory_order_relaxed);
+}
+
+std::chrono::nanoseconds TPhaseSteps::Lead() const {
+    return std::chrono::nanoseconds(leadNs_.load(std::memory_order_relaxed));
+}
+
 uint64_t TPhaseSteps::FirstStepFrom(TTimerClock::time_point at) const {
-    const long double steps = phase_->PhaseAt(at) * PerPeriod();
+    const long double steps = phase_->PhaseAt(at + Lead()) * PerPeriod();
     return static_cast<uint64_t>(std::max(0.0L, std::ceil(steps)));
 }
 
 TTimerClock::time_point TPhaseSteps::DueOf(uint64_t step) const {
-    return phase_->TimeOfPhase(static_cast<long double>(step) / PerPeriod());
+    const TTimerClock::time_point due =
+        phase_->TimeOfPhase(static_cast<long double>(step) / PerPeriod());
+    if (due == TTimerClock::time_point::max()) return due; // standing still
+    return due - std::chrono::duration_cast<TTimerClock::duration>(Lead());
 }
 
 int SweepStepsPerPeriod(bool halfPeriod) {

@@ -13,6 +13,7 @@
 #include "timing/ThdTimer.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -46,12 +47,16 @@ private:
 };
 
 // Steps of a phase, a given number per period: step n is due when the phase reaches n / count,
-// so step 0 is due at the first Start, with the beat's zero.
+// so step 0 is due at the first Start, with the beat's zero. With a lead, each step is due that
+// much earlier: the sound timer's steps run ahead by the time the sound output takes from a
+// change to its sound, so that they are heard with the light's.
 class TPhaseSteps : public TDueTimes {
 public:
     TPhaseSteps(std::shared_ptr<const TRunPhase> phase, int perPeriod);
     void SetPerPeriod(int perPeriod);
     int PerPeriod() const;
+    void SetLead(std::chrono::nanoseconds lead);
+    std::chrono::nanoseconds Lead() const;
 
     uint64_t FirstStepFrom(TTimerClock::time_point at) const override;
     TTimerClock::time_point DueOf(uint64_t step) const override;
@@ -59,6 +64,7 @@ public:
 private:
     std::shared_ptr<const TRunPhase> phase_;
     std::atomic<int> perPeriod_;
+    std::atomic<int64_t> leadNs_{0};
 };
 
 // Picture steps per period, and sweep steps per period with and without "1/2 Period".

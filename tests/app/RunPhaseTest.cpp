@@ -90,6 +90,26 @@ TEST(RunPhaseTest, StepsAreDueWhereThePhaseReachesThem) {
     EXPECT_EQ(light.FirstStepFrom(At(10s) + 1ms), 347u);
 }
 
+TEST(RunPhaseTest, LedStepsAreDueTheirLeadBeforeThePhaseReachesThem) {
+    // The sweep heard through an output with a 100 ms delay: each step fires 100 ms before the
+    // phase reaches it, so that it sounds when the light's step of the same phase shows.
+    auto phase = std::make_shared<TRunPhase>();
+    phase->SetFrequency(25000, At(0s));
+    phase->Start(At(1s));
+    TPhaseSteps light(phase, kPictureStepsPerPeriod), sweep(phase, kSweepStepsPerPeriod);
+    sweep.SetLead(100ms);
+    EXPECT_EQ(sweep.Lead(), 100ms);
+    EXPECT_EQ(sweep.DueOf(5000), At(11s) - 100ms);
+    EXPECT_EQ(sweep.DueOf(5000) + 100ms, light.DueOf(500)); // the same phase
+    // From a moment on, the first step due is the first whose phase comes 100 ms later or after:
+    // 11.101 s is 2.5 periods and half a step past step 5000, so step 5051, due 1 ms later.
+    EXPECT_EQ(sweep.FirstStepFrom(At(11s) + 1ms), 5051u);
+    EXPECT_NEAR(Seconds(sweep.DueOf(5051) - At(11s)), 0.002, 1e-9);
+    // A phase standing still has no due step, lead or none.
+    phase->Stop(At(12s));
+    EXPECT_EQ(sweep.DueOf(6000), TTimerClock::time_point::max());
+}
+
 TEST_F(MainWindowTest, LightStepsOverARampAreTwiceTheIntegralOfTheFrequency) {
     auto form = Open();
     form->FreqEdit->SetValue(10.0L);

@@ -225,3 +225,31 @@ TEST(TimedChanges, AnOutputCountsThePullsThatFoundItRunDry) {
     pullAt(0);
     EXPECT_EQ(count.Count(), 1u);
 }
+
+TEST(TimedChanges, AnOutputsReckoningShowsTheQueueItKeeps) {
+    // A server that keeps four blocks queued: it takes four at once, then asks for one a block,
+    // each pull up to most of a block late. The first frame of a pull plays after the three
+    // handed before it, and that is the most any pull shows.
+    UnderrunCount count;
+    const double block = 256 * 1e9 / 44100;
+    int64_t t = 1'000'000'000;
+    std::vector<int64_t> queued;
+    for (int i = 0; i < 4; ++i)
+        queued.push_back(count.Pull(t, 256, 44100));
+    EXPECT_EQ(queued,
+              (std::vector<int64_t>{0, int64_t(block), int64_t(2 * block), int64_t(3 * block)}));
+    for (int i = 0; i < 200; ++i) {
+        t += int64_t(block);
+        count.Pull(t + int64_t((i % 3) * 0.4 * block), 256, 44100);
+    }
+    EXPECT_NEAR(double(count.MostQueuedNs()), 3 * block, 1e3);
+    // Run dry, the server still keeps the same queue; a stream opened afresh is measured anew.
+    t += int64_t(10 * block);
+    EXPECT_EQ(count.Pull(t, 256, 44100), 0);
+    EXPECT_EQ(count.Count(), 1u);
+    EXPECT_NEAR(double(count.MostQueuedNs()), 3 * block, 1e3);
+    count.Restart();
+    EXPECT_EQ(count.Pull(t + int64_t(block), 256, 44100), 0);
+    EXPECT_EQ(count.MostQueuedNs(), 0);
+    EXPECT_NEAR(double(count.Pull(t + int64_t(block), 256, 44100)), block, 1e3);
+}

@@ -108,3 +108,31 @@ TEST(ToneVoice, ABeatOffTheRunsPhaseGlidesToItWithoutAClick) {
         EXPECT_NEAR(out[2 * f], std::sin(2 * std::numbers::pi * Cycles(200, at)), 2e-5) << f;
     }
 }
+
+TEST(ToneVoice, APhaseThatComesLateIsThePhaseItsMomentHasReached) {
+    // The same phase for frame 4000, taken on time by one voice and at frame 10000 by another
+    // (as at the start of a run whose sound runs ahead of the light): from then on both play
+    // the same beat.
+    FrameClock clock(FrameClock::Mode::Offline, 44100);
+    ToneVoice onTime(44100), late(44100);
+    const uint32_t phase = 0x40000000; // a quarter of a beat
+    for (ToneVoice* tone : {&onTime, &late}) {
+        tone->SetMode(ToneMode::Binaural, 0);
+        tone->SetCarrier(200000, 0);
+        tone->SetBeat(25000, 0);
+        tone->SetVolume(0, 0);
+    }
+    onTime.SetPhase(phase, 4000);
+    onTime.Play(10000);
+    std::vector<float> a(2 * 12000), b(2 * 12000);
+    onTime.MixInto(a.data(), 12000, 0, clock);
+    late.MixInto(b.data(), 10000, 0, clock);
+    late.SetPhase(phase, 4000);
+    late.Play(10000);
+    late.MixInto(b.data() + 2 * 10000, 2000, 10000, clock);
+    double worst = 0;
+    for (size_t i = 2 * 10000; i < b.size(); ++i)
+        worst = std::max(worst, double(std::fabs(a[i] - b[i])));
+    EXPECT_LT(worst, 1e-4);
+    EXPECT_GT(Rms(b, 1, 11000, 12000), 0.5) << "the tone sounds";
+}

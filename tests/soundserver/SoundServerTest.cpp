@@ -125,7 +125,7 @@ TEST_F(SoundServerTest, TheSoundTimersStepsAreHeardAtTheirDueTimes) {
     timer.SetEnabled(false);
     timer.SetInterval(2);
     timer.SetThreadPriority(tpTimeCritical);
-    std::vector<int64_t> due(kSteps);
+    std::vector<int64_t> due(kSteps), late(kSteps);
     int fired = 0;
     QEventLoop loop;
     timer.SetOnTimer([&](TThreadedTimer* t) {
@@ -133,6 +133,7 @@ TEST_F(SoundServerTest, TheSoundTimersStepsAreHeardAtTheirDueTimes) {
         due[fired] =
             std::chrono::duration_cast<std::chrono::nanoseconds>(t->DueTime().time_since_epoch())
                 .count();
+        late[fired] = SteadyNanos() - due[fired];
         const ScopedChangeStamp stamp(due[fired]);
         buffer->SetPan(pan(fired++));
     });
@@ -146,11 +147,20 @@ TEST_F(SoundServerTest, TheSoundTimersStepsAreHeardAtTheirDueTimes) {
     const auto rec = g_server->RecordedSince(from);
     buffer->Stop();
 
+    // The output places a change a fixed delay after its stamp, 40 ms and more beyond the
+    // server's queue; a handler that the busy GUI thread ran later than that cannot be heard
+    // at its time. Steps whose handler ran over 20 ms late are left out, as are steps lost in
+    // the server's silence: a program that ignored the stamps, or placed them less than 20 ms
+    // ahead, still fails on the rest.
+    constexpr int64_t kLateNs = 20'000'000;
     const std::vector<size_t> foundAt = sweep::FindLevels(rec, kSteps, pan);
-    int heard = 0, compared = 0, onTime = 0;
+    const PanStepsFound found = FindPanSteps(rec, kSteps, pan, false);
+    int compared = 0, onTime = 0, lateSteps = 0, lost = 0;
     for (int i = 0; i < kSteps; ++i) {
-        heard += foundAt[i] != 0;
-        if (i == 0 || foundAt[i] == 0 || foundAt[i - 1] == 0) continue;
+        const bool timely = late[i] <= kLateNs && (i == 0 || late[i - 1] <= kLateNs);
+        lateSteps += !timely;
+        lost += foundAt[i] == 0 && timely;
+        if (i == 0 || foundAt[i] == 0 || foundAt[i - 1] == 0 || !timely) continue;
         bool silence = false; // the server ran dry between them
         for (size_t f = foundAt[i - 1]; f < foundAt[i] && !silence; ++f)
             silence = rec[2 * f] == 0.0f;
@@ -159,9 +169,18 @@ TEST_F(SoundServerTest, TheSoundTimersStepsAreHeardAtTheirDueTimes) {
         const double dueFrames = double(due[i] - due[i - 1]) * 44100e-9;
         onTime += std::abs(double(foundAt[i] - foundAt[i - 1]) - dueFrames) <= 3.0;
     }
-    EXPECT_GE(heard, kSteps * 97 / 100);
-    ASSERT_GT(compared, kSteps / 2);
-    EXPECT_GE(onTime, compared * 95 / 100) << "of " << compared << " neighbouring steps";
+    // A step not heard is excused by the server's silence, or by its own handler or the next
+    // one's coming too late (the two then fall together).
+    int excusedLate = 0;
+    for (int i = 0; i < kSteps; ++i)
+        excusedLate +=
+            foundAt[i] == 0 && (late[i] > kLateNs || (i + 1 < kSteps && late[i + 1] > kLateNs));
+    EXPECT_GE(found.heard, (kSteps - found.excused - excusedLate) * 97 / 100)
+        << found.excused << " steps lost in silence, " << excusedLate << " late";
+    ASSERT_GT(compared, kSteps / 2) << lateSteps << " steps with a handler over 20 ms late";
+    EXPECT_GE(onTime, compared * 95 / 100)
+        << "of " << compared << " neighbouring steps (" << lateSteps << " late, " << lost
+        << " timely ones lost)";
 }
 
 TEST_F(SoundServerTest, TheLoopSeamDoesNotClick) {
