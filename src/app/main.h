@@ -9,6 +9,7 @@
 #include "picture/FrameStats.h"
 
 #include <QWidget>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 
@@ -179,19 +180,28 @@ private:
     // Sets both timers' intervals, as the settings keep them; the sweep's steps per period
     // follow the rule that set the sound's.
     void SetRunIntervals(int picture, int sound, bool halfPeriod);
+    void MakePacer();
     // The frequency in the box becomes the phase's rate, the timers' and the tone's beat, all
     // from one moment.
     void FollowFrequency();
     // The sound buffer when it holds a sound. Calls that would only fail on a missing buffer
     // or one without a sound (no device, or a library that did not load) are left out.
     TDirectSoundBuffer* LoadedSound() const;
+    // One display frame: the picture brought to the step due when the frame is shown, then
+    // painted once.
+    void PaceFrame(std::chrono::steady_clock::time_point due);
 
     // What hiding the controls took off the window's height, to be given back on showing.
     int hiddenShrink_ = 0;
     // When the tone's beat was last told the run's phase, in the timers' nanoseconds.
     int64_t toneFollowedNs_ = 0;
-    // What the display showed of the last run, until the frame pacer tells more.
-    TFrameStats frameStats_;
+    // Paints the picture once per display frame while a run is on (picture/FramePacer.h);
+    // made at the first Start, when the window has its place on a display.
+    std::unique_ptr<TFramePacer> Pacer_;
+    // The first picture step not yet applied, and the last one a display frame applied (-1:
+    // none this run), so that the timer and the frames never apply a step twice.
+    int64_t nextPictureStep_ = 0;
+    int64_t pacedThrough_ = -1;
 
     std::unique_ptr<TDirectSoundBuffer> SoundBuffer_;
     std::unique_ptr<TPicture> SourcePicture_;

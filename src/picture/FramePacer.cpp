@@ -1,0 +1,207 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "picture/FramePacer.h"
+
+#include "picture/FramePacerSources.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <thread>
+
+namespace {
+constexpr double kShortestPeriodNs = 1e6; // 1000 Hz
+constexpr double kLongestPeriodNs = 50e6; // 20 Hz: a stand-in vblank of a virtual server is 1 Hz
+
+int64_t Ns(TFramePacer::Clock::time_point t) {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
+}
+
+TFramePacer::Clock::time_point At(double ns) {
+    return TFramePacer::Clock::time_point(
+        std::chrono::nanoseconds(static_cast<int64_t>(std::llround(ns))));
+}
+} // namespace
+
+bool TFramePeriod::Add(uint64_t counter, int64_t atNs) {
+    if (count_ > 0) {
+        const Frame& newest = Newest();
+        if (counter <= newest.Counter) {
+            // Back (another output, a restarted counter) or the same frame told twice.
+            if (counter < newest.Counter) Reset();
+            if (count_ > 0) return false;
+        } else if (count_ >= kNeeded) {
+            // A frame far off the measured period starts the measure afresh.
+            const double each = static_cast<double>(atNs - newest.AtNs) /
+                                static_cast<double>(counter - newest.Counter);
+            const double period = PeriodNs();
+            if (each < period * 0.5 || each > period * 2) Reset();
+        }
+    }
+    if (count_ == kKept) {
+        first_ = (first_ + 1) % kKept;
+        --count_;
+    }
+    frames_[(first_ + count_) % kKept] = {counter, atNs};
+    ++count_;
+    return true;
+}
+
+double TFramePeriod::PeriodNs() const {
+    if (count_ < kNeeded) return 0;
+    const Frame& oldest = Oldest();
+    const Frame& newest = Newest();
+    if (newest.AtNs <= oldest.AtNs) return 0;
+    return static_cast<double>(newest.AtNs - oldest.AtNs) /
+           static_cast<double>(newest.Counter - oldest.Counter);
+}
+
+bool TFramePeriod::Usable() const {
+    const double p = PeriodNs();
+    return p >= kShortestPeriodNs && p <= kLongestPeriodNs;
+}
+
+TFramePacer::TFramePacer(QWidget& picture, TPaint paint)
+    : picture_(&picture), paint_(std::move(paint)) {}
+
+TFramePacer::~TFramePacer() = default;
+
+void TFramePacer::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    if (!enabled) source_.reset();
+}
+
+void TFramePacer::OpenSource() {
+    if (sourceTried_ || !enabled_ || !picture_) return;
+    sourceTried_ = true;
+    QWidget* top = picture_->window();
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("xcb")) {
+        source_ = MakePresentFrameSource(*this, *top);
+        if (!source_) source_ = MakeUpdateFrameSource(*this, *top);
+    } else if (platform.startsWith(QLatin1String("wayland"))) {
+        source_ = MakeUpdateFrameSource(*this, *top);
+    }
+    // Elsewhere (offscreen, a framebuffer, a remote viewer) there is no frame clock.
+}
+
+void TFramePacer::RunStarted() {
+    running_ = true;
+    runModeSet_ = false;
+    runMode_ = TFrameMode::Unsynchronised;
+    painted_ = false;
+    shown_ = late_ = dropped_ = 0;
+    OpenSource();
+    if (source_) source_->RequestFrame();
+}
+
+void TFramePacer::RunStopped() {
+    running_ = false;
+    if (!runModeSet_) {
+        runModeSet_ = true;
+        runMode_ = TFrameMode::Unsynchronised;
+    }
+}
+
+bool TFramePacer::Pacing() const {
+    if (!running_ || !source_ || !picture_) return false;
+    if (source_->Mode() != TFrameMode::Synchronised) {
+        // Paced by frame callbacks: they stop while the window is hidden, and then the
+        // timer paints the picture nobody sees.
+        return lastNoticeAt_ != Clock::time_point{} &&
+               Clock::now() - lastNoticeAt_ < std::chrono::milliseconds(250);
+    }
+    if (!period_.Usable()) return false;
+    // Notices that stopped coming (the window lost its output) give the picture back to
+    // the timer after four frames.
+    const auto stale = std::chrono::nanoseconds(static_cast<int64_t>(period_.PeriodNs() * 4));
+    return Clock::now() - lastNoticeAt_ < stale + std::chrono::milliseconds(20);
+}
+
+TFrameStats TFramePacer::Stats() const {
+    TFrameStats stats;
+    stats.Mode = runModeSet_ ? runMode_ : TFrameMode::Unsynchronised;
+    stats.Shown = shown_;
+    stats.Late = late_;
+    stats.Dropped = dropped_;
+    if (source_ && source_->Mode() == TFrameMode::Synchronised && period_.Usable())
+        stats.RefreshHz = 1e9 / period_.PeriodNs();
+    stats.ClockSource = source_ ? source_->ClockSource() : "timer";
+    return stats;
+}
+
+void TFramePacer::RunModeAtLeast(TFrameMode mode) {
+    // A run is as synchronised as its least synchronised frame.
+    if (!runModeSet_ || static_cast<int>(mode) > static_cast<int>(runMode_)) runMode_ = mode;
+    runModeSet_ = true;
+}
+
+void TFramePacer::FrameBegan(uint64_t counter, Clock::time_point at) {
+    lastNoticeAt_ = Clock::now();
+    if (haveCounter_ && counter <= lastCounter_ && counter + 1000 > lastCounter_) {
+        // The same frame told again, or an older one: nothing new to show.
+        if (running_ && source_) source_->RequestFrame();
+        return;
+    }
+    period_.Add(counter, Ns(at));
+    haveCounter_ = true;
+    lastCounter_ = counter;
+    lastFrameAt_ = at;
+    if (!running_ || !source_) return;
+    source_->RequestFrame();
+    if (period_.PeriodNs() == 0) return; // still measuring: the timer paints meanwhile
+    if (!period_.Usable()) {
+        // Slower than any display: a stand-in clock, not a vblank.
+        RunModeAtLeast(TFrameMode::Unsynchronised);
+        return;
+    }
+    // The next frame to begin after now: the one this paint can still reach.
+    const double period = period_.PeriodNs();
+    const double since = static_cast<double>(Ns(Clock::now()) - Ns(at));
+    const uint64_t ahead = static_cast<uint64_t>(std::max(0.0, std::floor(since / period))) + 1;
+    RunModeAtLeast(source_->Mode());
+    PaintFor(counter + ahead,
+             At(static_cast<double>(Ns(at)) + static_cast<double>(ahead) * period));
+}
+
+void TFramePacer::FrameRequested() {
+    lastNoticeAt_ = Clock::now();
+    if (!running_ || !source_) return;
+    source_->RequestFrame();
+    RunModeAtLeast(source_->Mode());
+    // No times: the frame is taken as shown when it is painted.
+    PaintFor(painted_ ? lastTarget_ + 1 : 0, Clock::now());
+}
+
+void TFramePacer::PaintFor(uint64_t target, Clock::time_point due) {
+    if (painted_ && target <= lastTarget_) return; // this frame has its picture already
+    if (painted_) dropped_ += target - lastTarget_ - 1;
+    painted_ = true;
+    lastTarget_ = target;
+    paint_(due);
+    ++shown_;
+    if (slowEvery_ > 0 && shown_ % slowEvery_ == 0 && period_.Usable())
+        std::this_thread::sleep_for(
+            std::chrono::nanoseconds(static_cast<int64_t>(2 * period_.PeriodNs())));
+    // Painted after its frame began: it shows a frame late, or is drawn into a frame under way.
+    if (source_ && source_->Mode() == TFrameMode::Synchronised && Clock::now() > due) ++late_;
+}
+
+void TFramePacer::SourceLost(const char* why) {
+    if (!lostSaid_) {
+        lostSaid_ = true;
+        std::fprintf(stderr, "velmora: %s; the picture follows its timer from here on\n", why);
+    }
+    // Freed once the caller, which may be the source itself, has returned.
+    if (source_) {
+        struct Keep : QObject {
+            std::unique_ptr<TFrameSource> Source;
+        };
+        auto* keep = new Keep;
+        keep->Source = std::move(source_);
+        keep->deleteLater();
+    }
+    if (running_) RunModeAtLeast(TFrameMode::Unsynchronised);
+}

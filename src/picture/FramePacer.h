@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Paints the picture once per display frame while a run is on, each frame at the picture due
+// when that frame will be shown. The display's frame clock comes from a source of its own
+// kind: the X Present extension's vblank notifications (FramePacerPresent.cpp), or the
+// window's update requests, which the compositor paces by its frame callbacks
+// (FramePacerUpdate.cpp). The frame period is measured from the display's own frame times,
+// never taken from what the screen advertises. Where there is no frame clock, or it is lost,
+// or it runs slower than any display (a virtual server's stand-in vblank), the pacer stands
+// aside and the picture timer paints, and the run is called unsynchronised.
+
+#include "picture/FrameStats.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+// The display's frame period from the frames it reports: the time between the oldest and the
+// newest of the last frames kept over the counts between them, so a frame whose notice came
+// late or was never seen moves nothing. A counter that goes back, or a frame whose time does
+// not fit the period measured so far (the window moved to another output, or lost its own),
+// starts the measure afresh.
+class TFramePeriod {
+public:
+    // False when the frame does not follow the last one (same or smaller counter).
+    bool Add(uint64_t counter, int64_t atNs);
+    void Reset() { count_ = 0; }
+    // Nanoseconds; 0 until enough frames are in.
+    double PeriodNs() const;
+    // A period a display can have: 1 to 50 ms (1000 to 20 Hz).
+    bool Usable() const;
+
+    static constexpr size_t kKept = 128;
+    static constexpr size_t kNeeded = 5; // frames (four periods) before any period is told
+
+private:
+    struct Frame {
+        uint64_t Counter;
+        int64_t AtNs;
+    };
+    std::array<Frame, kKept> frames_{};
+    size_t first_ = 0; // the oldest kept
+    size_t count_ = 0;
+    const Frame& Oldest() const { return frames_[first_]; }
+    const Frame& Newest() const { return frames_[(first_ + count_ - 1) % kKept]; }
+};
+
+// Where a display frame's timing comes from. Made and owned by the pacer; tells it of every
+// frame through the pacer's Frame* calls, on the GUI thread.
+class TFrameSource {
+public:
+    virtual ~TFrameSource() = default;
+    // Be told of the next frame once (a source keeps at most one request under way).
+    virtual void RequestFrame() = 0;
+    virtual TFrameMode Mode() const = 0;
+    virtual const char* ClockSource() const = 0;
+};
+
+class TFramePacer : public QObject {
+    Q_OBJECT
+public:
+    using Clock = std::chrono::steady_clock;
+    // Brings the picture to the state due at a moment and paints it once, at once.
+    using TPaint = std::function<void(Clock::time_point due)>;
+
+    // The picture is a widget of the window whose frames pace it; paint is called only between
+    // RunStarted and RunStopped.
+    TFramePacer(QWidget& picture, TPaint paint);
+    ~TFramePacer() override;
+
+    // Off, the pacer never paints and every run is unsynchronised (the setting to paint by
+    // the timer alone).
+    void SetEnabled(bool enabled);
+    void RunStarted();
+    void RunStopped();
+    // The display's frames paint the picture now; otherwise its timer does.
+    bool Pacing() const;
+    // The run under way, else the last one.
+    TFrameStats Stats() const;
+
+    // From the sources, on the GUI thread. A frame the display began at a time, its counter
+    // told by the display (vblank).
+    void FrameBegan(uint64_t counter, Clock::time_point at);
+    // The compositor asks for a frame now; it tells no times.
+    void FrameRequested();
+    // The source can no longer tell frames: said once, and the timer paints from here on.
+    void SourceLost(const char* why);
+
+    // Test builds: every n-th paced paint is held for two frame periods (0: none).
+    void SetSlowEvery(uint64_t n) { slowEvery_ = n; }
+
+private:
+    void OpenSource();
+    void PaintFor(uint64_t target, Clock::time_point due);
+    void RunModeAtLeast(TFrameMode mode);
+
+    QPointer<QWidget> picture_;
+    TPaint paint_;
+    std::unique_ptr<TFrameSource> source_;
+    bool enabled_ = true;
+    bool sourceTried_ = false;
+    bool lostSaid_ = false;
+    bool running_ = false;
+    TFramePeriod period_;
+    uint64_t lastCounter_ = 0;
+    bool haveCounter_ = false;
+    Clock::time_point lastFrameAt_{};
+    Clock::time_point lastNoticeAt_{}; // when the last frame's notice came, for staleness
+    // The run's accounting.
+    bool runModeSet_ = false;
+    TFrameMode runMode_ = TFrameMode::Unsynchronised;
+    uint64_t lastTarget_ = 0;
+    bool painted_ = false;
+    uint64_t shown_ = 0, late_ = 0, dropped_ = 0;
+    uint64_t slowEvery_ = 0;
+};
