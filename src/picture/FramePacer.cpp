@@ -128,7 +128,9 @@ TFrameStats TFramePacer::Stats() const {
     stats.Dropped = dropped_;
     if (source_ && source_->Mode() == TFrameMode::Synchronised && period_.Usable())
         stats.RefreshHz = 1e9 / period_.PeriodNs();
-    stats.ClockSource = source_ ? source_->ClockSource() : "timer";
+    // An unsynchronised run's pictures went by the timer, whatever the display told.
+    if (source_ && stats.Mode != TFrameMode::Unsynchronised)
+        stats.ClockSource = source_->ClockSource();
     return stats;
 }
 
