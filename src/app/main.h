@@ -129,6 +129,9 @@ public:
     void RezCharge();
     void Timer1Timer(QObject* sender);
     void Timer2Timer(QObject* sender);
+    // One display frame while a run is on: the picture brought to the step due when the
+    // frame is shown, never back, then painted once.
+    void PaceFrame(std::chrono::steady_clock::time_point due);
     void DXSoundFinalize(QObject* sender);
     void LoadSession1Click(QObject* sender);
     void ImportSession1Click(QObject* sender);
@@ -156,6 +159,8 @@ public:
     TMainNudge* Nudge() const { return Nudge_; }
     // The journal of runs and the bookmark key (mainJournal.h).
     TMainJournal* Journal() const { return Journal_.get(); }
+    // Paints the picture by the display's frames; null before the first Start.
+    TFramePacer* Pacer() const { return Pacer_.get(); }
     // The run's one phase, which the light, the sweep and the tone follow.
     const TRunPhase& RunPhase() const { return *Phase_; }
     // What the display showed of the run under way, else of the last run (picture/FrameStats.h).
@@ -187,9 +192,6 @@ private:
     // The sound buffer when it holds a sound. Calls that would only fail on a missing buffer
     // or one without a sound (no device, or a library that did not load) are left out.
     TDirectSoundBuffer* LoadedSound() const;
-    // One display frame: the picture brought to the step due when the frame is shown, then
-    // painted once.
-    void PaceFrame(std::chrono::steady_clock::time_point due);
 
     // What hiding the controls took off the window's height, to be given back on showing.
     int hiddenShrink_ = 0;

@@ -87,6 +87,11 @@ void TFramePacer::OpenSource() {
     // Elsewhere (offscreen, a framebuffer, a remote viewer) there is no frame clock.
 }
 
+void TFramePacer::UseSource(std::unique_ptr<TFrameSource> source) {
+    source_ = std::move(source);
+    sourceTried_ = true;
+}
+
 void TFramePacer::RunStarted() {
     running_ = true;
     runModeSet_ = false;
@@ -183,6 +188,7 @@ void TFramePacer::PaintFor(uint64_t target, Clock::time_point due) {
     painted_ = true;
     lastTarget_ = target;
     paint_(due);
+    if (source_) source_->Painted();
     ++shown_;
     if (slowEvery_ > 0 && shown_ % slowEvery_ == 0 && period_.Usable())
         std::this_thread::sleep_for(

@@ -61,6 +61,9 @@ public:
     virtual void RequestFrame() = 0;
     virtual TFrameMode Mode() const = 0;
     virtual const char* ClockSource() const = 0;
+    // A paint for a frame is done: what it drew goes to the display now, not once the event
+    // loop next waits, so that a paint in time is shown in time.
+    virtual void Painted() {}
 };
 
 class TFramePacer : public QObject {
@@ -92,6 +95,9 @@ public:
     void FrameRequested();
     // The source can no longer tell frames: said once, and the timer paints from here on.
     void SourceLost(const char* why);
+
+    // Frames from this source in place of the one the platform gives (tests, other platforms).
+    void UseSource(std::unique_ptr<TFrameSource> source);
 
     // Test builds: every n-th paced paint is held for two frame periods (0: none).
     void SetSlowEvery(uint64_t n) { slowEvery_ = n; }

@@ -6,6 +6,7 @@
 // monotonic clock).
 #include "picture/FramePacerSources.h"
 
+#include <QGuiApplication>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
@@ -87,6 +88,12 @@ public:
         // Writing may have read notices into the connection's queue, where the socket shows
         // nothing more to read.
         QTimer::singleShot(0, this, [this] { ReadEvents(); });
+    }
+
+    void Painted() override {
+        // The picture goes out on the toolkit's own connection.
+        if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
+            xcb_flush(x11->connection());
     }
 
     TFrameMode Mode() const override { return TFrameMode::Synchronised; }

@@ -8,9 +8,11 @@
      changes    the picture's changes, each in the frame interval where it happened;
      doubled    frame intervals that held more than one change;
      early      changes in the first half of their interval (by the readings before and after
-                them), against late ones in the second half.
+                them), against late ones in the second half; a change seen across a frame's
+                start counts at that start (boundary).
    Usage: frame-watch WINDOW-ID X Y WIDTH SECONDS
-   Prints one line "frames N period-us P changes C doubled D early E late L" and exits 0, or 2
+   Prints one line "frames N period-us P median-us M changes C doubled D early E late L
+   boundary B readings R" and exits 0, or 2
    on bad arguments or a server that tells no frames. */
 #include <xcb/present.h>
 #include <xcb/xcb.h>
@@ -143,7 +145,7 @@ int main(int argc, char** argv) {
                           (double)(frames[frameCount - 1].msc - frames[0].msc);
     /* Each reading's interval: the index of the last frame the server told before it. Only
        readings between the first and the last frame told count. */
-    size_t changes = 0, doubled = 0, early = 0, late = 0;
+    size_t changes = 0, doubled = 0, early = 0, late = 0, boundary = 0;
     size_t f = 0;
     size_t intervalStart = 0; /* first reading of the current interval */
     size_t changesHere = 0;
@@ -156,24 +158,34 @@ int main(int argc, char** argv) {
             ++g;
         if ((int32_t)(frames[g].sequence - readings[i].sequence) >= 0) continue; /* before */
         if (g + 1 >= frameCount) break; /* after the last frame told */
-        if (!started || g != f) {
-            /* A new interval: judge the last one's changes by their place in it. */
-            if (started) {
-                const size_t n = i - intervalStart;
-                for (size_t k = 0; k < changesHere; ++k) {
-                    if (2 * (changeAt[k] - intervalStart) <= n) {
-                        ++early;
-                    } else {
-                        ++late;
-                    }
-                }
-                if (changesHere > 1) ++doubled;
-            }
+        if (!started) {
             started = 1;
             f = g;
             intervalStart = i;
+            continue;
+        }
+        if (g != f) {
+            /* A new interval: judge the last one's changes by their place in it. */
+            const size_t n = i - intervalStart;
+            for (size_t k = 0; k < changesHere; ++k) {
+                if (2 * (changeAt[k] - intervalStart) <= n) {
+                    ++early;
+                } else {
+                    ++late;
+                }
+            }
+            if (changesHere > 1) ++doubled;
+            f = g;
+            intervalStart = i;
             changesHere = 0;
-            /* A change across the frame boundary belongs to neither side: not counted. */
+            /* A change between the last reading before the frame began and the first after
+               it is placed at the frame's start: a paint that came just before would have
+               been counted late by its painter. */
+            if (readings[i].hash != readings[i - 1].hash) {
+                changeAt[changesHere++] = i;
+                ++changes;
+                ++boundary;
+            }
             continue;
         }
         if (readings[i].hash != readings[i - 1].hash) {
@@ -188,8 +200,8 @@ int main(int argc, char** argv) {
                       (double)(frames[i].msc - frames[i - 1].msc);
     qsort(gaps, frameCount - 1, sizeof *gaps, Compare);
     printf("frames %zu period-us %.3f median-us %.3f changes %zu doubled %zu early %zu late %zu "
-           "readings %zu\n",
-           frameCount, period, gaps[(frameCount - 1) / 2], changes, doubled, early, late,
+           "boundary %zu readings %zu\n",
+           frameCount, period, gaps[(frameCount - 1) / 2], changes, doubled, early, late, boundary,
            readingCount);
     free(gaps);
     free(changeAt);

@@ -21,11 +21,21 @@ seconds=${4:-4}
 
 if [ -z "${PACED_IN_X:-}" ]; then
     work=$(mktemp -d)
-    trap 'rm -rf "$work"' EXIT
-    export PACED_IN_X=1 PACED_WORK="$work"
+    # The server picks a free display itself and tells it once it takes connections, so that
+    # servers started at the same moment by other tests never meet on one display.
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -fakescreenfps "$fps" \
+        3>"$work/display" 2>"$work/xvfb.log" &
+    xvfb=$!
+    trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+    for _ in $(seq 300); do
+        [ -s "$work/display" ] && break
+        kill -0 $xvfb 2>/dev/null || break
+        sleep 0.1
+    done
+    [ -s "$work/display" ] || { cat "$work/xvfb.log" >&2; echo "paced_light: no X server" >&2; exit 1; }
+    export DISPLAY=":$(head -n1 "$work/display")" PACED_IN_X=1 PACED_WORK="$work"
     status=0
-    xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -fakescreenfps $fps" "$0" "$@" ||
-        status=$?
+    "$0" "$@" || status=$?
     exit "$status"
 fi
 
@@ -85,14 +95,15 @@ if [ "$fps" = 1 ]; then
 fi
 
 one_run watch
-read -r _ frames _ period _ median _ changes _ doubled _ early _ late_seen _ readings \
+read -r _ frames _ period _ median _ changes _ doubled _ early _ late_seen _ boundary _ readings \
     <"$work/watch.txt"
 mode=$(frames_field mode)
 refresh=$(frames_field refresh_hz)
 shown=$(frames_field shown)
 late=$(frames_field late)
 echo "$tag: ${fps} fps: watched $frames frames (period ${period} us, median ${median} us)," \
-    "$readings readings, $changes changes, $doubled frames with two, $early early, $late_seen late"
+    "$readings readings, $changes changes ($boundary at a frame's start), $doubled frames with two," \
+    "$early early, $late_seen late"
 echo "$tag: the program: $mode, refresh $refresh Hz, $shown frames shown, $late late"
 [ "$mode" = synchronised ] || fail "the run was $mode"
 awk -v r="$refresh" -v f="$fps" 'BEGIN { exit !(r > f * 0.99 && r < f * 1.01) }' ||
