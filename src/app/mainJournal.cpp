@@ -210,6 +210,7 @@ TJournalFrames TMainJournal::Frames() const {
     frames.Shown = stats.Shown;
     frames.Late = stats.Late;
     frames.Dropped = stats.Dropped;
+    frames.NotDue = stats.NotDue;
     frames.RefreshHz = stats.RefreshHz;
     frames.Clock = stats.ClockSource;
     return frames;

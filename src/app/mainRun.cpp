@@ -156,6 +156,9 @@ TFrameStats TMainForm::LastFrameStats() const {
 void TMainForm::MakePacer() {
     Pacer_ = std::make_unique<TFramePacer>(
         *PaintBox1, [this](std::chrono::steady_clock::time_point due) { PaceFrame(due); });
+    Pacer_->SetStepAt([this](std::chrono::steady_clock::time_point at) {
+        return static_cast<int64_t>(std::floor(Phase_->PhaseAt(at) * kPictureStepsPerPeriod));
+    });
     // "FramePacing=0" in "Options" leaves the picture to its timer alone.
     if (IniFile_) Pacer_->SetEnabled(IniFile_->ReadBool("Options", "FramePacing", true));
 #if defined(VELMORA_TEST_HOOKS)

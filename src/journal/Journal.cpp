@@ -417,6 +417,7 @@ void TJournal::EndRun(int64_t ms, TJournalEnd reason, const TJournalFrames* fram
             f[QLatin1String("shown")] = static_cast<double>(frames->Shown);
             f[QLatin1String("late")] = static_cast<double>(frames->Late);
             f[QLatin1String("dropped")] = static_cast<double>(frames->Dropped);
+            f[QLatin1String("not_due")] = static_cast<double>(frames->NotDue);
             // Thousandths of a hertz are all a measure over a second or two can tell.
             f[QLatin1String("refresh_hz")] = std::round(frames->RefreshHz * 1000) / 1000;
             f[QLatin1String("clock")] = QString::fromStdString(frames->Clock);

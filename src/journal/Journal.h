@@ -65,6 +65,7 @@ struct TJournalFrames {
     uint64_t Shown = 0;
     uint64_t Late = 0;
     uint64_t Dropped = 0;
+    uint64_t NotDue = 0;  // shown with another picture than the one due
     double RefreshHz = 0; // measured; 0 when not
     std::string Clock;    // where the frame times came from
 };

@@ -80,7 +80,11 @@ void TFramePacer::OpenSource() {
     const QString platform = QGuiApplication::platformName();
     if (platform == QLatin1String("xcb")) {
         source_ = MakePresentFrameSource(*this, *top);
-        if (!source_) source_ = MakeUpdateFrameSource(*this, *top);
+        if (!source_) {
+            std::fprintf(stderr, "velmora: the display tells no vblank (X Present); the picture "
+                                 "is painted at the window's update requests\n");
+            source_ = MakeUpdateFrameSource(*this, *top);
+        }
     } else if (platform.startsWith(QLatin1String("wayland"))) {
         source_ = MakeUpdateFrameSource(*this, *top);
     }
@@ -97,7 +101,9 @@ void TFramePacer::RunStarted() {
     runModeSet_ = false;
     runMode_ = TFrameMode::Unsynchronised;
     painted_ = false;
-    shown_ = late_ = dropped_ = 0;
+    shown_ = late_ = dropped_ = notDue_ = 0;
+    checking_.Have = false;
+    lastStep_ = kNoStep;
     OpenSource();
     if (source_) source_->RequestFrame();
 }
@@ -131,6 +137,7 @@ TFrameStats TFramePacer::Stats() const {
     stats.Shown = shown_;
     stats.Late = late_;
     stats.Dropped = dropped_;
+    stats.NotDue = notDue_;
     if (source_ && source_->Mode() == TFrameMode::Synchronised && period_.Usable())
         stats.RefreshHz = 1e9 / period_.PeriodNs();
     // An unsynchronised run's pictures went by the timer, whatever the display told.
@@ -158,6 +165,7 @@ void TFramePacer::FrameBegan(uint64_t counter, Clock::time_point at) {
     lastFrameAt_ = at;
     if (!running_ || !source_) return;
     source_->RequestFrame();
+    CheckShown(counter, at);
     if (period_.PeriodNs() == 0) return; // still measuring: the timer paints meanwhile
     if (!period_.Usable()) {
         // Slower than any display: a stand-in clock, not a vblank.
@@ -171,6 +179,17 @@ void TFramePacer::FrameBegan(uint64_t counter, Clock::time_point at) {
     RunModeAtLeast(source_->Mode());
     PaintFor(counter + ahead,
              At(static_cast<double>(Ns(at)) + static_cast<double>(ahead) * period));
+}
+
+void TFramePacer::CheckShown(uint64_t counter, Clock::time_point at) {
+    if (!checking_.Have || counter < checking_.Target || !stepAt_ || !period_.Usable()) return;
+    checking_.Have = false;
+    // When the frame painted for began, and the picture it showed: the new one if the paint
+    // was done by then, else the one before.
+    const auto began = At(static_cast<double>(Ns(at)) -
+                          static_cast<double>(counter - checking_.Target) * period_.PeriodNs());
+    const int64_t shown = checking_.Done <= began ? checking_.Step : checking_.Before;
+    if (shown != stepAt_(began)) ++notDue_;
 }
 
 void TFramePacer::FrameRequested() {
@@ -193,8 +212,16 @@ void TFramePacer::PaintFor(uint64_t target, Clock::time_point due) {
     if (slowEvery_ > 0 && shown_ % slowEvery_ == 0 && period_.Usable())
         std::this_thread::sleep_for(
             std::chrono::nanoseconds(static_cast<int64_t>(2 * period_.PeriodNs())));
+    if (!source_ || source_->Mode() != TFrameMode::Synchronised) return;
+    const Clock::time_point done = Clock::now();
     // Painted after its frame began: it shows a frame late, or is drawn into a frame under way.
-    if (source_ && source_->Mode() == TFrameMode::Synchronised && Clock::now() > due) ++late_;
+    if (done > due) ++late_;
+    // Checked once the display tells when the frame began.
+    if (stepAt_) {
+        const int64_t step = stepAt_(due);
+        checking_ = {true, target, step, lastStep_, done};
+        lastStep_ = step;
+    }
 }
 
 void TFramePacer::SourceLost(const char* why) {

@@ -99,6 +99,11 @@ public:
     // Frames from this source in place of the one the platform gives (tests, other platforms).
     void UseSource(std::unique_ptr<TFrameSource> source);
 
+    // The picture's step due at a moment: with it, each frame shown is checked against the
+    // step due when it began (FrameStats' NotDue).
+    using TStepAt = std::function<int64_t(Clock::time_point)>;
+    void SetStepAt(TStepAt stepAt) { stepAt_ = std::move(stepAt); }
+
     // Test builds: every n-th paced paint is held for two frame periods (0: none).
     void SetSlowEvery(uint64_t n) { slowEvery_ = n; }
 
@@ -106,6 +111,7 @@ private:
     void OpenSource();
     void PaintFor(uint64_t target, Clock::time_point due);
     void RunModeAtLeast(TFrameMode mode);
+    void CheckShown(uint64_t counter, Clock::time_point at);
 
     QPointer<QWidget> picture_;
     TPaint paint_;
@@ -124,6 +130,17 @@ private:
     TFrameMode runMode_ = TFrameMode::Unsynchronised;
     uint64_t lastTarget_ = 0;
     bool painted_ = false;
-    uint64_t shown_ = 0, late_ = 0, dropped_ = 0;
+    uint64_t shown_ = 0, late_ = 0, dropped_ = 0, notDue_ = 0;
+    // The last frame painted for, until the display tells when it began.
+    static constexpr int64_t kNoStep = INT64_MIN;
+    struct Checking {
+        bool Have = false;
+        uint64_t Target = 0;
+        int64_t Step = 0;   // painted
+        int64_t Before = 0; // on the screen before
+        Clock::time_point Done{};
+    } checking_;
+    int64_t lastStep_ = kNoStep;
+    TStepAt stepAt_;
     uint64_t slowEvery_ = 0;
 };

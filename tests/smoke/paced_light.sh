@@ -8,7 +8,8 @@
 #   - the picture changed about twice a period, never twice within one frame but where the
 #     program counted a frame late, and mostly in the first half of a frame (it is painted
 #     when the frame begins, not when a timer fires);
-#   - a second run whose every tenth paint is held for two frames counts each of them late.
+#   - a second run whose every tenth paint is held for two frames counts each of them late,
+#     and ends cleanly when its window closes in the middle of it.
 # At FPS 1, slower than any display, there is no vblank to follow: the run is unsynchronised,
 # shows no frame of its own and measures no refresh (light.sh watches its timer's light).
 # Usage: paced_light.sh VELMORA FRAME-WATCH FPS [SECONDS]
@@ -74,11 +75,15 @@ one_run() {
     else
         sleep "$seconds"
     fi
-    click_start
-    sleep 0.5
     kill -0 "$pid" 2>/dev/null || fail "the program ended during the run"
+    # Stopped by the button, or the window closed (by a quit signal) in the middle of the run.
+    if [ "${1:-}" != close ]; then
+        click_start
+        sleep 0.5
+    fi
     cleanup
     trap - EXIT
+    ! grep -q -E "AddressSanitizer|runtime error" "$log" || fail "the sanitizers reported"
 }
 
 if [ "$fps" = 1 ]; then
@@ -114,9 +119,11 @@ awk -v r="$refresh" -v f="$fps" 'BEGIN { exit !(r > f * 0.99 && r < f * 1.01) }'
 [ $((early * 10)) -ge $(((early + late_seen) * 8)) ] ||
     fail "$late_seen of $((early + late_seen)) changes came in the second half of their frame"
 
-# Every tenth paint held for two frames: each of them is late.
+# Every tenth paint held for two frames: each of them is late. This run ends with its window.
 export VELMORA_TEST_SLOW_FRAMES=10
-one_run
+one_run close
+grep '"ev":"end"' "$XDG_DATA_HOME"/velmora/*.jsonl | tail -n1 | grep -q '"reason":"signal"' ||
+    fail "the run did not end with its window"
 shown=$(frames_field shown)
 late=$(frames_field late)
 echo "$tag: every tenth paint slowed: $shown frames shown, $late late"
