@@ -32,12 +32,13 @@ bool TFramePeriod::Add(uint64_t counter, int64_t atNs) {
             // Back (another output, a restarted counter) or the same frame told twice.
             if (counter < newest.Counter) Reset();
             if (count_ > 0) return false;
-        } else if (count_ >= kNeeded) {
-            // A frame far off the measured period starts the measure afresh.
-            const double each = static_cast<double>(atNs - newest.AtNs) /
-                                static_cast<double>(counter - newest.Counter);
-            const double period = PeriodNs();
-            if (each < period * 0.5 || each > period * 2) Reset();
+        } else if (period_ > 0) {
+            // Far off the line: the frames are another output's now.
+            const Frame& oldest = Oldest();
+            const double expected = static_cast<double>(oldest.AtNs) + intercept_ +
+                                    static_cast<double>(counter - oldest.Counter) * period_;
+            if (std::abs(static_cast<double>(atNs) - expected) > std::max(3 * period_, 20e6))
+                Reset();
         }
     }
     if (count_ == kKept) {
@@ -46,16 +47,32 @@ bool TFramePeriod::Add(uint64_t counter, int64_t atNs) {
     }
     frames_[(first_ + count_) % kKept] = {counter, atNs};
     ++count_;
+    Fit();
     return true;
 }
 
-double TFramePeriod::PeriodNs() const {
-    if (count_ < kNeeded) return 0;
+void TFramePeriod::Fit() {
+    period_ = 0;
+    intercept_ = 0;
+    if (count_ < kNeeded) return;
+    // Counted from the oldest frame, so that the sums keep their precision.
     const Frame& oldest = Oldest();
-    const Frame& newest = Newest();
-    if (newest.AtNs <= oldest.AtNs) return 0;
-    return static_cast<double>(newest.AtNs - oldest.AtNs) /
-           static_cast<double>(newest.Counter - oldest.Counter);
+    double sx = 0, sy = 0;
+    for (size_t i = 0; i < count_; ++i) {
+        sx += static_cast<double>(At(i).Counter - oldest.Counter);
+        sy += static_cast<double>(At(i).AtNs - oldest.AtNs);
+    }
+    const double n = static_cast<double>(count_);
+    const double mx = sx / n, my = sy / n;
+    double sxx = 0, sxy = 0;
+    for (size_t i = 0; i < count_; ++i) {
+        const double dx = static_cast<double>(At(i).Counter - oldest.Counter) - mx;
+        sxx += dx * dx;
+        sxy += dx * (static_cast<double>(At(i).AtNs - oldest.AtNs) - my);
+    }
+    if (sxx <= 0 || sxy <= 0) return;
+    period_ = sxy / sxx;
+    intercept_ = my - period_ * mx;
 }
 
 bool TFramePeriod::Usable() const {

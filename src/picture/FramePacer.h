@@ -22,22 +22,25 @@
 
 class QWidget;
 
-// The display's frame period from the frames it reports: the time between the oldest and the
-// newest of the last frames kept over the counts between them, so a frame whose notice came
-// late or was never seen moves nothing. A counter that goes back, or a frame whose time does
-// not fit the period measured so far (the window moved to another output, or lost its own),
-// starts the measure afresh.
+// The display's frame period from the frames it reports: the slope of the line through the
+// last frames kept (times against counters, least squares), so that a frame whose notice
+// came late moves it little and a frame never seen not at all. A counter that goes back, or a
+// frame far off the line (the window moved to another output, or lost its own), starts the
+// measure afresh.
 class TFramePeriod {
 public:
     // False when the frame does not follow the last one (same or smaller counter).
     bool Add(uint64_t counter, int64_t atNs);
-    void Reset() { count_ = 0; }
+    void Reset() {
+        count_ = 0;
+        period_ = 0;
+    }
     // Nanoseconds; 0 until enough frames are in.
-    double PeriodNs() const;
+    double PeriodNs() const { return period_; }
     // A period a display can have: 1 to 50 ms (1000 to 20 Hz).
     bool Usable() const;
 
-    static constexpr size_t kKept = 128;
+    static constexpr size_t kKept = 512;
     static constexpr size_t kNeeded = 5; // frames (four periods) before any period is told
 
 private:
@@ -45,9 +48,13 @@ private:
         uint64_t Counter;
         int64_t AtNs;
     };
+    void Fit();
     std::array<Frame, kKept> frames_{};
     size_t first_ = 0; // the oldest kept
     size_t count_ = 0;
+    double period_ = 0;
+    double intercept_ = 0; // the line's time at the oldest frame's counter, from its time
+    const Frame& At(size_t i) const { return frames_[(first_ + i) % kKept]; }
     const Frame& Oldest() const { return frames_[first_]; }
     const Frame& Newest() const { return frames_[(first_ + count_ - 1) % kKept]; }
 };
