@@ -130,8 +130,9 @@ public:
     void Timer1Timer(QObject* sender);
     void Timer2Timer(QObject* sender);
     // One display frame while a run is on: the picture brought to the step due when the
-    // frame is shown, never back, then painted once.
-    void PaceFrame(std::chrono::steady_clock::time_point due);
+    // frame is shown, never back, then painted once, at once or (now false) with the
+    // window's painting that follows.
+    void PaceFrame(std::chrono::steady_clock::time_point due, bool now = true);
     void DXSoundFinalize(QObject* sender);
     void LoadSession1Click(QObject* sender);
     void ImportSession1Click(QObject* sender);

@@ -154,8 +154,9 @@ TFrameStats TMainForm::LastFrameStats() const {
 }
 
 void TMainForm::MakePacer() {
-    Pacer_ = std::make_unique<TFramePacer>(
-        *PaintBox1, [this](std::chrono::steady_clock::time_point due) { PaceFrame(due); });
+    Pacer_ =
+        std::make_unique<TFramePacer>(*PaintBox1, [this](std::chrono::steady_clock::time_point due,
+                                                         bool now) { PaceFrame(due, now); });
     Pacer_->SetStepAt([this](std::chrono::steady_clock::time_point at) {
         return static_cast<int64_t>(std::floor(Phase_->PhaseAt(at) * kPictureStepsPerPeriod));
     });
@@ -168,7 +169,7 @@ void TMainForm::MakePacer() {
 #endif
 }
 
-void TMainForm::PaceFrame(std::chrono::steady_clock::time_point due) {
+void TMainForm::PaceFrame(std::chrono::steady_clock::time_point due, bool now) {
     const long double steps = Phase_->PhaseAt(due) * kPictureStepsPerPeriod;
     if (steps >= 0) {
         const auto dueStep = static_cast<int64_t>(std::floor(steps));
@@ -182,7 +183,11 @@ void TMainForm::PaceFrame(std::chrono::steady_clock::time_point due) {
             pacedThrough_ = dueStep;
         }
     }
-    PaintBox1->PaintNow();
+    if (now) {
+        PaintBox1->PaintNow();
+    } else {
+        PaintBox1->update();
+    }
 }
 
 TDirectSoundBuffer* TMainForm::LoadedSound() const {

@@ -12,6 +12,7 @@
 #include <thread>
 
 namespace {
+using std::chrono::nanoseconds;
 constexpr double kShortestPeriodNs = 1e6; // 1000 Hz
 constexpr double kLongestPeriodNs = 50e6; // 20 Hz: a stand-in vblank of a virtual server is 1 Hz
 
@@ -119,6 +120,7 @@ void TFramePacer::RunStarted() {
     runMode_ = TFrameMode::Unsynchronised;
     painted_ = false;
     shown_ = late_ = dropped_ = notDue_ = 0;
+    sent_ = {};
     checking_.Have = false;
     lastStep_ = kNoStep;
     OpenSource();
@@ -155,7 +157,10 @@ TFrameStats TFramePacer::Stats() const {
     stats.Late = late_;
     stats.Dropped = dropped_;
     stats.NotDue = notDue_;
-    if (source_ && source_->Mode() == TFrameMode::Synchronised && period_.Usable())
+    // Measured from the display's own frame times, where it tells them.
+    if (source_ && period_.Usable() &&
+        (source_->Mode() == TFrameMode::Synchronised ||
+         source_->Mode() == TFrameMode::TimestampsOnly))
         stats.RefreshHz = 1e9 / period_.PeriodNs();
     // An unsynchronised run's pictures went by the timer, whatever the display told.
     if (source_ && stats.Mode != TFrameMode::Unsynchronised)
@@ -213,9 +218,50 @@ void TFramePacer::FrameRequested() {
     lastNoticeAt_ = Clock::now();
     if (!running_ || !source_) return;
     source_->RequestFrame();
-    RunModeAtLeast(source_->Mode());
-    // No times: the frame is taken as shown when it is painted.
-    PaintFor(painted_ ? lastTarget_ + 1 : 0, Clock::now());
+    if (source_->ModeKnown()) RunModeAtLeast(source_->Mode());
+    // Shown the pipeline's depth from now, on the grid of the frames presented; without
+    // times, now.
+    double due = static_cast<double>(Ns(Clock::now())) + std::max(0.0, depthNs_);
+    if (lastPresentedNs_ > 0 && period_.Usable()) {
+        const double period = period_.PeriodNs();
+        const double last = static_cast<double>(lastPresentedNs_);
+        due = last + std::max(1.0, std::round((due - last) / period)) * period;
+    }
+    const uint64_t target = painted_ ? lastTarget_ + 1 : 0;
+    source_->BeforePaint(target);
+    PaintFor(target, At(due));
+}
+
+void TFramePacer::FramePresented(const TPresented& presented) {
+    const Sent& sent = sent_[presented.Frame % sent_.size()];
+    const bool known =
+        painted_ && sent.Target == presented.Frame && sent.Done != Clock::time_point{};
+    if (!presented.Presented) {
+        ++dropped_;
+        return;
+    }
+    ++shown_;
+    if (presented.AtNs <= 0) return; // no times on the steady clock
+    // The compositor's counter where it has one, else whole periods since the last.
+    uint64_t counter = presentedCounter_ + 1;
+    if (presented.Counter > presentedCounter_) {
+        counter = presented.Counter;
+    } else if (lastPresentedNs_ > 0 && period_.Usable()) {
+        const double periods =
+            static_cast<double>(presented.AtNs - lastPresentedNs_) / period_.PeriodNs();
+        counter = presentedCounter_ + static_cast<uint64_t>(std::max(1.0, std::round(periods)));
+    }
+    presentedCounter_ = counter;
+    period_.Add(counter, presented.AtNs);
+    lastPresentedNs_ = std::max(lastPresentedNs_, presented.AtNs);
+    if (!known) return;
+    const double depth = static_cast<double>(presented.AtNs - Ns(sent.Done));
+    depthNs_ = depthNs_ < 0 ? depth : depthNs_ + (depth - depthNs_) / 8;
+    // Shown a frame or more after the one painted for.
+    if (period_.Usable() &&
+        static_cast<double>(presented.AtNs - Ns(sent.Due)) > period_.PeriodNs() / 2)
+        ++late_;
+    if (stepAt_ && stepAt_(Clock::time_point(nanoseconds(presented.AtNs))) != sent.Step) ++notDue_;
 }
 
 void TFramePacer::PaintFor(uint64_t target, Clock::time_point due) {
@@ -223,14 +269,20 @@ void TFramePacer::PaintFor(uint64_t target, Clock::time_point due) {
     if (painted_) dropped_ += target - lastTarget_ - 1;
     painted_ = true;
     lastTarget_ = target;
-    paint_(due);
+    paint_(due, !(source_ && source_->PaintsWithWindow()));
     if (source_) source_->Painted();
-    ++shown_;
-    if (slowEvery_ > 0 && shown_ % slowEvery_ == 0 && period_.Usable())
+    const bool feedback = source_ && source_->Feedback();
+    // Frames with feedback count as shown when the compositor says so.
+    if (!feedback) ++shown_;
+    if (slowEvery_ > 0 && (shown_ + (feedback ? target : 0)) % slowEvery_ == 0 && period_.Usable())
         std::this_thread::sleep_for(
             std::chrono::nanoseconds(static_cast<int64_t>(2 * period_.PeriodNs())));
-    if (!source_ || source_->Mode() != TFrameMode::Synchronised) return;
     const Clock::time_point done = Clock::now();
+    if (feedback) {
+        sent_[target % sent_.size()] = {target, due, done, stepAt_ ? stepAt_(due) : 0};
+        return;
+    }
+    if (!source_ || source_->Mode() != TFrameMode::Synchronised) return;
     // Painted after its frame began: it shows a frame late, or is drawn into a frame under way.
     if (done > due) ++late_;
     // Checked once the display tells when the frame began.

@@ -59,6 +59,17 @@ private:
     const Frame& Newest() const { return frames_[(first_ + count_ - 1) % kKept]; }
 };
 
+// What a compositor told of a frame painted for: presented at a time (on the steady clock's
+// nanoseconds; 0 when its clock is another), with its counter (0 when it has none) and
+// whether at a vertical blank, or discarded.
+struct TPresented {
+    uint64_t Frame = 0;
+    bool Presented = false;
+    int64_t AtNs = 0;
+    uint64_t Counter = 0;
+    bool Vsync = false;
+};
+
 // Where a display frame's timing comes from. Made and owned by the pacer; tells it of every
 // frame through the pacer's Frame* calls, on the GUI thread.
 class TFrameSource {
@@ -67,7 +78,16 @@ public:
     // Be told of the next frame once (a source keeps at most one request under way).
     virtual void RequestFrame() = 0;
     virtual TFrameMode Mode() const = 0;
+    // Whether Mode is known yet (a compositor's feedback is known once it has answered).
+    virtual bool ModeKnown() const { return true; }
+    // Each frame painted for is told of again, presented or discarded (FramePresented).
+    virtual bool Feedback() const { return false; }
     virtual const char* ClockSource() const = 0;
+    // A paint for a frame is about to be committed.
+    virtual void BeforePaint(uint64_t /*frame*/) {}
+    // The window paints what is marked right after the frame is told (its update request):
+    // the picture is marked rather than painted apart, so that the frame is a single commit.
+    virtual bool PaintsWithWindow() const { return false; }
     // A paint for a frame is done: what it drew goes to the display now, not once the event
     // loop next waits, so that a paint in time is shown in time.
     virtual void Painted() {}
@@ -77,8 +97,9 @@ class TFramePacer : public QObject {
     Q_OBJECT
 public:
     using Clock = std::chrono::steady_clock;
-    // Brings the picture to the state due at a moment and paints it once, at once.
-    using TPaint = std::function<void(Clock::time_point due)>;
+    // Brings the picture to the state due at a moment and paints it once: at once, or (now
+    // false) in the window's own painting that follows, so that the frame is one commit.
+    using TPaint = std::function<void(Clock::time_point due, bool now)>;
 
     // The picture is a widget of the window whose frames pace it; paint is called only between
     // RunStarted and RunStopped.
@@ -100,6 +121,8 @@ public:
     void FrameBegan(uint64_t counter, Clock::time_point at);
     // The compositor asks for a frame now; it tells no times.
     void FrameRequested();
+    // What the compositor did with a frame painted for.
+    void FramePresented(const TPresented& presented);
     // The source can no longer tell frames: said once, and the timer paints from here on.
     void SourceLost(const char* why);
 
@@ -149,5 +172,15 @@ private:
     } checking_;
     int64_t lastStep_ = kNoStep;
     TStepAt stepAt_;
+    // Frames painted for, until the compositor tells what it did with them.
+    struct Sent {
+        uint64_t Target = 0;
+        Clock::time_point Due{}, Done{};
+        int64_t Step = 0;
+    };
+    std::array<Sent, 32> sent_{};
+    uint64_t presentedCounter_ = 0;
+    int64_t lastPresentedNs_ = 0;
+    double depthNs_ = -1; // from the end of a paint to its presentation, smoothed
     uint64_t slowEvery_ = 0;
 };

@@ -69,7 +69,7 @@ struct Paced {
     QWidget widget;
     std::vector<Clock::time_point> paints;
     int requests = 0;
-    TFramePacer pacer{widget, [this](Clock::time_point due) { paints.push_back(due); }};
+    TFramePacer pacer{widget, [this](Clock::time_point due, bool) { paints.push_back(due); }};
     explicit Paced(TFrameMode mode) {
         pacer.UseSource(std::make_unique<FakeSource>(mode, &requests));
     }
