@@ -37,7 +37,7 @@ ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 
 field() {
     grep '"ev":"end"' "$XDG_DATA_HOME"/velmora/*.jsonl | tail -n1 |
-        sed -n "s/.*\"frames\":{[^}]*\"$1\":\"\{0,1\}\([^,\"}]*\).*/\1/p"
+        sed -n "s/.*\"screen\":{[^}]*\"$1\":\"\{0,1\}\([^,\"}]*\).*/\1/p"
 }
 run_ms() {
     grep '"ev":"end"' "$XDG_DATA_HOME"/velmora/*.jsonl | tail -n1 | sed -n 's/.*"ms":\([0-9]*\).*/\1/p'

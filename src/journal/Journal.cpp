@@ -421,7 +421,7 @@ void TJournal::EndRun(int64_t ms, TJournalEnd reason, const TJournalFrames* fram
             // Thousandths of a hertz are all a measure over a second or two can tell.
             f[QLatin1String("refresh_hz")] = std::round(frames->RefreshHz * 1000) / 1000;
             f[QLatin1String("clock")] = QString::fromStdString(frames->Clock);
-            o[QLatin1String("frames")] = f;
+            o[QLatin1String("screen")] = f;
         }
         Append(Line(o));
     }

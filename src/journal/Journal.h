@@ -57,7 +57,7 @@ struct TJournalMark {
     std::string Note;
 };
 
-// What the display showed of a run: written with its end as "frames", read by people and
+// What the display showed of a run: written with its end as "screen", read by people and
 // tests, not read back.
 struct TJournalFrames {
     std::string Mode; // "synchronised", "timestamps only", "no presentation feedback",

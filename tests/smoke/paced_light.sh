@@ -54,10 +54,10 @@ tag=paced_light
 # shellcheck source=program.sh
 . "$(dirname "$(readlink -f "$0")")/program.sh"
 
-# The field of the journal's last run end: "frames":{... "NAME":VALUE ...}.
+# The field of the journal's last run end: "screen":{... "NAME":VALUE ...}.
 frames_field() {
     grep '"ev":"end"' "$XDG_DATA_HOME"/velmora/*.jsonl | tail -n1 |
-        sed -n "s/.*\"frames\":{[^}]*\"$1\":\"\{0,1\}\([^,\"}]*\).*/\1/p"
+        sed -n "s/.*\"screen\":{[^}]*\"$1\":\"\{0,1\}\([^,\"}]*\).*/\1/p"
 }
 
 # One run: starts the program, clicks Start, lets the light run (watched when asked), clicks

@@ -81,9 +81,9 @@ grep -q '^scripted user: closing the window$' "$log" || fail "the scripted user 
 # when each frame was shown, without a vsync flag (a headless output): "timestamps only", the
 # refresh measured from those times, never more frames shown than the output had.
 end=$(grep '"ev":"end"' "$XDG_DATA_HOME"/velmora/*.jsonl | tail -n1)
-field() { echo "$end" | sed -n "s/.*\"frames\":{[^}]*\"$1\":\"\{0,1\}\([^,\"}]*\).*/\1/p"; }
+field() { echo "$end" | sed -n "s/.*\"screen\":{[^}]*\"$1\":\"\{0,1\}\([^,\"}]*\).*/\1/p"; }
 ms=$(echo "$end" | sed -n 's/.*"ms":\([0-9]*\).*/\1/p')
-echo "wayland: frames: $(echo "$end" | sed -n 's/.*"frames":\({[^}]*}\).*/\1/p')"
+echo "wayland: frames: $(echo "$end" | sed -n 's/.*"screen":\({[^}]*}\).*/\1/p')"
 [ "$(field mode)" = "timestamps only" ] || fail "the run was $(field mode)"
 case "$(field clock)" in wp_presentation*) ;; *) fail "the frame times came from $(field clock)" ;; esac
 [ "$(field shown)" -ge 10 ] || fail "only $(field shown) frames shown"
