@@ -1031,6 +1031,25 @@ Besuchen Sie unsere Website</translation>
     </message>
 </context>
 <context>
+    <name>TFrameStats</name>
+    <message>
+        <source>synchronised</source>
+        <translation>synchronisiert</translation>
+    </message>
+    <message>
+        <source>timestamps only</source>
+        <translation>nur Zeitstempel</translation>
+    </message>
+    <message>
+        <source>no presentation feedback</source>
+        <translation>keine Rückmeldung der Darstellung</translation>
+    </message>
+    <message>
+        <source>unsynchronised</source>
+        <translation>nicht synchronisiert</translation>
+    </message>
+</context>
+<context>
     <name>TJournalWindow</name>
     <message>
         <source>Stop</source>

@@ -1031,6 +1031,25 @@ Wisit our homepage</source>
     </message>
 </context>
 <context>
+    <name>TFrameStats</name>
+    <message>
+        <source>synchronised</source>
+        <translation>синхронизировано</translation>
+    </message>
+    <message>
+        <source>timestamps only</source>
+        <translation>только отметки времени</translation>
+    </message>
+    <message>
+        <source>no presentation feedback</source>
+        <translation>нет обратной связи о показе</translation>
+    </message>
+    <message>
+        <source>unsynchronised</source>
+        <translation>не синхронизировано</translation>
+    </message>
+</context>
+<context>
     <name>TJournalWindow</name>
     <message>
         <source>Stop</source>
