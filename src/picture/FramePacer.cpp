@@ -76,6 +76,13 @@ void TFramePeriod::Fit() {
     intercept_ = my - period_ * mx;
 }
 
+double TFramePeriod::PredictNs(uint64_t counter) const {
+    const Frame& oldest = Oldest();
+    const double from = counter >= oldest.Counter ? static_cast<double>(counter - oldest.Counter)
+                                                  : -static_cast<double>(oldest.Counter - counter);
+    return static_cast<double>(oldest.AtNs) + intercept_ + from * period_;
+}
+
 bool TFramePeriod::Usable() const {
     const double p = PeriodNs();
     return p >= kShortestPeriodNs && p <= kLongestPeriodNs;
@@ -194,13 +201,14 @@ void TFramePacer::FrameBegan(uint64_t counter, Clock::time_point at) {
         RunModeAtLeast(TFrameMode::Unsynchronised);
         return;
     }
-    // The next frame to begin after now: the one this paint can still reach.
+    // The next frame to begin after now: the one this paint can still reach. Its time is
+    // taken from the line through the frames told, which a late notice moves far less than
+    // it moves the frame's own time.
     const double period = period_.PeriodNs();
     const double since = static_cast<double>(Ns(Clock::now()) - Ns(at));
     const uint64_t ahead = static_cast<uint64_t>(std::max(0.0, std::floor(since / period))) + 1;
     RunModeAtLeast(source_->Mode());
-    PaintFor(counter + ahead,
-             At(static_cast<double>(Ns(at)) + static_cast<double>(ahead) * period));
+    PaintFor(counter + ahead, At(period_.PredictNs(counter + ahead)));
 }
 
 void TFramePacer::CheckShown(uint64_t counter, Clock::time_point at) {

@@ -39,6 +39,8 @@ public:
     double PeriodNs() const { return period_; }
     // A period a display can have: 1 to 50 ms (1000 to 20 Hz).
     bool Usable() const;
+    // When the frame of a counter begins on the line (once a period is told).
+    double PredictNs(uint64_t counter) const;
 
     static constexpr size_t kKept = 512;
     static constexpr size_t kNeeded = 5; // frames (four periods) before any period is told
