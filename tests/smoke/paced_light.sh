@@ -5,9 +5,10 @@
 # watched against the server's frames (FrameWatch.c), the run stopped, its frame statistics
 # read from the journal. Checks that
 #   - the run was synchronised and measured the refresh within 1 %;
-#   - the picture changed about twice a period, never twice within one frame but where the
-#     program counted a frame late, and mostly in the first half of a frame (it is painted
-#     when the frame begins, not when a timer fires);
+#   - the picture changed about twice a period, twice within one frame only where the
+#     program counted a frame late or, rarely, where the server took a paint in late, and
+#     mostly in the first half of a frame (it is painted when the frame begins, not when a
+#     timer fires);
 #   - a second run whose every tenth paint is held for two frames counts each of them late,
 #     and ends cleanly when its window closes in the middle of it.
 # At FPS 1, slower than any display, there is no vblank to follow: the run is unsynchronised,
@@ -115,7 +116,10 @@ awk -v r="$refresh" -v f="$fps" 'BEGIN { exit !(r > f * 0.99 && r < f * 1.01) }'
     fail "refresh $refresh Hz measured for $fps"
 # Two steps a period at 25 Hz, at least half of them seen.
 [ "$changes" -ge $((50 * seconds / 2)) ] || fail "only $changes changes in $seconds s"
-[ "$doubled" -le "$late" ] || fail "$doubled frames changed twice, $late counted late"
+# A paint the program finished in time but the server took in only after the next frame
+# began (on a busy machine) looks like a late one: at most one frame in ten besides those.
+[ "$doubled" -le $((late + changes / 10)) ] ||
+    fail "$doubled frames changed twice, $late counted late, $changes changes"
 [ $((early * 10)) -ge $(((early + late_seen) * 8)) ] ||
     fail "$late_seen of $((early + late_seen)) changes came in the second half of their frame"
 
