@@ -8,13 +8,15 @@ set -euo pipefail
 
 # Building and running: compiler, build tools, Qt (its GUI library brings the X11 platform
 # plugin), Qt's translation tools and the toolkit's own translations, SDL for sound, libsndfile
-# for the renderer's files, libespeak-ng (with its voices) for the spoken cues and one font for
-# the labels.
+# for the renderer's files, libespeak-ng (with its voices) for the spoken cues, one font for the
+# labels, and what paces the picture by the display's frames: the X Present extension's client
+# library, and the Wayland client library, the presentation-time protocol and Qt's private GUI
+# headers for the compositor's feedback.
 run_packages=(
   build-essential cmake ninja-build pkg-config
   libxcb1-dev libxcb-randr0-dev
   qt6-base-dev qt6-l10n-tools qt6-translations-l10n libsdl2-dev libsndfile1-dev libespeak-ng-dev
-  fonts-dejavu-core
+  fonts-dejavu-core libxcb-present-dev libwayland-dev wayland-protocols qt6-base-private-dev
 )
 
 # Tests, benchmarks, fuzz targets, the files made by independent tools, X11 and Wayland

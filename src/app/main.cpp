@@ -16,6 +16,7 @@
 #include "framework/IniFiles.h"
 #include "framework/Picture.h"
 #include "picture/DXPaintBox.h"
+#include "picture/FramePacer.h"
 #include "platform/ModuleSearch.h"
 #include "run/RunParameters.h"
 #include "run/RunPhase.h"
@@ -97,6 +98,7 @@ TMainForm::~TMainForm() {
     // No firing may reach a window that is going away.
     Timer1->SetEnabled(false);
     Timer2->SetEnabled(false);
+    Pacer_.reset(); // no display frame may reach a window that is going away
     // The tone belongs to the process's sound output, which outlives the window.
     Guard([this] { Tone_->RunStopped(); });
     // The settings component saves first if it has not yet, then the window's own destroy

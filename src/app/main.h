@@ -9,6 +9,7 @@
 #include "picture/FrameStats.h"
 
 #include <QWidget>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 
@@ -128,6 +129,10 @@ public:
     void RezCharge();
     void Timer1Timer(QObject* sender);
     void Timer2Timer(QObject* sender);
+    // One display frame while a run is on: the picture brought to the step due when the
+    // frame is shown, never back, then painted once, at once or (now false) with the
+    // window's painting that follows.
+    void PaceFrame(std::chrono::steady_clock::time_point due, bool now = true);
     void DXSoundFinalize(QObject* sender);
     void LoadSession1Click(QObject* sender);
     void ImportSession1Click(QObject* sender);
@@ -155,6 +160,8 @@ public:
     TMainNudge* Nudge() const { return Nudge_; }
     // The journal of runs and the bookmark key (mainJournal.h).
     TMainJournal* Journal() const { return Journal_.get(); }
+    // Paints the picture by the display's frames; null before the first Start.
+    TFramePacer* Pacer() const { return Pacer_.get(); }
     // The run's one phase, which the light, the sweep and the tone follow.
     const TRunPhase& RunPhase() const { return *Phase_; }
     // What the display showed of the run under way, else of the last run (picture/FrameStats.h).
@@ -179,6 +186,7 @@ private:
     // Sets both timers' intervals, as the settings keep them; the sweep's steps per period
     // follow the rule that set the sound's.
     void SetRunIntervals(int picture, int sound, bool halfPeriod);
+    void MakePacer();
     // The frequency in the box becomes the phase's rate, the timers' and the tone's beat, all
     // from one moment.
     void FollowFrequency();
@@ -190,14 +198,19 @@ private:
     int hiddenShrink_ = 0;
     // When the tone's beat was last told the run's phase, in the timers' nanoseconds.
     int64_t toneFollowedNs_ = 0;
-    // What the display showed of the last run, until the frame pacer tells more.
-    TFrameStats frameStats_;
     // How far the sound runs ahead of the light in this run: the sound output's delay from a
     // change's stamp to its sound, as it was at Start. The sweep's steps are due this much
     // before the phase reaches them, and whatever else must be heard at a moment of the
     // phase is stamped this much before it.
     int64_t soundLeadNs_ = 0;
     int64_t SoundDelayNs() const;
+    // Paints the picture once per display frame while a run is on (picture/FramePacer.h);
+    // made at the first Start, when the window has its place on a display.
+    std::unique_ptr<TFramePacer> Pacer_;
+    // The first picture step not yet applied, and the last one a display frame applied (-1:
+    // none this run), so that the timer and the frames never apply a step twice.
+    int64_t nextPictureStep_ = 0;
+    int64_t pacedThrough_ = -1;
 
     std::unique_ptr<TDirectSoundBuffer> SoundBuffer_;
     std::unique_ptr<TPicture> SourcePicture_;

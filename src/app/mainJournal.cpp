@@ -155,7 +155,8 @@ void TMainJournal::RunStopped() {
                session->Clock().ElapsedMs() >= session->Session()->LengthMs()) {
         reason = TJournalEnd::SessionEnd;
     }
-    journal_->EndRun(RunMs(), reason);
+    const TJournalFrames frames = Frames();
+    journal_->EndRun(RunMs(), reason, &frames);
     if (window_) window_->Reload();
 }
 
@@ -209,9 +210,24 @@ void TMainJournal::CuePlayed(const TSessionPoint& point) {
     journal_->Cue(std::max<int64_t>(RunMs() + ahead, 0), point.Bell, point.Say);
 }
 
+TJournalFrames TMainJournal::Frames() const {
+    const TFrameStats stats = form_.LastFrameStats();
+    TJournalFrames frames;
+    frames.Mode = FrameModeKey(stats.Mode);
+    frames.Shown = stats.Shown;
+    frames.Late = stats.Late;
+    frames.Dropped = stats.Dropped;
+    frames.NotDue = stats.NotDue;
+    frames.RefreshHz = stats.RefreshHz;
+    frames.Clock = stats.ClockSource;
+    return frames;
+}
+
 void TMainJournal::WindowClosing() {
-    if (journal_->Running())
-        journal_->EndRun(RunMs(), quitSignalled_ ? TJournalEnd::Signal : TJournalEnd::WindowClosed);
+    if (!journal_->Running()) return;
+    const TJournalFrames frames = Frames();
+    journal_->EndRun(RunMs(), quitSignalled_ ? TJournalEnd::Signal : TJournalEnd::WindowClosed,
+                     &frames);
 }
 
 bool TMainJournal::eventFilter(QObject* watched, QEvent* event) {

@@ -62,6 +62,8 @@ protected:
 
 private:
     int64_t RunMs() const;
+    // The window's frame statistics of the run under way.
+    TJournalFrames Frames() const;
     bool SessionRunning() const;
     int32_t Frequency() const;
     int KnobPosition(TSessionKnob knob) const;

@@ -13,8 +13,11 @@
 #include "controls/ImgBtn.h"
 #include "framework/Application.h"
 #include "framework/Bitmap.h"
+#include "framework/IniFiles.h"
 #include "framework/ResourceStream.h"
+#include "picture/DIB.h"
 #include "picture/DXPaintBox.h"
+#include "picture/FramePacer.h"
 #include "picture/FrameStats.h"
 #include "picture/FrameStep.h"
 #include "platform/ResourceModule.h"
@@ -29,6 +32,10 @@
 #include <QToolButton>
 
 namespace {
+// Steps a frame applies at most to catch up; more (after the window stalled) are skipped, as
+// the timer skips firings it missed.
+constexpr int64_t kMostStepsPerFrame = 8;
+
 // A bitmap of the program's own resources into a picture holder.
 void LoadProgramBitmap(TPicture& picture, const char* name) {
     TResourceStream stream(ProgramModule(), TResourceName(name), TResourceName(RT_BITMAP));
@@ -56,6 +63,10 @@ void TMainForm::StartButtonClick(QObject*) {
         soundLeadNs_ = SoundDelayNs();
         SweepSteps_->SetLead(std::chrono::nanoseconds(soundLeadNs_));
         Phase_->Start(at);
+        nextPictureStep_ = static_cast<int64_t>(PictureSteps_->FirstStepFrom(at));
+        pacedThrough_ = -1;
+        if (!Pacer_) MakePacer();
+        Pacer_->RunStarted();
         Timer1->SetEnabled(true);
         Timer2->SetEnabled(true);
         // Heard as soon as the output allows; the tone's beat is placed as if it had begun at
@@ -74,6 +85,7 @@ void TMainForm::StartButtonClick(QObject*) {
         MainState::Running = false;
         Timer1->SetEnabled(false);
         Timer2->SetEnabled(false);
+        if (Pacer_) Pacer_->RunStopped();
         Phase_->Stop(TTimerClock::now());
         if (TDirectSoundBuffer* sound = LoadedSound()) sound->Stop();
         Tone_->RunStopped(); // fades out
@@ -106,8 +118,13 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainForm::Timer1Timer(QObject*) {
-    RunFrameStep(*PaintBox1,
-                 {RunParams.TransformLevel, RunParams.CycleModulus, DivCheck->isChecked()});
+    // While the display's frames paint the picture, each brings it to the step due then.
+    const auto step = static_cast<int64_t>(Timer1->DueStep());
+    if (!(Pacer_ && Pacer_->Pacing()) && step > pacedThrough_) {
+        RunFrameStep(*PaintBox1,
+                     {RunParams.TransformLevel, RunParams.CycleModulus, DivCheck->isChecked()});
+        nextPictureStep_ = std::max(nextPictureStep_, step + 1);
+    }
     // About once a second the tone's beat is told the phase at this step, so that an output
     // whose clock runs a little apart from the timers' stays on the light's phase for hours.
     const int64_t due =
@@ -140,7 +157,44 @@ void TMainForm::DXSoundFinalize(QObject*) {
 }
 
 TFrameStats TMainForm::LastFrameStats() const {
-    return frameStats_;
+    return Pacer_ ? Pacer_->Stats() : TFrameStats{};
+}
+
+void TMainForm::MakePacer() {
+    Pacer_ =
+        std::make_unique<TFramePacer>(*PaintBox1, [this](std::chrono::steady_clock::time_point due,
+                                                         bool now) { PaceFrame(due, now); });
+    Pacer_->SetStepAt([this](std::chrono::steady_clock::time_point at) {
+        return static_cast<int64_t>(std::floor(Phase_->PhaseAt(at) * kPictureStepsPerPeriod));
+    });
+    // "FramePacing=0" in "Options" leaves the picture to its timer alone.
+    if (IniFile_) Pacer_->SetEnabled(IniFile_->ReadBool("Options", "FramePacing", true));
+#if defined(VELMORA_TEST_HOOKS)
+    // Test builds: every n-th paced paint held for two frames, to be counted late.
+    Pacer_->SetSlowEvery(static_cast<uint64_t>(
+        std::max(0, qEnvironmentVariableIntValue("VELMORA_TEST_SLOW_FRAMES"))));
+#endif
+}
+
+void TMainForm::PaceFrame(std::chrono::steady_clock::time_point due, bool now) {
+    const long double steps = Phase_->PhaseAt(due) * kPictureStepsPerPeriod;
+    if (steps >= 0) {
+        const auto dueStep = static_cast<int64_t>(std::floor(steps));
+        if (dueStep >= nextPictureStep_) {
+            const TFrameStepParams params{RunParams.TransformLevel, RunParams.CycleModulus,
+                                          DivCheck->isChecked()};
+            const int64_t count = std::min(dueStep - nextPictureStep_ + 1, kMostStepsPerFrame);
+            for (int64_t i = 0; i < count; ++i)
+                StepFrame(PaintBox1->DIB(), params);
+            nextPictureStep_ = dueStep + 1;
+            pacedThrough_ = dueStep;
+        }
+    }
+    if (now) {
+        PaintBox1->PaintNow();
+    } else {
+        PaintBox1->update();
+    }
 }
 
 int64_t TMainForm::SoundDelayNs() const {

@@ -433,7 +433,7 @@ int TJournal::Mark(int64_t ms) {
     return marks_;
 }
 
-void TJournal::EndRun(int64_t ms, TJournalEnd reason) {
+void TJournal::EndRun(int64_t ms, TJournalEnd reason, const TJournalFrames* frames) {
     if (runId_ == 0) return;
     if (reason != TJournalEnd::None) {
         QJsonObject o;
@@ -441,6 +441,18 @@ void TJournal::EndRun(int64_t ms, TJournalEnd reason) {
         o[QLatin1String("run")] = static_cast<double>(runId_);
         o[QLatin1String("ms")] = static_cast<double>(std::clamp(ms, lastMs_, kJournalMaxRunMs));
         o[QLatin1String("reason")] = QLatin1String(JournalEndWord(reason));
+        if (frames) {
+            QJsonObject f;
+            f[QLatin1String("mode")] = QString::fromStdString(frames->Mode);
+            f[QLatin1String("shown")] = static_cast<double>(frames->Shown);
+            f[QLatin1String("late")] = static_cast<double>(frames->Late);
+            f[QLatin1String("dropped")] = static_cast<double>(frames->Dropped);
+            f[QLatin1String("not_due")] = static_cast<double>(frames->NotDue);
+            // Thousandths of a hertz are all a measure over a second or two can tell.
+            f[QLatin1String("refresh_hz")] = std::round(frames->RefreshHz * 1000) / 1000;
+            f[QLatin1String("clock")] = QString::fromStdString(frames->Clock);
+            o[QLatin1String("screen")] = f;
+        }
         Append(Line(o));
     }
     runId_ = 0;

@@ -64,6 +64,19 @@ struct TJournalCue {
     std::string Say;
 };
 
+// What the display showed of a run: written with its end as "screen", read by people and
+// tests, not read back.
+struct TJournalFrames {
+    std::string Mode; // "synchronised", "timestamps only", "no presentation feedback",
+                      // "unsynchronised"
+    uint64_t Shown = 0;
+    uint64_t Late = 0;
+    uint64_t Dropped = 0;
+    uint64_t NotDue = 0;  // shown with another picture than the one due
+    double RefreshHz = 0; // measured; 0 when not
+    std::string Clock;    // where the frame times came from
+};
+
 struct TJournalRun {
     int64_t Id = 0; // the start's WallMs, unique within the file
     TJournalStart Start;
@@ -112,7 +125,8 @@ public:
     void Cue(int64_t ms, bool bell, const std::string& say);
     // A bookmark at ms; returns its number, 0 when none is made (no run, or too many).
     int Mark(int64_t ms);
-    void EndRun(int64_t ms, TJournalEnd reason);
+    // With what the display showed of the run, when the window measured it.
+    void EndRun(int64_t ms, TJournalEnd reason, const struct TJournalFrames* frames = nullptr);
 
     // A note for a bookmark of any run, later notes replacing earlier ones.
     void Note(int64_t runId, int mark, const std::string& text);

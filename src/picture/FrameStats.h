@@ -26,6 +26,8 @@ struct TFrameStats {
     uint64_t Shown = 0;   // frames that showed a picture of the run
     uint64_t Late = 0;    // frames whose picture reached the display after their frame began
     uint64_t Dropped = 0; // frames the display passed without a new picture it was given
+    // Frames shown with another picture than the one due when they began (synchronised only).
+    uint64_t NotDue = 0;
     double RefreshHz = 0; // measured from the display's frame times; 0 when not measured
     // Where the frame times came from, a fixed technical name ("X Present UST", "timer").
     const char* ClockSource = "timer";

@@ -338,3 +338,32 @@ TEST(JournalTest, AChangeAtTheLongestTimeStaysWithinASessionsTimes) {
     EXPECT_EQ(session.Points().back().Knob(TSessionKnob::AM), 4);
 }
 } // namespace
+
+TEST(JournalTest, ARunsEndCarriesWhatTheScreenShowedAndStillReadsBack) {
+    TempDir dir("journal");
+    TJournal journal((dir / "velmora/journal.jsonl").string());
+    journal.BeginRun(Start(1765170000000));
+    TJournalFrames frames;
+    frames.Mode = "synchronised";
+    frames.Shown = 598;
+    frames.Late = 2;
+    frames.Dropped = 1;
+    frames.NotDue = 3;
+    frames.RefreshHz = 60.00249;
+    frames.Clock = "X Present UST (CLOCK_MONOTONIC)";
+    journal.EndRun(10000, TJournalEnd::Stop, &frames);
+    const std::vector<std::string> lines = Lines(ReadFile(journal.Path()));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[1].find("\"ev\":\"end\",\"ms\":10000,\"reason\":\"stop\""), std::string::npos);
+    EXPECT_NE(
+        lines[1].find("\"screen\":{\"clock\":\"X Present UST (CLOCK_MONOTONIC)\",\"dropped\":1,"
+                      "\"late\":2,\"mode\":\"synchronised\",\"not_due\":3,"
+                      "\"refresh_hz\":60.002,\"shown\":598}"),
+        std::string::npos)
+        << lines[1];
+    const TJournalContents read = journal.Read();
+    EXPECT_EQ(read.SkippedLines, 0u);
+    ASSERT_EQ(read.Runs.size(), 1u);
+    EXPECT_EQ(read.Runs[0].End, TJournalEnd::Stop);
+    EXPECT_EQ(read.Runs[0].LengthMs, 10000);
+}

@@ -3,7 +3,8 @@
 # Runs the real program on Wayland: a headless weston in its own runtime directory, the program
 # on Qt's wayland platform with a fresh configuration holding a turned-up Depth knob, and a
 # scripted user loaded as a Qt input plugin (the compositor has no input devices). The run must
-# start and stop, the settings must be saved on close, and the program must print nothing but
+# start and stop, the settings must be saved on close, the run's frames must have been paced
+# by the compositor with its presentation feedback, and the program must print nothing but
 # the scripted user's lines. Usage: wayland.sh VELMORA PLUGIN-DIR
 set -euo pipefail
 program=$(readlink -f "$1")
@@ -76,6 +77,19 @@ pid=""
 grep -q '^scripted user: the window is up on wayland$' "$log" || fail "the window did not come up on wayland"
 grep -q '^scripted user: closing the window$' "$log" || fail "the scripted user did not finish"
 ! grep -q '^scripted user: FAILED' "$log" || fail "a step failed"
+# The run was painted at the compositor's frame callbacks, and its presentation feedback told
+# when each frame was shown, without a vsync flag (a headless output): "timestamps only", the
+# refresh measured from those times, never more frames shown than the output had.
+end=$(grep '"ev":"end"' "$XDG_DATA_HOME"/velmora/*.jsonl | tail -n1)
+field() { echo "$end" | sed -n "s/.*\"screen\":{[^}]*\"$1\":\"\{0,1\}\([^,\"}]*\).*/\1/p"; }
+ms=$(echo "$end" | sed -n 's/.*"ms":\([0-9]*\).*/\1/p')
+echo "wayland: frames: $(echo "$end" | sed -n 's/.*"screen":\({[^}]*}\).*/\1/p')"
+[ "$(field mode)" = "timestamps only" ] || fail "the run was $(field mode)"
+case "$(field clock)" in wp_presentation*) ;; *) fail "the frame times came from $(field clock)" ;; esac
+[ "$(field shown)" -ge 10 ] || fail "only $(field shown) frames shown"
+awk -v r="$(field refresh_hz)" -v n="$(field shown)" -v ms="$ms" \
+    'BEGIN { exit !(r >= 20 && r <= 200 && n <= ms * r / 1000 + 2) }' ||
+    fail "$(field shown) frames shown in $ms ms at $(field refresh_hz) Hz"
 others=$(grep -v '^scripted user: ' "$log" || true)
 [ -z "$others" ] || fail "the program printed: $others"
 grep -q '^\[Options\]' "$settings" || fail "the settings file has no [Options] section"
