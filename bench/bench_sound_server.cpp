@@ -201,6 +201,17 @@ std::string StartServer(PrivatePulseAudio& pulse, PrivatePipeWire& pipewire) {
     return "";
 }
 
+// Starts the server VELMORA_UNDERRUN_SERVER names and opens the program's own output through it.
+std::string OpenThroughServer(PrivatePulseAudio& pulse, PrivatePipeWire& pipewire,
+                              std::shared_ptr<IDirectSound>& device) {
+    if (std::string error = StartServer(pulse, pipewire); !error.empty()) return error;
+    SetSoundOutputChoice(SoundOutputChoice::Device);
+    if (DirectSoundCreate(nullptr, &device, nullptr) != DS_OK ||
+        std::strcmp(device->OutputName(), "sdl") != 0)
+        return "no SDL output through the private server";
+    return "";
+}
+
 void BM_SetPanToRecordedSample(benchmark::State& state) {
     SetSoundOutputChoice(SoundOutputChoice::Device);
     std::shared_ptr<IDirectSound> device;
@@ -273,13 +284,9 @@ void BM_UnderrunsAt25HzWithTheTone(benchmark::State& state) {
     const int seconds = length ? std::atoi(length) : 600;
     PrivatePulseAudio pulse;
     PrivatePipeWire pipewire;
-    if (const std::string error = StartServer(pulse, pipewire); !error.empty())
-        return state.SkipWithError(error.c_str());
-    SetSoundOutputChoice(SoundOutputChoice::Device);
     std::shared_ptr<IDirectSound> device;
-    if (DirectSoundCreate(nullptr, &device, nullptr) != DS_OK ||
-        std::strcmp(device->OutputName(), "sdl") != 0)
-        return state.SkipWithError("no SDL output through the private server");
+    if (const std::string error = OpenThroughServer(pulse, pipewire, device); !error.empty())
+        return state.SkipWithError(error.c_str());
     std::fprintf(stderr, "SDL's %s driver\n", SDL_GetCurrentAudioDriver());
     std::vector<int16_t> samples(2 * 44100);
     for (size_t f = 0; f < samples.size() / 2; ++f) {
@@ -327,13 +334,9 @@ BENCHMARK(BM_UnderrunsAt25HzWithTheTone)->Iterations(1)->Unit(benchmark::kSecond
 void BM_StepsHeardAgainstTheirMoments(benchmark::State& state) {
     PrivatePulseAudio pulse;
     PrivatePipeWire pipewire;
-    if (const std::string error = StartServer(pulse, pipewire); !error.empty())
-        return state.SkipWithError(error.c_str());
-    SetSoundOutputChoice(SoundOutputChoice::Device);
     std::shared_ptr<IDirectSound> device;
-    if (DirectSoundCreate(nullptr, &device, nullptr) != DS_OK ||
-        std::strcmp(device->OutputName(), "sdl") != 0)
-        return state.SkipWithError("no SDL output through the private server");
+    if (const std::string error = OpenThroughServer(pulse, pipewire, device); !error.empty())
+        return state.SkipWithError(error.c_str());
     auto buffer = PlayLooping(*device, 44100, std::vector<int16_t>(2 * 4410, 16384), -3000);
     Recorder recorder;
     if (!buffer || !recorder.Start()) return state.SkipWithError("cannot play or record");
