@@ -23,6 +23,9 @@ struct TLibrary {
     std::mutex Mutex;
     bool Tried = false;
     std::string Error; // why it cannot speak; empty once it can
+    // Its output was started, so it may be shut down: shutting down a library whose start
+    // failed would lock a mutex it never made.
+    bool Started = false;
     int Rate = 0;
     std::set<std::string> Languages;
     std::string Folder; // empty: the library's own
@@ -56,8 +59,10 @@ bool Ready(TLibrary& library) {
     espeak_ng_ERROR_CONTEXT context = nullptr;
     espeak_ng_STATUS status = espeak_ng_Initialize(&context);
     espeak_ng_ClearErrorContext(&context);
-    if (status == ENS_OK)
+    if (status == ENS_OK) {
         status = espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 0, nullptr);
+        library.Started = true;
+    }
     if (status != ENS_OK) {
         library.Error = TranslatedText(
             "Speech", QT_TRANSLATE_NOOP("Speech", "the speech library cannot start: %1"),
@@ -175,7 +180,8 @@ std::shared_ptr<const CueSound> SynthesiseSpeech(const std::string& text, const 
 void SetSpeechDataFolder(const std::string& folder) {
     TLibrary& library = Library();
     std::lock_guard lock(library.Mutex);
-    if (library.Tried) espeak_ng_Terminate();
+    if (library.Started) espeak_ng_Terminate();
+    library.Started = false;
     library.Tried = false;
     library.Error.clear();
     library.Languages.clear();
