@@ -140,14 +140,19 @@ void TMainForm::BuildSession() {
     Session_ = std::make_unique<TMainSession>(*this);
 }
 
+namespace {
+// The open dialog is shared with "Load Library": its filter and folder go back after each use.
+struct TRestoreLibraryFilter {
+    TOpenDialog& dialog;
+    ~TRestoreLibraryFilter() {
+        dialog.Filter = TMainForm::tr(kLibraryFilter);
+        dialog.InitialDir.clear();
+    }
+};
+} // namespace
+
 void TMainForm::LoadSession1Click(QObject*) {
-    struct RestoreFilter {
-        TOpenDialog& dialog;
-        ~RestoreFilter() {
-            dialog.Filter = TMainForm::tr(kLibraryFilter);
-            dialog.InitialDir.clear();
-        }
-    } restore{OpenDialog1};
+    const TRestoreLibraryFilter restore{OpenDialog1};
     OpenDialog1.Filter = SessionFilter();
     // The user's last folder, else the shipped sessions.
     std::string folder = IniFile_ ? IniFile_->ReadString(kOptions, kSessionFolderKey, "") : "";
@@ -161,13 +166,7 @@ void TMainForm::LoadSession1Click(QObject*) {
 }
 
 void TMainForm::ImportSession1Click(QObject*) {
-    struct RestoreFilter {
-        TOpenDialog& dialog;
-        ~RestoreFilter() {
-            dialog.Filter = TMainForm::tr(kLibraryFilter);
-            dialog.InitialDir.clear();
-        }
-    } restore{OpenDialog1};
+    const TRestoreLibraryFilter restore{OpenDialog1};
     OpenDialog1.Filter = ImportFilter();
     const std::string folder = IniFile_ ? IniFile_->ReadString(kOptions, kImportFolderKey, "") : "";
     if (!folder.empty() && QFileInfo(QString::fromStdString(folder)).isDir())
